@@ -1,0 +1,46 @@
+# The two commands a newcomer needs:   make run   and   make test
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+FUZZ_SECONDS ?= 20
+
+.PHONY: all setup configure build run test test-sanitize fuzz fuzz-run clean
+
+all: build
+
+setup:
+	@tools/setup.sh
+
+configure: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	./$(BUILD)/app/vemo $(ARGS)
+
+test: build
+	tools/with-pulse.sh ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+	@$(MAKE) --no-print-directory fuzz-run
+
+# The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: setup
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEMO_SANITIZE=ON $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	    tools/with-pulse.sh ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS) -LE nosanitize
+
+# libFuzzer targets (clang); fuzz-run gives each a short run over its seed corpus.
+fuzz: setup
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DVEMO_FUZZ=ON $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target vemo_fuzzers
+
+fuzz-run: fuzz
+	@tools/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class SpeechVoice;
+
+enum class SpeechEngineKind {
+    Espeak, // espeak-ng, speaking aloud through the sound device or into a file stream
+    Test,   // deterministic: fixed time per word, events computed from the text
+};
+
+// The engine named by the environment variable VEMO_SPEECH_ENGINE ("test" or "espeak"),
+// espeak-ng when it is unset.
+SpeechEngineKind DefaultSpeechEngine();
+
+std::unique_ptr<SpeechVoice> CreateVoice(SpeechEngineKind kind, QObject* parent = nullptr);

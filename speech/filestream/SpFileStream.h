@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+// A RIFF WAV file written by the voices: canonical 44-byte header, 8-bit unsigned or
+// 16-bit signed samples, mono or stereo, in one of the SpeechAudioFormatType formats
+// 4..39. The engine delivers 16-bit mono at its own rate; the stream converts.
+// Sizes in the header are patched on Close. Positions are byte positions in the sample
+// data (the header not counted). Safe to write from the engine thread while the GUI
+// thread owns the object; the GUI thread seeks only while no voice speaks into it.
+class SpFileStream
+{
+public:
+    SpFileStream();
+    ~SpFileStream(); // closes an open file
+    SpFileStream(const SpFileStream&) = delete;
+    SpFileStream& operator=(const SpFileStream&) = delete;
+
+    // Format.Type: a SpeechAudioFormatType value 4..39; throws VemoError on others.
+    void setFormatType(int speechAudioFormatType);
+    int formatType() const;
+
+    // mode 3: create for writing, replacing an existing file. Throws VemoError naming the file.
+    void Open(const QString& fileName, int mode = 3);
+    // origin 0 start, 1 current, 2 end; returns the new byte position.
+    qint64 Seek(qint64 position, int origin);
+    void Close();
+    bool isOpen() const;
+    QString fileName() const;
+
+    // Engine side: appends 16-bit mono samples of the given rate at the current position.
+    void writeSamples(const qint16* samples, qsizetype count, int sampleRate);
+    // Engine side: the end of one Speak; whatever the converter still holds is written.
+    void flush();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

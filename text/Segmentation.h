@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The three parallel fragment lists that every speaking run works from: entry k of each
+// describes fragment k in text order.
+struct FragmentLists
+{
+    QStringList FragmentTexts;
+    QStringList FragmentLangs;   // "R" or "E"
+    QStringList FragmentOffsets; // decimal start position in the text that was split
+
+    void clear();
+    qsizetype count() const { return FragmentTexts.size(); }
+};
+
+constexpr int FragmentLimit = 1000;
+inline const QString FragmentDumpFileName = QStringLiteral("tempTex.txt");
+
+bool IsSeparator(QChar c);   // SeparatorSet
+bool IsLeadingSkip(QChar c); // LeadingSkipSet: the separators without the hyphen-minus
+
+// "E" for an ASCII Latin first letter, digitLang for an ASCII digit, "R" for anything else.
+QString LanguageOf(const QString& word, const QString& digitLang);
+
+// Cut text into language fragments (lists cleared first), then write the fragment dump
+// dumpFile (UTF-8, CR LF after each entry) when the text is not empty. An empty dumpFile
+// writes none. A dump that cannot be written throws VemoError after the lists are filled.
+void SplitPlainText(const QString& text, int limit, const QString& digitLang, FragmentLists& lists,
+                    const QString& dumpFile = FragmentDumpFileName);
+// The whole (normalised) text as one Russian fragment at 0, then the dump as above.
+void SplitXmlText(const QString& text, FragmentLists& lists,
+                  const QString& dumpFile = FragmentDumpFileName);
+
+// The region a reading run starts from, given the text and the caret (the selection start).
+struct ReadingRegion
+{
+    QString text;
+    int start = 0;
+};
+ReadingRegion GetReadingText(const QString& text, int caret);
