@@ -1,0 +1,311 @@
+#include "files/VemoError.h"
+#include "text/LineBreaks.h"
+#include "text/Segmentation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// One fragment as "lang@offset:text", so a whole split reads as one list in a table.
+QStringList Describe(const FragmentLists& lists)
+{
+    QStringList out;
+    for (qsizetype k = 0; k < lists.count(); ++k)
+        out << lists.FragmentLangs.at(k) + u'@' + lists.FragmentOffsets.at(k) + u':' +
+                   lists.FragmentTexts.at(k);
+    return out;
+}
+
+QStringList SplitDescribed(const QString& text, int limit, const QString& digitLang)
+{
+    FragmentLists lists;
+    SplitPlainText(text, limit, digitLang, lists, QString());
+    return Describe(lists);
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+} // namespace
+
+class TestSegmentation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void separators();
+    void languageOf_data();
+    void languageOf();
+    void split_data();
+    void split();
+    void coverageOnRandomTexts();
+    void xmlSplit();
+    void readingRegion_data();
+    void readingRegion();
+    void dumpContent();
+    void dumpNotWrittenForEmptyText();
+    void dumpFailureAfterListsFilled();
+};
+
+void TestSegmentation::separators()
+{
+    const QList<char16_t> signs = {34, 39, 40, 41, 44, 45, 46, 47, 58, 59, 91, 92, 93, 96, 123, 125};
+    int separators = 0;
+    for (int u = 0; u <= 0xFFFF; ++u) {
+        const QChar c{char16_t(u)};
+        const bool expected = u <= 32 || signs.contains(char16_t(u));
+        QCOMPARE(IsSeparator(c), expected);
+        QCOMPARE(IsLeadingSkip(c), expected && u != '-');
+        separators += IsSeparator(c);
+    }
+    QCOMPARE(separators, 33 + 16);
+}
+
+void TestSegmentation::languageOf_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("digitLang");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("latin upper") << "Zebra"
+                                 << "R"
+                                 << "E";
+    QTest::newRow("latin lower") << "apple"
+                                 << "R"
+                                 << "E";
+    QTest::newRow("cyrillic") << "дом"
+                              << "E"
+                              << "R";
+    QTest::newRow("yo upper") << "Ёлка"
+                              << "E"
+                              << "R";
+    QTest::newRow("yo lower") << "ёж"
+                              << "E"
+                              << "R";
+    QTest::newRow("digit R") << "7up"
+                             << "R"
+                             << "R";
+    QTest::newRow("digit E") << "7д"
+                             << "E"
+                             << "E";
+    QTest::newRow("sign") << "!yes"
+                          << "E"
+                          << "R";
+    QTest::newRow("accented latin") << "éte"
+                                    << "E"
+                                    << "R";
+    QTest::newRow("outside cp1251") << "中文"
+                                    << "E"
+                                    << "R";
+    QTest::newRow("surrogate pair") << "\U0001F600a"
+                                    << "E"
+                                    << "R";
+    QTest::newRow("only first character counts") << "aбв"
+                                                 << "R"
+                                                 << "E";
+    QTest::newRow("fullwidth digit") << "１"
+                                     << "E"
+                                     << "R";
+}
+
+void TestSegmentation::languageOf()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, digitLang);
+    QFETCH(QString, expected);
+    QCOMPARE(LanguageOf(word, digitLang), expected);
+}
+
+void TestSegmentation::split_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("digitLang");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("three languages") << "Привет, world! Как дела?" << 1000 << "R"
+                                     << QStringList{"R@0:Привет, ", "E@8:world! ", "R@15:Как дела?"};
+    QTest::newRow("sentence cut, blank after stop")
+        << "aaa bbb ccc. ddd" << 5 << "R" << QStringList{"E@0:aaa bbb ccc.", "R@12: ", "E@13:ddd"};
+    QTest::newRow("digits English") << "2024 year" << 1000 << "E" << QStringList{"E@0:2024 year"};
+    QTest::newRow("digits Russian") << "2024 year" << 1000 << "R" << QStringList{"R@0:2024 ", "E@5:year"};
+    QTest::newRow("first letter decides")
+        << "iPhone и Android" << 1000 << "R" << QStringList{"E@0:iPhone ", "R@7:и ", "E@9:Android"};
+    QTest::newRow("leading skip") << "  (Hello)" << 1000 << "R" << QStringList{"E@3:Hello)"};
+    QTest::newRow("hyphen not skipped") << "- Hello" << 1000 << "R" << QStringList{"R@0:- ", "E@2:Hello"};
+    QTest::newRow("only skip characters") << " \r\n\t(\"." << 1000 << "R" << QStringList{};
+    QTest::newRow("word characters only") << "!!!" << 1000 << "E" << QStringList{"R@0:!!!"};
+    QTest::newRow("hash becomes blank") << "a#б" << 1000 << "R" << QStringList{"E@0:a ", "R@2:б"};
+    QTest::newRow("leading hash skipped") << "#x" << 1000 << "R" << QStringList{"E@1:x"};
+    QTest::newRow("lone LF grows positions")
+        << "a\nб\nc" << 1000 << "R" << QStringList{"E@0:a\r\n", "R@3:б\r\n", "E@6:c"};
+    QTest::newRow("lone CR") << "a\rб" << 1000 << "R" << QStringList{"E@0:a\r\n", "R@3:б"};
+    QTest::newRow("CR LF kept") << "\r\nHi\r\nпока" << 1000 << "R" << QStringList{"E@2:Hi\r\n", "R@6:пока"};
+    QTest::newRow("no cut at limit exactly") << "abc d. e" << 4 << "R" << QStringList{"E@0:abc d. e"};
+    QTest::newRow("cut just above limit")
+        << "abcd e. f" << 4 << "R" << QStringList{"E@0:abcd e.", "R@7: ", "E@8:f"};
+    QTest::newRow("no cut on comma") << "aaaa bbbb, c" << 2 << "R" << QStringList{"E@0:aaaa bbbb, c"};
+    QTest::newRow("no cut after stop-less separator")
+        << "aaaa b .c" << 2 << "R" << QStringList{"E@0:aaaa b .c"};
+    QTest::newRow("language change wins over cut")
+        << "aaaa бб. c" << 2 << "R" << QStringList{"E@0:aaaa ", "R@5:бб. ", "E@9:c"};
+    QTest::newRow("stop at the very end") << "aaaa bbb." << 2 << "R" << QStringList{"E@0:aaaa bbb."};
+    QTest::newRow("letter after stop taken unexamined")
+        << "ab cd.эф" << 1 << "R" << QStringList{"E@0:ab cd.", "R@6:эф"};
+    QTest::newRow("letter after stop starts other language")
+        << "ab cd.xэ" << 1 << "R" << QStringList{"E@0:ab cd.", "E@6:x", "R@7:э"};
+    QTest::newRow("stop after stop") << "ab cd..x" << 1 << "R" << QStringList{"E@0:ab cd.", "R@6:.", "E@7:x"};
+    QTest::newRow("CR after stop, LF follows")
+        << "ab cd.\nxy" << 1 << "R" << QStringList{"E@0:ab cd.", "R@6:\r\n", "E@8:xy"};
+    QTest::newRow("repeated cuts") << "aa bb. cc dd. ee" << 2 << "E"
+                                   << QStringList{"E@0:aa bb.", "R@6: ", "E@7:cc dd.", "R@13: ", "E@14:ee"};
+    QTest::newRow("outside cp1251 is a word")
+        << "中文 abc" << 1000 << "R" << QStringList{"R@0:中文 ", "E@3:abc"};
+    QTest::newRow("no-break space is a word character")
+        << "a\u00A0б" << 1000 << "R" << QStringList{"E@0:a\u00A0б"};
+    QTest::newRow("trailing separators stay") << "Hi, мир!  \r\n"
+                                              << 1000 << "R" << QStringList{"E@0:Hi, ", "R@4:мир!  \r\n"};
+}
+
+void TestSegmentation::split()
+{
+    QFETCH(QString, text);
+    QFETCH(int, limit);
+    QFETCH(QString, digitLang);
+    QFETCH(QStringList, expected);
+    QCOMPARE(SplitDescribed(text, limit, digitLang), expected);
+}
+
+// Whatever the text, the fragments cover the work text from its first non-skip character to
+// the end, in order, without gap or overlap, and each offset is where its text stands.
+void TestSegmentation::coverageOnRandomTexts()
+{
+    const QString alphabet = QStringLiteral("ab Zя.Ё,-#\r\n\t1!\"()中 ");
+    QRandomGenerator rng(20261208);
+    FragmentLists lists;
+    lists.FragmentTexts << "stale";
+    for (int round = 0; round < 400; ++round) {
+        QString text;
+        const int length = rng.bounded(0, 120);
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(rng.bounded(alphabet.size()));
+        const int limit = rng.bounded(0, 12);
+        SplitPlainText(text, limit, round % 2 ? "E" : "R", lists, QString());
+
+        const QString work = ReplaceAll(NormalizeLineBreaks(text), "#", " ");
+        qsizetype pos = 0;
+        while (pos < work.size() && IsLeadingSkip(work.at(pos)))
+            ++pos;
+        QCOMPARE(lists.FragmentLangs.size(), lists.count());
+        QCOMPARE(lists.FragmentOffsets.size(), lists.count());
+        for (qsizetype k = 0; k < lists.count(); ++k) {
+            const QString& t = lists.FragmentTexts.at(k);
+            QVERIFY2(!t.isEmpty(), qPrintable(text));
+            QCOMPARE(lists.FragmentOffsets.at(k), QString::number(pos));
+            QCOMPARE(work.mid(pos, t.size()), t);
+            QVERIFY(lists.FragmentLangs.at(k) == "R" || lists.FragmentLangs.at(k) == "E");
+            pos += t.size();
+        }
+        QCOMPARE(pos, work.size());
+    }
+}
+
+void TestSegmentation::xmlSplit()
+{
+    FragmentLists lists;
+    SplitXmlText(QStringLiteral("  <volume level=\"50\">\nHello#мир</volume>"), lists, QString());
+    QCOMPARE(Describe(lists), QStringList{"R@0:  <volume level=\"50\">\r\nHello мир</volume>"});
+    SplitXmlText(QString(), lists, QString());
+    QCOMPARE(lists.count(), 0);
+    QVERIFY(lists.FragmentLangs.isEmpty() && lists.FragmentOffsets.isEmpty());
+}
+
+void TestSegmentation::readingRegion_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("region");
+    QTest::addColumn<int>("start");
+
+    QTest::newRow("caret at 0") << "0123456789" << 0 << "0123456789" << 0;
+    QTest::newRow("caret at 4") << "0123456789" << 4 << "456789" << 4;
+    QTest::newRow("caret before last but one") << "0123456789" << 8 << "89" << 8;
+    QTest::newRow("caret on last") << "0123456789" << 9 << "0123456789" << 0;
+    QTest::newRow("caret at end") << "0123456789" << 10 << "0123456789" << 0;
+    QTest::newRow("caret beyond end") << "0123456789" << 99 << "0123456789" << 0;
+    QTest::newRow("negative caret") << "0123456789" << -3 << "0123456789" << 0;
+    QTest::newRow("empty text") << "" << 0 << "" << 0;
+    QTest::newRow("crlf counts two") << "ab\r\ncd" << 4 << "cd" << 4;
+}
+
+void TestSegmentation::readingRegion()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(QString, region);
+    QFETCH(int, start);
+    const ReadingRegion r = GetReadingText(text, caret);
+    QCOMPARE(r.text, region);
+    QCOMPARE(r.start, start);
+}
+
+void TestSegmentation::dumpContent()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString dump = dir.filePath(FragmentDumpFileName);
+    QFile old(dump);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(5000, 'x'));
+    old.close();
+
+    FragmentLists lists;
+    SplitPlainText(QStringLiteral("Привет, world!\nЁж"), 1000, "R", lists, dump);
+    QCOMPARE(ReadAll(dump), QByteArray("Привет, \r\nworld!\r\n\r\nЁж\r\n"));
+
+    SplitXmlText(QStringLiteral("a\nб"), lists, dump);
+    QCOMPARE(ReadAll(dump), QByteArray("a\r\nб\r\n"));
+
+    SplitPlainText(QStringLiteral(" \t "), 1000, "R", lists, dump);
+    QCOMPARE(lists.count(), 0);
+    QCOMPARE(ReadAll(dump), QByteArray());
+}
+
+void TestSegmentation::dumpNotWrittenForEmptyText()
+{
+    QTemporaryDir dir;
+    const QString dump = dir.filePath(FragmentDumpFileName);
+    FragmentLists lists;
+    SplitPlainText(QString(), 1000, "R", lists, dump);
+    SplitXmlText(QString(), lists, dump);
+    QVERIFY(!QFile::exists(dump));
+}
+
+void TestSegmentation::dumpFailureAfterListsFilled()
+{
+    QTemporaryDir dir;
+    const QString dump = dir.filePath("missing folder/" + FragmentDumpFileName);
+    FragmentLists lists;
+    try {
+        SplitPlainText(QStringLiteral("Hello мир"), 1000, "R", lists, dump);
+        QFAIL("an unwritable dump must raise an error");
+    } catch (const VemoError& e) {
+        QVERIFY2(e.message().contains(dump), qPrintable(e.message()));
+    }
+    QCOMPARE(Describe(lists), (QStringList{"E@0:Hello ", "R@6:мир"}));
+
+    QVERIFY_THROWS_EXCEPTION(VemoError, SplitXmlText(QStringLiteral("x"), lists, dump));
+    QCOMPARE(Describe(lists), QStringList{"R@0:x"});
+}
+
+QTEST_GUILESS_MAIN(TestSegmentation)
+#include "tst_segmentation.moc"

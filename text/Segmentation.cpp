@@ -1,0 +1,248 @@
+#include "text/Segmentation.h"
+
+#include "files/VemoError.h"
+#include "text/LineBreaks.h"
+
+#include <QSaveFile>
+
+namespace {
+
+const QString LangR = QStringLiteral("R");
+const QString LangE = QStringLiteral("E");
+
+bool IsAsciiLatin(char16_t u)
+{
+    return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+}
+
+// The tag of a word that begins with c; anything but "E" for digits means the Russian voice.
+const QString& LanguageOfChar(QChar c, bool digitsEnglish)
+{
+    const char16_t u = c.unicode();
+    if (IsAsciiLatin(u))
+        return LangE;
+    if (u >= u'0' && u <= u'9')
+        return digitsEnglish ? LangE : LangR;
+    return LangR;
+}
+
+// The pass over the work text. F (the fragment being built) and W (the pending word) are
+// always contiguous stretches of the work text, so they are kept as positions and every
+// fragment is cut out with one mid(): the whole split stays linear in the text length.
+class PlainSplitter
+{
+public:
+    PlainSplitter(const QString& work, int limit, bool digitsEnglish, FragmentLists& lists)
+        : m_work(work), m_limit(limit), m_digitsEnglish(digitsEnglish), m_lists(lists)
+    {}
+
+    void run()
+    {
+        const qsizetype n = m_work.size();
+        qsizetype i = 0;
+        while (i < n && IsLeadingSkip(m_work.at(i)))
+            ++i;
+        if (i == n)
+            return;
+        m_lang = &LanguageOfChar(m_work.at(i), m_digitsEnglish);
+        m_fStart = m_fEnd = i;
+        while (i < n)
+            i = step(i);
+        if (m_wStart >= 0)
+            settleAtEnd(n);
+        emitFragment();
+    }
+
+private:
+    qsizetype fragmentLength() const { return m_fEnd - m_fStart; }
+
+    // Handles the character at i and returns the position of the next one to examine.
+    qsizetype step(qsizetype i)
+    {
+        const QChar c = m_work.at(i);
+        if (!IsSeparator(c)) {
+            if (m_wStart < 0)
+                m_wStart = i;
+            return i + 1;
+        }
+        if (m_wStart >= 0 && settleAtSeparator(i))
+            return cutAfterFullStop(i);
+        m_fEnd = i + 1;
+        return i + 1;
+    }
+
+    // Settles W = [m_wStart, i) at the separator at i; true when it ends a sentence cut.
+    bool settleAtSeparator(qsizetype i)
+    {
+        const QString& wordLang = LanguageOfChar(m_work.at(m_wStart), m_digitsEnglish);
+        if (wordLang != *m_lang) {
+            changeLanguage(wordLang);
+        } else if (fragmentLength() > m_limit && m_work.at(i) == u'.') {
+            m_fEnd = i + 1;
+            emitFragment();
+            m_wStart = -1;
+            return true;
+        }
+        m_fEnd = i;
+        m_wStart = -1;
+        return false;
+    }
+
+    void settleAtEnd(qsizetype n)
+    {
+        const QString& wordLang = LanguageOfChar(m_work.at(m_wStart), m_digitsEnglish);
+        if (wordLang != *m_lang)
+            changeLanguage(wordLang);
+        m_fEnd = n;
+        m_wStart = -1;
+    }
+
+    // Emits F and starts the next fragment at the pending word.
+    void changeLanguage(const QString& wordLang)
+    {
+        emitFragment();
+        m_fStart = m_wStart;
+        m_lang = &wordLang;
+    }
+
+    // The full stop at i closed a fragment: the character after it, taken as it is, opens
+    // the next fragment and sets its language.
+    qsizetype cutAfterFullStop(qsizetype i)
+    {
+        const qsizetype next = i + 1;
+        if (next >= m_work.size()) {
+            m_fStart = m_fEnd = next;
+            return next;
+        }
+        m_lang = &LanguageOfChar(m_work.at(next), m_digitsEnglish);
+        m_fStart = next;
+        m_fEnd = next + 1;
+        return next + 1;
+    }
+
+    void emitFragment()
+    {
+        if (fragmentLength() <= 0)
+            return;
+        m_lists.FragmentTexts.append(m_work.mid(m_fStart, fragmentLength()));
+        m_lists.FragmentLangs.append(*m_lang);
+        m_lists.FragmentOffsets.append(QString::number(m_fStart));
+        m_fStart = m_fEnd;
+    }
+
+    const QString& m_work;
+    const int m_limit;
+    const bool m_digitsEnglish;
+    FragmentLists& m_lists;
+    const QString* m_lang = &LangR;
+    qsizetype m_fStart = 0;
+    qsizetype m_fEnd = 0;
+    qsizetype m_wStart = -1;
+};
+
+QString WorkText(const QString& text)
+{
+    return ReplaceAll(NormalizeLineBreaks(text), QStringLiteral("#"), QStringLiteral(" "));
+}
+
+void WriteFragmentDump(const QStringList& texts, const QString& dumpFile)
+{
+    if (dumpFile.isEmpty())
+        return;
+    QString all;
+    qsizetype size = 0;
+    for (const QString& t : texts)
+        size += t.size() + 2;
+    all.reserve(size);
+    for (const QString& t : texts) {
+        all += t;
+        all += u"\r\n";
+    }
+    QSaveFile file(dumpFile);
+    if (!file.open(QIODevice::WriteOnly))
+        throw VemoError(QStringLiteral("Не удалось записать файл фрагментов \"%1\": %2")
+                            .arg(dumpFile, file.errorString()));
+    const QByteArray bytes = all.toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw VemoError(QStringLiteral("Не удалось записать файл фрагментов \"%1\": %2")
+                            .arg(dumpFile, file.errorString()));
+}
+
+} // namespace
+
+void FragmentLists::clear()
+{
+    FragmentTexts.clear();
+    FragmentLangs.clear();
+    FragmentOffsets.clear();
+}
+
+bool IsSeparator(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u <= 32)
+        return true;
+    switch (u) {
+    case 34:
+    case 39:
+    case 40:
+    case 41:
+    case 44:
+    case 45:
+    case 46:
+    case 47:
+    case 58:
+    case 59:
+    case 91:
+    case 92:
+    case 93:
+    case 96:
+    case 123:
+    case 125:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsLeadingSkip(QChar c)
+{
+    return c != u'-' && IsSeparator(c);
+}
+
+QString LanguageOf(const QString& word, const QString& digitLang)
+{
+    if (word.isEmpty())
+        return LangR;
+    return LanguageOfChar(word.at(0), digitLang == LangE);
+}
+
+void SplitPlainText(const QString& text, int limit, const QString& digitLang, FragmentLists& lists,
+                    const QString& dumpFile)
+{
+    lists.clear();
+    if (text.isEmpty())
+        return;
+    const QString work = WorkText(text);
+    PlainSplitter(work, limit, digitLang == LangE, lists).run();
+    WriteFragmentDump(lists.FragmentTexts, dumpFile);
+}
+
+void SplitXmlText(const QString& text, FragmentLists& lists, const QString& dumpFile)
+{
+    lists.clear();
+    if (text.isEmpty())
+        return;
+    lists.FragmentTexts.append(WorkText(text));
+    lists.FragmentLangs.append(LangR);
+    lists.FragmentOffsets.append(QStringLiteral("0"));
+    WriteFragmentDump(lists.FragmentTexts, dumpFile);
+}
+
+ReadingRegion GetReadingText(const QString& text, int caret)
+{
+    const qsizetype p = caret;
+    if (p >= 0 && p + 1 < text.size())
+        return {text.mid(p), caret};
+    return {text, 0};
+}
