@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <memory>
 
 // A RIFF WAV file written by the voices: canonical 44-byte header, 8-bit unsigned or

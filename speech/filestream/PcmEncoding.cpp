@@ -1,0 +1,20 @@
+#include "speech/filestream/PcmEncoding.h"
+
+#include <QtEndian>
+
+void AppendPcmFrames(QByteArray& out, const qint16* samples, qsizetype count, int bitsPerSample, int channels)
+{
+    const qsizetype bytesPerSample = bitsPerSample / 8;
+    const qsizetype start = out.size();
+    out.resize(start + count * bytesPerSample * channels);
+    char* at = out.data() + start;
+    for (qsizetype i = 0; i < count; ++i) {
+        for (int c = 0; c < channels; ++c) {
+            if (bytesPerSample == 1)
+                *at = char(PcmTo8Bit(samples[i]));
+            else
+                qToLittleEndian(samples[i], at);
+            at += bytesPerSample;
+        }
+    }
+}

@@ -1,0 +1,255 @@
+#include "speech/filestream/SpFileStream.h"
+
+#include "files/VemoError.h"
+#include "speech/filestream/PcmEncoding.h"
+#include "speech/filestream/SpeechAudioFormat.h"
+#include "speech/filestream/StreamResampler.h"
+#include "speech/filestream/WavHeader.h"
+
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Converted bytes are gathered up to this size before they go to the file.
+constexpr qsizetype WriteChunk = 1 << 16;
+constexpr int CreateForWrite = 3;
+
+} // namespace
+
+struct SpFileStream::Private
+{
+    mutable QMutex mutex;
+    int formatType = SAFT22kHz16BitMono;
+    SpeechAudioFormat format; // the open file's format
+    QFile file;
+    qint64 position = 0; // where the next sample byte goes, header not counted
+    qint64 dataSize = 0; // sample bytes in the file, those still buffered included
+    QByteArray buffer;   // bytes not yet written, which belong at bufferStart
+    qint64 bufferStart = 0;
+    std::unique_ptr<StreamResampler> resampler;
+    std::vector<qint16> converted;
+    bool failed = false; // a write failed: nothing more is written to this file
+    QString error;       // that failure, until a GUI-thread call reports it
+
+    QString name() const { return file.fileName(); }
+    qint64 maxDataSize() const { return WavMaxDataSize - WavMaxDataSize % format.blockAlign(); }
+
+    void fail(const QString& message);
+    void convert(const qint16* samples, qsizetype count, int sampleRate);
+    void drainConverter();
+    void encode();
+    void writeBuffer();
+    void writeHeader();
+    void throwPendingError();
+};
+
+// Stops writing and keeps the first failure for the GUI thread. The sizes are cut back to
+// the bytes that really reached the file, so the header written on Close tells the truth.
+void SpFileStream::Private::fail(const QString& message)
+{
+    if (!failed)
+        error = message;
+    failed = true;
+    buffer.clear();
+    resampler.reset();
+    const qint64 onDisk = std::max<qint64>(0, file.size() - WavHeaderSize);
+    dataSize = std::min(dataSize, onDisk);
+    dataSize -= dataSize % format.blockAlign();
+    position = std::min(position, dataSize);
+}
+
+void SpFileStream::Private::convert(const qint16* samples, qsizetype count, int sampleRate)
+{
+    if (!resampler || resampler->inputRate() != sampleRate) {
+        drainConverter();
+        resampler = std::make_unique<StreamResampler>(sampleRate, format.sampleRate);
+    }
+    converted.clear();
+    resampler->process(samples, count, converted);
+    encode();
+}
+
+void SpFileStream::Private::drainConverter()
+{
+    if (!resampler || failed)
+        return;
+    converted.clear();
+    try {
+        resampler->drain(converted);
+    } catch (const VemoError& e) {
+        fail(QStringLiteral("Ошибка записи в файл %1: %2").arg(name(), e.message()));
+        return;
+    }
+    encode();
+}
+
+// Turns the converted samples into the file's frames at the current position.
+void SpFileStream::Private::encode()
+{
+    if (converted.empty() || failed)
+        return;
+    const qint64 bytes = qint64(converted.size()) * format.blockAlign();
+    if (position + bytes > maxDataSize()) {
+        fail(QStringLiteral("Файл %1 достиг предельного размера WAV (4 ГБ); запись остановлена").arg(name()));
+        return;
+    }
+    if (buffer.isEmpty())
+        bufferStart = position;
+    AppendPcmFrames(buffer, converted.data(), qsizetype(converted.size()), format.bitsPerSample,
+                    format.channels);
+    position += bytes;
+    dataSize = std::max(dataSize, position);
+    if (buffer.size() >= WriteChunk)
+        writeBuffer();
+}
+
+void SpFileStream::Private::writeBuffer()
+{
+    if (buffer.isEmpty() || failed)
+        return;
+    if (!file.seek(WavHeaderSize + bufferStart) || file.write(buffer) != buffer.size()) {
+        fail(QStringLiteral("Ошибка записи в файл %1: %2").arg(name(), file.errorString()));
+        return;
+    }
+    buffer.clear();
+}
+
+void SpFileStream::Private::writeHeader()
+{
+    const QByteArray header = MakeWavHeader(format, quint32(dataSize));
+    if (!file.seek(0) || file.write(header) != header.size())
+        fail(QStringLiteral("Ошибка записи в файл %1: %2").arg(name(), file.errorString()));
+}
+
+void SpFileStream::Private::throwPendingError()
+{
+    if (error.isEmpty())
+        return;
+    const QString message = error;
+    error.clear();
+    throw VemoError(message);
+}
+
+SpFileStream::SpFileStream() : d(std::make_unique<Private>()) {}
+
+SpFileStream::~SpFileStream()
+{
+    try {
+        Close();
+    } catch (const VemoError&) {
+        // Nobody is left to tell; the header holds what reached the file.
+    }
+}
+
+void SpFileStream::setFormatType(int speechAudioFormatType)
+{
+    if (!SpeechAudioFormat::fromType(speechAudioFormatType))
+        throw VemoError(QStringLiteral("Неизвестный формат звукового файла (SpeechAudioFormatType %1)")
+                            .arg(speechAudioFormatType));
+    QMutexLocker lock(&d->mutex);
+    d->formatType = speechAudioFormatType;
+}
+
+int SpFileStream::formatType() const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->formatType;
+}
+
+void SpFileStream::Open(const QString& fileName, int mode)
+{
+    if (mode != CreateForWrite)
+        throw VemoError(QStringLiteral("Файл %1 можно открыть только для записи (режим 3), не в режиме %2")
+                            .arg(fileName)
+                            .arg(mode));
+    Close();
+    QMutexLocker lock(&d->mutex);
+    d->format = *SpeechAudioFormat::fromType(d->formatType);
+    d->file.setFileName(fileName);
+    if (!d->file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        throw VemoError(
+            QStringLiteral("Не удалось создать файл %1: %2").arg(fileName, d->file.errorString()));
+    d->position = d->dataSize = d->bufferStart = 0;
+    d->failed = false;
+    d->error.clear();
+    d->writeHeader();
+    if (d->failed) {
+        d->file.close();
+        d->throwPendingError();
+    }
+}
+
+qint64 SpFileStream::Seek(qint64 position, int origin)
+{
+    QMutexLocker lock(&d->mutex);
+    if (!d->file.isOpen())
+        throw VemoError(QStringLiteral("Звуковой файл не открыт"));
+    if (origin < 0 || origin > 2)
+        throw VemoError(QStringLiteral("Ошибка перемещения в файле %1: неизвестное начало отсчёта %2")
+                            .arg(d->name())
+                            .arg(origin));
+    d->drainConverter();
+    d->writeBuffer();
+    d->throwPendingError();
+    const qint64 base = origin == 0 ? 0 : origin == 1 ? d->position : d->dataSize;
+    // Clamped before adding, so no offset can overflow; the result stays inside the data.
+    const qint64 offset = std::clamp<qint64>(position, -d->dataSize, d->dataSize);
+    qint64 target = std::clamp<qint64>(base + offset, 0, d->dataSize);
+    target -= target % d->format.blockAlign();
+    d->position = target;
+    return target;
+}
+
+void SpFileStream::Close()
+{
+    QMutexLocker lock(&d->mutex);
+    if (!d->file.isOpen())
+        return;
+    d->drainConverter();
+    d->writeBuffer();
+    d->writeHeader();
+    d->file.close();
+    d->resampler.reset();
+    d->buffer.clear();
+    d->throwPendingError();
+}
+
+bool SpFileStream::isOpen() const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->file.isOpen();
+}
+
+QString SpFileStream::fileName() const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->file.fileName();
+}
+
+void SpFileStream::writeSamples(const qint16* samples, qsizetype count, int sampleRate)
+{
+    QMutexLocker lock(&d->mutex);
+    if (!d->file.isOpen() || d->failed || count <= 0)
+        return;
+    try {
+        d->convert(samples, count, sampleRate);
+    } catch (const VemoError& e) {
+        d->fail(QStringLiteral("Ошибка записи в файл %1: %2").arg(d->name(), e.message()));
+    } catch (const std::bad_alloc&) {
+        d->fail(QStringLiteral("Ошибка записи в файл %1: недостаточно памяти").arg(d->name()));
+    }
+}
+
+void SpFileStream::flush()
+{
+    QMutexLocker lock(&d->mutex);
+    if (!d->file.isOpen())
+        return;
+    d->drainConverter();
+    d->writeBuffer();
+}
