@@ -48,6 +48,8 @@ private slots:
     void split_data();
     void split();
     void coverageOnRandomTexts();
+    void largeInputs_data();
+    void largeInputs();
     void xmlSplit();
     void readingRegion_data();
     void readingRegion();
@@ -217,6 +219,39 @@ void TestSegmentation::coverageOnRandomTexts()
         }
         QCOMPARE(pos, work.size());
     }
+}
+
+// Texts that yield a fragment per word or one giant fragment stay linear: a quadratic pass
+// would run into the test's time limit here.
+void TestSegmentation::largeInputs_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("fragmentsPerUnit");
+
+    QTest::newRow("one giant word") << "a" << 1000 << 0;
+    QTest::newRow("alternating languages") << "ab вг " << 1000 << 2;
+    QTest::newRow("cut after every sentence") << "ab cd. " << 0 << 2;
+    QTest::newRow("lone LF lines") << "word\n" << 1000 << 0;
+}
+
+void TestSegmentation::largeInputs()
+{
+    QFETCH(QString, unit);
+    QFETCH(int, limit);
+    QFETCH(int, fragmentsPerUnit);
+    const qsizetype repeats = 2'000'000 / unit.size();
+    const QString text = unit.repeated(repeats);
+    FragmentLists lists;
+    SplitPlainText(text, limit, "R", lists, QString());
+    if (fragmentsPerUnit > 0)
+        QVERIFY(lists.count() >= repeats * fragmentsPerUnit - 2);
+    else
+        QCOMPARE(lists.count(), 1);
+    qsizetype total = 0;
+    for (const QString& t : std::as_const(lists.FragmentTexts))
+        total += t.size();
+    QCOMPARE(total, NormalizeLineBreaks(text).size());
 }
 
 void TestSegmentation::xmlSplit()
