@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <array>
+#include <cstdint>
+
+// The MP3 encoder's 331-byte configuration record: packed, little-endian, every field at
+// a fixed byte offset. The bytes are the record; the accessors read and write one field
+// with explicit byte order, so the layout never depends on the compiler.
+class EncoderConfig
+{
+public:
+    static constexpr int Size = 331;
+
+    // Byte offsets of the fields (4 bytes each unless noted).
+    enum Offset : int
+    {
+        dwConfig = 0,
+        dwStructVersion = 4,
+        dwStructSize = 8,
+        dwSampleRate = 12,
+        dwReSampleRate = 16,
+        nMode = 20,
+        dwBitrate = 24,
+        dwMaxBitrate = 28,
+        nPreset = 32,
+        dwMpegVersion = 36,
+        dwPsyModel = 40,
+        dwEmphasis = 44,
+        bPrivate = 48,
+        bCRC = 52,
+        bCopyright = 56,
+        bOriginal = 60,
+        bWriteVBRHeader = 64,
+        bEnableVBR = 68,
+        nVBRQuality = 72,
+        dwVbrAbr_bps = 76,
+        nVbrMethod = 80,
+        bNoRes = 84,
+        bStrictIso = 88,
+        nQuality = 92,   // 2 bytes
+        btReserved = 94, // 237 bytes up to the end
+    };
+
+    static constexpr std::uint32_t ConfigLame = 256;
+
+    EncoderConfig(); // all bytes zero
+    // Takes exactly Size bytes; throws VemoError on another length.
+    static EncoderConfig fromBytes(const QByteArray& bytes);
+    QByteArray toBytes() const;
+    const std::uint8_t* data() const { return m_bytes.data(); }
+
+    std::uint32_t dword(Offset field) const;
+    std::int32_t int32(Offset field) const { return static_cast<std::int32_t>(dword(field)); }
+    std::uint16_t word(Offset field) const;
+    void setDword(Offset field, std::uint32_t value);
+    void setInt32(Offset field, std::int32_t value) { setDword(field, static_cast<std::uint32_t>(value)); }
+    void setWord(Offset field, std::uint16_t value);
+
+    bool operator==(const EncoderConfig&) const = default;
+
+private:
+    std::array<std::uint8_t, Size> m_bytes{};
+};

@@ -1,0 +1,265 @@
+#include "soundfile/LameSettings.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr std::int32_t ModeStereo = 0;
+constexpr std::int32_t ModeJointStereo = 1;
+constexpr std::int32_t ModeDualChannel = 2;
+constexpr std::int32_t ModeMono = 3;
+
+constexpr std::int32_t VbrMethodNone = -1;
+constexpr std::int32_t VbrMethodOld = 1;
+constexpr std::int32_t VbrMethodNew = 2;
+constexpr std::int32_t VbrMethodMtrh = 3;
+constexpr std::int32_t VbrMethodAbr = 4;
+
+bool isMp3SampleRate(std::uint32_t rate)
+{
+    constexpr std::array<std::uint32_t, 9> rates{8000,  11025, 12000, 16000, 22050,
+                                                 24000, 32000, 44100, 48000};
+    return std::find(rates.begin(), rates.end(), rate) != rates.end();
+}
+
+bool applySampleRates(lame_t lame, const EncoderConfig& c)
+{
+    const std::uint32_t in = c.dword(EncoderConfig::dwSampleRate);
+    const std::uint32_t resample = c.dword(EncoderConfig::dwReSampleRate);
+    const std::uint32_t out = resample != 0 ? resample : in;
+    if (in < 1000 || in > 192000 || !isMp3SampleRate(out)) {
+        return false;
+    }
+    lame_set_in_samplerate(lame, int(in));
+    // Fixed explicitly: left to itself LAME picks a lower output rate for low bitrates.
+    lame_set_out_samplerate(lame, int(out));
+    return true;
+}
+
+bool applyMode(lame_t lame, const EncoderConfig& c)
+{
+    switch (c.int32(EncoderConfig::nMode)) {
+    case ModeMono:
+        lame_set_mode(lame, MONO);
+        return true;
+    case ModeStereo:
+    case ModeDualChannel: // LAME encodes no dual-channel streams; two independent channels come nearest
+        lame_set_mode(lame, STEREO);
+        return true;
+    case ModeJointStereo:
+        lame_set_mode(lame, JOINT_STEREO);
+        return true;
+    default:
+        return false;
+    }
+}
+
+vbr_mode vbrModeOf(std::int32_t method)
+{
+    switch (method) {
+    case VbrMethodOld:
+        return vbr_rh;
+    case VbrMethodNew:
+    case VbrMethodMtrh:
+        return vbr_mtrh;
+    case VbrMethodAbr:
+        return vbr_abr;
+    default:
+        return vbr_default;
+    }
+}
+
+void applyBitrates(lame_t lame, const EncoderConfig& c)
+{
+    const int bitrate = int(std::min<std::uint32_t>(c.dword(EncoderConfig::dwBitrate), 320));
+    const int maxBitrate = int(std::min<std::uint32_t>(c.dword(EncoderConfig::dwMaxBitrate), 320));
+    const std::int32_t method = c.int32(EncoderConfig::nVbrMethod);
+    if (c.dword(EncoderConfig::bEnableVBR) == 0 || method == VbrMethodNone) {
+        lame_set_VBR(lame, vbr_off);
+        lame_set_brate(lame, bitrate);
+        return;
+    }
+    lame_set_VBR(lame, vbrModeOf(method));
+    if (method == VbrMethodAbr) {
+        const int mean = int(std::min<std::uint32_t>(c.dword(EncoderConfig::dwVbrAbr_bps) / 1000, 320));
+        lame_set_VBR_mean_bitrate_kbps(lame, mean);
+    } else {
+        lame_set_VBR_q(lame, std::clamp(c.int32(EncoderConfig::nVBRQuality), 0, 9));
+    }
+    lame_set_VBR_min_bitrate_kbps(lame, std::min(bitrate, maxBitrate));
+    lame_set_VBR_max_bitrate_kbps(lame, std::max(bitrate, maxBitrate));
+}
+
+void applyFlags(lame_t lame, const EncoderConfig& c)
+{
+    lame_set_copyright(lame, c.dword(EncoderConfig::bCopyright) != 0);
+    lame_set_original(lame, c.dword(EncoderConfig::bOriginal) != 0);
+    lame_set_error_protection(lame, c.dword(EncoderConfig::bCRC) != 0);
+    lame_set_extension(lame, c.dword(EncoderConfig::bPrivate) != 0);
+    lame_set_strict_ISO(lame, c.dword(EncoderConfig::bStrictIso) != 0);
+    lame_set_disable_reservoir(lame, c.dword(EncoderConfig::bNoRes) != 0);
+    const std::uint32_t emphasis = c.dword(EncoderConfig::dwEmphasis);
+    if (emphasis <= 3) {
+        lame_set_emphasis(lame, int(emphasis));
+    }
+    // The four calls never return to the start of the file, so a VBR tag frame would stay
+    // an empty placeholder that misleads players about the length: none is written.
+    // LAME has a single psychoacoustic model, so dwPsyModel has nothing to choose.
+    lame_set_bWriteVbrTag(lame, 0);
+    lame_set_write_id3tag_automatic(lame, 0);
+}
+
+void applyQuality(lame_t lame, const EncoderConfig& c)
+{
+    const std::uint16_t word = c.word(EncoderConfig::nQuality);
+    const int low = word & 0xFF;
+    const int high = word >> 8;
+    if (high == (~low & 0xFF) && low <= 9) {
+        lame_set_quality(lame, low);
+    }
+}
+
+// A fixed constant-bitrate setting standing in for a named quality class.
+void applyCbrClass(lame_t lame, int kbps, MPEG_mode mode, int lowpassHz)
+{
+    lame_set_VBR(lame, vbr_off);
+    lame_set_brate(lame, kbps);
+    lame_set_mode(lame, mode);
+    if (lowpassHz > 0) {
+        lame_set_lowpassfreq(lame, lowpassHz);
+    }
+}
+
+// LAME's own preset for a record preset that has one, 0 otherwise.
+int lamePresetOf(std::int32_t preset)
+{
+    switch (preset) {
+    case 4:
+        return R3MIX;
+    case 6:
+        return STANDARD;
+    case 7:
+        return STANDARD_FAST;
+    case 8:
+        return EXTREME;
+    case 9:
+        return EXTREME_FAST;
+    case 10:
+        return INSANE;
+    case 13:
+        return MEDIUM;
+    case 14:
+        return MEDIUM_FAST;
+    default:
+        return 0;
+    }
+}
+
+// Presets with an equivalent in LAME's own preset list, or on its quality scale
+// (normal 5, low 9, high 2, very high 0).
+bool applyNamedPreset(lame_t lame, std::int32_t preset)
+{
+    constexpr std::array<int, 6> qualityOfPreset{5, 9, 2, -1, -1, 0};
+    if (preset >= 0 && preset < int(qualityOfPreset.size()) && qualityOfPreset[std::size_t(preset)] >= 0) {
+        lame_set_quality(lame, qualityOfPreset[std::size_t(preset)]);
+        return true;
+    }
+    if (const int lamePreset = lamePresetOf(preset)) {
+        lame_set_preset(lame, lamePreset);
+        return true;
+    }
+    return false;
+}
+
+// The quality classes from telephone to studio: constant bitrate, channel mode and
+// low-pass filter of each class; voice quality is mono at an average of 56 kbps.
+bool applyClassPreset(lame_t lame, std::int32_t preset)
+{
+    switch (preset) {
+    case 3:
+        lame_set_mode(lame, MONO);
+        lame_set_preset(lame, 56);
+        return true;
+    case 1000:
+        applyCbrClass(lame, 16, MONO, 3200);
+        return true;
+    case 2000:
+        applyCbrClass(lame, 24, MONO, 4800);
+        return true;
+    case 3000:
+        applyCbrClass(lame, 40, MONO, 7200);
+        return true;
+    case 4000:
+        applyCbrClass(lame, 112, JOINT_STEREO, 15000);
+        return true;
+    case 5000:
+        applyCbrClass(lame, 56, MONO, 12000);
+        return true;
+    case 6000:
+        applyCbrClass(lame, 112, JOINT_STEREO, 15000);
+        return true;
+    case 7000:
+        applyCbrClass(lame, 128, JOINT_STEREO, 17000);
+        return true;
+    case 8000:
+        applyCbrClass(lame, 160, JOINT_STEREO, 20000);
+        return true;
+    case 9000:
+        applyCbrClass(lame, 192, STEREO, 0);
+        return true;
+    case 10000:
+        applyCbrClass(lame, 256, STEREO, 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The record's own average or constant bitrate as a preset.
+void applyBitratePreset(lame_t lame, const EncoderConfig& c, std::int32_t preset)
+{
+    if (preset == 11) { // average bitrate: LAME's ABR preset of the record's ABR rate
+        const std::uint32_t kbps = c.dword(EncoderConfig::dwVbrAbr_bps) / 1000;
+        if (kbps >= 8 && kbps <= 320) {
+            lame_set_preset(lame, int(kbps));
+        }
+    } else if (preset == 12) { // constant bitrate at the record's bitrate
+        lame_set_VBR(lame, vbr_off);
+        lame_set_brate(lame, int(std::min<std::uint32_t>(c.dword(EncoderConfig::dwBitrate), 320)));
+    }
+}
+
+// Presets come last: they override the bitrate settings, after lame_set_VBR has chosen
+// the VBR mode they refine. A value LAME has no counterpart for is ignored.
+void applyPreset(lame_t lame, const EncoderConfig& c)
+{
+    const std::int32_t preset = c.int32(EncoderConfig::nPreset);
+    if (!applyNamedPreset(lame, preset) && !applyClassPreset(lame, preset)) {
+        applyBitratePreset(lame, c, preset);
+    }
+}
+
+} // namespace
+
+int InputChannels(const EncoderConfig& config)
+{
+    return config.int32(EncoderConfig::nMode) == ModeMono ? 1 : 2;
+}
+
+bool ApplyEncoderConfig(lame_t lame, const EncoderConfig& config)
+{
+    if (config.dword(EncoderConfig::dwConfig) != EncoderConfig::ConfigLame ||
+        config.dword(EncoderConfig::dwStructVersion) < 1) {
+        return false;
+    }
+    lame_set_num_channels(lame, InputChannels(config));
+    if (!applySampleRates(lame, config) || !applyMode(lame, config)) {
+        return false;
+    }
+    applyBitrates(lame, config);
+    applyFlags(lame, config);
+    applyQuality(lame, config);
+    applyPreset(lame, config);
+    return true;
+}

@@ -1,0 +1,219 @@
+#include "soundfile/MP3export.h"
+
+#include "files/VemoError.h"
+#include "soundfile/LameEnc.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QtEndian>
+#include <bit>
+#include <cstring>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+constexpr qint64 HeaderSize = 44;
+constexpr quint64 ChunksBetweenMessages = 64;
+
+// Closes the encoder stream on every way out.
+class StreamCloser
+{
+public:
+    explicit StreamCloser(HBE_STREAM stream) : m_stream(stream) {}
+    ~StreamCloser() { close(); }
+    StreamCloser(const StreamCloser&) = delete;
+    StreamCloser& operator=(const StreamCloser&) = delete;
+    void close()
+    {
+        if (m_open) {
+            m_open = false;
+            beCloseStream(m_stream);
+        }
+    }
+
+private:
+    HBE_STREAM m_stream;
+    bool m_open = true;
+};
+
+// Reads until n bytes arrived or the file ended; -1 on a read error.
+qint64 readFully(QFile& file, char* buffer, qint64 n)
+{
+    qint64 total = 0;
+    while (total < n) {
+        const qint64 got = file.read(buffer + total, n - total);
+        if (got < 0) {
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        total += got;
+    }
+    return total;
+}
+
+QString readError(const QString& wavName)
+{
+    return QStringLiteral("Ошибка чтения из файла ") + wavName;
+}
+
+struct WavHeader
+{
+    qint32 count;     // bytes to encode: the RIFF size, signed
+    quint16 channels; // 1 mono, anything else stereo
+};
+
+WavHeader readHeader(QFile& wav, const QString& wavName)
+{
+    uchar header[HeaderSize];
+    if (readFully(wav, reinterpret_cast<char*>(header), HeaderSize) != HeaderSize) {
+        throw VemoError(readError(wavName));
+    }
+    return {qFromLittleEndian<qint32>(header + 4), qFromLittleEndian<quint16>(header + 22)};
+}
+
+// True when mp3Name names the open WAV file itself (also through a link): creating it
+// anew would truncate the sound being converted.
+bool isSameFile(const QFile& wav, const QString& mp3Name)
+{
+    struct stat wavStat
+    {
+    };
+    struct stat mp3Stat
+    {
+    };
+    if (fstat(wav.handle(), &wavStat) != 0 || stat(QFile::encodeName(mp3Name).constData(), &mp3Stat) != 0) {
+        return false;
+    }
+    return wavStat.st_dev == mp3Stat.st_dev && wavStat.st_ino == mp3Stat.st_ino;
+}
+
+class Conversion
+{
+public:
+    Conversion(QFile& wav, QFile& mp3, HBE_STREAM stream, std::uint32_t samples, std::uint32_t bufferSize)
+        : m_wav(wav), m_mp3(mp3), m_stream(stream), m_input(samples), m_output(bufferSize)
+    {}
+    void encodeData(qint64 count, const std::function<void()>& letMessagesThrough);
+    void flush(StreamCloser& closer);
+
+private:
+    qint64 readChunk(qint64 n, bool last);
+    void encodeChunk(qint64 bytes);
+    void write(std::uint32_t bytes);
+
+    QFile& m_wav;
+    QFile& m_mp3;
+    HBE_STREAM m_stream;
+    std::vector<short> m_input;
+    std::vector<unsigned char> m_output;
+};
+
+// Reads up to n bytes into the input buffer and returns how many bytes the chunk holds.
+// The last chunk is cleared first and keeps its designed length, the part past the end of
+// the file being silence. A full chunk cut short by the end of the file is encoded as far
+// as it was read; either way a short read ends the data.
+qint64 Conversion::readChunk(qint64 n, bool last)
+{
+    char* bytes = reinterpret_cast<char*>(m_input.data());
+    if (last) {
+        std::memset(bytes, 0, m_input.size() * sizeof(short));
+    }
+    const qint64 got = readFully(m_wav, bytes, n);
+    if (got < 0) {
+        throw VemoError(readError(m_wav.fileName()));
+    }
+    if constexpr (std::endian::native == std::endian::big) {
+        for (short& sample : m_input) {
+            sample = qFromLittleEndian(sample);
+        }
+    }
+    return got < n && !last ? got : n;
+}
+
+void Conversion::write(std::uint32_t bytes)
+{
+    if (bytes > 0 && m_mp3.write(reinterpret_cast<const char*>(m_output.data()), bytes) != qint64(bytes)) {
+        throw VemoError(QStringLiteral(" Ошибка записи в файл ") + m_mp3.fileName());
+    }
+}
+
+void Conversion::encodeChunk(qint64 bytes)
+{
+    std::uint32_t written = 0;
+    if (beEncodeChunk(m_stream, std::uint32_t(bytes / 2), m_input.data(), m_output.data(), &written) != 0) {
+        throw VemoError(QStringLiteral(" Ошибка при MP3 кодировани ! "));
+    }
+    write(written);
+}
+
+void Conversion::encodeData(qint64 count, const std::function<void()>& letMessagesThrough)
+{
+    const qint64 fullChunk = qint64(m_input.size()) * 2;
+    qint64 done = 0;
+    quint64 chunks = 0;
+    while (done < count) {
+        const bool last = count - done <= fullChunk;
+        const qint64 asked = last ? count - done : fullChunk;
+        const qint64 n = readChunk(asked, last);
+        encodeChunk(n);
+        done += asked;
+        if (++chunks % ChunksBetweenMessages == 0) {
+            letMessagesThrough();
+        }
+        if (n < asked) {
+            break;
+        }
+    }
+}
+
+void Conversion::flush(StreamCloser& closer)
+{
+    std::uint32_t written = 0;
+    if (beDeinitStream(m_stream, m_output.data(), &written) != 0) {
+        throw VemoError(QStringLiteral(" Ошибка де-инициализации MP3 потока"));
+    }
+    write(written);
+    closer.close();
+}
+
+void processPendingEvents()
+{
+    if (QCoreApplication::instance()) {
+        QCoreApplication::processEvents();
+    }
+}
+
+} // namespace
+
+qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
+                       const std::function<void()>& letMessagesThrough)
+{
+    QFile wav(wavName);
+    if (!wav.open(QIODevice::ReadOnly)) {
+        return Mp3Result::WavNotOpened;
+    }
+    const WavHeader header = readHeader(wav, wavName);
+    if (isSameFile(wav, mp3Name)) {
+        return Mp3Result::Mp3NotCreated;
+    }
+    EncoderConfig copy = config;
+    copy.setInt32(EncoderConfig::nMode, header.channels == 1 ? 3 : 0);
+    std::uint32_t samples = 0;
+    std::uint32_t bufferSize = 0;
+    HBE_STREAM stream = 0;
+    if (beInitStream(copy, &samples, &bufferSize, &stream) != 0) {
+        return Mp3Result::EncoderRefused;
+    }
+    StreamCloser closer(stream);
+    QFile mp3(mp3Name);
+    if (!mp3.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        return Mp3Result::Mp3NotCreated;
+    }
+    Conversion conversion(wav, mp3, stream, samples, bufferSize);
+    conversion.encodeData(header.count, letMessagesThrough ? letMessagesThrough : processPendingEvents);
+    conversion.flush(closer);
+    return Mp3Result::Done;
+}

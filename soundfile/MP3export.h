@@ -1,0 +1,22 @@
+#pragma once
+
+#include "soundfile/EncoderConfig.h"
+
+#include <QString>
+#include <functional>
+
+namespace Mp3Result {
+constexpr qint32 Done = 0;
+constexpr qint32 WavNotOpened = -2;
+constexpr qint32 Mp3NotCreated = -3;  // also when the MP3 name is the WAV file itself
+constexpr qint32 EncoderRefused = -4; // the encoder cannot take the record; no MP3 file made
+} // namespace Mp3Result
+
+// Encodes the 16-bit PCM of a WAV file (44-byte header; its RIFF size counts the bytes
+// to encode, its channel count chooses mono or stereo) into an MP3 file, chunk by chunk
+// in constant memory. Returns a Mp3Result value; read, encode, write and flush failures
+// throw VemoError naming the file. The WAV file is never changed. Every 64 chunks
+// letMessagesThrough runs (by default QCoreApplication::processEvents) so the window
+// stays responsive.
+qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
+                       const std::function<void()>& letMessagesThrough = {});

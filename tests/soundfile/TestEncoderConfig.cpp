@@ -1,0 +1,215 @@
+#include "files/VemoError.h"
+#include "soundfile/FillEncoderConfig.h"
+#include "soundfile/Mp3Tables.h"
+
+#include <QTest>
+#include <map>
+
+using Fields = std::map<EncoderConfig::Offset, qint64>;
+Q_DECLARE_METATYPE(Mp3Choices)
+Q_DECLARE_METATYPE(Fields)
+Q_DECLARE_METATYPE(MpegClass)
+
+class TestEncoderConfig : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fillRecord_data();
+    void fillRecord();
+    void presetModesSetOnlyThePreset_data();
+    void presetModesSetOnlyThePreset();
+    void streamFormatFollowsSampleRate_data();
+    void streamFormatFollowsSampleRate();
+    void byteLayout();
+    void checkBitrate_data();
+    void checkBitrate();
+    void listsAreComplete();
+    void badInputIsRefused();
+};
+
+namespace {
+
+Mp3Choices choices(int rate, int mode, int bitrate = 7, int bitrateMax = 7, int quality = 2, int channels = 0,
+                   int vbrQuality = 0)
+{
+    return {rate, channels, mode, bitrate, bitrateMax, vbrQuality, quality};
+}
+
+using C = EncoderConfig;
+
+} // namespace
+
+void TestEncoderConfig::fillRecord_data()
+{
+    QTest::addColumn<Mp3Choices>("choices");
+    QTest::addColumn<Fields>("expected");
+
+    QTest::newRow("mode never picked keeps VBR defaults")
+        << choices(4, -1) << Fields{{C::bEnableVBR, -1},       {C::nVbrMethod, 0}, {C::nPreset, -1},
+                                    {C::nVBRQuality, 0},       {C::dwBitrate, 8},  {C::dwMaxBitrate, 160},
+                                    {C::dwMpegVersion, 0},     {C::nMode, 3},      {C::bOriginal, -1},
+                                    {C::bStrictIso, -1},       {C::bCRC, 0},       {C::dwSampleRate, 22050},
+                                    {C::dwReSampleRate, 22050}};
+    QTest::newRow("ABR 64 kbps at 22050 Hz")
+        << choices(4, 1, 7) << Fields{{C::nVbrMethod, 4}, {C::dwVbrAbr_bps, 64000}, {C::bEnableVBR, -1},
+                                      {C::dwBitrate, 8},  {C::dwMaxBitrate, 160},   {C::dwMpegVersion, 0}};
+    QTest::newRow("CBR 24 kbps at 44100 Hz falls back to 128") << choices(7, 0, 2)
+                                                               << Fields{{C::bEnableVBR, 0},
+                                                                         {C::dwBitrate, 128},
+                                                                         {C::dwMaxBitrate, 320},
+                                                                         {C::dwMpegVersion, 1},
+                                                                         {C::dwSampleRate, 44100}};
+    QTest::newRow("CBR 144 kbps at 16000 Hz stays") << choices(3, 0, 12) << Fields{{C::dwBitrate, 144}};
+    QTest::newRow("CBR 192 kbps at 16000 Hz falls back") << choices(3, 0, 14) << Fields{{C::dwBitrate, 128}};
+    QTest::newRow("VBR at 48000 Hz validates both bitrates")
+        << choices(8, 2, 13, 12, 2, 0, 7)
+        << Fields{{C::nVbrMethod, 0},     {C::nVBRQuality, 7}, {C::dwBitrate, 160},
+                  {C::dwMaxBitrate, 128}, {C::bEnableVBR, -1}, {C::dwVbrAbr_bps, 0}};
+    QTest::newRow("quality item 0") << choices(4, -1, 7, 7, 0) << Fields{{C::nQuality, 0xFF00}};
+    QTest::newRow("quality item 2") << choices(4, -1, 7, 7, 2) << Fields{{C::nQuality, 0xFD02}};
+    QTest::newRow("quality item 9") << choices(4, -1, 7, 7, 9) << Fields{{C::nQuality, 0xF609}};
+    QTest::newRow("no channel item") << choices(4, -1, 7, 7, 2, -1) << Fields{{C::nMode, 0}};
+    QTest::newRow("stereo") << choices(4, -1, 7, 7, 2, 1) << Fields{{C::nMode, 0}};
+    QTest::newRow("joint stereo") << choices(4, -1, 7, 7, 2, 2) << Fields{{C::nMode, 1}};
+}
+
+void TestEncoderConfig::fillRecord()
+{
+    QFETCH(Mp3Choices, choices);
+    QFETCH(Fields, expected);
+    const EncoderConfig c = FillEncoderConfig(choices).config;
+    QCOMPARE(c.dword(C::dwConfig), 256u);
+    QCOMPARE(c.dword(C::dwStructVersion), 1u);
+    QCOMPARE(c.dword(C::dwStructSize), 331u);
+    for (const auto& [field, value] : expected) {
+        const qint64 actual = field == C::nQuality ? c.word(field) : qint64(c.int32(field));
+        QVERIFY2(
+            actual == value,
+            qPrintable(QStringLiteral("offset %1: %2 instead of %3").arg(int(field)).arg(actual).arg(value)));
+    }
+    for (int i = C::btReserved; i < C::Size; ++i) {
+        QCOMPARE(c.data()[i], 0);
+    }
+}
+
+void TestEncoderConfig::presetModesSetOnlyThePreset_data()
+{
+    QTest::addColumn<int>("item");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("preset");
+    const QList<int> presets{4,  3,  0,  1,    2,    3,    5,    6,    7,    8,    9,    10,   11,
+                             12, 13, 14, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000};
+    const QStringList texts = Mp3Tables::modeTexts();
+    for (int i = 0; i < presets.size(); ++i) {
+        QTest::newRow(qPrintable(texts[i + 3])) << i + 3 << texts[i + 3] << presets[i];
+    }
+}
+
+void TestEncoderConfig::presetModesSetOnlyThePreset()
+{
+    QFETCH(int, item);
+    QFETCH(int, preset);
+    for (int rate : {4, 7}) {
+        Mp3Choices picked = choices(rate, item, 12, 2, 5, 2, 6);
+        EncoderConfig withPreset = FillEncoderConfig(picked).config;
+        QCOMPARE(withPreset.int32(C::nPreset), preset);
+        picked.modeItem = -1;
+        EncoderConfig defaults = FillEncoderConfig(picked).config;
+        withPreset.setInt32(C::nPreset, -1);
+        QVERIFY(withPreset == defaults);
+    }
+}
+
+void TestEncoderConfig::streamFormatFollowsSampleRate_data()
+{
+    QTest::addColumn<int>("item");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("mpegVersion");
+    const int rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+    for (int i = 0; i < 9; ++i) {
+        QTest::newRow(qPrintable(QString::number(rates[i])))
+            << i << rates[i] << 7 + 4 * i << (i >= 6 ? 1 : 0);
+    }
+}
+
+void TestEncoderConfig::streamFormatFollowsSampleRate()
+{
+    QFETCH(int, item);
+    QFETCH(int, rate);
+    QFETCH(int, format);
+    QFETCH(int, mpegVersion);
+    const FilledEncoderConfig filled = FillEncoderConfig(choices(item, 0));
+    QCOMPARE(filled.streamFormatType, format);
+    QCOMPARE(filled.config.int32(C::dwSampleRate), rate);
+    QCOMPARE(filled.config.int32(C::dwReSampleRate), rate);
+    QCOMPARE(filled.config.int32(C::dwMpegVersion), mpegVersion);
+    QCOMPARE(Mp3Tables::sampleRateTexts()[item], QStringLiteral("%1 Hz").arg(rate));
+}
+
+void TestEncoderConfig::byteLayout()
+{
+    const QByteArray bytes = FillEncoderConfig(choices(7, 1, 11)).config.toBytes();
+    QCOMPARE(bytes.size(), 331);
+    QCOMPARE(bytes.mid(0, 12), QByteArray::fromHex("00010000010000004b010000"));
+    QCOMPARE(bytes.mid(12, 8), QByteArray::fromHex("44ac000044ac0000"));
+    QCOMPARE(bytes.mid(32, 4), QByteArray::fromHex("ffffffff"));
+    QCOMPARE(bytes.mid(76, 8), QByteArray::fromHex("00f4010004000000")); // 128000, method 4
+    QCOMPARE(bytes.mid(88, 6), QByteArray::fromHex("ffffffff02fd"));
+    QCOMPARE(bytes.mid(94), QByteArray(237, '\0'));
+    QCOMPARE(EncoderConfig::fromBytes(bytes).toBytes(), bytes);
+}
+
+void TestEncoderConfig::checkBitrate_data()
+{
+    QTest::addColumn<MpegClass>("mpegClass");
+    QTest::addColumn<int>("kbps");
+    QTest::addColumn<int>("expected");
+    const QList<int> notMpeg1{8, 16, 24, 144};
+    const QList<int> notMpeg2{192, 224, 256, 320};
+    for (int item = 0; item < Mp3Tables::BitrateCount; ++item) {
+        const int kbps = Mp3Tables::bitrateKbps(item);
+        QTest::addRow("MPEG-1 %d", kbps)
+            << MpegClass::Mpeg1 << kbps << (notMpeg1.contains(kbps) ? 128 : kbps);
+        QTest::addRow("MPEG-2 %d", kbps)
+            << MpegClass::Mpeg2 << kbps << (notMpeg2.contains(kbps) ? 128 : kbps);
+    }
+    QTest::newRow("MPEG-1 0") << MpegClass::Mpeg1 << 0 << 128;
+    QTest::newRow("MPEG-2 negative") << MpegClass::Mpeg2 << -64 << 128;
+    QTest::newRow("MPEG-1 between items") << MpegClass::Mpeg1 << 100 << 128;
+}
+
+void TestEncoderConfig::checkBitrate()
+{
+    QFETCH(MpegClass, mpegClass);
+    QFETCH(int, kbps);
+    QFETCH(int, expected);
+    QCOMPARE(CheckBitrate(mpegClass, kbps), expected);
+}
+
+void TestEncoderConfig::listsAreComplete()
+{
+    QCOMPARE(Mp3Tables::modeTexts().size(), 29);
+    QCOMPARE(Mp3Tables::modeTexts()[1], QStringLiteral("ABR-Average Bitrate "));
+    QCOMPARE(Mp3Tables::modeTexts()[28], QStringLiteral("LQP_STUDIO - new"));
+    QCOMPARE(Mp3Tables::bitrateTexts().size(), 18);
+    QCOMPARE(Mp3Tables::bitrateTexts()[11], QStringLiteral("128 kbps"));
+    QCOMPARE(Mp3Tables::channelTexts(), (QStringList{"Mono  ", "Stereo  ", "Joint Stereo  "}));
+    QCOMPARE(Mp3Tables::qualityTexts().size(), 10);
+    QCOMPARE(Mp3Tables::qualityTexts()[6], QStringLiteral("6 - среднее качество "));
+}
+
+void TestEncoderConfig::badInputIsRefused()
+{
+    QVERIFY_THROWS_EXCEPTION(VemoError, FillEncoderConfig(choices(9, 0)));
+    QVERIFY_THROWS_EXCEPTION(VemoError, FillEncoderConfig(choices(-1, 0)));
+    QVERIFY_THROWS_EXCEPTION(VemoError, FillEncoderConfig(choices(4, 29)));
+    QVERIFY_THROWS_EXCEPTION(VemoError, FillEncoderConfig(choices(4, 0, 18)));
+    QVERIFY_THROWS_EXCEPTION(VemoError, FillEncoderConfig(choices(4, -1, 7, 7, 10)));
+    QVERIFY_THROWS_EXCEPTION(VemoError, FillEncoderConfig(choices(4, 2, 7, 7, 2, 0, 10)));
+    QVERIFY_THROWS_EXCEPTION(VemoError, EncoderConfig::fromBytes(QByteArray(330, '\0')));
+}
+
+QTEST_APPLESS_MAIN(TestEncoderConfig)
+#include "TestEncoderConfig.moc"
