@@ -18,7 +18,8 @@ struct VoiceToken
 };
 
 // Speak flags, as the windows pass them.
-enum SpeechVoiceSpeakFlags : int {
+enum SpeechVoiceSpeakFlags : int
+{
     SVSFlagsAsync = 1,
     SVSFPurgeBeforeSpeak = 2,
     SVSFIsXML = 8,

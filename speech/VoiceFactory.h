@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QObject>
-
 #include <memory>
 
 class SpeechVoice;
 
-enum class SpeechEngineKind {
+enum class SpeechEngineKind
+{
     Espeak, // espeak-ng, speaking aloud through the sound device or into a file stream
     Test,   // deterministic: fixed time per word, events computed from the text
 };

@@ -1,0 +1,122 @@
+#include "speech/PlaybackVoice.h"
+
+#include "speech/SpeechPlayback.h"
+#include "speech/SpeechQueue.h"
+#include "speech/SpokenText.h"
+
+#include <QDeadlineTimer>
+
+namespace {
+
+// The event interest bits of the voices' events.
+constexpr int InterestEndStream = 4;
+constexpr int InterestWord = 32;
+constexpr int InterestSentence = 128;
+constexpr int InterestAudioLevel = 512;
+
+} // namespace
+
+PlaybackVoice::PlaybackVoice(bool soundDevice, QObject* parent)
+    : SpeechVoice(parent),
+      m_playback(new SpeechPlayback(
+          soundDevice ? SpeechPlayback::Output::SoundDevice : SpeechPlayback::Output::SilentClock, this))
+{
+    connect(m_playback, &SpeechPlayback::eventDue, this, &PlaybackVoice::deliver);
+    connect(m_playback, &SpeechPlayback::deviceMessage, this, &SpeechVoice::deviceMessage);
+}
+
+PlaybackVoice::~PlaybackVoice() = default;
+
+void PlaybackVoice::setEventInterests(int interests)
+{
+    m_interests = interests;
+}
+
+void PlaybackVoice::setRate(int rate)
+{
+    m_rate = qBound(-10, rate, 10);
+}
+
+void PlaybackVoice::setVolume(int volume)
+{
+    m_volume = qBound(0, volume, 100);
+}
+
+void PlaybackVoice::Speak(const QString& text, int flags)
+{
+    if (flags & SVSFPurgeBeforeSpeak) {
+        m_playback->purge();
+        if (text.isEmpty())
+            return;
+    }
+    const SpokenText spoken = SpokenText::fromSpeak(text, flags);
+    speakStream(spoken, ++m_streamNumber, m_playback->beginSpeak());
+}
+
+void PlaybackVoice::Pause()
+{
+    m_playback->pause();
+}
+
+void PlaybackVoice::Resume()
+{
+    m_playback->resume();
+}
+
+bool PlaybackVoice::WaitUntilDone(int msTimeout)
+{
+    const QDeadlineTimer deadline(msTimeout < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(msTimeout));
+    for (;;) {
+        m_playback->pump();
+        if (m_playback->isDone())
+            return true;
+        const qint64 left = deadline.remainingTime();
+        if (left == 0)
+            return false;
+        m_playback->queue()->waitForChange(left < 0 ? 5 : int(qMin<qint64>(left, 5)));
+    }
+}
+
+void PlaybackVoice::setAudioOutputStream(SpFileStream* stream)
+{
+    m_outputStream = stream;
+}
+
+// The file stream keeps the format set on it whatever the voice speaks, so there is no
+// format change to allow or forbid.
+void PlaybackVoice::setAllowAudioOutputFormatChangesOnNextSet(bool) {}
+
+void PlaybackVoice::deliver(const SpeechEvent& event)
+{
+    if (!wants(event))
+        return;
+    switch (event.kind) {
+    case SpeechEvent::Kind::Word:
+        emit Word(event.streamNumber, event.streamPosition, event.position, event.length);
+        break;
+    case SpeechEvent::Kind::Sentence:
+        emit Sentence(event.streamNumber, event.streamPosition, event.position, event.length);
+        break;
+    case SpeechEvent::Kind::AudioLevel:
+        emit AudioLevel(event.streamNumber, event.streamPosition, event.level);
+        break;
+    case SpeechEvent::Kind::EndStream:
+        emit EndStream(event.streamNumber, event.streamPosition);
+        break;
+    }
+}
+
+bool PlaybackVoice::wants(const SpeechEvent& event) const
+{
+    switch (event.kind) {
+    case SpeechEvent::Kind::Word:
+        return m_interests & InterestWord;
+    case SpeechEvent::Kind::Sentence:
+        return m_interests & InterestSentence;
+    case SpeechEvent::Kind::AudioLevel:
+        return m_interests & InterestAudioLevel;
+    case SpeechEvent::Kind::EndStream:
+        return m_interests & InterestEndStream;
+    }
+    return false;
+}

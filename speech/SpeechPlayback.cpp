@@ -1,0 +1,156 @@
+#include "speech/SpeechPlayback.h"
+
+#include "speech/SoundDeviceOutput.h"
+#include "speech/SpeechQueue.h"
+
+namespace {
+
+constexpr int PumpIntervalMs = 10;
+
+} // namespace
+
+SpeechPlayback::SpeechPlayback(Output output, QObject* parent)
+    : QObject(parent), m_queue(std::make_shared<SpeechQueue>(output == Output::SoundDevice))
+{
+    if (output == Output::SoundDevice)
+        m_device = new SoundDeviceOutput(this);
+    m_timer.setInterval(PumpIntervalMs);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &SpeechPlayback::pump);
+    m_clock.start();
+}
+
+SpeechPlayback::~SpeechPlayback()
+{
+    // Whatever the engine still does for this voice ends at its next step.
+    m_queue->purge();
+}
+
+int SpeechPlayback::beginSpeak()
+{
+    if (m_queue->isDone())
+        m_clockNs = m_clock.nsecsElapsed(); // the silent clock starts with this Speak
+    m_timer.start();
+    return m_queue->beginSpeak();
+}
+
+void SpeechPlayback::purge()
+{
+    m_queue->purge();
+    if (m_device)
+        m_device->stop();
+}
+
+void SpeechPlayback::pause()
+{
+    if (m_paused)
+        return;
+    advanceClock();
+    m_paused = true;
+    if (m_device)
+        m_device->suspend();
+}
+
+void SpeechPlayback::resume()
+{
+    if (!m_paused)
+        return;
+    m_paused = false;
+    m_clockNs = m_clock.nsecsElapsed();
+    if (m_device)
+        m_device->resume();
+    m_timer.start();
+}
+
+void SpeechPlayback::pump()
+{
+    if (m_pumping)
+        return;
+    m_pumping = true;
+    advanceClock();
+    if (!m_paused) {
+        const int generation = m_queue->generation();
+        const QList<SpeechEvent> due = m_queue->takeDueEvents();
+        for (const SpeechEvent& event : due) {
+            // A handler may purge or pause; what it dropped must not be told.
+            if (m_queue->generation() != generation || m_paused)
+                break;
+            emit eventDue(event);
+        }
+    }
+    if (m_queue->isDone() || m_paused)
+        m_timer.stop();
+    m_pumping = false;
+}
+
+bool SpeechPlayback::isDone() const
+{
+    return m_queue->isDone();
+}
+
+qint64 SpeechPlayback::playedSamples() const
+{
+    return m_queue->played();
+}
+
+void SpeechPlayback::advanceClock()
+{
+    if (m_paused)
+        return;
+    if (m_device)
+        feedDevice();
+    else
+        advanceSilentClock();
+}
+
+void SpeechPlayback::feedDevice()
+{
+    const qint64 played = m_queue->played();
+    const qint64 appended = m_queue->appended();
+    if (!m_device->isStarted()) {
+        if (appended <= played)
+            return;
+        if (!m_device->start()) {
+            fallBackToSilence();
+            return;
+        }
+        m_deviceBase = played;
+    }
+    m_device->write(m_queue->takeAudio(m_device->bytesFree()));
+    if (m_device->hasFailed()) {
+        fallBackToSilence();
+        return;
+    }
+    m_queue->setPlayed(m_deviceBase + m_device->heardSamples());
+    // Everything written was heard and nothing waits: let the device rest.
+    if (m_queue->played() >= m_queue->appended())
+        m_device->stop();
+}
+
+void SpeechPlayback::advanceSilentClock()
+{
+    const qint64 now = m_clock.nsecsElapsed();
+    const qint64 played = m_queue->played();
+    const qint64 appended = m_queue->appended();
+    if (played >= appended) {
+        m_clockNs = now; // a starved clock banks no time
+        return;
+    }
+    const qint64 samples = (now - m_clockNs) * EngineSampleRate / 1000000000;
+    if (samples <= 0)
+        return;
+    m_clockNs += samples * 1000000000 / EngineSampleRate;
+    m_queue->setPlayed(played + samples);
+}
+
+void SpeechPlayback::fallBackToSilence()
+{
+    const qint64 heard = m_device->isStarted() ? m_deviceBase + m_device->writtenSamples() : 0;
+    delete m_device;
+    m_device = nullptr;
+    m_queue->dropAudio();
+    if (heard > 0)
+        m_queue->setPlayed(heard);
+    m_clockNs = m_clock.nsecsElapsed();
+    emit deviceMessage(QStringLiteral("Звуковое устройство не найдено: речь идёт без звука."));
+}

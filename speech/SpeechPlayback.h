@@ -1,0 +1,62 @@
+#pragma once
+
+#include "speech/SpeechEvent.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+class SoundDeviceOutput;
+class SpeechQueue;
+
+// The GUI-thread side of one voice: plays the audio of its queue on the sound device (or,
+// without one, on a silent clock running in real time) and emits each event when the
+// audio before it has been heard. Pause holds audio and events; purge drops both.
+class SpeechPlayback : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Output
+    {
+        SoundDevice,
+        SilentClock
+    };
+
+    explicit SpeechPlayback(Output output, QObject* parent = nullptr);
+    ~SpeechPlayback() override;
+
+    // Shared with the engine thread, which appends to it.
+    const std::shared_ptr<SpeechQueue>& queue() const { return m_queue; }
+
+    int beginSpeak(); // the generation the new Speak belongs to
+    void purge();
+    void pause();
+    void resume();
+    bool isPaused() const { return m_paused; }
+    // Plays on and emits the events that are due.
+    void pump();
+    bool isDone() const;
+    // Samples heard so far on the playback clock.
+    qint64 playedSamples() const;
+
+signals:
+    void eventDue(const SpeechEvent& event);
+    void deviceMessage(const QString& text);
+
+private:
+    void advanceClock();
+    void feedDevice();
+    void advanceSilentClock();
+    void fallBackToSilence();
+
+    std::shared_ptr<SpeechQueue> m_queue;
+    SoundDeviceOutput* m_device = nullptr;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_clockNs = 0;    // silent clock: time of the last advance
+    qint64 m_deviceBase = 0; // playback sample at which the device was started
+    bool m_paused = false;
+    bool m_pumping = false;
+};

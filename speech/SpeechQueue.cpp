@@ -1,0 +1,169 @@
+#include "speech/SpeechQueue.h"
+
+#include <chrono>
+
+using Lock = std::unique_lock<std::mutex>;
+
+int SpeechQueue::beginSpeak()
+{
+    Lock lock(m_mutex);
+    ++m_outstanding;
+    return m_generation;
+}
+
+int SpeechQueue::generation() const
+{
+    Lock lock(m_mutex);
+    return m_generation;
+}
+
+void SpeechQueue::purge()
+{
+    {
+        Lock lock(m_mutex);
+        ++m_generation;
+        m_outstanding = 0;
+        m_events.clear();
+        m_audio.clear();
+        m_audioRead = 0;
+        m_played = m_appended;
+        m_lastEventSample = m_appended;
+    }
+    m_changed.notify_all();
+}
+
+bool SpeechQueue::isDone() const
+{
+    Lock lock(m_mutex);
+    return m_outstanding == 0 && m_events.empty() && m_played >= m_appended;
+}
+
+qint64 SpeechQueue::appended() const
+{
+    Lock lock(m_mutex);
+    return m_appended;
+}
+
+qint64 SpeechQueue::played() const
+{
+    Lock lock(m_mutex);
+    return m_played;
+}
+
+void SpeechQueue::setPlayed(qint64 sample)
+{
+    {
+        Lock lock(m_mutex);
+        m_played = qBound(m_played, sample, m_appended);
+    }
+    m_changed.notify_all();
+}
+
+QByteArray SpeechQueue::takeAudio(qsizetype maxBytes)
+{
+    Lock lock(m_mutex);
+    const qsizetype n = qMin(maxBytes, m_audio.size() - m_audioRead) & ~qsizetype(1);
+    QByteArray out = m_audio.mid(m_audioRead, n);
+    m_audioRead += n;
+    if (m_audioRead > 1 << 20 && m_audioRead * 2 > m_audio.size()) {
+        m_audio.remove(0, m_audioRead);
+        m_audioRead = 0;
+    }
+    return out;
+}
+
+void SpeechQueue::dropAudio()
+{
+    Lock lock(m_mutex);
+    m_keepsAudio = false;
+    m_audio.clear();
+    m_audioRead = 0;
+}
+
+QList<SpeechEvent> SpeechQueue::takeDueEvents()
+{
+    Lock lock(m_mutex);
+    QList<SpeechEvent> due;
+    while (!m_events.empty() && (m_events.front().immediate || m_events.front().sample <= m_played)) {
+        due.append(m_events.front());
+        m_events.pop_front();
+    }
+    return due;
+}
+
+void SpeechQueue::waitForChange(int ms) const
+{
+    Lock lock(m_mutex);
+    m_changed.wait_for(lock, std::chrono::milliseconds(ms));
+}
+
+bool SpeechQueue::beginStream(int generation)
+{
+    Lock lock(m_mutex);
+    m_streamBase = m_appended;
+    return generation == m_generation;
+}
+
+bool SpeechQueue::appendAudio(int generation, const qint16* samples, qsizetype count,
+                              const QList<SpeechEvent>& events)
+{
+    {
+        Lock lock(m_mutex);
+        if (generation != m_generation)
+            return false;
+        for (SpeechEvent event : events) {
+            event.sample += m_streamBase;
+            queueEvent(event);
+        }
+        if (m_keepsAudio)
+            m_audio.append(reinterpret_cast<const char*>(samples), count * qsizetype(sizeof(qint16)));
+        m_appended += count;
+    }
+    m_changed.notify_all();
+    return true;
+}
+
+bool SpeechQueue::appendEvents(int generation, const QList<SpeechEvent>& events)
+{
+    {
+        Lock lock(m_mutex);
+        if (generation != m_generation)
+            return false;
+        for (SpeechEvent event : events) {
+            event.sample += m_streamBase;
+            queueEvent(event);
+        }
+    }
+    m_changed.notify_all();
+    return true;
+}
+
+void SpeechQueue::finishStream(int generation, SpeechEvent endStream)
+{
+    {
+        Lock lock(m_mutex);
+        if (generation != m_generation)
+            return;
+        endStream.sample = m_appended;
+        queueEvent(endStream);
+        m_outstanding = qMax(0, m_outstanding - 1);
+    }
+    m_changed.notify_all();
+}
+
+bool SpeechQueue::waitForRoom(int generation, qint64 maxAheadSamples) const
+{
+    Lock lock(m_mutex);
+    m_changed.wait(lock,
+                   [&] { return generation != m_generation || m_appended - m_played <= maxAheadSamples; });
+    return generation == m_generation;
+}
+
+// Events are released in the order they were queued, so none may wait for an earlier
+// sample than the one before it.
+void SpeechQueue::queueEvent(SpeechEvent event)
+{
+    event.sample = qMax(event.sample, m_lastEventSample);
+    m_lastEventSample = event.sample;
+    m_events.push_back(event);
+}

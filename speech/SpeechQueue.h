@@ -1,0 +1,59 @@
+#pragma once
+
+#include "speech/SpeechEvent.h"
+
+#include <QByteArray>
+#include <QList>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+// The hand-over between the engine thread, which appends a voice's audio and events, and
+// the GUI thread, which plays the audio and releases the events. Thread-safe. A purge
+// starts a new generation: whatever an older generation still appends is discarded.
+class SpeechQueue
+{
+public:
+    explicit SpeechQueue(bool keepsAudio) : m_keepsAudio(keepsAudio) {}
+
+    // GUI side.
+    int beginSpeak(); // one more Speak outstanding; its generation
+    int generation() const;
+    void purge();        // drops audio, events and outstanding Speaks
+    bool isDone() const; // nothing outstanding, nothing queued, everything heard
+    qint64 appended() const;
+    qint64 played() const;
+    void setPlayed(qint64 sample); // never beyond what was appended
+    QByteArray takeAudio(qsizetype maxBytes);
+    void dropAudio(); // from now on audio is only counted, not kept
+    // The events due at the current played position (or immediate), in order.
+    QList<SpeechEvent> takeDueEvents();
+    // Waits until something is appended or ms pass.
+    void waitForChange(int ms) const;
+
+    // Engine side; each returns false when the generation is no longer current.
+    bool beginStream(int generation);
+    // Event samples count from the start of the stream.
+    bool appendAudio(int generation, const qint16* samples, qsizetype count,
+                     const QList<SpeechEvent>& events);
+    bool appendEvents(int generation, const QList<SpeechEvent>& events);
+    void finishStream(int generation, SpeechEvent endStream);
+    // Blocks while more than maxAheadSamples wait to be heard; false once purged.
+    bool waitForRoom(int generation, qint64 maxAheadSamples) const;
+
+private:
+    void queueEvent(SpeechEvent event);
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    bool m_keepsAudio;
+    int m_generation = 0;
+    int m_outstanding = 0;
+    qint64 m_appended = 0;
+    qint64 m_played = 0;
+    qint64 m_streamBase = 0;
+    qint64 m_lastEventSample = 0;
+    QByteArray m_audio;
+    qsizetype m_audioRead = 0;
+    std::deque<SpeechEvent> m_events;
+};

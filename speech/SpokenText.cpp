@@ -1,0 +1,32 @@
+#include "speech/SpokenText.h"
+
+#include "speech/SpeechVoice.h"
+
+SpokenText SpokenText::fromSpeak(const QString& text, int flags)
+{
+    SpokenText spoken;
+    if (!(flags & SVSFIsXML)) {
+        SapiSegment plain;
+        plain.text = text;
+        spoken.m_segments.append(plain);
+        spoken.m_offsets.append(0);
+        spoken.m_text = text;
+        return spoken;
+    }
+    spoken.m_identity = false;
+    const QList<SapiSegment> segments = ParseSapiXml(text);
+    for (const SapiSegment& segment : segments)
+        spoken.append(segment);
+    return spoken;
+}
+
+void SpokenText::append(const SapiSegment& segment)
+{
+    m_segments.append(segment);
+    m_offsets.append(int(m_text.size()));
+    if (segment.kind != SapiSegment::Kind::Text)
+        return;
+    m_text += segment.text;
+    for (qsizetype i = 0; i < segment.text.size(); ++i)
+        m_sources.append(i < segment.sourcePositions.size() ? segment.sourcePositions.at(i) : 0);
+}

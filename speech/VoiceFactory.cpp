@@ -1,0 +1,21 @@
+#include "speech/VoiceFactory.h"
+
+#include "files/VemoError.h"
+#include "speech/TestVoice.h"
+
+SpeechEngineKind DefaultSpeechEngine()
+{
+    const QByteArray name = qgetenv("VEMO_SPEECH_ENGINE").trimmed().toLower();
+    return name == "test" ? SpeechEngineKind::Test : SpeechEngineKind::Espeak;
+}
+
+std::unique_ptr<SpeechVoice> CreateVoice(SpeechEngineKind kind, QObject* parent)
+{
+    switch (kind) {
+    case SpeechEngineKind::Test:
+        return std::make_unique<TestVoice>(parent);
+    case SpeechEngineKind::Espeak:
+        break;
+    }
+    throw VemoError(QStringLiteral("Голосовой движок espeak-ng в этой сборке не подключён."));
+}

@@ -1,0 +1,126 @@
+#include "speech/WordEventFilter.h"
+
+#include "speech/SpokenText.h"
+#include "text/Segmentation.h"
+
+namespace {
+
+bool IsSentenceMark(QChar c)
+{
+    return c == u'.' || c == u'!' || c == u'?' || c == u'\u2026';
+}
+
+bool IsCloser(QChar c)
+{
+    return c == u'"' || c == u'\'' || c == u')' || c == u']' || c == u'\u00BB' || c == u'\u201D' ||
+           c == u'\u2019';
+}
+
+bool IsBlank(QChar c)
+{
+    return c.unicode() <= 32 || c == u'\u00A0';
+}
+
+} // namespace
+
+WordEventFilter::WordEventFilter(const SpokenText& spoken) : m_spoken(spoken) {}
+
+QList<SpeechEvent> WordEventFilter::eventsForWord(int spokenIndex)
+{
+    const int size = int(m_spoken.text().size());
+    const int start = wordStart(skipSeparators(qBound(0, spokenIndex, size)));
+    if (start >= size || start <= m_lastWord)
+        return {};
+    m_lastWord = start;
+    QList<SpeechEvent> events;
+    if (start >= m_sentenceEnd) {
+        int s = skipSeparators(m_sentenceEnd);
+        int e = sentenceEnd(s);
+        while (e <= start) {
+            s = skipSeparators(e);
+            e = sentenceEnd(s);
+        }
+        m_sentenceStart = s;
+        m_sentenceEnd = e;
+        events.append(mapped(SpeechEvent::Kind::Sentence, s, e));
+    }
+    events.append(mapped(SpeechEvent::Kind::Word, start, wordEnd(start)));
+    return events;
+}
+
+QList<int> WordEventFilter::wordStarts() const
+{
+    const QString& text = m_spoken.text();
+    QList<int> starts;
+    for (int i = 0; i < text.size(); ++i) {
+        if (!IsSeparator(text.at(i)) && (i == 0 || IsSeparator(text.at(i - 1))))
+            starts.append(i);
+    }
+    return starts;
+}
+
+int WordEventFilter::wordStart(int i) const
+{
+    const QString& text = m_spoken.text();
+    if (i >= text.size())
+        return i;
+    // Never reach back past a word already reported.
+    while (i > 0 && i - 1 > m_lastWord && !IsSeparator(text.at(i - 1)))
+        --i;
+    return i;
+}
+
+int WordEventFilter::wordEnd(int i) const
+{
+    const QString& text = m_spoken.text();
+    while (i < text.size() && !IsSeparator(text.at(i)))
+        ++i;
+    return i;
+}
+
+int WordEventFilter::skipSeparators(int i) const
+{
+    const QString& text = m_spoken.text();
+    while (i < text.size() && IsSeparator(text.at(i)))
+        ++i;
+    return i;
+}
+
+int WordEventFilter::sentenceEnd(int start) const
+{
+    const QString& text = m_spoken.text();
+    int i = start;
+    while (i < text.size() && !endsSentenceAt(i))
+        ++i;
+    if (i < text.size()) {
+        while (i < text.size() && (IsSentenceMark(text.at(i)) || IsCloser(text.at(i))))
+            ++i;
+        return i;
+    }
+    while (i > start && IsBlank(text.at(i - 1)))
+        --i;
+    return i > start ? i : int(text.size());
+}
+
+// A sentence mark ends the sentence when, after any further marks and closing quotes or
+// brackets, a blank or the end of the text follows: "3.14" and "e.g" go on.
+bool WordEventFilter::endsSentenceAt(int i) const
+{
+    const QString& text = m_spoken.text();
+    if (!IsSentenceMark(text.at(i)))
+        return false;
+    int j = i + 1;
+    while (j < text.size() && (IsSentenceMark(text.at(j)) || IsCloser(text.at(j))))
+        ++j;
+    return j == text.size() || IsBlank(text.at(j));
+}
+
+SpeechEvent WordEventFilter::mapped(SpeechEvent::Kind kind, int start, int end) const
+{
+    SpeechEvent event;
+    event.kind = kind;
+    event.position = m_spoken.sourcePosition(start);
+    const int last = m_spoken.sourcePosition(qMax(start, end - 1));
+    event.length = qMax(1, last + 1 - event.position);
+    return event;
+}
