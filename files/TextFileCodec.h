@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Plain text files are UTF-8 when their bytes are valid UTF-8 (with or without a byte order
+// mark) and Windows-1251 otherwise; saving writes the encoding the text came in.
+enum class TextEncoding
+{
+    Utf8,
+    Windows1251
+};
+
+struct DecodedText
+{
+    QString text;
+    TextEncoding encoding = TextEncoding::Utf8;
+    bool hadBom = false; // a UTF-8 byte order mark stood at the start (not part of text)
+};
+
+// The largest text file read or written whole.
+constexpr qint64 MaxTextFileBytes = qint64(512) * 1024 * 1024;
+
+// Decodes bytes as UTF-8 when valid, else as Windows-1251 (a byte that code page leaves
+// undefined becomes U+FFFD).
+DecodedText DecodeTextBytes(const QByteArray& bytes);
+
+// The text in the given encoding; nullopt when a character cannot be held by Windows-1251.
+std::optional<QByteArray> EncodeText(const QString& text, TextEncoding encoding, bool withBom = false);
+
+// Reads and decodes a whole file. Throws VemoError naming the file when it cannot be read
+// or is larger than MaxTextFileBytes.
+DecodedText ReadTextFile(const QString& path);
+
+// Writes text in the encoding through a temporary file renamed over the old one, so a
+// failed save leaves the earlier file whole. Throws VemoError naming the file when it cannot
+// be written or when a character cannot be encoded in Windows-1251 (the caller may then
+// save in UTF-8).
+void WriteTextFile(const QString& path, const QString& text, TextEncoding encoding, bool withBom = false);
+
+QString EncodingName(TextEncoding encoding);

@@ -1,0 +1,124 @@
+#include "files/UnitFindFilesSL.h"
+
+#include "files/FileNameMatch.h"
+#include "files/MyBufStream.h"
+#include "files/TextFileCodec.h"
+#include "files/VemoError.h"
+#include "text/LineBreaks.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <sys/file.h>
+
+namespace {
+
+std::function<void()>& AlertBeep()
+{
+    static std::function<void()> beep = [] {
+        std::fputs("\a", stderr);
+        std::fflush(stderr);
+    };
+    return beep;
+}
+
+// One attempt at reading the file: nullopt when it cannot be opened or read now.
+std::optional<QByteArray> TryReadBytes(const QString& fileName)
+{
+    // Only a regular file is opened: opening a FIFO for reading would block for ever.
+    const QFileInfo info(fileName);
+    if (!info.isFile())
+        return std::nullopt;
+    if (info.size() > MaxTextFileBytes)
+        throw VemoError(QStringLiteral("Файл \"%1\" слишком велик (%2 байт) для чтения текста")
+                            .arg(fileName)
+                            .arg(info.size()));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // A writer holding the file's lock (TSBufOut) has not finished it yet.
+    if (flock(file.handle(), LOCK_SH | LOCK_NB) != 0)
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+QString TextAsLines(QByteArray bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+    QString text = NormalizeLineBreaks(DecodeTextBytes(bytes).text);
+    if (!text.isEmpty() && !text.endsWith(u"\r\n"))
+        text += u"\r\n";
+    return text;
+}
+
+} // namespace
+
+void LogErr(const QString& text)
+{
+    TSBufOut out;
+    out.setCretateNew(false);
+    out.setFileName(LogErrFileName);
+    out.WriteString(text + QStringLiteral("\r\n"));
+    out.CloseFile();
+}
+
+QString StrLoadFromFile(const QString& fileName, int attempts, int waitMs)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (const std::optional<QByteArray> bytes = TryReadBytes(fileName))
+            return TextAsLines(*bytes);
+        if (attempt >= attempts) {
+            LogErr(QStringLiteral("StrLoadFromFile- ") + fileName);
+            throw VemoError(
+                QStringLiteral("Не удалось прочитать файл \"%1\" (попыток: %2)").arg(fileName).arg(attempt));
+        }
+        QThread::msleep(static_cast<unsigned long>(std::max(waitMs, 0)));
+        LogErr(QStringLiteral("StrLoadFromFile- ") + fileName);
+    }
+}
+
+void FindFilesSL(const QString& folder, const QString& mask, QStringList& list)
+{
+    const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    // Without QDir::Hidden and QDir::System, dot-files, sockets, FIFOs, devices and broken
+    // links stay out; QDir::Files follows a link to a regular file.
+    QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [&mask](const QString& name) { return !MatchesMask(name, mask); }),
+                names.end());
+    std::sort(names.begin(), names.end(), NaturalLess);
+    const QString prefix = folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+    for (const QString& name : std::as_const(names))
+        list.append(prefix + name);
+}
+
+bool DeleteFlagFile(const QString& fileName, int waitMs)
+{
+    const QFileInfo info(fileName);
+    if (!info.exists() && !info.isSymLink())
+        return false;
+    for (int failed = 0; failed < DeleteFlagFileAttempts; ++failed) {
+        if (QFile::remove(fileName))
+            return true;
+        QThread::msleep(static_cast<unsigned long>(std::max(waitMs, 0)));
+        if (AlertBeep())
+            AlertBeep()();
+    }
+    return false;
+}
+
+std::function<void()> SetAlertBeep(std::function<void()> beep)
+{
+    std::function<void()> previous = std::move(AlertBeep());
+    AlertBeep() = std::move(beep);
+    return previous;
+}
