@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// What the folder dialog says about the videos of a folder run.
+struct VideoOptions
+{
+    QString converterFolder; // the folder holding the converter "ffmpeg"
+    QString coverDefault;    // the cover picture as typed; a relative name stays relative
+    QString commandTemplate; // with the placeholders "%fsnd", "%fjpg" and "%fvideo"
+    int coverRule = 0;       // a CoverRule; any other value leaves "%fjpg" in the command
+};
+
+// The batch lines of one folder run: two POSIX shell lines per sound file, a "cd" into
+// the text file's folder and the converter with the filled command template. Every name
+// placed into a line is quoted for the shell, so that a file name dropped into a watched
+// folder can never run anything. The lines are mirrored into "ToVideo.temp" after every
+// addition and written to "ToVideo.bat" at the end of the run.
+class VideoBatch
+{
+public:
+    VideoBatch(const QString& batchFolder, const VideoOptions& options);
+
+    // Appends the lines for one finished sound file and rewrites "ToVideo.temp".
+    // Throws VemoError when the file cannot be written.
+    void AddVideoCommand(const QString& textFile, const QString& soundFile, const QString& videoFile);
+
+    // Writes "ToVideo.bat" when there are lines; an empty run leaves an older one in place.
+    // Throws VemoError when the file cannot be written.
+    void WriteVideoBatch() const;
+
+    const QStringList& BatchLines() const { return m_batchLines; }
+    QString TempFilePath() const;
+    QString BatchFilePath() const;
+
+    // The converter program inside the folder typed by the user; with no folder, the
+    // "ffmpeg" found on the search path.
+    static QString ConverterPath(const QString& converterFolder);
+
+    // The template with the three placeholders filled in one pass, left to right, so that
+    // a name that itself contains a placeholder is never searched again.
+    static QString FillVideoTemplate(const QString& commandTemplate, const QString& sound,
+                                     const std::optional<QString>& cover, const QString& video);
+
+private:
+    QString ChooseCover(const QString& textFile) const;
+    void WriteLines(const QString& path) const;
+
+    QString m_batchFolder;
+    VideoOptions m_options;
+    QStringList m_batchLines;
+};
