@@ -1,0 +1,95 @@
+#include "main/PositionMap.h"
+
+#include <QTest>
+
+class TestPositionMap : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void programText_data();
+    void programText();
+    void roundTrip_data();
+    void roundTrip();
+    void lineFeedOfBreakMapsToBreak();
+    void clampsOutOfRange();
+    void longTextEnd();
+};
+
+void TestPositionMap::programText_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("program");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("no breaks") << "abc"
+                               << "abc";
+    QTest::newRow("paragraph separators") << u"a\u2029b\u2029"_qs << "a\r\nb\r\n";
+    QTest::newRow("line separator") << u"a\u2028b"_qs << "a\r\nb";
+    QTest::newRow("plain newline") << "a\nb"
+                                   << "a\r\nb";
+    QTest::newRow("breaks in a row") << u"\u2029\u2029x"_qs << "\r\n\r\nx";
+}
+
+void TestPositionMap::programText()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, program);
+    const PositionMap map(document);
+    QCOMPARE(map.ProgramText(), program);
+    QCOMPARE(map.ProgramLength(), program.size());
+    QCOMPARE(map.DocumentLength(), document.size());
+}
+
+// Every document position maps to the program position of the same character and back.
+void TestPositionMap::roundTrip_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::newRow("one break") << u"ab\u2029cd"_qs;
+    QTest::newRow("break first and last") << u"\u2029x\u2029"_qs;
+    QTest::newRow("many") << u"Привет\u2029world\u2029\u2029Как дела?\u2029end"_qs;
+}
+
+void TestPositionMap::roundTrip()
+{
+    QFETCH(QString, document);
+    const PositionMap map(document);
+    const QString program = map.ProgramText();
+    for (int d = 0; d <= document.size(); ++d) {
+        const int p = map.ToProgram(d);
+        QCOMPARE(map.ToDocument(p), d);
+        if (d < document.size() && !PositionMap::IsDocumentBreak(document.at(d)))
+            QCOMPARE(program.at(p), document.at(d));
+    }
+}
+
+void TestPositionMap::lineFeedOfBreakMapsToBreak()
+{
+    const PositionMap map(u"ab\u2029cd"_qs);
+    QCOMPARE(map.ToDocument(2), 2); // CR
+    QCOMPARE(map.ToDocument(3), 2); // LF
+    QCOMPARE(map.ToDocument(4), 3); // c
+    QCOMPARE(map.ToProgram(3), 4);
+}
+
+void TestPositionMap::clampsOutOfRange()
+{
+    const PositionMap map(u"a\u2029b"_qs);
+    QCOMPARE(map.ToDocument(-5), 0);
+    QCOMPARE(map.ToDocument(100), 3);
+    QCOMPARE(map.ToProgram(-1), 0);
+    QCOMPARE(map.ToProgram(100), 4);
+}
+
+void TestPositionMap::longTextEnd()
+{
+    QString document;
+    for (int i = 0; i < 20000; ++i)
+        document += QStringLiteral("line %1").arg(i) + QChar(0x2029);
+    const PositionMap map(document);
+    const int lastLine = static_cast<int>(document.lastIndexOf(QStringLiteral("line 19999")));
+    QCOMPARE(map.ToProgram(lastLine), lastLine + 19999);
+    QCOMPARE(map.ProgramText().mid(map.ToProgram(lastLine), 10), QStringLiteral("line 19999"));
+}
+
+QTEST_APPLESS_MAIN(TestPositionMap)
+#include "test_position_map.moc"
