@@ -122,8 +122,13 @@ void SpFileStream::Private::writeBuffer()
 void SpFileStream::Private::writeHeader()
 {
     const QByteArray header = MakeWavHeader(format, quint32(dataSize));
-    if (!file.seek(0) || file.write(header) != header.size())
-        fail(QStringLiteral("Ошибка записи в файл %1: %2").arg(name(), file.errorString()));
+    if (file.seek(0) && file.write(header) == header.size())
+        return;
+    // Reported even when an earlier failure was: a wrong header is news of its own.
+    const QString message = QStringLiteral("Ошибка записи в файл %1: %2").arg(name(), file.errorString());
+    fail(message);
+    if (error.isEmpty())
+        error = message;
 }
 
 void SpFileStream::Private::throwPendingError()

@@ -115,7 +115,10 @@ void SapiXmlParser::apply(const SapiTag& tag)
 {
     const QString& name = tag.name;
     if (name == u"voice") {
-        if (const int id = languageFromAttributes(tag.attribute(QStringLiteral("required"))))
+        int id = languageFromAttributes(tag.attribute(QStringLiteral("required")));
+        if (!id)
+            id = languageFromAttributes(tag.attribute(QStringLiteral("optional")));
+        if (id)
             m_settings.languageId = id;
     } else if (name == u"lang") {
         if (const int id = parseLanguageId(tag.attribute(QStringLiteral("langid"))))
