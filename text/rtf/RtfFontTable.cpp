@@ -2,31 +2,46 @@
 
 #include "text/rtf/RtfCodePages.h"
 
+RtfFontTable::Entry* RtfFontTable::Current()
+{
+    auto it = m_fonts.find(m_current);
+    return it == m_fonts.end() || it->closed ? nullptr : &*it;
+}
+
 void RtfFontTable::OnKeyword(RtfKeyword keyword, int param)
 {
     if (keyword == RtfKeyword::Font) {
+        CloseEntry();
         m_current = param;
         m_fonts[param] = Entry{};
         return;
     }
-    auto it = m_fonts.find(m_current);
-    if (it == m_fonts.end())
+    Entry* entry = Current();
+    if (!entry)
         return;
     if (keyword == RtfKeyword::FontCharset)
-        it->charset = param;
-    else if (keyword == RtfKeyword::CodePage)
-        it->codePage = param;
+        entry->charset = param;
+    else if (keyword == RtfKeyword::CodePage && IsSupportedCodePage(param))
+        entry->codePage = param;
 }
 
 void RtfFontTable::OnText(std::string_view bytes)
 {
-    auto it = m_fonts.find(m_current);
-    if (it == m_fonts.end() || it->closed)
+    Entry* entry = Current();
+    if (!entry)
         return;
     const size_t end = bytes.find(';');
-    it->rawName.append(bytes.data(), qsizetype(std::min(end, bytes.size())));
+    entry->pendingBytes.append(bytes.data(), qsizetype(std::min(end, bytes.size())));
     if (end != std::string_view::npos)
         CloseEntry();
+}
+
+void RtfFontTable::OnUnicode(char16_t unit)
+{
+    if (Entry* entry = Current()) {
+        DecodePending(*entry);
+        entry->name.append(QChar(unit));
+    }
 }
 
 void RtfFontTable::OnGroupEnd()
@@ -34,25 +49,20 @@ void RtfFontTable::OnGroupEnd()
     CloseEntry();
 }
 
-void RtfFontTable::CloseEntry()
+void RtfFontTable::DecodePending(Entry& entry) const
 {
-    auto it = m_fonts.find(m_current);
-    if (it != m_fonts.end())
-        it->closed = true;
+    if (entry.codePage <= 0)
+        entry.codePage = CodePageForCharset(entry.charset, m_documentCodePage);
+    entry.name.append(DecodeCodePage(entry.pendingBytes, entry.codePage));
+    entry.pendingBytes.clear();
 }
 
-void RtfFontTable::Finish(int documentCodePage)
+void RtfFontTable::CloseEntry()
 {
-    for (Entry& entry : m_fonts) {
-        if (entry.decoded)
-            continue;
-        const int codePage = entry.codePage > 0 && IsSupportedCodePage(entry.codePage)
-                                 ? entry.codePage
-                                 : CodePageForCharset(entry.charset, documentCodePage);
-        entry.codePage = codePage;
-        entry.name = DecodeCodePage(entry.rawName, codePage).trimmed();
-        entry.rawName.clear();
-        entry.decoded = true;
+    if (Entry* entry = Current()) {
+        DecodePending(*entry);
+        entry->name = entry->name.trimmed();
+        entry->closed = true;
     }
 }
 
@@ -64,5 +74,9 @@ QString RtfFontTable::Name(int font) const
 int RtfFontTable::CodePage(int font, int documentCodePage) const
 {
     const auto it = m_fonts.constFind(font);
-    return it == m_fonts.constEnd() || it->codePage <= 0 ? documentCodePage : it->codePage;
+    if (it == m_fonts.constEnd())
+        return documentCodePage;
+    if (it->codePage > 0)
+        return it->codePage;
+    return CodePageForCharset(it->charset, documentCodePage);
 }

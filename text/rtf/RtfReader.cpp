@@ -18,7 +18,8 @@ bool ToggleOn(const RtfToken& token)
 } // namespace
 
 RtfReader::RtfReader(const QByteArray& data, QTextDocument& document)
-    : m_tokenizer(data), m_builder(document), m_documentCodePage(kRtfDefaultCodePage)
+    : m_tokenizer(data), m_builder(document), m_documentCodePage(kRtfDefaultCodePage),
+      m_fonts(m_documentCodePage)
 {
     m_stack.reserve(64);
 }
@@ -114,11 +115,8 @@ void RtfReader::OnGroupClose()
         m_done = true; // what follows the document's group is not part of it
         return;
     }
-    if (closed == RtfDestination::FontTable) {
+    if (closed == RtfDestination::FontTable)
         m_fonts.OnGroupEnd();
-        if (Top().destination != RtfDestination::FontTable)
-            m_fonts.Finish(m_documentCodePage);
-    }
     m_formatDirty = true;
 }
 
@@ -126,10 +124,12 @@ void RtfReader::OnControlWord(const RtfToken& token)
 {
     const RtfKeyword keyword = LookupRtfKeyword(token.name);
     RtfGroupState& top = Top();
-    if (top.destination == RtfDestination::FontTable || top.destination == RtfDestination::ColorTable)
-        return OnTableWord(keyword, token.param);
+    if (keyword == RtfKeyword::U)
+        return OnUnicode(token.param);
     if (SkipFallback())
         return;
+    if (top.destination == RtfDestination::FontTable || top.destination == RtfDestination::ColorTable)
+        return OnTableWord(keyword, token.param);
     FlushBytes();
     if (OnCharacterWord(keyword, token)) {
         m_formatDirty = true;
@@ -169,9 +169,6 @@ void RtfReader::OnDocumentWord(RtfKeyword keyword, const RtfToken& token)
         break;
     case RtfKeyword::Uc:
         top.unicodeSkip = std::max(token.param, 0);
-        break;
-    case RtfKeyword::U:
-        OnUnicode(token.param);
         break;
     case RtfKeyword::FontTable:
         top.destination = RtfDestination::FontTable;
@@ -355,16 +352,25 @@ void RtfReader::OnText(std::string_view bytes)
 // writers give code points beyond the BMP directly.
 void RtfReader::OnUnicode(int value)
 {
-    if (value < 0 && value >= -32768)
-        value += 65536;
-    if (value >= 0 && value <= 0xFFFF) {
-        const char16_t unit = char16_t(value);
-        AppendText(QStringView(&unit, 1));
-    } else {
-        const char32_t codePoint = value > 0xFFFF && value <= 0x10FFFF ? char32_t(value) : kReplacement;
-        AppendText(QString::fromUcs4(&codePoint, 1));
+    FlushBytes();
+    const QString text = UnicodeText(value);
+    if (Top().destination == RtfDestination::FontTable) {
+        for (const QChar c : text)
+            m_fonts.OnUnicode(c.unicode());
+    } else if (Top().destination == RtfDestination::Text) {
+        AppendText(text);
     }
     m_skipCount = Top().unicodeSkip;
+}
+
+QString RtfReader::UnicodeText(int value)
+{
+    if (value < 0 && value >= -32768)
+        value += 65536;
+    if (value >= 0 && value <= 0xFFFF)
+        return QString(QChar(char16_t(value)));
+    const char32_t codePoint = value > 0xFFFF && value <= 0x10FFFF ? char32_t(value) : kReplacement;
+    return QString::fromUcs4(&codePoint, 1);
 }
 
 bool RtfReader::SkipFallback()

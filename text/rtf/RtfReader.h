@@ -31,6 +31,7 @@ private:
     bool OnParagraphWord(RtfKeyword keyword);
     void OnText(std::string_view bytes);
     void OnUnicode(int value);
+    static QString UnicodeText(int value);
     bool SkipFallback();
     void ResolveStar(const RtfToken& token);
 
@@ -46,9 +47,9 @@ private:
     std::vector<RtfGroupState> m_stack;
     int m_overflowDepth = 0; // groups beyond the depth limit, read as part of the deepest one
     bool m_done = false;
+    int m_documentCodePage;
     RtfFontTable m_fonts;
     RtfColorTable m_colors;
-    int m_documentCodePage;
     int m_defaultFont = 0;
     int m_footnotes = 0;
     int m_skipCount = 0; // fallback characters still to be passed over after a \uN

@@ -143,7 +143,7 @@ void RtfWriter::WriteBlock(const QTextBlock& block)
 
 void RtfWriter::WriteAlignment(Qt::Alignment alignment)
 {
-    alignment &= Qt::AlignHorizontal_Mask;
+    alignment &= Qt::AlignHorizontal_Mask & ~Qt::AlignAbsolute;
     if (alignment == Qt::AlignLeading || alignment == Qt::AlignAbsolute)
         alignment = Qt::AlignLeft;
     if (alignment == Qt::AlignTrailing)
@@ -174,11 +174,9 @@ void RtfWriter::WriteChanges(const RtfCharProps& to)
         WriteWord(to.strike ? "strike" : "strike0");
     if (from.color != to.color)
         WriteWord("cf", to.color);
-    if (from.background != to.background) {
-        // Word processors read one or the other: \highlight is the older, \chcbpat the exact one.
-        WriteWord("highlight", to.background);
+    // \chcbpat keeps any colour; \highlight would be cut down to the 16 marker colours.
+    if (from.background != to.background)
         WriteWord("chcbpat", to.background);
-    }
     if (from.vertical != to.vertical)
         WriteWord(VerticalWord(to.vertical));
     from = to;

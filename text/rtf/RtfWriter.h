@@ -38,5 +38,5 @@ private:
     QByteArray m_out;
     RtfCharProps m_current;
     Qt::Alignment m_alignment = Qt::AlignLeft;
-    bool m_afterWord = false; // the next literal may need a delimiting space
+    bool m_afterWord = true; // the next literal may need a delimiting space
 };
