@@ -1,0 +1,323 @@
+#include "folder/UnitFileSelectDir.h"
+
+#include "files/SettingsFile.h"
+#include "files/VemoError.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int DefaultStreamFormatItem = 30; // "  SAFT44kHz16BitMono"
+constexpr int FirstStreamFormat = 4;        // the format of item 0
+
+// The 36 WAV stream formats, in the speech engine's order, each after two blanks.
+QStringList StreamFormatTexts()
+{
+    QStringList texts;
+    for (const char* rate : {"8", "11", "12", "16", "22", "24", "32", "44", "48"})
+        for (const char* kind : {"8BitMono", "8BitStereo", "16BitMono", "16BitStereo"})
+            texts << QStringLiteral("  SAFT%1kHz%2").arg(QLatin1String(rate), QLatin1String(kind));
+    return texts;
+}
+
+template <typename Widget> Widget* Named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QPushButton* NamedButton(const QString& caption, const char* name)
+{
+    return Named(new QPushButton(caption), name);
+}
+
+} // namespace
+
+TFormFileSelectDir::TFormFileSelectDir(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("FormFileSelectDir"));
+    setWindowTitle(QStringLiteral("Выбери папку с TXT файлами для преобразования в речь"));
+    CreateControls();
+    ConnectHandlers();
+    setFixedSize(481, 532);
+    LoadSettings();
+}
+
+TFormFileSelectDir::~TFormFileSelectDir()
+{
+    try {
+        SaveSettings();
+    } catch (const VemoError& error) {
+        qCritical("%s", qUtf8Printable(error.message()));
+    }
+}
+
+void TFormFileSelectDir::CreateControls()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(4);
+    layout->addLayout(CreateFolderRows());
+    layout->addLayout(CreateSoundRows());
+    layout->addLayout(CreateVideoRows());
+    CreateCoverGroup();
+    layout->addWidget(RGroupCover);
+    CheckBoxAvi = Named(new QCheckBox(QStringLiteral("Конвертировать в Avi")), "CheckBoxAvi");
+    layout->addWidget(CheckBoxAvi);
+    layout->addStretch();
+    OpenDialogJpg = Named(new QFileDialog(this), "OpenDialogJpg");
+    OpenDialogJpg->setNameFilters(
+        {QStringLiteral("Обложка (картинка) (*.jpg)"), QStringLiteral("Все файлы (*)")});
+    OpenDialogJpg->setDefaultSuffix(QStringLiteral("jpg"));
+    OpenDialogJpg->setFileMode(QFileDialog::ExistingFile);
+    OpenDialogJpg->setAcceptMode(QFileDialog::AcceptOpen);
+}
+
+QLayout* TFormFileSelectDir::CreateFolderRows()
+{
+    auto* grid = new QGridLayout;
+    EditNameFileDir = Named(new QLineEdit, "EditNameFileDir");
+    ButtonSaveAs = NamedButton(QStringLiteral("Выбрать папку"), "ButtonSaveAs");
+    ButtonOk = NamedButton(QStringLiteral("П&ринять - ОК"), "ButtonOk");
+    ButtonCancel = NamedButton(QStringLiteral("О&тказаться"), "ButtonCancel");
+    ButtonOk->setDefault(true);
+    grid->addWidget(new QLabel(QStringLiteral("Имя папки")), 0, 0, 1, 2);
+    grid->addWidget(EditNameFileDir, 1, 0, 1, 2);
+    grid->addWidget(ButtonSaveAs, 1, 2);
+    grid->addWidget(ButtonOk, 2, 0);
+    grid->addWidget(ButtonCancel, 2, 1);
+    return grid;
+}
+
+QLayout* TFormFileSelectDir::CreateSoundRows()
+{
+    auto* grid = new QGridLayout;
+    CBStreamFormattype = Named(new QComboBox, "CBStreamFormattype");
+    CBStreamFormattype->addItems(StreamFormatTexts());
+    CBStreamFormattype->setCurrentIndex(DefaultStreamFormatItem);
+    CBoxDivFile = Named(new QCheckBox(QStringLiteral("Делить аудио-файл на части")), "CBoxDivFile");
+    EditMaxSimvolInFragm = Named(new QLineEdit(QStringLiteral("1000")), "EditMaxSimvolInFragm");
+    CheckBoxMP3 = Named(new QCheckBox(QStringLiteral("Конвертировать в MP3")), "CheckBoxMP3");
+    grid->addWidget(new QLabel(QStringLiteral("Частота дискретизации Wav")), 0, 0);
+    grid->addWidget(CBStreamFormattype, 0, 1);
+    grid->addWidget(CBoxDivFile, 1, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Символов текста в одном фрагменте")), 2, 0);
+    grid->addWidget(EditMaxSimvolInFragm, 2, 1);
+    grid->addWidget(CheckBoxMP3, 3, 0);
+    return grid;
+}
+
+QLayout* TFormFileSelectDir::CreateVideoRows()
+{
+    auto* grid = new QGridLayout;
+    Editffmpeg = Named(new QLineEdit(QStringLiteral("/usr/bin")), "Editffmpeg");
+    Editffmpeg->setToolTip(QStringLiteral("Например /usr/bin"));
+    ButtonFfmpeGetDir = NamedButton(QStringLiteral("Выбрать папку"), "ButtonFfmpeGetDir");
+    EditCover = Named(new QLineEdit(QStringLiteral("Cover.jpg")), "EditCover");
+    ButtonGetCover = NamedButton(QStringLiteral("Выбор"), "ButtonGetCover");
+    LabelCMD = Named(new QLabel(QStringLiteral("опции конвертирования звука в видео ")), "LabelCMD");
+    LabelCMD->setCursor(Qt::PointingHandCursor);
+    LabelCMD->installEventFilter(this);
+    EditCmd = Named(new QLineEdit(DirSettings::DefaultCommandTemplate()), "EditCmd");
+    grid->addWidget(new QLabel(QStringLiteral("Папка с  ffmpeg")), 0, 0);
+    grid->addWidget(Editffmpeg, 0, 1);
+    grid->addWidget(ButtonFfmpeGetDir, 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Обложка книги ")), 1, 0);
+    grid->addWidget(EditCover, 1, 1);
+    grid->addWidget(ButtonGetCover, 1, 2);
+    grid->addWidget(LabelCMD, 2, 0, 1, 3);
+    grid->addWidget(EditCmd, 3, 0, 1, 3);
+    return grid;
+}
+
+void TFormFileSelectDir::CreateCoverGroup()
+{
+    RGroupCover = Named(new QGroupBox(QStringLiteral(" Как выбирать обложку ")), "RGroupCover");
+    m_coverButtons = new QButtonGroup(RGroupCover);
+    auto* column = new QVBoxLayout(RGroupCover);
+    const QStringList items{
+        QStringLiteral("Файл обложки один для всех аудио-файлов"),
+        QStringLiteral("Файл обложки выбирать по первым 2 буквам txt (ИС140705....txt->ИС.jpg)"),
+        QStringLiteral("Файл обложки имеет то-же имя, что и текстовый файл")};
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i]);
+        m_coverButtons->addButton(button, i);
+        column->addWidget(button);
+    }
+    SetCoverRule(0);
+}
+
+void TFormFileSelectDir::ConnectHandlers()
+{
+    connect(ButtonOk, &QPushButton::clicked, this, &TFormFileSelectDir::ButtonOkClick);
+    connect(ButtonCancel, &QPushButton::clicked, this, &TFormFileSelectDir::reject);
+    connect(ButtonSaveAs, &QPushButton::clicked, this, &TFormFileSelectDir::ButtonSaveAsClick);
+    connect(ButtonFfmpeGetDir, &QPushButton::clicked, this, &TFormFileSelectDir::ButtonFfmpeGetDirClick);
+    connect(ButtonGetCover, &QPushButton::clicked, this, &TFormFileSelectDir::ButtonGetCoverClick);
+    connect(CheckBoxMP3, &QCheckBox::clicked, this, &TFormFileSelectDir::CheckBoxMP3Click);
+    connect(CheckBoxAvi, &QCheckBox::clicked, this, &TFormFileSelectDir::CheckBoxMP3Click);
+    connect(CBoxDivFile, &QCheckBox::clicked, this, &TFormFileSelectDir::CBoxDivFileClick);
+}
+
+int TFormFileSelectDir::CoverRule() const
+{
+    return m_coverButtons->checkedId();
+}
+
+void TFormFileSelectDir::SetCoverRule(int rule)
+{
+    if (QAbstractButton* button = m_coverButtons->button(rule)) {
+        button->setChecked(true);
+        return;
+    }
+    // An exclusive group keeps one button checked; clearing needs it briefly non-exclusive.
+    m_coverButtons->setExclusive(false);
+    for (QAbstractButton* button : m_coverButtons->buttons())
+        button->setChecked(false);
+    m_coverButtons->setExclusive(true);
+}
+
+void TFormFileSelectDir::LoadSettings()
+{
+    m_settingsPath = SettingsFilePath(QStringLiteral("opsDir.txt"));
+    DirSettings settings = Settings();
+    try {
+        settings.Load(m_settingsPath);
+    } catch (const VemoError& error) {
+        m_loadError = error.message();
+    }
+    ApplySettings(settings);
+}
+
+void TFormFileSelectDir::ApplySettings(const DirSettings& settings)
+{
+    Editffmpeg->setText(settings.converterFolder);
+    EditCover->setText(settings.cover);
+    EditCmd->setText(settings.commandTemplate);
+    EditNameFileDir->setText(settings.folderName);
+    CheckBoxAvi->setChecked(settings.makeVideos);
+    SetCoverRule(settings.coverRule);
+}
+
+DirSettings TFormFileSelectDir::Settings() const
+{
+    DirSettings settings;
+    settings.converterFolder = Editffmpeg->text();
+    settings.cover = EditCover->text();
+    settings.commandTemplate = EditCmd->text();
+    settings.folderName = EditNameFileDir->text();
+    settings.makeVideos = CheckBoxAvi->isChecked();
+    settings.coverRule = CoverRule();
+    return settings;
+}
+
+VideoOptions TFormFileSelectDir::VideoSettings() const
+{
+    return VideoOptions{Editffmpeg->text(), EditCover->text(), EditCmd->text(), CoverRule()};
+}
+
+void TFormFileSelectDir::SaveSettings() const
+{
+    Settings().Save(m_settingsPath);
+}
+
+void TFormFileSelectDir::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Activate();
+}
+
+bool TFormFileSelectDir::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == LabelCMD && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        LabelCMDClick();
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormFileSelectDir::Activate()
+{
+    CBStreamFormattype->setEnabled(!CheckBoxMP3->isChecked());
+}
+
+void TFormFileSelectDir::CheckBoxMP3Click()
+{
+    CBStreamFormattype->setEnabled(!CheckBoxMP3->isChecked());
+}
+
+void TFormFileSelectDir::CBoxDivFileClick()
+{
+    EditMaxSimvolInFragm->setEnabled(CBoxDivFile->isChecked());
+}
+
+void TFormFileSelectDir::LabelCMDClick()
+{
+    EditCmd->setText(DirSettings::DefaultCommandTemplate());
+}
+
+void TFormFileSelectDir::Accept()
+{
+    if (EditNameFileDir->text().trimmed().isEmpty() || CBStreamFormattype->currentIndex() < 0)
+        return;
+    StreamFormatType = CBStreamFormattype->currentIndex() + FirstStreamFormat;
+    Accepted = true;
+    FolderName = EditNameFileDir->text();
+    done(QDialog::Accepted);
+}
+
+void TFormFileSelectDir::ButtonOkClick()
+{
+    try {
+        Accept();
+    } catch (const VemoError& error) {
+        QMessageBox::critical(this, windowTitle(), error.message());
+    }
+}
+
+void TFormFileSelectDir::reject()
+{
+    Accepted = false;
+    QDialog::reject();
+}
+
+void TFormFileSelectDir::ButtonSaveAsClick()
+{
+    const QString current = EditNameFileDir->text();
+    const QString start = QFileInfo(current).isDir() ? current : QString();
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral(" Выбор каталога "), start,
+                                                             QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty())
+        EditNameFileDir->setText(folder);
+}
+
+void TFormFileSelectDir::ButtonFfmpeGetDirClick()
+{
+    const QString current = Editffmpeg->text();
+    const QString start = QFileInfo(current).isDir() ? current : QString();
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Папка с  ffmpeg"), start,
+                                                             QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty())
+        Editffmpeg->setText(folder);
+}
+
+void TFormFileSelectDir::ButtonGetCoverClick()
+{
+    if (OpenDialogJpg->exec() != QDialog::Accepted || OpenDialogJpg->selectedFiles().isEmpty())
+        return;
+    const QString cover = OpenDialogJpg->selectedFiles().constFirst();
+    EditCover->setText(cover);
+    OpenDialogJpg->setHistory(OpenDialogJpg->history() << cover);
+}

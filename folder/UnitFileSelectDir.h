@@ -1,0 +1,97 @@
+#pragma once
+
+#include "folder/DirSettings.h"
+#include "folder/VideoBatch.h"
+
+#include <QDialog>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The folder-conversion dialog: which folder holds the text files, how the sound files are
+// made and how the videos are made. Created once, it keeps what the user set; the video
+// settings and the folder name are loaded from "opsDir.txt" at creation and written back
+// at destruction. The folder run reads the results and several controls directly.
+class TFormFileSelectDir : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TFormFileSelectDir(QWidget* parent = nullptr);
+    ~TFormFileSelectDir() override;
+
+    // Enables the format list or the MP3 controls by the MP3 check box; run whenever the
+    // dialog is shown, and by the unattended folder run.
+    void Activate();
+    // Takes the choices and closes the dialog; refuses silently (the dialog stays) with a
+    // blank folder name or no stream format. Also run by the unattended folder run.
+    void Accept();
+
+    // The message of a settings file that could not be fully loaded at creation; empty when
+    // it loaded (or did not exist). The program shows it.
+    QString LoadError() const { return m_loadError; }
+    // Writes "opsDir.txt"; throws VemoError naming the file when it cannot be written.
+    void SaveSettings() const;
+    DirSettings Settings() const;
+    VideoOptions VideoSettings() const;
+
+    // Results of the last closing.
+    bool Accepted = false;
+    QString FolderName;
+    int StreamFormatType = 0;
+
+    QLineEdit* EditNameFileDir;
+    QPushButton* ButtonSaveAs;
+    QPushButton* ButtonOk;
+    QPushButton* ButtonCancel;
+    QComboBox* CBStreamFormattype;
+    QCheckBox* CBoxDivFile;
+    QLineEdit* EditMaxSimvolInFragm;
+    QCheckBox* CheckBoxMP3;
+    QLineEdit* Editffmpeg;
+    QPushButton* ButtonFfmpeGetDir;
+    QLineEdit* EditCover;
+    QPushButton* ButtonGetCover;
+    QLabel* LabelCMD;
+    QLineEdit* EditCmd;
+    QGroupBox* RGroupCover;
+    QCheckBox* CheckBoxAvi;
+    QFileDialog* OpenDialogJpg;
+
+    int CoverRule() const;
+    void SetCoverRule(int rule); // -1 chooses no item
+
+    void reject() override; // Cancel and the Escape key
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    QLayout* CreateFolderRows();
+    QLayout* CreateSoundRows();
+    QLayout* CreateVideoRows();
+    void CreateCoverGroup();
+    void ConnectHandlers();
+    void LoadSettings();
+    void ApplySettings(const DirSettings& settings);
+
+    void ButtonOkClick();
+    void ButtonSaveAsClick();
+    void ButtonFfmpeGetDirClick();
+    void ButtonGetCoverClick();
+    void CheckBoxMP3Click();
+    void CBoxDivFileClick();
+    void LabelCMDClick();
+
+    QButtonGroup* m_coverButtons;
+    QString m_settingsPath;
+    QString m_loadError;
+};
