@@ -3,6 +3,7 @@
 #include "text/rtf/RtfCodePages.h"
 
 #include <QTextDocument>
+#include <optional>
 
 namespace {
 
@@ -13,6 +14,42 @@ constexpr char16_t kReplacement = 0xFFFD;
 bool ToggleOn(const RtfToken& token)
 {
     return !token.hasParam || token.param != 0;
+}
+
+std::optional<QTextCharFormat::UnderlineStyle> UnderlineStyleOf(RtfKeyword keyword)
+{
+    switch (keyword) {
+    case RtfKeyword::Underline:
+        return QTextCharFormat::SingleUnderline;
+    case RtfKeyword::UnderlineDotted:
+        return QTextCharFormat::DotLine;
+    case RtfKeyword::UnderlineDash:
+        return QTextCharFormat::DashUnderline;
+    case RtfKeyword::UnderlineDashDot:
+        return QTextCharFormat::DashDotLine;
+    case RtfKeyword::UnderlineDashDotDot:
+        return QTextCharFormat::DashDotDotLine;
+    case RtfKeyword::UnderlineWave:
+        return QTextCharFormat::WaveUnderline;
+    case RtfKeyword::UnderlineNone:
+        return QTextCharFormat::NoUnderline;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QTextCharFormat::VerticalAlignment> VerticalAlignmentOf(RtfKeyword keyword)
+{
+    switch (keyword) {
+    case RtfKeyword::Super:
+        return QTextCharFormat::AlignSuperScript;
+    case RtfKeyword::Sub:
+        return QTextCharFormat::AlignSubScript;
+    case RtfKeyword::NoSuperSub:
+        return QTextCharFormat::AlignNormal;
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -188,75 +225,50 @@ bool RtfReader::OnCharacterWord(RtfKeyword keyword, const RtfToken& token)
 {
     RtfCharProps& chars = Top().chars;
     const bool on = ToggleOn(token);
+    if (const auto style = UnderlineStyleOf(keyword)) {
+        chars.underline = on ? *style : QTextCharFormat::NoUnderline;
+        return true;
+    }
+    if (const auto vertical = VerticalAlignmentOf(keyword)) {
+        chars.vertical = on ? *vertical : QTextCharFormat::AlignNormal;
+        return true;
+    }
     using K = RtfKeyword;
-    using U = QTextCharFormat::UnderlineStyle;
-    auto underline = [&](U style) { chars.underline = on ? style : QTextCharFormat::NoUnderline; };
     switch (keyword) {
     case K::Plain:
         chars = RtfCharProps{};
-        break;
+        return true;
     case K::Font:
         chars.font = token.param;
-        break;
+        return true;
     case K::FontSize:
         chars.halfPoints = token.param > 0 ? std::min(token.param, 3276) : 24;
-        break;
+        return true;
     case K::Bold:
         chars.bold = on;
-        break;
+        return true;
     case K::Italic:
         chars.italic = on;
-        break;
-    case K::Underline:
-        underline(QTextCharFormat::SingleUnderline);
-        break;
-    case K::UnderlineDotted:
-        underline(QTextCharFormat::DotLine);
-        break;
-    case K::UnderlineDash:
-        underline(QTextCharFormat::DashUnderline);
-        break;
-    case K::UnderlineDashDot:
-        underline(QTextCharFormat::DashDotLine);
-        break;
-    case K::UnderlineDashDotDot:
-        underline(QTextCharFormat::DashDotDotLine);
-        break;
-    case K::UnderlineWave:
-        underline(QTextCharFormat::WaveUnderline);
-        break;
-    case K::UnderlineNone:
-        chars.underline = QTextCharFormat::NoUnderline;
-        break;
+        return true;
     case K::Strike:
     case K::StrikeDouble:
         chars.strike = on;
-        break;
+        return true;
     case K::Color:
         chars.color = token.param;
-        break;
+        return true;
     case K::Highlight:
         chars.background = token.param > 0 ? token.param : -1;
-        break;
+        return true;
     case K::Background:
         chars.background = token.param;
-        break;
-    case K::Super:
-        chars.vertical = on ? QTextCharFormat::AlignSuperScript : QTextCharFormat::AlignNormal;
-        break;
-    case K::Sub:
-        chars.vertical = on ? QTextCharFormat::AlignSubScript : QTextCharFormat::AlignNormal;
-        break;
-    case K::NoSuperSub:
-        chars.vertical = QTextCharFormat::AlignNormal;
-        break;
+        return true;
     case K::Hidden:
         chars.hidden = on;
-        break;
+        return true;
     default:
         return false;
     }
-    return true;
 }
 
 bool RtfReader::OnParagraphWord(RtfKeyword keyword)
