@@ -23,13 +23,18 @@ public:
 
     // mode 3: create for writing, replacing an existing file. Throws VemoError naming the file.
     void Open(const QString& fileName, int mode = 3);
-    // origin 0 start, 1 current, 2 end; returns the new byte position.
+    // origin 0 start, 1 current, 2 end; returns the new byte position. A position outside
+    // the written data is clamped to it and rounded down to a whole frame. Throws VemoError
+    // for a closed stream and for a write that failed since the last call.
     qint64 Seek(qint64 position, int origin);
+    // Writes what is still pending and the final header sizes; does nothing when closed.
+    // Throws VemoError (the file is closed all the same) for a failed write not yet reported.
     void Close();
     bool isOpen() const;
     QString fileName() const;
 
     // Engine side: appends 16-bit mono samples of the given rate at the current position.
+    // Never throws: a failure stops the writing and waits for the next Seek or Close.
     void writeSamples(const qint16* samples, qsizetype count, int sampleRate);
     // Engine side: the end of one Speak; whatever the converter still holds is written.
     void flush();
