@@ -1,5 +1,6 @@
 #include "speech/PlaybackVoice.h"
 
+#include "files/VemoError.h"
 #include "speech/SpeechPlayback.h"
 #include "speech/SpeechQueue.h"
 #include "speech/SpokenText.h"
@@ -68,6 +69,9 @@ bool PlaybackVoice::WaitUntilDone(int msTimeout)
     const QDeadlineTimer deadline(msTimeout < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(msTimeout));
     for (;;) {
         m_playback->pump();
+        const QString failure = m_playback->queue()->takeFailure();
+        if (!failure.isEmpty())
+            throw VemoError(failure);
         if (m_playback->isDone())
             return true;
         const qint64 left = deadline.remainingTime();

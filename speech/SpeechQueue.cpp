@@ -1,6 +1,7 @@
 #include "speech/SpeechQueue.h"
 
 #include <chrono>
+#include <utility>
 
 using Lock = std::unique_lock<std::mutex>;
 
@@ -89,6 +90,19 @@ QList<SpeechEvent> SpeechQueue::takeDueEvents()
         m_events.pop_front();
     }
     return due;
+}
+
+QString SpeechQueue::takeFailure()
+{
+    Lock lock(m_mutex);
+    return std::exchange(m_failure, QString());
+}
+
+void SpeechQueue::setFailure(const QString& message)
+{
+    Lock lock(m_mutex);
+    if (m_failure.isEmpty())
+        m_failure = message;
 }
 
 void SpeechQueue::waitForChange(int ms) const

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -28,6 +29,8 @@ public:
     void dropAudio(); // from now on audio is only counted, not kept
     // The events due at the current played position (or immediate), in order.
     QList<SpeechEvent> takeDueEvents();
+    // The message of the first failure the engine met since the last call, or empty.
+    QString takeFailure();
     // Waits until something is appended or ms pass.
     void waitForChange(int ms) const;
 
@@ -38,6 +41,8 @@ public:
                      const QList<SpeechEvent>& events);
     bool appendEvents(int generation, const QList<SpeechEvent>& events);
     void finishStream(int generation, SpeechEvent endStream);
+    // Keeps the first failure for the GUI thread to report.
+    void setFailure(const QString& message);
     // Blocks while more than maxAheadSamples wait to be heard; false once purged.
     bool waitForRoom(int generation, qint64 maxAheadSamples) const;
 
@@ -56,4 +61,5 @@ private:
     QByteArray m_audio;
     qsizetype m_audioRead = 0;
     std::deque<SpeechEvent> m_events;
+    QString m_failure;
 };

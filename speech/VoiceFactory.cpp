@@ -1,6 +1,6 @@
 #include "speech/VoiceFactory.h"
 
-#include "files/VemoError.h"
+#include "speech/EspeakVoice.h"
 #include "speech/TestVoice.h"
 
 SpeechEngineKind DefaultSpeechEngine()
@@ -17,5 +17,5 @@ std::unique_ptr<SpeechVoice> CreateVoice(SpeechEngineKind kind, QObject* parent)
     case SpeechEngineKind::Espeak:
         break;
     }
-    throw VemoError(QStringLiteral("Голосовой движок espeak-ng в этой сборке не подключён."));
+    return std::make_unique<EspeakVoice>(parent);
 }

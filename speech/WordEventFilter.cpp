@@ -28,10 +28,12 @@ WordEventFilter::WordEventFilter(const SpokenText& spoken) : m_spoken(spoken) {}
 QList<SpeechEvent> WordEventFilter::eventsForWord(int spokenIndex)
 {
     const int size = int(m_spoken.text().size());
-    const int start = wordStart(skipSeparators(qBound(0, spokenIndex, size)));
-    if (start >= size || start <= m_lastWord)
+    const int at = skipSeparators(qBound(0, spokenIndex, size));
+    // Inside or before the word last reported: nothing new.
+    if (at >= size || at < m_lastWordEnd)
         return {};
-    m_lastWord = start;
+    const int start = wordStart(at);
+    m_lastWordEnd = wordEnd(start);
     QList<SpeechEvent> events;
     if (start >= m_sentenceEnd) {
         int s = skipSeparators(m_sentenceEnd);
@@ -44,7 +46,7 @@ QList<SpeechEvent> WordEventFilter::eventsForWord(int spokenIndex)
         m_sentenceEnd = e;
         events.append(mapped(SpeechEvent::Kind::Sentence, s, e));
     }
-    events.append(mapped(SpeechEvent::Kind::Word, start, wordEnd(start)));
+    events.append(mapped(SpeechEvent::Kind::Word, start, m_lastWordEnd));
     return events;
 }
 
@@ -64,8 +66,7 @@ int WordEventFilter::wordStart(int i) const
     const QString& text = m_spoken.text();
     if (i >= text.size())
         return i;
-    // Never reach back past a word already reported.
-    while (i > 0 && i - 1 > m_lastWord && !IsSeparator(text.at(i - 1)))
+    while (i > m_lastWordEnd && !IsSeparator(text.at(i - 1)))
         --i;
     return i;
 }

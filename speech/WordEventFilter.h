@@ -33,7 +33,7 @@ private:
     SpeechEvent mapped(SpeechEvent::Kind kind, int start, int end) const;
 
     const SpokenText& m_spoken;
-    int m_lastWord = -1;
+    int m_lastWordEnd = 0; // end of the word last reported
     int m_sentenceStart = -1;
     int m_sentenceEnd = 0;
 };

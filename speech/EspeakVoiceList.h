@@ -1,0 +1,27 @@
+#pragma once
+
+#include "speech/SpeechVoice.h"
+
+#include <QList>
+
+// The voices espeak-ng offers, as the voice lists show them.
+class EspeakVoiceList
+{
+public:
+    // Reads espeak-ng's list; call on the engine thread after espeak_Initialize.
+    static EspeakVoiceList read();
+
+    const QList<VoiceToken>& voices() const { return m_voices; }
+    // The voice as given when it is listed; a null token otherwise.
+    VoiceToken find(const QString& id) const;
+    // False when the voice's file has gone since the list was read.
+    bool isInstalled(const VoiceToken& token) const;
+    // The first voice whose language begins with prefix ("en", "ru").
+    VoiceToken firstOfLanguage(const QString& prefix) const;
+    // The token itself when its language begins with prefix, else the first such voice.
+    VoiceToken forLanguage(const VoiceToken& own, int languageId) const;
+
+private:
+    QList<VoiceToken> m_voices;
+    QString m_dataPath;
+};
