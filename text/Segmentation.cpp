@@ -4,8 +4,20 @@
 #include "text/LineBreaks.h"
 
 #include <QSaveFile>
+#include <array>
+#include <string_view>
 
 namespace {
+
+// Every code from 0 to 32 and sixteen ASCII signs end a word; nothing from 127 up does.
+constexpr std::array<bool, 128> AsciiSeparators = [] {
+    std::array<bool, 128> table{};
+    for (int u = 0; u <= 32; ++u)
+        table[u] = true;
+    for (const char sign : std::string_view("\"'(),-./:;[\\]`{}"))
+        table[static_cast<unsigned char>(sign)] = true;
+    return table;
+}();
 
 const QString LangR = QStringLiteral("R");
 const QString LangE = QStringLiteral("E");
@@ -159,6 +171,8 @@ void WriteFragmentDump(const QStringList& texts, const QString& dumpFile)
         all += u"\r\n";
     }
     QSaveFile file(dumpFile);
+    // A dump in a folder that only lets the existing file be rewritten is still written.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         throw VemoError(QStringLiteral("Не удалось записать файл фрагментов \"%1\": %2")
                             .arg(dumpFile, file.errorString()));
@@ -180,29 +194,7 @@ void FragmentLists::clear()
 bool IsSeparator(QChar c)
 {
     const char16_t u = c.unicode();
-    if (u <= 32)
-        return true;
-    switch (u) {
-    case 34:
-    case 39:
-    case 40:
-    case 41:
-    case 44:
-    case 45:
-    case 46:
-    case 47:
-    case 58:
-    case 59:
-    case 91:
-    case 92:
-    case 93:
-    case 96:
-    case 123:
-    case 125:
-        return true;
-    default:
-        return false;
-    }
+    return u < AsciiSeparators.size() && AsciiSeparators[u];
 }
 
 bool IsLeadingSkip(QChar c)
