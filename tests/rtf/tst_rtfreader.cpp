@@ -173,6 +173,8 @@ void TestRtfReader::escapes_data()
     QTest::newRow("greek font") << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset161 G;}}\\f1 \\'e1}") << "α";
     QTest::newRow("shift-jis pair") << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset128 J;}}\\f1 \\'82\\'a0}")
                                     << "あ";
+    QTest::newRow("koi8-r") << QByteArray("{\\rtf1\\ansicpg20866 \\'f0\\'d2\\'c9}") << "При";
+    QTest::newRow("utf-8 code page") << QByteArray("{\\rtf1\\ansicpg65001 \\'d0\\'af}") << "Я";
     QTest::newRow("uc1 fallback") << QByteArray("{\\rtf1 \\u1044?x}") << "Дx";
     QTest::newRow("uc2 hex fallback") << QByteArray("{\\rtf1\\uc2 \\u1044\\'c4\\'c4x}") << "Дx";
     QTest::newRow("uc0 two spaces") << QByteArray("{\\rtf1\\uc0\\u1044  a}") << "Д a";

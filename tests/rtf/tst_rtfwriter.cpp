@@ -84,6 +84,7 @@ void TestRtfWriter::encoding_data()
     QTest::newRow("line separator") << "a\u2028b" << QByteArray("a\\line b");
     QTest::newRow("delimiter before digit") << "\t1" << QByteArray("\\tab 1");
     QTest::newRow("no delimiter before comma") << "\t," << QByteArray("\\tab,");
+    QTest::newRow("picture place left out") << "a\uFFFCb" << QByteArray("ab");
     QTest::newRow("paragraphs") << "a\nb" << QByteArray("a\\par\r\nb\\par\r\n");
 }
 

@@ -17,14 +17,23 @@ QByteArray IconvName(int codePage)
         return "MACINTOSH";
     case 10007:
         return "MAC-CYRILLIC";
+    case 20866:
+        return "KOI8-R";
+    case 21866:
+        return "KOI8-U";
+    case 65001:
+        return "UTF-8";
     default:
+        if (codePage >= 28591 && codePage <= 28605)
+            return "ISO-8859-" + QByteArray::number(codePage - 28590);
         return "CP" + QByteArray::number(codePage);
     }
 }
 
 bool IsMultiByte(int codePage)
 {
-    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361 ||
+           codePage == 65001;
 }
 
 // Runs iconv over the whole input; an undecodable byte becomes U+FFFD and decoding goes on

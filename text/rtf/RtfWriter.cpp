@@ -208,8 +208,8 @@ void RtfWriter::WriteChar(char16_t c, QByteArray& out)
         m_afterWord = true;
         return;
     }
-    if (c < 0x20)
-        return; // other control characters have no place in a document
+    if (c < 0x20 || c == QChar::ObjectReplacementCharacter)
+        return; // other control characters, and places of pictures that are not written, are left out
     if (c == u'\\' || c == u'{' || c == u'}') {
         out.append('\\');
         out.append(char(c));
