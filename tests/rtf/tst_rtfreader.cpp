@@ -226,7 +226,8 @@ void TestRtfReader::notRtf_data()
     QTest::newRow("empty") << QByteArray() << false;
     QTest::newRow("plain text") << QByteArray("hello {\\rtf1}") << false;
     QTest::newRow("utf-16") << QByteArray("\xff\xfe{\0\\\0r\0t\0f\0", 12) << false;
-    QTest::newRow("bom") << QByteArray("\xef\xbb\xbf{\\rtf1 x}") << false;
+    QTest::newRow("utf-8 bom") << QByteArray("\xef\xbb\xbf{\\rtf1 x}") << true;
+    QTest::newRow("bom after space") << QByteArray(" \xef\xbb\xbf{\\rtf1 x}") << false;
     QTest::newRow("binary") << QByteArray("\x7f"
                                           "ELF\x02\x01\x01\0\0\0",
                                           10)

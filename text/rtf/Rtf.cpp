@@ -8,7 +8,8 @@
 
 bool IsRtf(const QByteArray& data)
 {
-    qsizetype pos = 0;
+    // A UTF-8 byte order mark, put there by some editors, is passed over like white space.
+    qsizetype pos = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (pos < data.size() && (data[pos] == ' ' || data[pos] == '\t' || data[pos] == '\r' ||
                                  data[pos] == '\n' || data[pos] == '\f' || data[pos] == '\v'))
         ++pos;

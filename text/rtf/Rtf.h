@@ -4,7 +4,7 @@
 
 class QTextDocument;
 
-// True when the data starts, after white space, with "{\rtf".
+// True when the data starts, after white space (and a UTF-8 byte order mark), with "{\rtf".
 bool IsRtf(const QByteArray& data);
 
 // Replaces the document's content with the RTF text. Throws VemoError "not valid RTF" when
