@@ -69,6 +69,8 @@ private slots:
     void formats();
     void escapes_data();
     void escapes();
+    void alignment_data();
+    void alignment();
     void notRtf_data();
     void notRtf();
     void hostile_data();
@@ -217,6 +219,32 @@ void TestRtfReader::escapes()
     QFETCH(QByteArray, rtf);
     QFETCH(QString, expected);
     QCOMPARE(TextOf(rtf), expected);
+}
+
+void TestRtfReader::alignment_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QList<int>>("expected");
+    const int left = Qt::AlignLeft;
+    QTest::newRow("centre") << QByteArray("{\\rtf1\\qc a}") << QList<int>{Qt::AlignHCenter};
+    QTest::newRow("kept until pard") << QByteArray("{\\rtf1\\qr a\\par b\\par\\pard c}")
+                                     << QList<int>{Qt::AlignRight, Qt::AlignRight, left};
+    QTest::newRow("restored by group")
+        << QByteArray("{\\rtf1{\\qj a\\par}b}") << QList<int>{Qt::AlignJustify, left};
+    QTest::newRow("taken at the paragraph end")
+        << QByteArray("{\\rtf1 a\\qc\\par b}") << QList<int>{Qt::AlignHCenter, Qt::AlignHCenter};
+}
+
+void TestRtfReader::alignment()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QList<int>, expected);
+    QTextDocument doc;
+    ReadRtf(rtf, doc);
+    QList<int> actual;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next())
+        actual.append(int(block.blockFormat().alignment()));
+    QCOMPARE(actual, expected);
 }
 
 void TestRtfReader::notRtf_data()

@@ -75,7 +75,7 @@ void RtfReader::Read()
         m_highSurrogate = 0;
         m_builder.AppendText(QStringView(&kReplacement, 1), m_format);
     }
-    m_builder.Finish(m_stack.empty() ? QTextBlockFormat() : CurrentBlockFormat());
+    m_builder.Finish(m_stack.empty() ? m_lastBlockFormat : CurrentBlockFormat());
 }
 
 void RtfReader::OnToken(const RtfToken& token)
@@ -147,6 +147,8 @@ void RtfReader::OnGroupClose()
         return;
     }
     const RtfDestination closed = Top().destination;
+    if (m_stack.size() == 1)
+        m_lastBlockFormat = CurrentBlockFormat(); // that of the paragraph the document ends in
     m_stack.pop_back();
     if (m_stack.empty()) {
         m_done = true; // what follows the document's group is not part of it

@@ -57,4 +57,5 @@ private:
     char16_t m_highSurrogate = 0;
     bool m_formatDirty = true;
     QTextCharFormat m_format;
+    QTextBlockFormat m_lastBlockFormat;
 };
