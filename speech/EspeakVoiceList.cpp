@@ -61,6 +61,10 @@ bool EspeakVoiceList::isInstalled(const VoiceToken& token) const
 VoiceToken EspeakVoiceList::firstOfLanguage(const QString& prefix) const
 {
     for (const VoiceToken& token : m_voices) {
+        if (token.language == prefix)
+            return token;
+    }
+    for (const VoiceToken& token : m_voices) {
         if (token.language == prefix || token.language.startsWith(prefix + u'-'))
             return token;
     }
@@ -69,13 +73,18 @@ VoiceToken EspeakVoiceList::firstOfLanguage(const QString& prefix) const
 
 VoiceToken EspeakVoiceList::forLanguage(const VoiceToken& own, int languageId) const
 {
+    // The ids name a country too: 409 is English of the United States, 419 Russian.
     QString prefix;
-    if (languageId == 0x409)
+    QString exact;
+    if (languageId == 0x409) {
         prefix = QStringLiteral("en");
-    else if (languageId == 0x419)
-        prefix = QStringLiteral("ru");
+        exact = QStringLiteral("en-us");
+    } else if (languageId == 0x419) {
+        prefix = exact = QStringLiteral("ru");
+    }
     if (prefix.isEmpty() || own.language == prefix || own.language.startsWith(prefix + u'-'))
         return own;
-    const VoiceToken other = firstOfLanguage(prefix);
+    const VoiceToken other =
+        firstOfLanguage(exact).isNull() ? firstOfLanguage(prefix) : firstOfLanguage(exact);
     return other.isNull() ? own : other;
 }

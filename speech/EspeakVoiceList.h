@@ -16,7 +16,8 @@ public:
     VoiceToken find(const QString& id) const;
     // False when the voice's file has gone since the list was read.
     bool isInstalled(const VoiceToken& token) const;
-    // The first voice whose language begins with prefix ("en", "ru").
+    // The first voice of exactly that language, else the first whose language begins
+    // with it and a hyphen ("en" finds "en-gb").
     VoiceToken firstOfLanguage(const QString& prefix) const;
     // The token itself when its language begins with prefix, else the first such voice.
     VoiceToken forLanguage(const VoiceToken& own, int languageId) const;

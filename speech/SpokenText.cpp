@@ -24,8 +24,12 @@ void SpokenText::append(const SapiSegment& segment)
 {
     m_segments.append(segment);
     m_offsets.append(int(m_text.size()));
-    if (segment.kind != SapiSegment::Kind::Text)
+    if (segment.kind != SapiSegment::Kind::Text) {
+        // A pause parts the words on either side, as a blank would.
+        m_text += u' ';
+        m_sources.append(m_sources.isEmpty() ? 0 : m_sources.constLast() + 1);
         return;
+    }
     m_text += segment.text;
     for (qsizetype i = 0; i < segment.text.size(); ++i)
         m_sources.append(i < segment.sourcePositions.size() ? segment.sourcePositions.at(i) : 0);

@@ -15,7 +15,7 @@ public:
     static SpokenText fromSpeak(const QString& text, int flags);
 
     const QList<SapiSegment>& segments() const { return m_segments; }
-    // Start of segment k in text() (silences take no characters).
+    // Start of segment k in text(); a silence stands there as one blank.
     int segmentOffset(qsizetype k) const { return m_offsets.at(k); }
     // The characters spoken, in order, without tags.
     const QString& text() const { return m_text; }

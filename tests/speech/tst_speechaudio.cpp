@@ -1,0 +1,182 @@
+#include "SpeechTestSupport.h"
+#include "speech/SpeechVoice.h"
+#include "speech/TestVoice.h"
+#include "speech/VoiceFactory.h"
+#include "speech/filestream/SpFileStream.h"
+#include "speech/filestream/SpeechAudioFormat.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+// What the voices write into files: real espeak-ng audio whose length and loudness follow
+// rate, volume and markup, in every file format; the test engine's exact output.
+class TestSpeechAudio : public QObject
+{
+    Q_OBJECT
+
+private:
+    static std::unique_ptr<SpeechVoice> voiceFor(const QString& language,
+                                                 SpeechEngineKind kind = SpeechEngineKind::Espeak)
+    {
+        auto voice = CreateVoice(kind);
+        for (const VoiceToken& token : voice->GetVoices()) {
+            if (token.language == language) {
+                voice->setVoice(token);
+                break;
+            }
+        }
+        return voice;
+    }
+
+    WavFile speak(SpeechVoice& voice, const QString& text, int flags = SpeakAsyncPlain,
+                  int format = SAFT22kHz16BitMono)
+    {
+        SpFileStream stream;
+        stream.setFormatType(format);
+        const QString path = m_dir.filePath(QStringLiteral("audio%1.wav").arg(format));
+        stream.Open(path);
+        voice.setAudioOutputStream(&stream);
+        voice.Speak(text, flags);
+        const bool done = voice.WaitUntilDone(30000);
+        voice.setAudioOutputStream(nullptr);
+        stream.Close();
+        return done ? WavFile::read(path) : WavFile();
+    }
+
+    const QString m_text = QStringLiteral("Сегодня хорошая погода, и мы идём гулять в парк.");
+    QTemporaryDir m_dir;
+
+private slots:
+    void rateChangesDuration_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<double>("speedUp");
+        QTest::newRow("-5") << -5 << 101.0 / 175;
+        QTest::newRow("+5") << 5 << 303.0 / 175;
+        QTest::newRow("+10, at espeak-ng's fastest") << 10 << 450.0 / 175;
+    }
+
+    void rateChangesDuration()
+    {
+        QFETCH(int, rate);
+        QFETCH(double, speedUp);
+        auto voice = voiceFor(QStringLiteral("ru"));
+        const double normal = speak(*voice, m_text).seconds();
+        voice->setRate(rate);
+        const double changed = speak(*voice, m_text).seconds();
+        const double ratio = normal / changed;
+        QVERIFY2(ratio > speedUp * 0.75 && ratio < speedUp * 1.3,
+                 qPrintable(QStringLiteral("%1 s at 0, %2 s at %3").arg(normal).arg(changed).arg(rate)));
+    }
+
+    void markupChangesDuration_data()
+    {
+        QTest::addColumn<QString>("markup");
+        QTest::addColumn<double>("minRatio");
+        QTest::addColumn<double>("maxRatio");
+        QTest::newRow("absspeed 5") << u"<rate absspeed=\"5\">%1</rate>"_qs << 0.45 << 0.8;
+        QTest::newRow("speed -5") << u"<rate speed=\"-5\">%1</rate>"_qs << 1.3 << 2.2;
+        QTest::newRow("pitch and emphasis keep the pace")
+            << u"<pitch absmiddle=\"8\"><emph>%1</emph></pitch>"_qs << 0.85 << 1.15;
+    }
+
+    void markupChangesDuration()
+    {
+        QFETCH(QString, markup);
+        QFETCH(double, minRatio);
+        QFETCH(double, maxRatio);
+        auto voice = voiceFor(QStringLiteral("ru"));
+        const double plain = speak(*voice, m_text).seconds();
+        const double ratio = speak(*voice, markup.arg(m_text), SpeakAsyncXml).seconds() / plain;
+        QVERIFY2(ratio > minRatio && ratio < maxRatio, qPrintable(QString::number(ratio)));
+    }
+
+    void silenceAddsItsLength()
+    {
+        auto voice = voiceFor(QStringLiteral("ru"));
+        const QString markup = QStringLiteral("Раз.<silence msec=\"%1\"/> Два.");
+        const double shortPause = speak(*voice, markup.arg(200), SpeakAsyncXml).seconds();
+        const double longPause = speak(*voice, markup.arg(1700), SpeakAsyncXml).seconds();
+        QVERIFY2(qAbs(longPause - shortPause - 1.5) < 0.05,
+                 qPrintable(QStringLiteral("%1 %2").arg(shortPause).arg(longPause)));
+    }
+
+    void volumeChangesLoudness()
+    {
+        auto voice = voiceFor(QStringLiteral("ru"));
+        const double full = speak(*voice, m_text).rms();
+        voice->setVolume(50);
+        const double half = speak(*voice, m_text).rms();
+        voice->setVolume(0);
+        const double none = speak(*voice, m_text).rms();
+        QVERIFY(full > 500);
+        QVERIFY2(half / full > 0.35 && half / full < 0.65, qPrintable(QString::number(half / full)));
+        QVERIFY(none < full * 0.02);
+    }
+
+    // Numbers show the language plainly: "1987" in English is not "1987" in Russian.
+    void englishInsideRussian()
+    {
+        const QString number = QStringLiteral("1987");
+        auto russian = voiceFor(QStringLiteral("ru"));
+        auto english = voiceFor(QStringLiteral("en-us"));
+        const double asRussian = speak(*russian, number).seconds();
+        const double asEnglish = speak(*english, number).seconds();
+        const double switched =
+            speak(*russian, u"<voice required=\"Language=409\">%1</voice>"_qs.arg(number), SpeakAsyncXml)
+                .seconds();
+        QVERIFY2(qAbs(asRussian - asEnglish) > 0.15,
+                 qPrintable(QStringLiteral("%1 %2").arg(asRussian).arg(asEnglish)));
+        QVERIFY2(qAbs(switched - asEnglish) < 0.05 * asEnglish,
+                 qPrintable(QStringLiteral("%1 %2").arg(switched).arg(asEnglish)));
+    }
+
+    void everyFormat()
+    {
+        auto voice = voiceFor(QStringLiteral("ru"));
+        const QString text = QStringLiteral("Раз, два, три.");
+        const double reference = speak(*voice, text).seconds();
+        for (int type = FirstSpeechAudioFormat; type <= LastSpeechAudioFormat; ++type) {
+            const SpeechAudioFormat format = *SpeechAudioFormat::fromType(type);
+            const WavFile wav = speak(*voice, text, SpeakAsyncPlain, type);
+            const QString name = format.name();
+            QVERIFY2(wav.channels == format.channels && wav.sampleRate == format.sampleRate &&
+                         wav.bits == format.bitsPerSample,
+                     qPrintable(name));
+            QCOMPARE(qint64(wav.dataSize), wav.fileSize - 44);
+            QCOMPARE(qint64(wav.riffSize), wav.fileSize - 8);
+            QVERIFY2(qAbs(wav.seconds() - reference) < 0.06,
+                     qPrintable(name + QStringLiteral(": %1 s, not %2 s").arg(wav.seconds()).arg(reference)));
+        }
+    }
+
+    // The test engine writes the same samples every time: 5 ms of tone per word at rate 0.
+    void testEngineIsExact_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("samples");
+        QTest::newRow("three words") << u"Раз, два-три."_qs << int(SpeakAsyncPlain) << 0 << 3 * 110;
+        QTest::newRow("rate 10: a third") << u"Раз, два-три."_qs << int(SpeakAsyncPlain) << 10 << 3 * 37;
+        QTest::newRow("silence") << u"a<silence msec=\"100\"/>b"_qs << int(SpeakAsyncXml) << 0
+                                 << 2 * 110 + 2205;
+        QTest::newRow("empty") << QString() << int(SpeakAsyncPlain) << 0 << 0;
+    }
+
+    void testEngineIsExact()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, flags);
+        QFETCH(int, rate);
+        QFETCH(int, samples);
+        auto voice = voiceFor(QStringLiteral("ru"), SpeechEngineKind::Test);
+        voice->setRate(rate);
+        const WavFile first = speak(*voice, text, flags);
+        QCOMPARE(first.data.size(), samples * 2);
+        QCOMPARE(speak(*voice, text, flags).data, first.data);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSpeechAudio)
+#include "tst_speechaudio.moc"
