@@ -297,7 +297,7 @@ void TestRtfReader::hostile_data()
     QTest::newRow("u far below range") << QByteArray("{\\rtf1 \\u-99999999?a}") << "\uFFFDa";
     QTest::newRow("u beyond the bmp") << QByteArray("{\\rtf1 \\u128512?a}") << "😀a";
     QTest::newRow("u beyond unicode") << QByteArray("{\\rtf1 \\u9999999?a}") << "\uFFFDa";
-    QTest::newRow("huge uc") << QByteArray("{\\rtf1\\uc99999 \\u1044 abc}d}") << "Д";
+    QTest::newRow("huge uc") << QByteArray("{\\rtf1{\\uc99999 \\u1044 abc}d}") << "Дd";
     QTest::newRow("bad hex") << QByteArray("{\\rtf1 \\'zzq}") << "zzq";
     QTest::newRow("hex at end") << QByteArray("{\\rtf1 a\\'4") << "a4";
     QTest::newRow("backslash at end") << QByteArray("{\\rtf1 a\\") << "a";
@@ -308,6 +308,7 @@ void TestRtfReader::hostile_data()
     QTest::newRow("saturated u") << QByteArray("{\\rtf1 \\u99999999999999999999?a}") << "\uFFFDa";
     QTest::newRow("nul bytes") << QByteArray("{\\rtf1 a\0b\\'00c}\0\0", 17) << "abc";
     QTest::newRow("stray close") << QByteArray("{\\rtf1 a}}}b") << "a";
+    QTest::newRow("early close") << QByteArray("{\\rtf1 {\\b a}} b\\}c}d") << "a b}c";
     QTest::newRow("after the last group") << QByteArray("{\\rtf1 a} trailing text") << "a";
     QTest::newRow("end inside font table") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari") << "";
     QTest::newRow("lone star") << QByteArray("{\\rtf1 a{\\*}b}") << "ab";

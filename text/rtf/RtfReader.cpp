@@ -146,14 +146,18 @@ void RtfReader::OnGroupClose()
         --m_overflowDepth;
         return;
     }
-    const RtfDestination closed = Top().destination;
-    if (m_stack.size() == 1)
+    if (m_stack.size() == 1) {
+        // The document ends with its group. A brace that would close it before the last one
+        // in the file is a writer's mistake and is passed over, so the text after it is kept.
+        if (m_tokenizer.GroupCloseFollows())
+            return;
         m_lastBlockFormat = CurrentBlockFormat(); // that of the paragraph the document ends in
-    m_stack.pop_back();
-    if (m_stack.empty()) {
-        m_done = true; // what follows the document's group is not part of it
+        m_stack.pop_back();
+        m_done = true;
         return;
     }
+    const RtfDestination closed = Top().destination;
+    m_stack.pop_back();
     if (closed == RtfDestination::FontTable)
         m_fonts.OnGroupEnd();
     m_formatDirty = true;

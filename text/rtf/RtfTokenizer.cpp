@@ -37,7 +37,23 @@ bool EndsText(char c)
 
 } // namespace
 
-RtfTokenizer::RtfTokenizer(const QByteArray& data) : m_data(data.constData()), m_size(data.size()) {}
+RtfTokenizer::RtfTokenizer(const QByteArray& data) : m_data(data.constData()), m_size(data.size())
+{
+    for (qsizetype i = m_size - 1; i >= 0 && m_lastClose < 0; --i) {
+        if (m_data[i] != '}')
+            continue;
+        qsizetype backslashes = 0;
+        while (i - backslashes > 0 && m_data[i - backslashes - 1] == '\\')
+            ++backslashes;
+        if (backslashes % 2 == 0)
+            m_lastClose = i;
+    }
+}
+
+bool RtfTokenizer::GroupCloseFollows() const
+{
+    return m_lastClose >= m_pos;
+}
 
 RtfToken RtfTokenizer::Next()
 {

@@ -14,6 +14,8 @@ public:
 
     RtfToken Next();
     bool AtEnd() const { return m_pos >= m_size; }
+    // True when a closing brace that is not escaped follows the current position.
+    bool GroupCloseFollows() const;
 
 private:
     std::optional<RtfToken> ReadEscape();
@@ -26,4 +28,5 @@ private:
     const char* m_data;
     qsizetype m_size;
     qsizetype m_pos = 0;
+    qsizetype m_lastClose = -1; // position of the last unescaped closing brace
 };
