@@ -186,7 +186,9 @@ bool TFormPT::plainTextMode() const
 void TFormPT::ApplyRule(const std::function<QString(const QString&)>& rule)
 {
     const QString text = DocumentTextToCrLf(RETxt->document()->toRawText());
-    RETxt->setPlainText(CrLfToDocumentText(rule(text)));
+    // Set through the document: QTextEdit::setPlainText would give the new text the
+    // character format at the caret, keeping formatting the rules are meant to drop.
+    RETxt->document()->setPlainText(CrLfToDocumentText(rule(text)));
 }
 
 void TFormPT::ButtonDelTagClick()

@@ -2,7 +2,6 @@
 #include "text/LineBreaks.h"
 #include "texttools/CleanupRules.h"
 #include "texttools/DocumentText.h"
-#include "texttools/MarkupTags.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -23,8 +22,6 @@ private slots:
     void largeTextsRunInLinearTime();
     void documentTextRoundTrip_data();
     void documentTextRoundTrip();
-    void markupValues_data();
-    void markupValues();
 };
 
 void TestCleanupRules::rules_data()
@@ -41,7 +38,6 @@ void TestCleanupRules::rules_data()
     QTest::newRow("brackets: tags") << brackets << T("<b>bold</b>") << T(" b bold /b ");
     QTest::newRow("brackets: emph") << brackets << T("<emph>") << T(" emph ");
     QTest::newRow("brackets: lone LF normalised") << brackets << T("a␊<b") << T("a↵ b");
-    QTest::newRow("brackets: nothing to do") << brackets << T("abc") << T("abc");
 
     QTest::newRow("hyphen: CR LF") << hyphens << T("a-↵b") << T("ab");
     QTest::newRow("hyphen: lone LF") << hyphens << T("a-␊b") << T("ab");
@@ -50,7 +46,6 @@ void TestCleanupRules::rules_data()
     QTest::newRow("hyphen: blank after hyphen") << hyphens << T("a- ␊b") << T("a- ↵b");
     QTest::newRow("hyphen: two hyphens") << hyphens << T("a--↵b") << T("a-b");
     QTest::newRow("hyphen: LF CR is two breaks") << hyphens << T("a-␊␍b") << T("a↵b");
-    QTest::newRow("hyphen: empty") << hyphens << QString() << QString();
 
     QTest::newRow("join: single") << join << T("x↵y") << T("x y");
     QTest::newRow("join: paragraph kept") << join << T("x↵↵y") << T("x↵↵y");
@@ -72,7 +67,6 @@ void TestCleanupRules::rules_data()
     QTest::newRow("collapse: four") << collapse << T("x↵↵↵↵y") << T("x↵↵y");
     QTest::newRow("collapse: five") << collapse << T("x↵↵↵↵↵y") << T("x↵↵↵y");
     QTest::newRow("collapse: mixed lone") << collapse << T("x␊␊␍y") << T("x↵↵y");
-    QTest::newRow("collapse: single kept") << collapse << T("x␊y") << T("x↵y");
     QTest::newRow("collapse: no breaks") << collapse << T("plain text") << T("plain text");
 
     const auto replaceXX = [](const QString& text) { return ReplaceAll(text, "XX", "20"); };
@@ -134,33 +128,6 @@ void TestCleanupRules::documentTextRoundTrip()
     document.setPlainText(CrLfToDocumentText(text));
     QCOMPARE(DocumentTextToCrLf(document.toRawText()), crlf);
     QCOMPARE(document.blockCount(), int(crlf.count(QStringLiteral("\r\n"))) + 1);
-}
-
-void TestCleanupRules::markupValues_data()
-{
-    QTest::addColumn<QString>("raw");
-    QTest::addColumn<QString>("trimmed");
-    QTest::newRow("blanks") << " 10 "
-                            << "10";
-    QTest::newRow("tabs and controls") << "\t\x01 419\r\n"
-                                       << "419";
-    QTest::newRow("inner blanks kept") << " a b "
-                                       << "a b";
-    QTest::newRow("only blanks") << "   "
-                                 << "";
-    QTest::newRow("quotes not escaped") << " \"<x>\" "
-                                        << "\"<x>\"";
-    QTest::newRow("no-break space kept") << "\u00a0x"
-                                         << "\u00a0x";
-}
-
-void TestCleanupRules::markupValues()
-{
-    QFETCH(QString, raw);
-    QFETCH(QString, trimmed);
-    QCOMPARE(TrimMarkupValue(raw), trimmed);
-    const MarkupTag& volume = MarkupTags().at(2);
-    QCOMPARE(BuildMarkup(volume, raw), "<volume level=\"" + trimmed + "\">");
 }
 
 QTEST_MAIN(TestCleanupRules)
