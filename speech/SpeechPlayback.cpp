@@ -93,6 +93,11 @@ qint64 SpeechPlayback::playedSamples() const
     return m_queue->played();
 }
 
+qint64 SpeechPlayback::samplesHandedToDevice() const
+{
+    return m_device && m_device->isStarted() ? m_deviceBase + m_device->writtenSamples() : 0;
+}
+
 void SpeechPlayback::advanceClock()
 {
     if (m_paused)

@@ -40,6 +40,8 @@ public:
     bool isDone() const;
     // Samples heard so far on the playback clock.
     qint64 playedSamples() const;
+    // Samples handed to the sound device so far (playback clock), for latency figures.
+    qint64 samplesHandedToDevice() const;
 
 signals:
     void eventDue(const SpeechEvent& event);
