@@ -1,0 +1,57 @@
+#include "soundfile/PartFileNames.h"
+
+#include <utility>
+
+namespace {
+
+const QString Mp3Extension = QStringLiteral(".mp3");
+const QString WavExtension = QStringLiteral(".wav");
+
+// Position of the extension's dot in the last component of the name, or -1.
+qsizetype ExtensionDot(const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    const qsizetype slash = fileName.lastIndexOf(u'/');
+    return dot > slash ? dot : -1;
+}
+
+} // namespace
+
+PartFileNames::PartFileNames(QString wholeWav, QString base, QString separator, QString partExtension)
+    : m_wholeWav(std::move(wholeWav)), m_base(std::move(base)), m_separator(std::move(separator)),
+      m_partExtension(std::move(partExtension))
+{}
+
+PartFileNames PartFileNames::ForChosenName(const QString& chosenFileName)
+{
+    const qsizetype dot = ExtensionDot(chosenFileName);
+    const QString extension = dot < 0 ? QString() : chosenFileName.mid(dot);
+    return PartFileNames(chosenFileName, WithoutExtension(chosenFileName), QString(), extension);
+}
+
+PartFileNames PartFileNames::ForTextFile(const QString& textFileName)
+{
+    const QString base = WithoutExtension(textFileName);
+    return PartFileNames(base + WavExtension, base, QStringLiteral(" "), WavExtension);
+}
+
+QString PartFileNames::WavName(bool divide, int partNumber) const
+{
+    return divide ? m_base + m_separator + PartNumberText(partNumber) + m_partExtension : m_wholeWav;
+}
+
+QString PartFileNames::Mp3Name(bool divide, int partNumber) const
+{
+    return divide ? m_base + m_separator + PartNumberText(partNumber) + Mp3Extension : m_base + Mp3Extension;
+}
+
+QString PartFileNames::PartNumberText(int partNumber)
+{
+    return QStringLiteral("%1").arg(partNumber, 3, 10, QChar(u'0'));
+}
+
+QString PartFileNames::WithoutExtension(const QString& fileName)
+{
+    const qsizetype dot = ExtensionDot(fileName);
+    return dot < 0 ? fileName : fileName.left(dot);
+}

@@ -1,0 +1,20 @@
+#include "soundfile/SpeakTextToFile.h"
+
+#include "soundfile/SpeakToFileHost.h"
+#include "soundfile/SpeakToFileRun.h"
+#include "soundfile/ToFileOptions.h"
+
+void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const QString& text)
+{
+    SpeakToFileSettings settings;
+    settings.streamFormatType = options.streamFormatType;
+    settings.divide = options.divide;
+    settings.partCharLimit = options.partCharLimit;
+    settings.mp3 = options.mp3;
+    if (options.mp3)
+        settings.encoderConfig = options.encoderConfig;
+    settings.speakFlags = SpeakToFileRun::SplitText(text, options.xml, options.digitLang, host.Fragments());
+    host.SetFragmentIndex(0);
+    SpeakToFileRun run(host, PartFileNames::ForChosenName(options.chosenFileName), settings);
+    run.Run();
+}

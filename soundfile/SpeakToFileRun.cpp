@@ -1,0 +1,172 @@
+#include "soundfile/SpeakToFileRun.h"
+
+#include "soundfile/MP3export.h"
+#include "soundfile/SpeakToFileHost.h"
+#include "speech/WaitForVoice.h"
+#include "speech/filestream/SpFileStream.h"
+#include "text/Segmentation.h"
+
+#include <QFile>
+#include <utility>
+
+namespace {
+
+const QString ConversionFailed = QStringLiteral(" Ошибка при конвертации wav в mp3 ФАЙЛ !");
+constexpr int SeekStart = 0;
+constexpr int SeekCurrent = 1;
+constexpr int SeekEnd = 2;
+
+} // namespace
+
+SpeakToFileRun::SpeakToFileRun(SpeakToFileHost& host, PartFileNames names,
+                               const SpeakToFileSettings& settings)
+    : m_host(host), m_names(std::move(names)), m_settings(settings)
+{}
+
+int SpeakToFileRun::SplitText(const QString& text, bool xml, const QString& digitLang, FragmentLists& lists)
+{
+    if (xml) {
+        SplitXmlText(text, lists);
+        return SpeakAsyncXml;
+    }
+    SplitPlainText(text, FragmentLimit, digitLang, lists);
+    return SpeakAsyncPlain;
+}
+
+void SpeakToFileRun::Run()
+{
+    m_partNumber = 0;
+    m_partChars = 0;
+    m_host.FileStream().setFormatType(m_settings.streamFormatType);
+    m_soundFileName = m_names.WavName(m_settings.divide, m_partNumber);
+    try {
+        OpenSoundFile();
+        m_host.VoiceEng().setAllowAudioOutputFormatChangesOnNextSet(false);
+        m_host.VoiceRu().setAllowAudioOutputFormatChangesOnNextSet(false);
+        SpeakFragments();
+        EndLastFile();
+    } catch (...) {
+        AbandonAfterError();
+        throw;
+    }
+}
+
+void SpeakToFileRun::OpenSoundFile()
+{
+    SpFileStream& stream = m_host.FileStream();
+    stream.Open(m_soundFileName, 3);
+    m_fileOpen = true;
+    m_streamPosition = stream.Seek(0, SeekEnd);
+}
+
+// The lists are taken as they are when the loop starts, so that a handler run while
+// messages go through cannot pull them from under the loop.
+void SpeakToFileRun::SpeakFragments()
+{
+    const FragmentLists fragments = m_host.Fragments();
+    const qsizetype n = qMin(fragments.FragmentLangs.size(), fragments.FragmentTexts.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        m_host.SetFragmentIndex(int(i));
+        m_host.LetMessagesThrough();
+        const QString& text = fragments.FragmentTexts.at(i);
+        SpeakFragment(fragments.FragmentLangs.at(i), text);
+        m_partChars += text.size();
+        if (m_settings.divide && m_partChars > m_settings.partCharLimit && !EndPart(i == n - 1))
+            break;
+        if (StopRequested())
+            break;
+        ShowSpokenFragment(fragments, i);
+        m_host.ShowProgress(QStringLiteral(" фрагмент %1 из %2").arg(i + 1).arg(n));
+        m_host.LetMessagesThrough();
+    }
+}
+
+void SpeakToFileRun::SpeakFragment(const QString& lang, const QString& text)
+{
+    SpeechVoice& voice = lang == u"E" ? m_host.VoiceEng() : m_host.VoiceRu();
+    SpFileStream& stream = m_host.FileStream();
+    voice.setAudioOutputStream(&stream);
+    stream.Seek(m_streamPosition, SeekStart);
+    voice.Speak(text, m_settings.speakFlags);
+    WaitForVoice(voice, [this] { return StopRequested(); });
+    m_streamPosition = stream.Seek(0, SeekCurrent);
+}
+
+void SpeakToFileRun::ShowSpokenFragment(const FragmentLists& fragments, qsizetype i)
+{
+    const QString crLf = QStringLiteral("\r\n");
+    m_host.ShowFragment(fragments.FragmentLangs.at(i) + crLf + fragments.FragmentTexts.at(i) + crLf);
+}
+
+// Closes (and converts) the complete part and opens the next one unless the fragment was
+// the last. False when a stop request ends the loop here.
+bool SpeakToFileRun::EndPart(bool lastFragment)
+{
+    m_partChars = 0;
+    m_host.FileStream().Close();
+    m_fileOpen = false;
+    FinishSoundFile(m_settings.mp3 ? m_names.Mp3Name(true, m_partNumber) : QString());
+    ++m_partNumber;
+    m_host.LetMessagesThrough();
+    if (StopRequested())
+        return false;
+    m_soundFileName = m_names.WavName(true, m_partNumber);
+    if (!lastFragment)
+        OpenSoundFile();
+    return true;
+}
+
+// The file still open after the loop is closed; a stopped run leaves it unconverted.
+void SpeakToFileRun::EndLastFile()
+{
+    if (!m_fileOpen)
+        return;
+    m_host.FileStream().Close();
+    m_fileOpen = false;
+    const bool convert = m_settings.mp3 && !StopRequested();
+    FinishSoundFile(convert ? m_names.Mp3Name(m_settings.divide, m_partNumber) : QString());
+}
+
+// With an MP3 name: converts the closed WAV file and deletes it once converted; a failed
+// conversion keeps it and is reported. Without: the WAV file is the finished file.
+void SpeakToFileRun::FinishSoundFile(const QString& mp3Name)
+{
+    if (mp3Name.isEmpty()) {
+        m_host.SoundFileFinished(m_soundFileName);
+        return;
+    }
+    m_host.ShowProgress(QStringLiteral(" Конвертация ") + m_soundFileName + QStringLiteral(" в ") + mp3Name);
+    const qint32 result = ConvertWavToMp3(m_soundFileName, mp3Name, m_settings.encoderConfig,
+                                          [this] { m_host.LetMessagesThrough(); });
+    if (result < 0) {
+        m_host.ShowConversionError(ConversionFailed, m_soundFileName);
+        return;
+    }
+    QFile::remove(m_soundFileName);
+    m_host.SoundFileFinished(mp3Name);
+}
+
+// After an error nothing more may be written: the voices are silenced and the file is
+// closed (its header then tells the length written). Failures here would only hide the
+// error that ended the run.
+void SpeakToFileRun::AbandonAfterError()
+{
+    for (SpeechVoice* voice : {&m_host.VoiceRu(), &m_host.VoiceEng()}) {
+        try {
+            voice->Speak(QString(), SpeakPurge);
+        } catch (...) {
+        }
+    }
+    if (!m_fileOpen)
+        return;
+    m_fileOpen = false;
+    try {
+        m_host.FileStream().Close();
+    } catch (...) {
+    }
+}
+
+bool SpeakToFileRun::StopRequested() const
+{
+    return m_host.StopToFileRequested();
+}

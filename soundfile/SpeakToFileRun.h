@@ -1,0 +1,63 @@
+#pragma once
+
+#include "soundfile/EncoderConfig.h"
+#include "soundfile/PartFileNames.h"
+#include "speech/SpeechVoice.h"
+
+#include <QString>
+
+class SpeakToFileHost;
+struct FragmentLists;
+
+// How one text is spoken into files.
+struct SpeakToFileSettings
+{
+    int streamFormatType = 34; // SpeechAudioFormatType of every file of the run
+    int speakFlags = SpeakAsyncPlain;
+    bool divide = false;
+    int partCharLimit = 1000; // a part ends after the fragment that takes it above this
+    bool mp3 = false;
+    EncoderConfig encoderConfig; // used when mp3
+};
+
+// Speaks the host's fragments one at a time into the file stream, each by the voice of
+// its language, waiting for each; divides the output into part files by characters of
+// fragment text, converts every finished WAV file to MP3 when asked (deleting the WAV once
+// converted) and ends early on the host's stop request. The run lets window messages
+// through between fragments, while it waits and while it converts.
+class SpeakToFileRun
+{
+public:
+    SpeakToFileRun(SpeakToFileHost& host, PartFileNames names, const SpeakToFileSettings& settings);
+
+    // Cuts text into the fragment lists as the file runs do (fragment limit 1000) and
+    // returns the speak flags: 9 for marked-up text, else 17.
+    static int SplitText(const QString& text, bool xml, const QString& digitLang, FragmentLists& lists);
+
+    // The whole run. An error ends it with the file stream closed and the voices purged;
+    // what was written so far stays on disk.
+    void Run();
+
+    const QString& SoundFileName() const { return m_soundFileName; }
+    int PartNumber() const { return m_partNumber; }
+
+private:
+    void OpenSoundFile();
+    void SpeakFragments();
+    void SpeakFragment(const QString& lang, const QString& text);
+    void ShowSpokenFragment(const FragmentLists& fragments, qsizetype i);
+    bool EndPart(bool lastFragment);
+    void EndLastFile();
+    void FinishSoundFile(const QString& mp3Name);
+    void AbandonAfterError();
+    bool StopRequested() const;
+
+    SpeakToFileHost& m_host;
+    const PartFileNames m_names;
+    const SpeakToFileSettings m_settings;
+    QString m_soundFileName;
+    int m_partNumber = 0;
+    qint64 m_partChars = 0;
+    qint64 m_streamPosition = 0;
+    bool m_fileOpen = false;
+};

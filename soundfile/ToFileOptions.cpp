@@ -1,0 +1,14 @@
+#include "soundfile/ToFileOptions.h"
+
+#include "files/VemoError.h"
+
+int ParsePartCharLimit(const QString& text)
+{
+    bool ok = false;
+    const int limit = text.trimmed().toInt(&ok);
+    if (!ok)
+        throw VemoError(QStringLiteral("«%1» не целое число: число символов текста в одной части файла "
+                                       "должно быть целым (characters per part must be an integer).")
+                            .arg(text));
+    return limit;
+}

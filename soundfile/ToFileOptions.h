@@ -1,0 +1,23 @@
+#pragma once
+
+#include "soundfile/EncoderConfig.h"
+
+#include <QString>
+
+// What the To File command takes from the sound-file dialog (or the command line) and the
+// main window before it speaks a text into files.
+struct ToFileOptions
+{
+    QString chosenFileName;    // the WAV file, or the pattern of the part files
+    int streamFormatType = 34; // SAFT44kHz16BitMono
+    bool divide = false;
+    int partCharLimit = 1000;
+    bool mp3 = false;
+    EncoderConfig encoderConfig; // used when mp3
+    bool xml = false;            // the text carries speech markup
+    QString digitLang = QStringLiteral("R");
+};
+
+// The characters of text per part, as typed: an integer, blanks around it allowed.
+// Throws VemoError naming the value otherwise.
+int ParsePartCharLimit(const QString& text);

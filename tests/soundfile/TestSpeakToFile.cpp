@@ -1,0 +1,376 @@
+#include "FileRunHost.h"
+#include "Mp3Probe.h"
+#include "files/VemoError.h"
+#include "soundfile/FillEncoderConfig.h"
+#include "soundfile/SpeakTextToFile.h"
+#include "soundfile/SpeakToFileRun.h"
+#include "soundfile/ToFileOptions.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <sys/resource.h>
+
+using Parts = QList<int>;
+
+class TestSpeakToFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void partFileNames_data();
+    void partFileNames();
+    void partCharLimit_data();
+    void partCharLimit();
+    void division_data();
+    void division();
+    void moreThanAThousandParts();
+    void mp3Conversion_data();
+    void mp3Conversion();
+    void failedConversionKeepsWav();
+    void emptyText_data();
+    void emptyText();
+    void xmlTextIsOneRussianFragment();
+    void stopToFile_data();
+    void stopToFile();
+    void missingFolderNamesTheFile();
+    void fullDiskEndsTheRun();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QStringList files() const { return QDir(m_dir->path()).entryList(QDir::Files, QDir::Name); }
+    void run(FileRunHost& host, const SpeakToFileSettings& settings, const QString& name = "tale.wav");
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+namespace {
+
+// A fragment of n characters: words of four letters and a blank.
+QString fragmentOf(int n)
+{
+    return QString("word ").repeated(n / 5 + 1).left(n);
+}
+
+SpeakToFileSettings settings(bool divide, int limit, bool mp3 = false)
+{
+    SpeakToFileSettings s;
+    s.divide = divide;
+    s.partCharLimit = limit;
+    s.mp3 = mp3;
+    if (mp3) {
+        const FilledEncoderConfig filled = FillEncoderConfig(Mp3Choices{});
+        s.encoderConfig = filled.config;
+        s.streamFormatType = filled.streamFormatType;
+    }
+    return s;
+}
+
+qint64 sizeOf(const QString& name)
+{
+    return QFileInfo(name).size();
+}
+
+} // namespace
+
+void TestSpeakToFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QDir::setCurrent(m_dir->path());
+}
+
+void TestSpeakToFile::run(FileRunHost& host, const SpeakToFileSettings& s, const QString& name)
+{
+    SpeakToFileRun(host, PartFileNames::ForChosenName(path(name)), s).Run();
+}
+
+void TestSpeakToFile::partFileNames_data()
+{
+    QTest::addColumn<bool>("textFile");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("divide");
+    QTest::addColumn<int>("part");
+    QTest::addColumn<QString>("wav");
+    QTest::addColumn<QString>("mp3");
+    QTest::newRow("whole") << false << "/b/tale.wav" << false << 0 << "/b/tale.wav"
+                           << "/b/tale.mp3";
+    QTest::newRow("part 1") << false << "/b/tale.wav" << true << 1 << "/b/tale001.wav"
+                            << "/b/tale001.mp3";
+    QTest::newRow("part 1000") << false << "/b/tale.wav" << true << 1000 << "/b/tale1000.wav"
+                               << "/b/tale1000.mp3";
+    QTest::newRow("no extension") << false << "/b/tale" << true << 0 << "/b/tale000"
+                                  << "/b/tale000.mp3";
+    QTest::newRow("no extension, whole") << false << "/b/tale" << false << 7 << "/b/tale"
+                                         << "/b/tale.mp3";
+    QTest::newRow("dot in the folder") << false << "/b.d/tale" << true << 2 << "/b.d/tale002"
+                                       << "/b.d/tale002.mp3";
+    QTest::newRow("two dots") << false << "/b/a.b.wav" << true << 3 << "/b/a.b003.wav"
+                              << "/b/a.b003.mp3";
+    QTest::newRow("text file") << true << "/b/Tale.txt" << false << 0 << "/b/Tale.wav"
+                               << "/b/Tale.mp3";
+    QTest::newRow("text file, part") << true << "/b/Tale.txt" << true << 1 << "/b/Tale 001.wav"
+                                     << "/b/Tale 001.mp3";
+}
+
+void TestSpeakToFile::partFileNames()
+{
+    QFETCH(bool, textFile);
+    QFETCH(QString, name);
+    QFETCH(bool, divide);
+    QFETCH(int, part);
+    QFETCH(QString, wav);
+    QFETCH(QString, mp3);
+    const PartFileNames names =
+        textFile ? PartFileNames::ForTextFile(name) : PartFileNames::ForChosenName(name);
+    QCOMPARE(names.WavName(divide, part), wav);
+    QCOMPARE(names.Mp3Name(divide, part), mp3);
+}
+
+void TestSpeakToFile::partCharLimit_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("limit"); // -1: not an integer
+    QTest::newRow("plain") << "1000" << 1000;
+    QTest::newRow("blanks") << " 12 " << 12;
+    QTest::newRow("zero") << "0" << 0;
+    QTest::newRow("letters") << "abc" << -1;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("fraction") << "12.5" << -1;
+    QTest::newRow("too large") << "99999999999" << -1;
+}
+
+void TestSpeakToFile::partCharLimit()
+{
+    QFETCH(QString, text);
+    QFETCH(int, limit);
+    if (limit >= 0) {
+        QCOMPARE(ParsePartCharLimit(text), limit);
+        return;
+    }
+    try {
+        ParsePartCharLimit(text);
+        QFAIL("accepted");
+    } catch (const VemoError& e) {
+        QVERIFY(e.message().contains("«" + text + "»"));
+    }
+}
+
+void TestSpeakToFile::division_data()
+{
+    QTest::addColumn<Parts>("lengths");
+    QTest::addColumn<bool>("divide");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<Parts>("partOfFragment");
+    QTest::newRow("600s, limit 1000")
+        << Parts{600, 600, 600, 600, 600} << true << 1000 << Parts{0, 0, 1, 1, 2};
+    QTest::newRow("last fragment closes a part")
+        << Parts{600, 600, 600, 600} << true << 1000 << Parts{0, 0, 1, 1};
+    QTest::newRow("reaching the limit is not above it")
+        << Parts{500, 500, 1} << true << 1000 << Parts{0, 0, 0};
+    QTest::newRow("limit 0") << Parts{5, 5, 5} << true << 0 << Parts{0, 1, 2};
+    QTest::newRow("not divided") << Parts{600, 600, 600} << false << 1000 << Parts{-1, -1, -1};
+}
+
+void TestSpeakToFile::division()
+{
+    QFETCH(Parts, lengths);
+    QFETCH(bool, divide);
+    QFETCH(Parts, partOfFragment);
+    QFETCH(int, limit);
+    FileRunHost host;
+    QStringList texts;
+    for (int n : lengths)
+        texts.append(fragmentOf(n));
+    host.setFragments(texts);
+    run(host, settings(divide, limit));
+
+    // Each part holds the speech of its fragments: at least 40 bytes per character here.
+    QMap<QString, int> charsOfPart;
+    for (int i = 0; i < lengths.size(); ++i) {
+        const int part = partOfFragment.at(i);
+        const QString name = part < 0 ? "tale.wav" : QString("tale%1.wav").arg(part, 3, 10, QChar('0'));
+        QCOMPARE(host.fileOfFragment.value(i), path(name));
+        charsOfPart[name] += lengths.at(i);
+    }
+    QCOMPARE(files(), charsOfPart.keys());
+    for (auto it = charsOfPart.cbegin(); it != charsOfPart.cend(); ++it)
+        QVERIFY2(sizeOf(path(it.key())) > 44 + 40 * it.value(), qPrintable(it.key()));
+    QVERIFY(!host.stream.isOpen());
+    QCOMPARE(host.logEntries.size(), lengths.size());
+    QCOMPARE(host.logEntries.last(), "E\r\n" + texts.last() + "\r\n");
+    QCOMPARE(host.captions.last(), QString(" фрагмент %1 из %1").arg(lengths.size()));
+}
+
+void TestSpeakToFile::moreThanAThousandParts()
+{
+    FileRunHost host;
+    host.setFragments(QStringList(1002, "a"));
+    run(host, settings(true, 0), "tale");
+    const QStringList names = files();
+    QCOMPARE(names.size(), 1002);
+    QVERIFY(names.contains("tale000") && names.contains("tale999"));
+    QVERIFY(names.contains("tale1000") && names.contains("tale1001"));
+}
+
+void TestSpeakToFile::mp3Conversion_data()
+{
+    QTest::addColumn<bool>("divide");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("whole") << false << QStringList{"tale.mp3"};
+    QTest::newRow("parts") << true << QStringList{"tale000.mp3", "tale001.mp3"};
+}
+
+void TestSpeakToFile::mp3Conversion()
+{
+    QFETCH(bool, divide);
+    QFETCH(QStringList, expected);
+    FileRunHost host;
+    host.setFragments({fragmentOf(600), fragmentOf(600), fragmentOf(600)});
+    run(host, settings(divide, 1000, true));
+    QCOMPARE(files(), expected);
+    QVERIFY(host.conversionErrors.isEmpty());
+    for (const QString& name : expected) {
+        const Mp3Probe probe = Mp3Probe::of(path(name));
+        QVERIFY2(probe.ok, qPrintable(name));
+        QCOMPARE(probe.sampleRate, 22050);
+        QCOMPARE(probe.channels, 2);
+        QVERIFY(host.captions.contains(" Конвертация " + path(QString(name).replace(".mp3", ".wav")) + " в " +
+                                       path(name)));
+    }
+    QCOMPARE(host.finished.size(), expected.size());
+}
+
+void TestSpeakToFile::failedConversionKeepsWav()
+{
+    FileRunHost host;
+    host.setFragments({"hello world"});
+    run(host, settings(false, 1000, true), "tale.mp3"); // the MP3 would be the WAV itself
+    QCOMPARE(host.conversionErrors,
+             QStringList{" Ошибка при конвертации wav в mp3 ФАЙЛ !" + path("tale.mp3")});
+    QCOMPARE(files(), QStringList{"tale.mp3"});
+    QVERIFY(sizeOf(path("tale.mp3")) > 44);
+    QVERIFY(host.finished.isEmpty());
+}
+
+void TestSpeakToFile::emptyText_data()
+{
+    QTest::addColumn<bool>("mp3");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("wav") << false << QStringList{"tale.wav"};
+    QTest::newRow("mp3") << true << QStringList{"tale.mp3"};
+}
+
+void TestSpeakToFile::emptyText()
+{
+    QFETCH(bool, mp3);
+    QFETCH(QStringList, expected);
+    FileRunHost host;
+    ToFileOptions options;
+    options.chosenFileName = path("tale.wav");
+    options.mp3 = mp3;
+    options.encoderConfig = FillEncoderConfig(Mp3Choices{}).config;
+    SpeakTextToFile(host, options, QString());
+    QCOMPARE(files(), expected);
+    if (!mp3)
+        QCOMPARE(sizeOf(path("tale.wav")), 44);
+    QVERIFY(host.spoken.isEmpty());
+}
+
+void TestSpeakToFile::xmlTextIsOneRussianFragment()
+{
+    FileRunHost host;
+    ToFileOptions options;
+    options.chosenFileName = path("tale.wav");
+    options.xml = true;
+    options.divide = true;
+    options.partCharLimit = 0;
+    const QString text = "<volume level=\"50\">Hello</volume> мир";
+    SpeakTextToFile(host, options, text);
+    QCOMPARE(host.spoken.size(), 1);
+    QCOMPARE(host.spoken.first().lang, "R");
+    QCOMPARE(host.spoken.first().text, text);
+    QCOMPARE(host.spoken.first().flags, 9);
+    QCOMPARE(files(), (QStringList{"tale000.wav", "tempTex.txt"}));
+}
+
+void TestSpeakToFile::stopToFile_data()
+{
+    QTest::addColumn<bool>("divide");
+    QTest::addColumn<int>("stopAt");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("shown");
+    // Stopped in the third fragment: what was spoken stays as WAV, no MP3 is made.
+    QTest::newRow("whole") << false << 2 << QStringList{"tale.wav"} << 2;
+    // The stopped fragment completes part 000: it is converted, no part 001 is opened.
+    QTest::newRow("part complete") << true << 1 << QStringList{"tale000.mp3"} << 1;
+    // Stopped in the first fragment of part 001: part 000 converted, 001 stays WAV.
+    QTest::newRow("part open") << true << 2 << QStringList{"tale000.mp3", "tale001.wav"} << 2;
+}
+
+void TestSpeakToFile::stopToFile()
+{
+    QFETCH(bool, divide);
+    QFETCH(int, stopAt);
+    QFETCH(QStringList, expected);
+    QFETCH(int, shown);
+    FileRunHost host;
+    host.setFragments(QStringList(5, fragmentOf(600)));
+    host.eng.slowSlices = 3;
+    host.eng.whileWaiting = [&] {
+        if (host.spoken.size() == stopAt + 1)
+            QTimer::singleShot(0, &host.eng, [&] { host.stop = true; });
+    };
+    run(host, settings(divide, 1000, true));
+    QCOMPARE(files(), expected);
+    QCOMPARE(host.spoken.size(), stopAt + 1);
+    QVERIFY(host.eng.purges > 0);
+    QCOMPARE(host.logEntries.size(), shown);
+    QCOMPARE(host.captions.filter("фрагмент").last(), QString(" фрагмент %1 из 5").arg(shown));
+    QVERIFY(!host.stream.isOpen());
+}
+
+void TestSpeakToFile::missingFolderNamesTheFile()
+{
+    FileRunHost host;
+    host.setFragments({"hello"});
+    try {
+        run(host, settings(false, 1000), "no such folder/tale.wav");
+        QFAIL("no error");
+    } catch (const VemoError& e) {
+        QVERIFY2(e.message().contains(path("no such folder/tale.wav")), qPrintable(e.message()));
+    }
+    QVERIFY(host.spoken.isEmpty());
+}
+
+// Under a file size limit the writes fail: the run ends with an error naming the file,
+// nothing is converted, and the stream is closed.
+void TestSpeakToFile::fullDiskEndsTheRun()
+{
+    FileRunHost host;
+    host.setFragments(QStringList(20, fragmentOf(600)));
+    rlimit old{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 200 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString message;
+    try {
+        run(host, settings(false, 1000, true));
+    } catch (const VemoError& e) {
+        message = e.message();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY2(message.contains(path("tale.wav")), qPrintable(message));
+    QCOMPARE(files(), QStringList{"tale.wav"});
+    QVERIFY(host.finished.isEmpty());
+    QVERIFY(!host.stream.isOpen());
+}
+
+QTEST_GUILESS_MAIN(TestSpeakToFile)
+#include "TestSpeakToFile.moc"
