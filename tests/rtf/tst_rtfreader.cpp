@@ -86,7 +86,7 @@ void TestRtfReader::corpus_data()
     const QDir dir(CorpusPath(QString()));
     for (const QString& name : dir.entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name)) {
         const QString base = name.chopped(4);
-        // A file that names no code page is read as Windows-1251, as RichEdit on Russian Windows does.
+        // A file that names no code page is read as Windows-1251, not as Windows-1252.
         const QString cp1251 = base + QStringLiteral(".cp1251.txt");
         const QString reference = dir.exists(cp1251) ? cp1251 : base + QStringLiteral(".txt");
         QTest::newRow(qPrintable(base)) << name << reference;

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-// The code page of text that names none: Russian Windows, where the program comes from.
+// The code page of text in a file that names none: Windows-1251, for the Russian texts read here.
 constexpr int kRtfDefaultCodePage = 1251;
 
 // The Windows code page of a font character set (\fcharset), or documentCodePage for the
