@@ -39,7 +39,8 @@ void RtfDocumentBuilder::FlushRun()
 void RtfDocumentBuilder::FlushParagraphEnds()
 {
     for (const QTextBlockFormat& format : std::as_const(m_pendingEnds)) {
-        m_cursor.setBlockFormat(format);
+        if (format != m_cursor.blockFormat())
+            m_cursor.setBlockFormat(format);
         m_cursor.insertBlock(format, m_runFormat);
     }
     m_pendingEnds.clear();
