@@ -2,6 +2,8 @@
 
 #include "files/SettingsFile.h"
 #include "files/VemoError.h"
+#include "soundfile/Mp3Panel.h"
+#include "speech/filestream/SpeechAudioFormat.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -10,6 +12,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,16 +25,6 @@ namespace {
 
 constexpr int DefaultStreamFormatItem = 30; // "  SAFT44kHz16BitMono"
 constexpr int FirstStreamFormat = 4;        // the format of item 0
-
-// The 36 WAV stream formats, in the speech engine's order, each after two blanks.
-QStringList StreamFormatTexts()
-{
-    QStringList texts;
-    for (const char* rate : {"8", "11", "12", "16", "22", "24", "32", "44", "48"})
-        for (const char* kind : {"8BitMono", "8BitStereo", "16BitMono", "16BitStereo"})
-            texts << QStringLiteral("  SAFT%1kHz%2").arg(QLatin1String(rate), QLatin1String(kind));
-    return texts;
-}
 
 template <typename Widget> Widget* Named(Widget* widget, const char* name)
 {
@@ -69,15 +62,14 @@ TFormFileSelectDir::~TFormFileSelectDir()
 void TFormFileSelectDir::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setSpacing(4);
+    layout->setSpacing(2);
+    layout->setContentsMargins(6, 6, 6, 6);
     layout->addLayout(CreateFolderRows());
     layout->addLayout(CreateSoundRows());
     layout->addLayout(CreateVideoRows());
     CreateCoverGroup();
     layout->addWidget(RGroupCover);
-    CheckBoxAvi = Named(new QCheckBox(QStringLiteral("Конвертировать в Avi")), "CheckBoxAvi");
-    layout->addWidget(CheckBoxAvi);
-    layout->addStretch();
+    layout->addLayout(CreateButtonRow());
     OpenDialogJpg = Named(new QFileDialog(this), "OpenDialogJpg");
     OpenDialogJpg->setNameFilters(
         {QStringLiteral("Обложка (картинка) (*.jpg)"), QStringLiteral("Все файлы (*)")});
@@ -88,41 +80,55 @@ void TFormFileSelectDir::CreateControls()
 
 QLayout* TFormFileSelectDir::CreateFolderRows()
 {
-    auto* grid = new QGridLayout;
+    auto* row = new QHBoxLayout;
     EditNameFileDir = Named(new QLineEdit, "EditNameFileDir");
     ButtonSaveAs = NamedButton(QStringLiteral("Выбрать папку"), "ButtonSaveAs");
+    row->addWidget(new QLabel(QStringLiteral("Имя папки")));
+    row->addWidget(EditNameFileDir);
+    row->addWidget(ButtonSaveAs);
+    return row;
+}
+
+QLayout* TFormFileSelectDir::CreateButtonRow()
+{
+    auto* row = new QHBoxLayout;
+    CheckBoxAvi = Named(new QCheckBox(QStringLiteral("Конвертировать в Avi")), "CheckBoxAvi");
     ButtonOk = NamedButton(QStringLiteral("П&ринять - ОК"), "ButtonOk");
     ButtonCancel = NamedButton(QStringLiteral("О&тказаться"), "ButtonCancel");
     ButtonOk->setDefault(true);
-    grid->addWidget(new QLabel(QStringLiteral("Имя папки")), 0, 0, 1, 2);
-    grid->addWidget(EditNameFileDir, 1, 0, 1, 2);
-    grid->addWidget(ButtonSaveAs, 1, 2);
-    grid->addWidget(ButtonOk, 2, 0);
-    grid->addWidget(ButtonCancel, 2, 1);
-    return grid;
+    row->addWidget(CheckBoxAvi);
+    row->addStretch();
+    row->addWidget(ButtonOk);
+    row->addWidget(ButtonCancel);
+    return row;
 }
 
 QLayout* TFormFileSelectDir::CreateSoundRows()
 {
     auto* grid = new QGridLayout;
     CBStreamFormattype = Named(new QComboBox, "CBStreamFormattype");
-    CBStreamFormattype->addItems(StreamFormatTexts());
+    for (const QString& name : SpeechAudioFormat::names())
+        CBStreamFormattype->addItem(QStringLiteral("  ") + name);
     CBStreamFormattype->setCurrentIndex(DefaultStreamFormatItem);
     CBoxDivFile = Named(new QCheckBox(QStringLiteral("Делить аудио-файл на части")), "CBoxDivFile");
     EditMaxSimvolInFragm = Named(new QLineEdit(QStringLiteral("1000")), "EditMaxSimvolInFragm");
     CheckBoxMP3 = Named(new QCheckBox(QStringLiteral("Конвертировать в MP3")), "CheckBoxMP3");
+    grid->setVerticalSpacing(2);
     grid->addWidget(new QLabel(QStringLiteral("Частота дискретизации Wav")), 0, 0);
     grid->addWidget(CBStreamFormattype, 0, 1);
-    grid->addWidget(CBoxDivFile, 1, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Символов текста в одном фрагменте")), 2, 0);
-    grid->addWidget(EditMaxSimvolInFragm, 2, 1);
-    grid->addWidget(CheckBoxMP3, 3, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Символов текста в одном фрагменте")), 1, 0);
+    grid->addWidget(EditMaxSimvolInFragm, 1, 1);
+    grid->addWidget(CBoxDivFile, 2, 0);
+    grid->addWidget(CheckBoxMP3, 2, 1);
+    PanelMp3 = Named(new Mp3Panel, "PanelMp3");
+    grid->addWidget(PanelMp3, 3, 0, 1, 2);
     return grid;
 }
 
 QLayout* TFormFileSelectDir::CreateVideoRows()
 {
     auto* grid = new QGridLayout;
+    grid->setVerticalSpacing(2);
     Editffmpeg = Named(new QLineEdit(QStringLiteral("/usr/bin")), "Editffmpeg");
     Editffmpeg->setToolTip(QStringLiteral("Например /usr/bin"));
     ButtonFfmpeGetDir = NamedButton(QStringLiteral("Выбрать папку"), "ButtonFfmpeGetDir");
@@ -148,6 +154,8 @@ void TFormFileSelectDir::CreateCoverGroup()
     RGroupCover = Named(new QGroupBox(QStringLiteral(" Как выбирать обложку ")), "RGroupCover");
     m_coverButtons = new QButtonGroup(RGroupCover);
     auto* column = new QVBoxLayout(RGroupCover);
+    column->setSpacing(0);
+    column->setContentsMargins(6, 2, 6, 2);
     const QStringList items{
         QStringLiteral("Файл обложки один для всех аудио-файлов"),
         QStringLiteral("Файл обложки выбирать по первым 2 буквам txt (ИС140705....txt->ИС.jpg)"),
@@ -250,11 +258,14 @@ bool TFormFileSelectDir::eventFilter(QObject* watched, QEvent* event)
 
 void TFormFileSelectDir::Activate()
 {
-    CBStreamFormattype->setEnabled(!CheckBoxMP3->isChecked());
+    CheckBoxMP3Click();
+    PanelMp3->ShowVbrQuality();
 }
 
+// Also the handler of CheckBoxAvi, which thus changes nothing but its own check mark.
 void TFormFileSelectDir::CheckBoxMP3Click()
 {
+    PanelMp3->SetPanelEnabled(CheckBoxMP3->isChecked());
     CBStreamFormattype->setEnabled(!CheckBoxMP3->isChecked());
 }
 
@@ -272,7 +283,13 @@ void TFormFileSelectDir::Accept()
 {
     if (EditNameFileDir->text().trimmed().isEmpty() || CBStreamFormattype->currentIndex() < 0)
         return;
-    StreamFormatType = CBStreamFormattype->currentIndex() + FirstStreamFormat;
+    int format = CBStreamFormattype->currentIndex() + FirstStreamFormat;
+    if (CheckBoxMP3->isChecked()) {
+        const FilledEncoderConfig filled = PanelMp3->FillEncoderConfig();
+        EncoderConfig = filled.config;
+        format = filled.streamFormatType;
+    }
+    StreamFormatType = format;
     Accepted = true;
     FolderName = EditNameFileDir->text();
     done(QDialog::Accepted);

@@ -2,6 +2,7 @@
 
 #include "folder/DirSettings.h"
 #include "folder/VideoBatch.h"
+#include "soundfile/EncoderConfig.h"
 
 #include <QDialog>
 
@@ -13,6 +14,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class Mp3Panel;
 
 // The folder-conversion dialog: which folder holds the text files, how the sound files are
 // made and how the videos are made. Created once, it keeps what the user set; the video
@@ -45,6 +47,7 @@ public:
     bool Accepted = false;
     QString FolderName;
     int StreamFormatType = 0;
+    ::EncoderConfig EncoderConfig; // filled only when MP3 was chosen at acceptance
 
     QLineEdit* EditNameFileDir;
     QPushButton* ButtonSaveAs;
@@ -54,6 +57,7 @@ public:
     QCheckBox* CBoxDivFile;
     QLineEdit* EditMaxSimvolInFragm;
     QCheckBox* CheckBoxMP3;
+    Mp3Panel* PanelMp3;
     QLineEdit* Editffmpeg;
     QPushButton* ButtonFfmpeGetDir;
     QLineEdit* EditCover;
@@ -78,6 +82,7 @@ private:
     QLayout* CreateFolderRows();
     QLayout* CreateSoundRows();
     QLayout* CreateVideoRows();
+    QLayout* CreateButtonRow();
     void CreateCoverGroup();
     void ConnectHandlers();
     void LoadSettings();

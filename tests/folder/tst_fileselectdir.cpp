@@ -1,4 +1,5 @@
 #include "folder/UnitFileSelectDir.h"
+#include "soundfile/Mp3Panel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,6 +24,7 @@ private slots:
     void badSettingsValueIsReported();
     void accept_data();
     void accept();
+    void acceptWithMp3();
     void cancelAfterAccept();
     void labelRestoresTemplate();
     void checkBoxesEnableControls();
@@ -129,6 +131,19 @@ void TestFileSelectDir::accept()
     QCOMPARE(dialog.FolderName, accepted ? folder : QString());
 }
 
+void TestFileSelectDir::acceptWithMp3()
+{
+    TFormFileSelectDir dialog;
+    dialog.EditNameFileDir->setText("/books");
+    dialog.CheckBoxMP3->setChecked(true);
+    dialog.PanelMp3->CBoxSampleRate->setCurrentIndex(4); // "22050 Hz"
+    dialog.Accept();
+    QVERIFY(dialog.Accepted);
+    QCOMPARE(dialog.StreamFormatType, 23); // 16-bit stereo at the MP3 rate, whatever the WAV list shows
+    QCOMPARE(dialog.EncoderConfig.dword(EncoderConfig::dwSampleRate), 22050u);
+    QCOMPARE(dialog.EncoderConfig.dword(EncoderConfig::dwStructSize), 331u);
+}
+
 void TestFileSelectDir::cancelAfterAccept()
 {
     TFormFileSelectDir dialog;
@@ -157,12 +172,15 @@ void TestFileSelectDir::checkBoxesEnableControls()
     dialog.CheckBoxMP3->setChecked(true);
     dialog.Activate();
     QVERIFY(!dialog.CBStreamFormattype->isEnabled());
+    QVERIFY(dialog.PanelMp3->CBoxQuality->isEnabled());
     dialog.show();
     dialog.CheckBoxAvi->click();
     QVERIFY(dialog.CheckBoxAvi->isChecked());
     QVERIFY(!dialog.CBStreamFormattype->isEnabled());
+    QVERIFY(dialog.PanelMp3->CBoxQuality->isEnabled());
     dialog.CheckBoxMP3->click();
     QVERIFY(dialog.CBStreamFormattype->isEnabled());
+    QVERIFY(!dialog.PanelMp3->CBoxSampleRate->isEnabled());
     dialog.CBoxDivFile->click();
     QVERIFY(dialog.EditMaxSimvolInFragm->isEnabled());
     dialog.CBoxDivFile->click();
