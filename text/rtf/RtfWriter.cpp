@@ -48,7 +48,7 @@ bool HasBrush(const QTextCharFormat& format, int property)
 
 RtfWriter::RtfWriter(const QTextDocument& document) : m_document(document)
 {
-    m_fonts.append(document.defaultFont().family());
+    FontIndex(document.defaultFont().family());
     m_colors.append(QColor());
     m_current.font = 0;
     m_current.background = 0;
@@ -108,22 +108,19 @@ RtfCharProps RtfWriter::PropsOf(const QTextCharFormat& format)
 
 int RtfWriter::FontIndex(const QString& family)
 {
-    qsizetype index = m_fonts.indexOf(family);
-    if (index < 0) {
-        index = m_fonts.size();
+    const auto [it, added] = m_fontIndex.try_emplace(family, int(m_fonts.size()));
+    if (added)
         m_fonts.append(family);
-    }
-    return int(index);
+    return it->second;
 }
 
 int RtfWriter::ColorIndex(const QColor& color)
 {
-    const QColor rgb = color.toRgb();
-    for (qsizetype i = 1; i < m_colors.size(); ++i)
-        if (m_colors.at(i).rgb() == rgb.rgb())
-            return int(i);
-    m_colors.append(rgb);
-    return int(m_colors.size() - 1);
+    const QRgb rgb = color.rgb();
+    const auto [it, added] = m_colorIndex.try_emplace(rgb, int(m_colors.size()));
+    if (added)
+        m_colors.append(QColor(rgb));
+    return it->second;
 }
 
 void RtfWriter::WriteBlock(const QTextBlock& block)
@@ -144,10 +141,8 @@ void RtfWriter::WriteBlock(const QTextBlock& block)
 void RtfWriter::WriteAlignment(Qt::Alignment alignment)
 {
     alignment &= Qt::AlignHorizontal_Mask & ~Qt::AlignAbsolute;
-    if (alignment == Qt::AlignLeading || alignment == Qt::AlignAbsolute)
+    if (!alignment)
         alignment = Qt::AlignLeft;
-    if (alignment == Qt::AlignTrailing)
-        alignment = Qt::AlignRight;
     if (alignment == m_alignment)
         return;
     m_alignment = alignment;

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QList>
 #include <QStringList>
+#include <unordered_map>
 
 class QTextBlock;
 class QTextDocument;
@@ -33,7 +34,9 @@ private:
 
     const QTextDocument& m_document;
     QStringList m_fonts;
+    std::unordered_map<QString, int> m_fontIndex;
     QList<QColor> m_colors; // entry 0 is the automatic colour
+    std::unordered_map<QRgb, int> m_colorIndex;
     QByteArray m_body;
     QByteArray m_out;
     RtfCharProps m_current;
