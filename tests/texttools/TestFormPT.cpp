@@ -161,12 +161,15 @@ void TestFormPT::markupButtons()
 void TestFormPT::markupReplacesSelection()
 {
     form->RETxt->setPlainText("one two three");
+    form->RETxt->selectAll();
+    form->RETxt->setFontWeight(QFont::Bold);
     QTextCursor selection(form->RETxt->document());
     selection.setPosition(4);
     selection.setPosition(7, QTextCursor::KeepAnchor);
     form->RETxt->setTextCursor(selection);
     Click("ButtonEmph");
     QCOMPARE(Text(*form), "one <emph> three");
+    QCOMPARE(form->RETxt->textCursor().charFormat().fontWeight(), int(QFont::Bold)); // format of the place
 }
 
 void TestFormPT::listButtonsWithoutEntry_data()
