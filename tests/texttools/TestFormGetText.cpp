@@ -34,6 +34,7 @@ private slots:
     void collecting();
     void simulatedDrop_data();
     void simulatedDrop();
+    void charsetPlainText();
     void largeDrop();
     void closeZone_data();
     void closeZone();
@@ -106,6 +107,15 @@ void TestFormGetText::simulatedDrop()
     QApplication::sendEvent(form.get(), &drop);
     QCOMPARE(drop.isAccepted(), !text.isNull());
     QCOMPARE(form->DroppedText, text.isNull() ? QString() : T("↵dropped↵"));
+}
+
+// Some programs offer text only as "text/plain;charset=utf-8".
+void TestFormGetText::charsetPlainText()
+{
+    QMimeData data;
+    data.setData("text/plain;charset=utf-8", QString("Жду").toUtf8());
+    QVERIFY(form->DropText(&data));
+    QCOMPARE(form->DroppedText, T("↵Жду↵"));
 }
 
 void TestFormGetText::largeDrop()
