@@ -10,7 +10,10 @@ EspeakVoice::EspeakVoice(QObject* parent) : PlaybackVoice(true, parent), m_engin
     m_voice = m_engine->voices().firstOfLanguage(QStringLiteral("en"));
 }
 
-EspeakVoice::~EspeakVoice() = default;
+EspeakVoice::~EspeakVoice()
+{
+    stopSpeaking();
+}
 
 QList<VoiceToken> EspeakVoice::GetVoices() const
 {

@@ -50,8 +50,18 @@ void PlaybackVoice::Speak(const QString& text, int flags)
         if (text.isEmpty())
             return;
     }
+    // What went wrong in an earlier Speak is reported to the next call.
+    const QString failure = m_playback->queue()->takeFailure();
+    if (!failure.isEmpty())
+        throw VemoError(failure);
     const SpokenText spoken = SpokenText::fromSpeak(text, flags);
     speakStream(spoken, ++m_streamNumber, m_playback->beginSpeak());
+}
+
+void PlaybackVoice::stopSpeaking()
+{
+    m_playback->purge();
+    m_playback->queue()->waitUntilNoStream(2000);
 }
 
 void PlaybackVoice::Pause()

@@ -38,6 +38,9 @@ protected:
     PlaybackVoice(bool soundDevice, QObject* parent);
 
     SpeechPlayback& playback() const { return *m_playback; }
+    // Purges and waits (briefly) until the engine has left this voice's speech; an engine
+    // calls it before it lets go of its thread.
+    void stopSpeaking();
     // Synthesises one Speak of the given generation of the queue; returns at once.
     virtual void speakStream(const SpokenText& spoken, int streamNumber, int generation) = 0;
 

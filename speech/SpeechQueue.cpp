@@ -115,7 +115,8 @@ bool SpeechQueue::beginStream(int generation)
 {
     Lock lock(m_mutex);
     m_streamBase = m_appended;
-    return generation == m_generation;
+    m_inStream = generation == m_generation;
+    return m_inStream;
 }
 
 bool SpeechQueue::appendAudio(int generation, const qint16* samples, qsizetype count,
@@ -156,13 +157,22 @@ void SpeechQueue::finishStream(int generation, SpeechEvent endStream)
 {
     {
         Lock lock(m_mutex);
-        if (generation != m_generation)
+        m_inStream = false;
+        if (generation != m_generation) {
+            m_changed.notify_all();
             return;
+        }
         endStream.sample = m_appended;
         queueEvent(endStream);
         m_outstanding = qMax(0, m_outstanding - 1);
     }
     m_changed.notify_all();
+}
+
+void SpeechQueue::waitUntilNoStream(int ms) const
+{
+    Lock lock(m_mutex);
+    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [&] { return !m_inStream; });
 }
 
 bool SpeechQueue::waitForRoom(int generation, qint64 maxAheadSamples) const

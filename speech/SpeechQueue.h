@@ -34,7 +34,8 @@ public:
     // Waits until something is appended or ms pass.
     void waitForChange(int ms) const;
 
-    // Engine side; each returns false when the generation is no longer current.
+    // Engine side; each returns false when the generation is no longer current. A stream
+    // that began (true) is ended by finishStream, whatever its generation by then.
     bool beginStream(int generation);
     // Event samples count from the start of the stream.
     bool appendAudio(int generation, const qint16* samples, qsizetype count,
@@ -43,6 +44,8 @@ public:
     void finishStream(int generation, SpeechEvent endStream);
     // Keeps the first failure for the GUI thread to report.
     void setFailure(const QString& message);
+    // Waits at most ms until the engine is not inside a stream of this queue.
+    void waitUntilNoStream(int ms) const;
     // Blocks while more than maxAheadSamples wait to be heard; false once purged.
     bool waitForRoom(int generation, qint64 maxAheadSamples) const;
 
@@ -57,6 +60,7 @@ private:
     qint64 m_appended = 0;
     qint64 m_played = 0;
     qint64 m_streamBase = 0;
+    bool m_inStream = false;
     qint64 m_lastEventSample = 0;
     QByteArray m_audio;
     qsizetype m_audioRead = 0;

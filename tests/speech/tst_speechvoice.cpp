@@ -208,6 +208,49 @@ private slots:
         QVERIFY(!log.lines.contains(QStringLiteral("E")));
     }
 
+    // The owner may drop the voice mid-file and close the stream at once.
+    void destroyedWhileWritingAFile()
+    {
+        SpFileStream stream;
+        stream.setFormatType(SAFT44kHz16BitStereo);
+        stream.Open(m_dir.filePath(QStringLiteral("dropped.wav")));
+        QElapsedTimer timer;
+        {
+            auto voice = newVoice();
+            voice->setAudioOutputStream(&stream);
+            voice->Speak(QStringLiteral("Слово за словом, фраза за фразой. ").repeated(300), SpeakAsyncPlain);
+            QTest::qWait(50);
+            timer.start();
+        }
+        QVERIFY2(timer.elapsed() < 1000, "the engine went on with a dropped voice");
+        stream.Close();
+        const WavFile wav = WavFile::read(m_dir.filePath(QStringLiteral("dropped.wav")));
+        QCOMPARE(qint64(wav.dataSize), wav.fileSize - 44);
+    }
+
+    void defaultEngine_data()
+    {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("unset") << QByteArray() << int(SpeechEngineKind::Espeak);
+        QTest::newRow("test") << QByteArray("test") << int(SpeechEngineKind::Test);
+        QTest::newRow("TEST with blanks") << QByteArray(" TEST ") << int(SpeechEngineKind::Test);
+        QTest::newRow("espeak") << QByteArray("espeak") << int(SpeechEngineKind::Espeak);
+        QTest::newRow("unknown") << QByteArray("sapi") << int(SpeechEngineKind::Espeak);
+    }
+
+    void defaultEngine()
+    {
+        QFETCH(QByteArray, variable);
+        QFETCH(int, kind);
+        if (variable.isNull())
+            qunsetenv("VEMO_SPEECH_ENGINE");
+        else
+            qputenv("VEMO_SPEECH_ENGINE", variable);
+        QCOMPARE(int(DefaultSpeechEngine()), kind);
+        qunsetenv("VEMO_SPEECH_ENGINE");
+    }
+
     void waitForVoiceEndsOrPurges()
     {
         auto voice = newVoice();
