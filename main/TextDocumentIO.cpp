@@ -1,0 +1,143 @@
+#include "main/TextDocumentIO.h"
+
+#include "files/VemoError.h"
+#include "text/rtf/Rtf.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+
+namespace {
+
+// The characters a paragraph break or line break may be in QTextDocument's raw text, and
+// the frame marks that stand at the edges of tables.
+constexpr char16_t ParagraphSeparator = 0x2029;
+constexpr char16_t LineSeparator = 0x2028;
+constexpr char16_t BeginningOfFrame = 0xFDD0;
+constexpr char16_t EndOfFrame = 0xFDD1;
+constexpr char16_t ObjectReplacement = 0xFFFC;
+
+QString LoadError(const QString& source, const QString& reason)
+{
+    return QStringLiteral("Failed to Load Stream: %1 (%2)").arg(source, reason);
+}
+
+QString SaveError(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Failed to Save Stream: %1 (%2)").arg(path, reason);
+}
+
+void CheckLength(qsizetype length, qsizetype maxCharacters, const QString& source)
+{
+    if (maxCharacters >= 0 && length > maxCharacters)
+        throw VemoError(LoadError(
+            source,
+            QStringLiteral("текст длиной %1 знаков больше допустимых %2").arg(length).arg(maxCharacters)));
+}
+
+// A plain text as the document holds it: every CR LF, lone CR and lone LF one paragraph break.
+QString AsDocumentText(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+// Moves a whole parsed document into the target in one step that cannot fail half-way.
+void ReplaceContent(QTextDocument& target, const QTextDocument& source)
+{
+    const bool undo = target.isUndoRedoEnabled();
+    target.setUndoRedoEnabled(false);
+    target.clear();
+    QTextCursor(&target).insertFragment(QTextDocumentFragment(&source));
+    target.setUndoRedoEnabled(undo);
+}
+
+QByteArray ReadWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw VemoError(QStringLiteral("Не удалось открыть файл \"%1\": %2").arg(path, file.errorString()));
+    if (file.size() > MaxTextFileBytes)
+        throw VemoError(LoadError(path, QStringLiteral("файл больше %1 байт").arg(MaxTextFileBytes)));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw VemoError(LoadError(path, file.errorString()));
+    return bytes;
+}
+
+} // namespace
+
+DocumentEncoding BytesToDocument(const QByteArray& bytes, bool plainTextMode, QTextDocument& document,
+                                 const QString& source, qsizetype maxCharacters)
+{
+    if (!plainTextMode && IsRtf(bytes)) {
+        QTextDocument parsed;
+        parsed.setDefaultFont(document.defaultFont());
+        ReadRtf(bytes, parsed);
+        CheckLength(parsed.characterCount() - 1, maxCharacters, source);
+        ReplaceContent(document, parsed);
+        return {};
+    }
+    const DecodedText decoded = DecodeTextBytes(bytes);
+    const QString text = AsDocumentText(decoded.text);
+    CheckLength(text.size(), maxCharacters, source);
+    document.setPlainText(text);
+    return {decoded.encoding, decoded.hadBom};
+}
+
+QString DocumentPlainText(const QTextDocument& document)
+{
+    const QString raw = document.toRawText();
+    QString text;
+    text.reserve(raw.size() + raw.size() / 16);
+    for (const QChar c : raw) {
+        switch (c.unicode()) {
+        case ParagraphSeparator:
+        case LineSeparator:
+        case u'\n':
+            text += QStringLiteral("\r\n");
+            break;
+        case BeginningOfFrame:
+        case EndOfFrame:
+        case ObjectReplacement:
+            break;
+        default:
+            text += c;
+        }
+    }
+    return text;
+}
+
+DocumentBytes DocumentToBytes(const QTextDocument& document, bool plainTextMode, DocumentEncoding encoding)
+{
+    if (!plainTextMode)
+        return {WriteRtf(document), encoding};
+    const QString text = DocumentPlainText(document);
+    if (std::optional<QByteArray> bytes = EncodeText(text, encoding.encoding, encoding.withBom))
+        return {std::move(*bytes), encoding};
+    // Windows-1251 cannot hold every character: the file goes over to UTF-8 rather than
+    // losing them.
+    const DocumentEncoding utf8;
+    return {*EncodeText(text, utf8.encoding, utf8.withBom), utf8};
+}
+
+DocumentEncoding LoadDocument(const QString& path, bool plainTextMode, QTextDocument& document,
+                              qsizetype maxCharacters)
+{
+    return BytesToDocument(ReadWholeFile(path), plainTextMode, document, path, maxCharacters);
+}
+
+DocumentEncoding SaveDocument(const QString& path, bool plainTextMode, const QTextDocument& document,
+                              DocumentEncoding encoding)
+{
+    const DocumentBytes out = DocumentToBytes(document, plainTextMode, encoding);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw VemoError(QStringLiteral("Не удалось создать файл \"%1\": %2").arg(path, file.errorString()));
+    if (file.write(out.bytes) != out.bytes.size() || !file.commit())
+        throw VemoError(SaveError(path, file.errorString()));
+    return out.encoding;
+}

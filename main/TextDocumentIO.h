@@ -1,0 +1,59 @@
+#pragma once
+
+#include "files/TextFileCodec.h"
+
+#include <QByteArray>
+#include <QString>
+
+class QTextDocument;
+
+// Reading and writing the text box's documents: in plain-text mode the file's bytes are the
+// text (UTF-8 when valid, else Windows-1251); otherwise the file is read as RTF, and bytes
+// that are not RTF are read as plain text instead. Which of the two is decided by the mode,
+// never by the file name.
+
+// The encoding of a plain text: kept from Open to Save so a file goes back as it came.
+struct DocumentEncoding
+{
+    TextEncoding encoding = TextEncoding::Utf8;
+    bool withBom = false;
+
+    bool operator==(const DocumentEncoding&) const = default;
+};
+
+// What Save writes: the bytes and, for plain text, the encoding they are in (UTF-8 when the
+// text holds characters that Windows-1251 cannot).
+struct DocumentBytes
+{
+    QByteArray bytes;
+    DocumentEncoding encoding;
+};
+
+// No limit on the length of a loaded text.
+constexpr qsizetype NoCharacterLimit = -1;
+
+// Replaces the document's content with the bytes read by the mode; returns the plain text's
+// encoding (UTF-8 for RTF). A text longer than maxCharacters (a paragraph break counting one)
+// is refused with VemoError "Failed to Load Stream" naming source, and document is left as
+// it was.
+DocumentEncoding BytesToDocument(const QByteArray& bytes, bool plainTextMode, QTextDocument& document,
+                                 const QString& source = {}, qsizetype maxCharacters = NoCharacterLimit);
+
+// The document as the mode writes it: RTF, or the plain text with CR LF line breaks in the
+// encoding given.
+DocumentBytes DocumentToBytes(const QTextDocument& document, bool plainTextMode, DocumentEncoding encoding);
+
+// The document's plain text, each paragraph or line break written as CR LF; non-breaking
+// spaces are kept and embedded objects left out.
+QString DocumentPlainText(const QTextDocument& document);
+
+// Reads the whole file into the document. Throws VemoError naming the file when it cannot be
+// opened (folder, missing, no permission) or read, or is too long; document is then untouched.
+DocumentEncoding LoadDocument(const QString& path, bool plainTextMode, QTextDocument& document,
+                              qsizetype maxCharacters = NoCharacterLimit);
+
+// Writes the document through a temporary file renamed over the old one, so a failed save
+// leaves the earlier file whole. Returns the encoding written. Throws VemoError naming the
+// file when it cannot be created or written.
+DocumentEncoding SaveDocument(const QString& path, bool plainTextMode, const QTextDocument& document,
+                              DocumentEncoding encoding);
