@@ -1,0 +1,28 @@
+#include "app/ListVoicesCommand.h"
+
+#include "files/VemoError.h"
+#include "speech/SpeechVoice.h"
+#include "speech/VoiceFactory.h"
+
+#include <cstdio>
+
+int RunListVoicesCommand(const QStringList&)
+{
+    try {
+        const std::unique_ptr<SpeechVoice> voice = CreateVoice(DefaultSpeechEngine());
+        for (const VoiceToken& token : voice->GetVoices())
+            std::printf("%s\t%s\n", token.id.toLocal8Bit().constData(),
+                        token.description.toLocal8Bit().constData());
+        return 0;
+    } catch (const VemoError& e) {
+        std::fprintf(stderr, "%s\n", e.message().toLocal8Bit().constData());
+        return 1;
+    }
+}
+
+QString ListVoicesUsage()
+{
+    return QStringLiteral(
+        "vemo --list-voices\n"
+        "    Lists the voices: id, a tab, description. --voice-ru and --voice-en take either.\n");
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// vemo --list-voices: one line per voice of the speech engine, its id and description.
+int RunListVoicesCommand(const QStringList& words);
+QString ListVoicesUsage();

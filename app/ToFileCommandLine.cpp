@@ -1,0 +1,56 @@
+#include "app/ToFileCommandLine.h"
+
+#include "files/VemoError.h"
+#include "main/TextDocumentIO.h"
+#include "soundfile/ConsoleToFileHost.h"
+#include "soundfile/SpeakTextToFile.h"
+#include "soundfile/ToFileArguments.h"
+
+#include <QTextDocument>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+constexpr int ExitStopped = 130;
+
+void PrintError(const QString& message)
+{
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+// The text as the main window would hold it after Open: RTF read as a document when the
+// file is RTF, plain text otherwise.
+QString ReadText(const QString& fileName)
+{
+    QTextDocument document;
+    LoadDocument(fileName, false, document);
+    return DocumentPlainText(document);
+}
+
+int SpeakToFiles(const ToFileArguments& arguments)
+{
+    const QString text = ReadText(arguments.textFile);
+    ConsoleToFileHost host(DefaultSpeechEngine());
+    host.SetUpVoices(arguments.ru, arguments.en);
+    SpeakTextToFile(host, arguments.options, text);
+    if (host.StopToFileRequested()) {
+        PrintError(QStringLiteral("Stopped: what was spoken so far is kept as WAV."));
+        return ExitStopped;
+    }
+    return host.ConversionFailures() > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int RunToFileCommand(const QStringList& words)
+{
+    try {
+        return SpeakToFiles(ParseToFileArguments(words));
+    } catch (const VemoError& e) {
+        PrintError(e.message());
+    } catch (const std::exception& e) {
+        PrintError(QStringLiteral("vemo --to-file: ") + QString::fromLocal8Bit(e.what()));
+    }
+    return 1;
+}

@@ -1,0 +1,245 @@
+#include "main/DocumentCommands.h"
+
+#include "main/About.h"
+#include "main/ErrorGuard.h"
+#include "main/FormMain.h"
+#include "main/RichTextBox.h"
+
+#include <QAction>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTextCursor>
+
+DocumentCommands::DocumentCommands(TFormMain& form)
+    : QObject(&form), ExecDialog([](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }),
+      m_form(form)
+{
+    setObjectName(QStringLiteral("DocumentCommands"));
+    CreateDialogs();
+    ConnectActions();
+    m_form.MText->installEventFilter(this);
+}
+
+DocumentCommands::~DocumentCommands() = default;
+
+void DocumentCommands::CreateDialogs()
+{
+    OpenTextFileDialog = new QFileDialog(&m_form);
+    OpenTextFileDialog->setObjectName(QStringLiteral("OpenTextFileDialog"));
+    OpenTextFileDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenTextFileDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenTextFileDialog->setNameFilter(
+        QStringLiteral("Текстовые файлы (*.txt);;Все файлы (*);;Rtf Files (*.rtf)"));
+    SaveTextFileDialog = new QFileDialog(&m_form);
+    SaveTextFileDialog->setObjectName(QStringLiteral("SaveTextFileDialog"));
+    SaveTextFileDialog->setAcceptMode(QFileDialog::AcceptSave);
+    SaveTextFileDialog->setFileMode(QFileDialog::AnyFile);
+    SaveTextFileDialog->setNameFilter(QStringLiteral("Текстовые файлы (*.txt);;RTF Fils (*.rtf)"));
+    SaveTextFileDialog->setDefaultSuffix(QStringLiteral("txt"));
+
+    // The font dialog starts from the text box's font and text colour, the colour dialog
+    // from its background.
+    FontDialog = new QFontDialog(m_form.MText->font(), &m_form);
+    FontDialog->setObjectName(QStringLiteral("FontDialog"));
+    FontDialog->setOption(QFontDialog::DontUseNativeDialog);
+    FontColor = m_form.MText->palette().color(QPalette::Text);
+    FontColorDialog = new QColorDialog(FontColor, FontDialog);
+    FontColorDialog->setObjectName(QStringLiteral("FontColorDialog"));
+    AddFontDialogButtons();
+    ColorDialog = new QColorDialog(m_form.MText->palette().color(QPalette::Base), &m_form);
+    ColorDialog->setObjectName(QStringLiteral("ColorDialog"));
+    AboutBox = new TAboutBox(&m_form);
+}
+
+// The font dialog gets an Apply button (the text box's base font) and a colour button
+// (the colour that OK gives the text).
+void DocumentCommands::AddFontDialogButtons()
+{
+    auto* buttons = FontDialog->findChild<QDialogButtonBox*>();
+    QPushButton* apply = buttons->addButton(QDialogButtonBox::Apply);
+    apply->setObjectName(QStringLiteral("FontDialogApplyButton"));
+    connect(apply, &QPushButton::clicked, this, &DocumentCommands::FontDialogApply);
+    QPushButton* colour = buttons->addButton(QStringLiteral("Цвет (Color)..."), QDialogButtonBox::ActionRole);
+    colour->setObjectName(QStringLiteral("FontColorButton"));
+    connect(colour, &QPushButton::clicked, this, &DocumentCommands::FontColorClick);
+}
+
+void DocumentCommands::ConnectActions()
+{
+    connect(m_form.FilesOpen, &QAction::triggered, this, &DocumentCommands::FilesOpenClick);
+    connect(m_form.FilesSave, &QAction::triggered, this, &DocumentCommands::FilesSaveClick);
+    connect(m_form.FilesSaveAs, &QAction::triggered, this, &DocumentCommands::FilesSaveAsClick);
+    connect(m_form.FilesNew, &QAction::triggered, this, &DocumentCommands::FilesNewClick);
+    connect(m_form.FilesExit, &QAction::triggered, this, &DocumentCommands::FilesExitClick);
+    connect(m_form.HelpMenu, &QAction::triggered, this, &DocumentCommands::HelpMenuClick);
+    connect(m_form.ButtonFont, &QPushButton::clicked, this, &DocumentCommands::ButtonFontClick);
+    connect(m_form.ButtonColor, &QPushButton::clicked, this, &DocumentCommands::ButtonColorClick);
+}
+
+bool DocumentCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_form.MText || event->type() != QEvent::ShortcutOverride)
+        return false;
+    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+    for (const QAction* action : {m_form.FilesOpen, m_form.FilesSave, m_form.FilesSaveAs, m_form.FilesNew}) {
+        if (!action->shortcut().isEmpty() && action->shortcut() == pressed) {
+            // Not accepted: the text box does not take the key, the menu's shortcut runs.
+            event->ignore();
+            return true;
+        }
+    }
+    return false;
+}
+
+DocumentEncoding DocumentCommands::Encoding() const
+{
+    return m_form.CurrentFileName.isEmpty() ? DocumentEncoding{} : m_encoding;
+}
+
+void DocumentCommands::Stop()
+{
+    m_form.ButtonStopClick();
+}
+
+std::optional<QString> DocumentCommands::ChooseFile(QFileDialog& dialog, QStringList& history)
+{
+    dialog.setHistory(history);
+    if (!ExecDialog(dialog))
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.first().isEmpty())
+        return std::nullopt;
+    history.append(chosen.first());
+    return chosen.first();
+}
+
+void DocumentCommands::OpenFile(const QString& path)
+{
+    RichTextBox& box = *m_form.MText;
+    m_encoding = LoadDocument(path, box.PlainTextMode(), *box.document(), box.MaxLength());
+    box.moveCursor(QTextCursor::Start);
+    m_form.CurrentFileName = path;
+    m_form.UpdateCaption();
+}
+
+void DocumentCommands::FilesOpenClick()
+{
+    Guarded(&m_form, [this] {
+        Stop();
+        if (const std::optional<QString> path = ChooseFile(*OpenTextFileDialog, OpenTextFileHistory))
+            OpenFile(*path);
+    });
+}
+
+void DocumentCommands::SaveTo(const QString& path)
+{
+    const RichTextBox& box = *m_form.MText;
+    m_encoding = SaveDocument(path, box.PlainTextMode(), *box.document(), Encoding());
+}
+
+void DocumentCommands::SaveAs()
+{
+    const std::optional<QString> path = ChooseFile(*SaveTextFileDialog, SaveTextFileHistory);
+    if (!path)
+        return;
+    SaveTo(*path);
+    m_form.CurrentFileName = *path;
+    m_form.UpdateCaption();
+}
+
+void DocumentCommands::FilesSaveClick()
+{
+    Guarded(&m_form, [this] {
+        Stop();
+        if (m_form.CurrentFileName.isEmpty())
+            SaveAs();
+        else
+            SaveTo(m_form.CurrentFileName);
+    });
+}
+
+void DocumentCommands::FilesSaveAsClick()
+{
+    Guarded(&m_form, [this] {
+        Stop();
+        SaveAs();
+    });
+}
+
+void DocumentCommands::FilesNewClick()
+{
+    Guarded(&m_form, [this] {
+        Stop();
+        m_form.MText->clear();
+        m_form.CurrentFileName.clear();
+        m_encoding = {};
+        m_form.UpdateCaption();
+    });
+}
+
+void DocumentCommands::FilesExitClick()
+{
+    Guarded(&m_form, [this] {
+        Stop();
+        m_form.close();
+    });
+}
+
+void DocumentCommands::HelpMenuClick()
+{
+    Guarded(&m_form, [this] { ExecDialog(*AboutBox); });
+}
+
+void DocumentCommands::ButtonFontClick()
+{
+    Guarded(&m_form, [this] {
+        if (ExecDialog(*FontDialog))
+            ApplyFontToWholeText();
+    });
+}
+
+// The whole text is selected and given the dialog's font and colour as its own character
+// formatting; it stays selected.
+void DocumentCommands::ApplyFontToWholeText()
+{
+    RichTextBox& box = *m_form.MText;
+    box.setFocus();
+    box.setUpdatesEnabled(false);
+    QTextCursor cursor(box.document());
+    cursor.select(QTextCursor::Document);
+    QTextCharFormat format;
+    format.setFont(FontDialog->currentFont(), QTextCharFormat::FontPropertiesAll);
+    format.setForeground(FontColor);
+    cursor.mergeCharFormat(format);
+    box.setTextCursor(cursor);
+    box.setUpdatesEnabled(true);
+}
+
+void DocumentCommands::FontDialogApply()
+{
+    Guarded(&m_form, [this] { m_form.MText->setFont(FontDialog->currentFont()); });
+}
+
+void DocumentCommands::FontColorClick()
+{
+    Guarded(&m_form, [this] {
+        FontColorDialog->setCurrentColor(FontColor);
+        if (ExecDialog(*FontColorDialog))
+            FontColor = FontColorDialog->currentColor();
+    });
+}
+
+void DocumentCommands::ButtonColorClick()
+{
+    Guarded(&m_form, [this] {
+        if (!ExecDialog(*ColorDialog))
+            return;
+        QPalette palette = m_form.MText->palette();
+        palette.setColor(QPalette::Base, ColorDialog->currentColor());
+        m_form.MText->setPalette(palette);
+    });
+}

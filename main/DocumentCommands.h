@@ -1,0 +1,83 @@
+#pragma once
+
+#include "main/TextDocumentIO.h"
+
+#include <QColor>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QColorDialog;
+class QDialog;
+class QFileDialog;
+class QFontDialog;
+class TAboutBox;
+class TFormMain;
+
+// The commands that treat the main window's text as a document: the File menu (Open, Save,
+// Save As, New, Exit), the font and background-colour buttons and the Help menu. Every File
+// command first stops a reading run, even when its dialog is then cancelled; every handler
+// runs through the error guard. The plain-text mode of the text box decides how files are
+// read and written; a plain text keeps the encoding it was opened in.
+class DocumentCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DocumentCommands(TFormMain& form);
+    ~DocumentCommands() override;
+
+    // Shows a modal dialog and tells whether the user confirmed it. Tests replace it to
+    // answer in the user's place.
+    std::function<bool(QDialog&)> ExecDialog;
+
+    QFileDialog* OpenTextFileDialog = nullptr;
+    QFileDialog* SaveTextFileDialog = nullptr;
+    QFontDialog* FontDialog = nullptr;
+    QColorDialog* FontColorDialog = nullptr;
+    QColorDialog* ColorDialog = nullptr;
+    TAboutBox* AboutBox = nullptr;
+    // Every name accepted in the two file dialogs during the run, oldest first.
+    QStringList OpenTextFileHistory;
+    QStringList SaveTextFileHistory;
+
+    // The colour the font dialog gives the text (the font dialog's own colour choice).
+    QColor FontColor;
+
+    // The encoding a plain-text save writes while the text has a file name; an untitled
+    // text is saved as UTF-8.
+    DocumentEncoding Encoding() const;
+
+    // Open's steps after the dialog: the file replaces the text, becomes CurrentFileName and
+    // is named in the caption. Throws VemoError, leaving text, name and caption unchanged.
+    void OpenFile(const QString& path);
+
+    void FilesOpenClick();
+    void FilesSaveClick();
+    void FilesSaveAsClick();
+    void FilesNewClick();
+    void FilesExitClick();
+    void HelpMenuClick();
+    void ButtonFontClick();
+    void ButtonColorClick();
+    void FontDialogApply();
+    void FontColorClick();
+
+protected:
+    // Lets the File menu's shortcuts (Ctrl+Z above all) win over the text box's own keys.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateDialogs();
+    void AddFontDialogButtons();
+    void ConnectActions();
+    void Stop();
+    std::optional<QString> ChooseFile(QFileDialog& dialog, QStringList& history);
+    void SaveAs();
+    void SaveTo(const QString& path);
+    void ApplyFontToWholeText();
+
+    TFormMain& m_form;
+    DocumentEncoding m_encoding;
+};

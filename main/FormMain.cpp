@@ -1,0 +1,400 @@
+#include "main/FormMain.h"
+
+#include "files/UnitFindFilesSL.h"
+#include "files/VemoError.h"
+#include "main/DocumentCommands.h"
+#include "main/ErrorGuard.h"
+#include "main/PictureDictionary.h"
+#include "main/PictureView.h"
+#include "main/RichTextBox.h"
+#include "speech/filestream/SpFileStream.h"
+#include "text/LineBreaks.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+
+namespace {
+
+const QString MainCaption = QStringLiteral("Вемо - синтезатор двуязычной речи. ");
+const QString NameFormFile = QStringLiteral("NameForm.txt");
+// A caption file held by another program is waited for a few seconds, not half a minute.
+constexpr int NameFormAttempts = 3;
+
+// The entry a voice list starts on without settings: the first voice of its language.
+int FirstVoiceOfLanguage(const QList<VoiceToken>& tokens, const QString& language)
+{
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        if (tokens.at(i).language.startsWith(language, Qt::CaseInsensitive))
+            return static_cast<int>(i);
+    }
+    return 0;
+}
+
+void ToggleGroup(QWidget* group, QAction* item, const QString& caption, const QString& on, const QString& off)
+{
+    group->setHidden(!group->isHidden());
+    item->setText(caption + (group->isHidden() ? off : on));
+}
+
+} // namespace
+
+TFormMain::TFormMain(SpeechEngineKind engine, QWidget* parent)
+    : QMainWindow(parent), SpVoiceRu(CreateVoice(engine)), SpVoiceEng(CreateVoice(engine)), m_view(*this),
+      m_settings(*this)
+{
+    SetupUi(this);
+    m_reading = std::make_unique<ReadingRun>(*SpVoiceRu, *SpVoiceEng, m_view, this);
+    TimerNextFragment = m_reading->TimerNextFragment;
+    ConnectControls();
+    Documents = new DocumentCommands(*this);
+    ConnectVoice(*SpVoiceRu, false);
+    ConnectVoice(*SpVoiceEng, true);
+    FormCreate();
+    TimerNextFragment->start();
+}
+
+TFormMain::~TFormMain()
+{
+    FormDestroy();
+    TimerNextFragment->stop();
+    SpVoiceRu->disconnect(this);
+    SpVoiceEng->disconnect(this);
+}
+
+void TFormMain::ConnectControls()
+{
+    connect(ButtonStart, &QPushButton::clicked, this, &TFormMain::ButtonStartClick);
+    connect(ControlTTSSpeechSynthesis, &QAction::triggered, this, &TFormMain::ButtonStartClick);
+    connect(BPause, &QPushButton::clicked, this, &TFormMain::BPauseClick);
+    connect(ControlTTSSpeechSynthesisPause, &QAction::triggered, this, &TFormMain::BPauseClick);
+    connect(ButtonStop, &QPushButton::clicked, this, &TFormMain::ButtonStopClick);
+    connect(ControlTTSSpeechSynthesisResume, &QAction::triggered, this, &TFormMain::ButtonStopClick);
+    connect(BStopToFile, &QPushButton::clicked, this, [this] { StopToFileRequested = true; });
+    connect(ControlTTSSpeechSynthesisStopToFile, &QAction::triggered, this,
+            [this] { StopToFileRequested = true; });
+    connect(TimerNextFragment, &QTimer::timeout, this, &TFormMain::TimerNextFragmentTimer);
+    connect(cbVoicesRu, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesRuChange);
+    connect(cbVoicesEng, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesEngChange);
+    connect(CBoxPlainText, &QCheckBox::toggled, this, &TFormMain::CBoxPlainTextClick);
+    connect(ViewControl, &QAction::triggered, this, &TFormMain::ViewControlClick);
+    connect(ViewLog, &QAction::triggered, this, &TFormMain::ViewLogClick);
+    connect(ViewImg, &QAction::triggered, this, &TFormMain::ViewImgClick);
+}
+
+void TFormMain::ConnectVoice(SpeechVoice& voice, bool english)
+{
+    connect(&voice, &SpeechVoice::EndStream, this,
+            english ? &TFormMain::SpVoiceEngEndStream : &TFormMain::SpVoiceRuEndStream);
+    connect(&voice, &SpeechVoice::Word, this,
+            english ? &TFormMain::SpVoiceEngWord : &TFormMain::SpVoiceRuWord);
+    connect(&voice, &SpeechVoice::Sentence, this,
+            english ? &TFormMain::SpVoiceEngSentence : &TFormMain::SpVoiceRuSentence);
+    connect(&voice, &SpeechVoice::AudioLevel, this,
+            english ? &TFormMain::SpVoiceEngAudioLevel : &TFormMain::SpVoiceRuAudioLevel);
+    connect(&voice, &SpeechVoice::deviceMessage, this,
+            [this](const QString& text) { MLog->appendPlainText(text); });
+}
+
+// The start-up steps in order; the first that fails is shown and ends the start-up, and
+// the window opens all the same.
+void TFormMain::FormCreate()
+{
+    Guarded(this, [this] {
+        FillVoiceList(QStringLiteral("R"));
+        FillVoiceList(QStringLiteral("E"));
+        TakeRatesAndVolumes();
+        UpdateCaption();
+        CBoxPlainText->setChecked(MText->PlainTextMode());
+        m_settings.Load();
+        SetViewLogCaption();
+        LoadNameForm();
+    });
+}
+
+void TFormMain::FillVoiceList(const QString& lang)
+{
+    SpeechVoice& voice = VoiceFor(lang);
+    voice.setEventInterests(AllEventInterests);
+    QList<VoiceToken>& tokens = VoiceTokens(lang);
+    tokens = voice.GetVoices();
+    QComboBox* list = VoiceList(lang);
+    {
+        const QSignalBlocker blocker(list);
+        list->clear();
+        for (const VoiceToken& token : tokens)
+            list->addItem(token.description);
+    }
+    if (!tokens.isEmpty())
+        SetVoiceIndex(
+            lang, FirstVoiceOfLanguage(tokens, lang == u"E" ? QStringLiteral("en") : QStringLiteral("ru")));
+}
+
+void TFormMain::TakeRatesAndVolumes()
+{
+    TBRateRu->setValue(SpVoiceRu->Rate());
+    TBVolumeRu->setValue(SpVoiceRu->Volume());
+    TBRateEng->setValue(SpVoiceEng->Rate());
+    TBVolumeEng->setValue(SpVoiceEng->Volume());
+}
+
+void TFormMain::GiveRatesAndVolumes()
+{
+    SpVoiceRu->setRate(TBRateRu->value());
+    SpVoiceRu->setVolume(TBVolumeRu->value());
+    SpVoiceEng->setRate(TBRateEng->value());
+    SpVoiceEng->setVolume(TBVolumeEng->value());
+}
+
+void TFormMain::LoadNameForm()
+{
+    if (!QFileInfo(NameFormFile).isFile())
+        return;
+    const QString name =
+        ReplaceAll(StrLoadFromFile(NameFormFile, NameFormAttempts), QStringLiteral("\r\n"), QString());
+    GroupBoxControl->setTitle(name + QStringLiteral(" - ") + GroupBoxControl->title());
+}
+
+void TFormMain::FormDestroy()
+{
+    Guarded(this, [this] { m_settings.Save(); });
+}
+
+void TFormMain::UpdateCaption()
+{
+    setWindowTitle(MainCaption + CurrentFileName);
+}
+
+void TFormMain::OpenPlainText(const QString& text, const QString& fileName)
+{
+    MText->setPlainText(text);
+    CurrentFileName = fileName;
+    UpdateCaption();
+}
+
+::SpFileStream& TFormMain::FileStream()
+{
+    if (!m_fileStream)
+        m_fileStream = std::make_unique<::SpFileStream>();
+    return *m_fileStream;
+}
+
+QComboBox* TFormMain::VoiceList(const QString& lang) const
+{
+    return lang == u"E" ? cbVoicesEng : cbVoicesRu;
+}
+
+QList<VoiceToken>& TFormMain::VoiceTokens(const QString& lang)
+{
+    return lang == u"E" ? VoiceTokensEng : VoiceTokensRu;
+}
+
+SpeechVoice& TFormMain::VoiceFor(const QString& lang)
+{
+    return lang == u"E" ? *SpVoiceEng : *SpVoiceRu;
+}
+
+void TFormMain::SetVoiceIndex(const QString& lang, int index)
+{
+    QComboBox* list = VoiceList(lang);
+    const QSignalBlocker blocker(list);
+    if (index < 0 || index >= list->count()) {
+        list->setCurrentIndex(-1);
+        throw VemoError(QStringLiteral("the index %1 selects no voice (the list holds %2)")
+                            .arg(index)
+                            .arg(list->count()));
+    }
+    list->setCurrentIndex(index);
+    ApplyVoice(lang);
+}
+
+// The selected entry's voice speaks from now on, also in the middle of a reading run.
+void TFormMain::ApplyVoice(const QString& lang)
+{
+    const int index = VoiceList(lang)->currentIndex();
+    const QList<VoiceToken>& tokens = VoiceTokens(lang);
+    if (index < 0 || index >= tokens.size())
+        throw VemoError(lang == u"E"
+                            ? QStringLiteral("No English voice is selected: the voice stays as it was.")
+                            : QStringLiteral("No Russian voice is selected: the voice stays as it was."));
+    VoiceFor(lang).setVoice(tokens.at(index));
+}
+
+void TFormMain::cbVoicesRuChange()
+{
+    Guarded(this, [this] { ApplyVoice(QStringLiteral("R")); });
+}
+
+void TFormMain::cbVoicesEngChange()
+{
+    Guarded(this, [this] { ApplyVoice(QStringLiteral("E")); });
+}
+
+void TFormMain::CBoxPlainTextClick()
+{
+    MText->SetPlainTextMode(CBoxPlainText->isChecked());
+}
+
+void TFormMain::ViewControlClick()
+{
+    ToggleGroup(GroupBoxControl, ViewControl, QStringLiteral("&Управление  "), QStringLiteral("ВКЛ.- ON"),
+                QStringLiteral("ОТКЛ. - OFF"));
+}
+
+void TFormMain::ViewLogClick()
+{
+    GroupBoxLog->setHidden(!GroupBoxLog->isHidden());
+    SetViewLogCaption();
+}
+
+void TFormMain::SetViewLogCaption()
+{
+    ViewLog->setText(GroupBoxLog->isHidden() ? QStringLiteral("&Протокол - Log ОТКЛ. - OFF")
+                                             : QStringLiteral("&Протокол - Log ВКЛ.- ON"));
+}
+
+void TFormMain::ViewImgClick()
+{
+    ToggleGroup(GroupBoxImg, ViewImg, QStringLiteral("&Изображения "), QStringLiteral("ВКЛ.- ON"),
+                QStringLiteral("ОТКЛ. - OFF"));
+}
+
+void TFormMain::ShowDictionaryPicture(const QString& word)
+{
+    try {
+        if (const std::optional<QImage> picture = PictureDictionary::PictureFor(CurrentFileName, word))
+            ImageV->SetPicture(*picture);
+    } catch (const VemoError& e) {
+        // A broken picture file must not stop the reading with a message box: the previous
+        // picture stays and the log says why.
+        MLog->appendPlainText(e.message());
+    }
+}
+
+void TFormMain::SetPauseEnabled(bool enabled)
+{
+    BPause->setEnabled(enabled);
+    ControlTTSSpeechSynthesisPause->setEnabled(enabled);
+}
+
+void TFormMain::ButtonStartClick()
+{
+    Guarded(this, [this] {
+        TimerNextFragment->stop();
+        try {
+            StartOrResume();
+        } catch (...) {
+            // The timer's next tick makes the text box editable again after a failed start.
+            TimerNextFragment->start();
+            throw;
+        }
+        TimerNextFragment->start();
+    });
+}
+
+void TFormMain::StartOrResume()
+{
+    ReadingRun& run = Reading();
+    if (run.Paused) {
+        run.ResumeReading();
+        SetPauseEnabled(true);
+        return;
+    }
+    MText->setFocus();
+    MText->setReadOnly(true);
+    int caret = 0;
+    const QString text = m_view.TextForReading(caret);
+    const ReadingRegion region = GetReadingText(text, caret);
+    run.ReadingBase = region.start;
+    GiveRatesAndVolumes();
+    run.StartReading(region.text);
+    MText->setFocus();
+}
+
+void TFormMain::BPauseClick()
+{
+    Guarded(this, [this] {
+        ReadingRun& run = Reading();
+        if (!run.Speaking || run.Paused)
+            return;
+        TimerNextFragment->stop();
+        run.PauseReading();
+        SetPauseEnabled(false);
+    });
+}
+
+void TFormMain::ButtonStopClick()
+{
+    Guarded(this, [this] {
+        ReadingRun& run = Reading();
+        if (!run.Speaking)
+            return;
+        TimerNextFragment->stop();
+        if (run.Paused) {
+            run.ResumeReading();
+            SetPauseEnabled(true);
+        }
+        run.StopReading();
+        MText->setReadOnly(false);
+    });
+}
+
+void TFormMain::BreakOffReading()
+{
+    ReadingRun& run = Reading();
+    if (run.Speaking && run.Paused)
+        SetPauseEnabled(true);
+    run.BreakOff();
+}
+
+void TFormMain::TimerNextFragmentTimer()
+{
+    Guarded(this, [this] { Reading().TimerNextFragmentTimer(); });
+}
+
+void TFormMain::SpVoiceRuEndStream()
+{
+    Guarded(this, [this] { Reading().EndStream(); });
+}
+
+void TFormMain::SpVoiceEngEndStream()
+{
+    Guarded(this, [this] { Reading().EndStream(); });
+}
+
+void TFormMain::SpVoiceRuWord(int, qint64, int characterPosition, int length)
+{
+    Guarded(this, [&] { Reading().Word(QStringLiteral("R"), characterPosition, length); });
+}
+
+void TFormMain::SpVoiceEngWord(int, qint64, int characterPosition, int length)
+{
+    Guarded(this, [&] { Reading().Word(QStringLiteral("E"), characterPosition, length); });
+}
+
+void TFormMain::SpVoiceRuSentence(int, qint64, int characterPosition, int length)
+{
+    Guarded(this, [&] { Reading().Sentence(characterPosition, length); });
+}
+
+void TFormMain::SpVoiceEngSentence(int, qint64, int characterPosition, int length)
+{
+    Guarded(this, [&] { Reading().Sentence(characterPosition, length); });
+}
+
+void TFormMain::SpVoiceRuAudioLevel(int, qint64, int audioLevel)
+{
+    Guarded(this, [&] { Reading().AudioLevel(QStringLiteral("R"), audioLevel); });
+}
+
+void TFormMain::SpVoiceEngAudioLevel(int, qint64, int audioLevel)
+{
+    Guarded(this, [&] { Reading().AudioLevel(QStringLiteral("E"), audioLevel); });
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "main/FormMainUi.h"
+#include "main/MainReadingView.h"
+#include "main/MainSettings.h"
+#include "main/ReadingRun.h"
+#include "speech/SpeechVoice.h"
+#include "speech/VoiceFactory.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <memory>
+
+class DocumentCommands;
+class SpFileStream;
+
+// The main window: the text box, the two voices and the file stream, the voice lists and
+// the reading run. The run, the settings and the pictures are objects of their own; the
+// window connects its controls to them, each handler through the error guard.
+class TFormMain : public QMainWindow, public FormMainUi
+{
+    Q_OBJECT
+
+public:
+    explicit TFormMain(SpeechEngineKind engine = DefaultSpeechEngine(), QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    std::unique_ptr<SpeechVoice> SpVoiceRu;
+    std::unique_ptr<SpeechVoice> SpVoiceEng;
+    // The voice lists' tokens, entry for entry, held until the window closes.
+    QList<VoiceToken> VoiceTokensRu;
+    QList<VoiceToken> VoiceTokensEng;
+
+    // The File menu, font, colour and Help commands.
+    DocumentCommands* Documents = nullptr;
+
+    // Full name of the file the text came from or was saved to; empty for an untitled text.
+    QString CurrentFileName;
+    // Set by Stop To File; the runs that speak into files test it while they wait.
+    bool StopToFileRequested = false;
+
+    // The reading run with its state (Speaking, Paused, FragmentIndex, the fragment lists...).
+    ReadingRun& Reading() { return *m_reading; }
+    QTimer* TimerNextFragment = nullptr;
+
+    // The file stream the voices speak into, created on first use.
+    ::SpFileStream& FileStream();
+
+    // Puts text into MText as plain text and names its file in the caption.
+    void OpenPlainText(const QString& text, const QString& fileName);
+    void UpdateCaption();
+
+    // What the runs into files do first: a paused run is resumed (Pause enabled again),
+    // a run under way is stopped and its fragment lists emptied.
+    void BreakOffReading();
+
+    // Selects entry index of the voice list of lang ("R" or "E") and applies its voice;
+    // throws VemoError, leaving the list without a selection, when no entry has the index.
+    void SetVoiceIndex(const QString& lang, int index);
+
+    // Shows the dictionary picture of an English word, if there is one.
+    void ShowDictionaryPicture(const QString& word);
+
+    void ButtonStartClick();
+    void BPauseClick();
+    void ButtonStopClick();
+    void TimerNextFragmentTimer();
+    void cbVoicesRuChange();
+    void cbVoicesEngChange();
+    void CBoxPlainTextClick();
+    void ViewControlClick();
+    void ViewLogClick();
+    void ViewImgClick();
+
+    void SpVoiceRuEndStream();
+    void SpVoiceEngEndStream();
+    void SpVoiceRuWord(int streamNumber, qint64 streamPosition, int characterPosition, int length);
+    void SpVoiceEngWord(int streamNumber, qint64 streamPosition, int characterPosition, int length);
+    void SpVoiceRuSentence(int streamNumber, qint64 streamPosition, int characterPosition, int length);
+    void SpVoiceEngSentence(int streamNumber, qint64 streamPosition, int characterPosition, int length);
+    void SpVoiceRuAudioLevel(int streamNumber, qint64 streamPosition, int audioLevel);
+    void SpVoiceEngAudioLevel(int streamNumber, qint64 streamPosition, int audioLevel);
+
+private:
+    void ConnectControls();
+    void ConnectVoice(SpeechVoice& voice, bool english);
+    void FormCreate();
+    void FillVoiceList(const QString& lang);
+    void TakeRatesAndVolumes();
+    void GiveRatesAndVolumes();
+    void LoadNameForm();
+    void FormDestroy();
+    void StartOrResume();
+    void SetPauseEnabled(bool enabled);
+    void ApplyVoice(const QString& lang);
+    void SetViewLogCaption();
+    QComboBox* VoiceList(const QString& lang) const;
+    QList<VoiceToken>& VoiceTokens(const QString& lang);
+    SpeechVoice& VoiceFor(const QString& lang);
+
+    std::unique_ptr<::SpFileStream> m_fileStream;
+    MainReadingView m_view;
+    MainSettings m_settings;
+    std::unique_ptr<ReadingRun> m_reading;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QTextEdit>
+
+// The text box of the main window: rich or plain text, at most MaxLength characters
+// (a paragraph break counts one). Typing, pasting and dropping never take it beyond the
+// limit: what would overflow is cut off or refused. Plain text dragged in from elsewhere
+// replaces the whole text; a drag within the box moves or copies as usual.
+class RichTextBox : public QTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit RichTextBox(QWidget* parent = nullptr);
+
+    static constexpr int DefaultMaxLength = 1000000;
+
+    int MaxLength() const { return m_maxLength; }
+    void SetMaxLength(int maxLength) { m_maxLength = maxLength; }
+    // Characters the text can still take when the selection is replaced.
+    int Room() const;
+
+    // Plain-text mode: only plain text is accepted and produced.
+    bool PlainTextMode() const { return !acceptRichText(); }
+    void SetPlainTextMode(bool on) { setAcceptRichText(!on); }
+
+    // Replaces the whole text with plain text (CR LF, lone CR or LF a paragraph break each),
+    // cut off at MaxLength, without any character formatting; the caret goes to the start.
+    void SetWholeText(const QString& text);
+
+protected:
+    void insertFromMimeData(const QMimeData* source) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    static bool InsertsText(const QKeyEvent* event);
+    bool DragFromItself(const QDropEvent* event) const;
+    static void OfferCopy(QDropEvent* event);
+
+    int m_maxLength = DefaultMaxLength;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "main/FormMain.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+// A main window on a chosen engine with its settings and current directory in a fresh
+// temporary folder, and every error it shows collected instead of a message box.
+class FormMainFixture
+{
+public:
+    FormMainFixture();
+    ~FormMainFixture();
+
+    QString Folder() const { return m_dir.path(); }
+    QString OpsPath() const { return m_dir.path() + QStringLiteral("/ops.txt"); }
+    void WriteFile(const QString& name, const QByteArray& bytes) const;
+    QString ReadFile(const QString& name) const;
+
+    TFormMain& Open(SpeechEngineKind engine = SpeechEngineKind::Test);
+    void Close() { m_form.reset(); }
+    TFormMain& Form() { return *m_form; }
+
+    QStringList Errors;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_oldCurrent;
+    std::unique_ptr<TFormMain> m_form;
+};
+
+// The text ranges of MText set in bold, with paragraph breaks written as CR LF.
+QStringList BoldRanges(const TFormMain& form);
+// MText's text with paragraph breaks written as CR LF.
+QString ProgramText(const TFormMain& form);

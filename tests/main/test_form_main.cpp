@@ -1,0 +1,577 @@
+#include "FormMainFixture.h"
+#include "main/PictureView.h"
+#include "main/RadioGroup.h"
+#include "main/RichTextBox.h"
+#include "speech/TestVoice.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr int RunTimeoutMs = 20000;
+
+struct SpokenWord
+{
+    QString expected; // the fragment's text at the event's position
+    QString selected; // what MText had selected right after the event
+};
+
+// Collects, after the window has handled each event, the word selected and the bold range.
+class Recorder : public QObject
+{
+public:
+    explicit Recorder(TFormMain& form) : m_form(form)
+    {
+        for (SpeechVoice* voice : {form.SpVoiceRu.get(), form.SpVoiceEng.get()}) {
+            connect(voice, &SpeechVoice::Word, this,
+                    [this, voice](int, qint64, int pos, int len) { OnWord(*voice, pos, len); });
+            connect(voice, &SpeechVoice::Sentence, this,
+                    [this](int, qint64, int pos, int len) { OnSentence(pos, len); });
+        }
+    }
+    QList<SpokenWord> words;
+    QStringList voicesUsed;
+    QStringList sentenceErrors;
+
+private:
+    void OnWord(SpeechVoice& voice, int pos, int len)
+    {
+        ReadingRun& run = m_form.Reading();
+        if (!run.Speaking)
+            return;
+        words.append({run.Fragments.FragmentTexts.at(run.FragmentIndex).mid(pos, len),
+                      m_form.MText->textCursor().selectedText()});
+        voicesUsed << (&voice == m_form.SpVoiceEng.get() ? QStringLiteral("E") : QStringLiteral("R"));
+    }
+    void OnSentence(int pos, int len)
+    {
+        ReadingRun& run = m_form.Reading();
+        if (!run.Speaking)
+            return;
+        const int start = run.ReadingBase + run.Fragments.FragmentOffsets.at(run.FragmentIndex).toInt() + pos;
+        const QString expected = ProgramText(m_form).mid(start, len);
+        const QStringList bold = BoldRanges(m_form);
+        if (bold != QStringList{expected})
+            sentenceErrors << QStringLiteral("expected [%1], bold %2").arg(expected, bold.join(u'|'));
+    }
+    TFormMain& m_form;
+};
+
+QStringList WordsOf(const QString& text)
+{
+    QStringList words;
+    QRegularExpressionMatchIterator it = QRegularExpression(QStringLiteral("\\w+")).globalMatch(text);
+    while (it.hasNext())
+        words << it.next().captured();
+    return words;
+}
+
+void SetCaret(TFormMain& form, int documentPosition)
+{
+    QTextCursor cursor = form.MText->textCursor();
+    cursor.setPosition(documentPosition);
+    form.MText->setTextCursor(cursor);
+}
+
+void SlowDown(TFormMain& form, int wordMs)
+{
+    static_cast<TestVoice*>(form.SpVoiceRu.get())->setWordMilliseconds(wordMs);
+    static_cast<TestVoice*>(form.SpVoiceEng.get())->setWordMilliseconds(wordMs);
+}
+
+QString LongRussianText()
+{
+    QString text;
+    for (int i = 0; i < 400; ++i)
+        text += QStringLiteral("слово ");
+    return text + QStringLiteral("конец. Hello world.");
+}
+
+} // namespace
+
+class TestFormMain : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layoutCaptions_data();
+    void layoutCaptions();
+    void startUpDefaults();
+    void readsToTheEnd_data();
+    void readsToTheEnd();
+    void emptyRegionSpeaksNothing();
+    void failedDumpSpeaksNothing();
+    void stateTable_data();
+    void stateTable();
+    void pauseThenReadFinishes();
+    void xmlModeIsOneRussianFragment();
+    void voiceChangeDuringReading();
+    void opsRoundTrip();
+    void opsAtStartUp_data();
+    void opsAtStartUp();
+    void nameFormCaption();
+    void viewCaptions();
+    void stopToFileFlag();
+    void textLimit();
+    void pictures();
+    void pictureDuringReading();
+};
+
+void TestFormMain::layoutCaptions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    const QList<std::pair<const char*, QString>> rows = {
+        {"ButtonStart", "Read - Читать"},
+        {"BPause", "Pause"},
+        {"ButtonStop", "Stop"},
+        {"ButtonButtonToFile", "To File"},
+        {"BStopToFile", "Stop To File"},
+        {"ButtonFont", "Шрифт"},
+        {"ButtonColor", "Цвет фона"},
+        {"BProsTxt", "Обр.Текста"},
+        {"CBoxIsXML", "С тегами XML"},
+        {"CBoxPlainText", "PlainText"},
+        {"CheckBoxImg", "с картинками"},
+        {"ButtonDirToSound", "DirToSoundAndAvi"},
+        {"ChkBoxAutoStart", "Запукать авт., если устанвлен файл-флаг"},
+        {"GroupBoxControl", "Управление (Control)"},
+        {"GroupBoxRu", "Русский голос (Rus)"},
+        {"GroupBoxEng", "Английский голос (Eng)"},
+        {"RGDigitSay", "Чит.числа"},
+        {"GroupBoxLog", "Log"},
+        {"GroupBoxTxt", "Текст в речь  - text-to-speech "},
+        {"GroupBoxImg", " Изображение "},
+        {"FilesSaveAs", "Сохранить файл &как (Save as)"},
+        {"ViewControl", "&Управление"},
+        {"ControlTTSSpeechSynthesisStopToFile", "Остан&овить синтез в файл (Stop To File)"},
+        {"HelpMenu", "&Помощь (Help)"},
+    };
+    for (const auto& [name, caption] : rows)
+        QTest::newRow(name) << QString::fromLatin1(name) << caption;
+}
+
+void TestFormMain::layoutCaptions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    QObject* object = form.findChild<QObject*>(name);
+    QVERIFY2(object, qPrintable(name));
+    QString text;
+    if (auto* button = qobject_cast<QAbstractButton*>(object))
+        text = button->text();
+    else if (auto* group = qobject_cast<QGroupBox*>(object))
+        text = group->title();
+    else if (auto* action = qobject_cast<QAction*>(object))
+        text = action->text();
+    QCOMPARE(text, caption);
+}
+
+void TestFormMain::startUpDefaults()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    QCOMPARE(form.windowTitle(), QStringLiteral("Вемо - синтезатор двуязычной речи. "));
+    QCOMPARE(form.centralWidget()->size(), QSize(997, 777));
+    QCOMPARE(form.GroupBoxControl->height(), 153);
+    QCOMPARE(form.MLog->toPlainText(), QStringLiteral("MLog"));
+    QCOMPARE(form.MText->MaxLength(), 1000000);
+    QCOMPARE(form.MText->font().pixelSize(), 15);
+    QCOMPARE(form.MText->palette().color(QPalette::Text), QColor(0, 0, 0x80));
+    QVERIFY(form.TimerNextFragment->isActive());
+    QCOMPARE(form.TimerNextFragment->interval(), 100);
+    QVERIFY(!form.TimerDirToSoundAndAvi->isActive());
+    QCOMPARE(form.TimerDirToSoundAndAvi->interval(), 3000);
+    QCOMPARE(form.RGDigitSay->ItemIndex(), 0);
+    QCOMPARE(form.ControlTTSSpeechSynthesis->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(form.FilesSaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    // Without settings each list starts on the first voice of its language.
+    QCOMPARE(form.SpVoiceRu->Voice().language, QStringLiteral("ru"));
+    QVERIFY(form.SpVoiceEng->Voice().language.startsWith(QStringLiteral("en")));
+    QCOMPARE(form.TBVolumeRu->value(), form.SpVoiceRu->Volume());
+    QVERIFY(!form.CBoxPlainText->isChecked());
+    form.CBoxPlainText->click();
+    QVERIFY(form.MText->PlainTextMode());
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::readsToTheEnd_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::newRow("bilingual from the start") << "Hello world. Привет мир. Good day to you." << 0;
+    QString lines;
+    for (int i = 0; i < 60; ++i)
+        lines += QStringLiteral("строка %1 текст\n").arg(i);
+    QTest::newRow("after many line breaks") << lines + "Read this now. И это тоже." << 0;
+    QTest::newRow("caret in the middle") << lines + "Read this now. И это тоже." << int(lines.size() - 30);
+    QTest::newRow("caret on the last character reads all") << "Один two три" << 11;
+}
+
+void TestFormMain::readsToTheEnd()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    form.MText->setPlainText(text);
+    SetCaret(form, caret);
+    Recorder recorder(form);
+    form.ButtonStart->click();
+    QVERIFY(form.MText->isReadOnly());
+    QVERIFY(form.Reading().Speaking);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, RunTimeoutMs);
+
+    const int from = caret + 1 < text.size() ? caret : 0;
+    QStringList selected;
+    for (const SpokenWord& word : recorder.words) {
+        QCOMPARE(word.selected, word.expected);
+        selected << word.selected;
+    }
+    QCOMPARE(WordsOf(selected.join(u' ')), WordsOf(text.mid(from)));
+    QVERIFY(recorder.voicesUsed.contains(QStringLiteral("E")));
+    QVERIFY2(recorder.sentenceErrors.isEmpty(), qPrintable(recorder.sentenceErrors.join(u'\n')));
+
+    QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
+    QCOMPARE(form.Reading().FragmentIndex, 0);
+    QVERIFY(!form.MText->isReadOnly());
+    QTRY_VERIFY(BoldRanges(form).isEmpty());
+    const QString program = ProgramText(form);
+    const int lastSentence = form.Reading().SentenceStart;
+    QVERIFY(lastSentence > 0);
+    QCOMPARE(ProgramText(form).left(lastSentence).count(u'\r') + form.MText->textCursor().position(),
+             lastSentence);
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::emptyRegionSpeaksNothing()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    form.MText->setPlainText(QStringLiteral("text ,;  \n  "));
+    SetCaret(form, 5);
+    QSignalSpy words(form.SpVoiceRu.get(), &SpeechVoice::Word);
+    form.ButtonStart->click();
+    QVERIFY(!form.Reading().Speaking);
+    QVERIFY(!form.MText->isReadOnly());
+    QCOMPARE(form.MLog->toPlainText(), QStringLiteral("End!"));
+    QTest::qWait(250);
+    QCOMPARE(words.count(), 0);
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::failedDumpSpeaksNothing()
+{
+    FormMainFixture fixture;
+    QVERIFY(QDir(fixture.Folder()).mkdir(QStringLiteral("tempTex.txt")));
+    TFormMain& form = fixture.Open();
+    form.MText->setPlainText(QStringLiteral("Hello there"));
+    QSignalSpy words(form.SpVoiceEng.get(), &SpeechVoice::Word);
+    form.ButtonStart->click();
+    QCOMPARE(fixture.Errors.size(), 1);
+    QVERIFY2(fixture.Errors.first().contains(QStringLiteral("tempTex.txt")),
+             qPrintable(fixture.Errors.first()));
+    QVERIFY(!form.Reading().Speaking);
+    QTRY_VERIFY(!form.MText->isReadOnly());
+    QCOMPARE(words.count(), 0);
+}
+
+void TestFormMain::stateTable_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("speaking");
+    QTest::addColumn<bool>("paused");
+    QTest::addColumn<bool>("pauseEnabled");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("timerActive");
+    QTest::newRow("idle read") << "idle"
+                               << "read" << true << false << true << true << true;
+    QTest::newRow("idle pause") << "idle"
+                                << "pause" << false << false << true << false << false;
+    QTest::newRow("idle stop") << "idle"
+                               << "stop" << false << false << true << false << false;
+    QTest::newRow("speaking read") << "speaking"
+                                   << "read" << true << false << true << true << true;
+    QTest::newRow("speaking pause") << "speaking"
+                                    << "pause" << true << true << false << true << false;
+    QTest::newRow("speaking stop") << "speaking"
+                                   << "stop" << false << false << true << false << false;
+    QTest::newRow("paused read") << "paused"
+                                 << "read" << true << false << true << true << true;
+    QTest::newRow("paused pause") << "paused"
+                                  << "pause" << true << true << false << true << false;
+    QTest::newRow("paused stop") << "paused"
+                                 << "stop" << false << false << true << false << false;
+}
+
+void TestFormMain::stateTable()
+{
+    QFETCH(QString, state);
+    QFETCH(QString, action);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    SlowDown(form, 40);
+    form.MText->setPlainText(LongRussianText());
+    QTRY_VERIFY(!form.TimerNextFragment->isActive()); // idle: the first tick stopped it
+    if (state != u"idle")
+        form.ButtonStart->click();
+    if (state == u"paused")
+        form.BPause->click();
+    const QString logBefore = form.MLog->toPlainText();
+    if (action == u"read")
+        form.ControlTTSSpeechSynthesis->trigger();
+    else if (action == u"pause")
+        form.ControlTTSSpeechSynthesisPause->trigger();
+    else
+        form.ControlTTSSpeechSynthesisResume->trigger();
+    QTEST(form.Reading().Speaking, "speaking");
+    QTEST(form.Reading().Paused, "paused");
+    QTEST(form.BPause->isEnabled(), "pauseEnabled");
+    QTEST(form.ControlTTSSpeechSynthesisPause->isEnabled(), "pauseEnabled");
+    QTEST(form.MText->isReadOnly(), "readOnly");
+    QTEST(form.TimerNextFragment->isActive(), "timerActive");
+    if (state == u"paused" && action == u"read")
+        QCOMPARE(form.MLog->toPlainText(), logBefore); // resumed, not split again
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::pauseThenReadFinishes()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    SlowDown(form, 20);
+    form.MText->setPlainText(QStringLiteral("один два три четыре пять шесть семь"));
+    QSignalSpy words(form.SpVoiceRu.get(), &SpeechVoice::Word);
+    form.ButtonStart->click();
+    QTRY_VERIFY(words.count() >= 2);
+    form.BPause->click();
+    const qsizetype atPause = words.count();
+    QTest::qWait(200);
+    QVERIFY(words.count() <= atPause + 1);
+    form.ButtonStart->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, RunTimeoutMs);
+    QCOMPARE(words.count(), 7);
+    QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
+}
+
+void TestFormMain::xmlModeIsOneRussianFragment()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    form.CBoxIsXML->setChecked(true);
+    form.MText->setPlainText(QStringLiteral("Hello <emph>мир</emph> again"));
+    form.ButtonStart->click();
+    QCOMPARE(form.Reading().SpeakFlags, 9);
+    QCOMPARE(form.Reading().Fragments.FragmentLangs, QStringList{QStringLiteral("R")});
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, RunTimeoutMs);
+}
+
+void TestFormMain::voiceChangeDuringReading()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    SlowDown(form, 30);
+    form.MText->setPlainText(LongRussianText());
+    form.ButtonStart->click();
+    QVERIFY(form.Reading().Speaking);
+    form.cbVoicesRu->setCurrentIndex(0);
+    QCOMPARE(form.SpVoiceRu->Voice(), form.VoiceTokensRu.at(0));
+    QVERIFY(form.Reading().Speaking);
+    form.ButtonStop->click();
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::opsRoundTrip()
+{
+    FormMainFixture fixture;
+    {
+        TFormMain& form = fixture.Open();
+        form.cbVoicesRu->setCurrentIndex(0);
+        form.cbVoicesEng->setCurrentIndex(1);
+        form.ViewLog->trigger();
+        fixture.Close();
+    }
+    QCOMPARE(fixture.ReadFile(QStringLiteral("ops.txt")),
+             QStringLiteral("cbVoicesRu.ItemIndex=0\r\ncbVoicesEng.ItemIndex=1\r\n"
+                            "GroupBoxLog.Visible=0\r\nGroupBoxControl.Visible=1\r\n"));
+    TFormMain& form = fixture.Open();
+    QCOMPARE(form.cbVoicesRu->currentIndex(), 0);
+    QCOMPARE(form.cbVoicesEng->currentIndex(), 1);
+    QCOMPARE(form.SpVoiceEng->Voice(), form.VoiceTokensEng.at(1));
+    QVERIFY(form.GroupBoxLog->isHidden());
+    QCOMPARE(form.ViewLog->text(), QStringLiteral("&Протокол - Log ОТКЛ. - OFF"));
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::opsAtStartUp_data()
+{
+    QTest::addColumn<QByteArray>("ops");
+    QTest::addColumn<int>("errors");
+    QTest::addColumn<int>("ruIndex");
+    QTest::addColumn<bool>("controlHidden");
+    QTest::addColumn<QString>("viewLogCaption");
+    QTest::addColumn<QString>("controlTitle");
+    const QString named = QStringLiteral("Name - Управление (Control)");
+    const QString plain = QStringLiteral("Управление (Control)");
+    QTest::newRow("capital keys") << QByteArray("CBVOICESRU.ITEMINDEX=0\r\nGROUPBOXCONTROL.VISIBLE=0\r\n")
+                                  << 0 << 0 << true << "&Протокол - Log ВКЛ.- ON" << named;
+    QTest::newRow("not an integer") << QByteArray("cbVoicesRu.ItemIndex=x1\r\nGroupBoxControl.Visible=0\r\n")
+                                    << 1 << 1 << false << "&Протокол - Log" << plain;
+    QTest::newRow("minus one, as written without voices")
+        << QByteArray("cbVoicesRu.ItemIndex=-1\r\ncbVoicesEng.ItemIndex=0\r\n") << 1 << -1 << false
+        << "&Протокол - Log" << plain;
+    QTest::newRow("index past the list")
+        << QByteArray("cbVoicesEng.ItemIndex=7\r\n") << 1 << 1 << false << "&Протокол - Log" << plain;
+}
+
+void TestFormMain::opsAtStartUp()
+{
+    QFETCH(QByteArray, ops);
+    QFETCH(int, errors);
+    QFETCH(int, ruIndex);
+    QFETCH(bool, controlHidden);
+    QFETCH(QString, viewLogCaption);
+    QFETCH(QString, controlTitle);
+    FormMainFixture fixture;
+    fixture.WriteFile(QStringLiteral("ops.txt"), ops);
+    fixture.WriteFile(QStringLiteral("NameForm.txt"), "Name\r\n");
+    TFormMain& form = fixture.Open();
+    QCOMPARE(fixture.Errors.size(), errors);
+    if (errors)
+        QVERIFY2(fixture.Errors.first().contains(fixture.OpsPath()), qPrintable(fixture.Errors.first()));
+    QCOMPARE(form.cbVoicesRu->currentIndex(), ruIndex);
+    QCOMPARE(form.GroupBoxControl->isHidden(), controlHidden);
+    QCOMPARE(form.ViewLog->text(), viewLogCaption);
+    QCOMPARE(form.GroupBoxControl->title(), controlTitle);
+    fixture.Close();
+    QVERIFY(fixture.ReadFile(QStringLiteral("ops.txt"))
+                .startsWith(QStringLiteral("cbVoicesRu.ItemIndex=%1\r\n").arg(ruIndex)));
+}
+
+void TestFormMain::nameFormCaption()
+{
+    FormMainFixture fixture;
+    fixture.WriteFile(QStringLiteral("NameForm.txt"), "A\r\nB\r\n");
+    TFormMain& form = fixture.Open();
+    QCOMPARE(form.GroupBoxControl->title(), QStringLiteral("AB - Управление (Control)"));
+}
+
+void TestFormMain::viewCaptions()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    QCOMPARE(form.ViewLog->text(), QStringLiteral("&Протокол - Log ВКЛ.- ON"));
+    QCOMPARE(form.ViewImg->text(), QStringLiteral("&Изображения"));
+    form.ViewControl->trigger();
+    QVERIFY(form.GroupBoxControl->isHidden());
+    QCOMPARE(form.ViewControl->text(), QStringLiteral("&Управление  ОТКЛ. - OFF"));
+    form.ViewControl->trigger();
+    QCOMPARE(form.ViewControl->text(), QStringLiteral("&Управление  ВКЛ.- ON"));
+    form.ViewImg->trigger();
+    QVERIFY(form.GroupBoxImg->isHidden());
+    QCOMPARE(form.ViewImg->text(), QStringLiteral("&Изображения ОТКЛ. - OFF"));
+    form.ViewLog->trigger();
+    QCOMPARE(form.ViewLog->text(), QStringLiteral("&Протокол - Log ОТКЛ. - OFF"));
+}
+
+void TestFormMain::stopToFileFlag()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    QVERIFY(!form.StopToFileRequested);
+    form.BStopToFile->click();
+    QVERIFY(form.StopToFileRequested);
+    form.StopToFileRequested = false;
+    form.ControlTTSSpeechSynthesisStopToFile->trigger();
+    QVERIFY(form.StopToFileRequested);
+}
+
+void TestFormMain::textLimit()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    form.MText->SetMaxLength(10);
+    form.MText->setPlainText(QStringLiteral("abcdef"));
+    form.MText->moveCursor(QTextCursor::End);
+    form.MText->setFocus();
+    QTest::keyClicks(form.MText, QStringLiteral("ghijklm"));
+    QCOMPARE(form.MText->toPlainText(), QStringLiteral("abcdefghij"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("XYZ"));
+    form.MText->selectAll();
+    form.MText->paste();
+    QCOMPARE(form.MText->toPlainText(), QStringLiteral("XYZ"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("0123456789ABC"));
+    form.MText->paste();
+    QCOMPARE(form.MText->toPlainText(), QStringLiteral("XYZ0123456"));
+}
+
+namespace {
+
+void SavePicture(const QString& path, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QVERIFY(image.save(path, "JPEG"));
+}
+
+} // namespace
+
+void TestFormMain::pictures()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    QVERIFY(QDir(fixture.Folder()).mkdir(QStringLiteral("DicImg")));
+    form.CurrentFileName = fixture.Folder() + QStringLiteral("/book.txt");
+    SavePicture(fixture.Folder() + QStringLiteral("/DicImg/Cat.jpg"), QSize(30, 20));
+    SavePicture(fixture.Folder() + QStringLiteral("/secret.jpg"), QSize(7, 7));
+    fixture.WriteFile(QStringLiteral("DicImg/broken.jpg"), "\xff\xd8\xff not really");
+
+    form.ShowDictionaryPicture(QStringLiteral("cat"));
+    QCOMPARE(form.ImageV->Picture().size(), QSize(30, 20));
+    const QStringList keep = {QStringLiteral("dog"), QStringLiteral("broken"), QStringLiteral("../secret"),
+                              QStringLiteral("..\\secret"), QString()};
+    for (const QString& word : keep) {
+        form.ShowDictionaryPicture(word);
+        QCOMPARE(form.ImageV->Picture().size(), QSize(30, 20));
+    }
+    QVERIFY(form.MLog->toPlainText().contains(QStringLiteral("broken.jpg")));
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::pictureDuringReading()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    QVERIFY(QDir(fixture.Folder()).mkdir(QStringLiteral("DicImg")));
+    SavePicture(fixture.Folder() + QStringLiteral("/DicImg/cat.jpg"), QSize(12, 9));
+    SavePicture(fixture.Folder() + QStringLiteral("/DicImg/кот.jpg"), QSize(5, 5));
+    form.OpenPlainText(QStringLiteral("Вот кот, I see a CAT now"),
+                       fixture.Folder() + QStringLiteral("/t.txt"));
+    QCOMPARE(form.windowTitle(),
+             QStringLiteral("Вемо - синтезатор двуязычной речи. ") + form.CurrentFileName);
+    form.ButtonStart->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, RunTimeoutMs);
+    QVERIFY(form.ImageV->Picture().isNull()); // box not ticked
+    form.CheckBoxImg->setChecked(true);
+    SetCaret(form, 0);
+    form.ButtonStart->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, RunTimeoutMs);
+    QCOMPARE(form.ImageV->Picture().size(), QSize(12, 9));
+}
+
+QTEST_MAIN(TestFormMain)
+#include "test_form_main.moc"

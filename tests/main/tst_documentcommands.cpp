@@ -1,0 +1,327 @@
+// The File menu, font, colour and Help commands on a real main window (offscreen, test
+// engine): dialogs are answered in the user's place through ExecDialog.
+#include "FormMainFixture.h"
+#include "main/About.h"
+#include "main/DocumentCommands.h"
+#include "main/RichTextBox.h"
+#include "speech/TestVoice.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+const QString Prefix = QStringLiteral("Вемо - синтезатор двуязычной речи. ");
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Answers every dialog: a file dialog gets the next name (an empty one cancels), any other
+// dialog is confirmed after `adjust` has set it. Every dialog shown is recorded.
+struct User
+{
+    QStringList names;
+    std::function<void(QDialog&)> adjust;
+    QList<QDialog*> shown;
+
+    void Attach(TFormMain& form)
+    {
+        form.Documents->ExecDialog = [this](QDialog& dialog) {
+            shown << &dialog;
+            if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+                const QString name = names.isEmpty() ? QString() : names.takeFirst();
+                files->selectFile(name);
+                return !name.isEmpty();
+            }
+            if (adjust)
+                adjust(dialog);
+            return true;
+        };
+    }
+};
+
+} // namespace
+
+class TestDocumentCommands : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void OpenUrl(const QUrl& url) { m_opened << url; }
+
+private slots:
+    void dialogsAsDesigned();
+    void openThenSaveWritesBack();
+    void saveUntitledAsksForName();
+    void newThenSaveAsks();
+    void ctrlZRunsSaveAs();
+    void commandsStopReading_data();
+    void commandsStopReading();
+    void failedOpenChangesNothing();
+    void failedSaveAsKeepsName();
+    void rtfCorpusOpens();
+    void fontAndColour();
+    void aboutBox();
+
+private:
+    QList<QUrl> m_opened;
+};
+
+void TestDocumentCommands::dialogsAsDesigned()
+{
+    FormMainFixture fixture;
+    const DocumentCommands& commands = *fixture.Open().Documents;
+    QCOMPARE(commands.OpenTextFileDialog->nameFilters(),
+             QStringList({"Текстовые файлы (*.txt)", "Все файлы (*)", "Rtf Files (*.rtf)"}));
+    QCOMPARE(commands.OpenTextFileDialog->selectedNameFilter(), QStringLiteral("Текстовые файлы (*.txt)"));
+    QVERIFY(commands.OpenTextFileDialog->defaultSuffix().isEmpty());
+    QCOMPARE(commands.SaveTextFileDialog->nameFilters(),
+             QStringList({"Текстовые файлы (*.txt)", "RTF Fils (*.rtf)"}));
+    QCOMPARE(commands.SaveTextFileDialog->defaultSuffix(), QStringLiteral("txt"));
+    QCOMPARE(commands.FontColor, QColor(0, 0, 0x80));
+}
+
+// Save after Open writes back in the file's own encoding, byte for byte, with no dialog
+// and the caption unchanged; the name typed without an extension gets ".txt".
+void TestDocumentCommands::openThenSaveWritesBack()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    const QByteArray cp1251("\xc2\xe5\xec\xee reads\r\n\xd2\xe5\xea\xf1\xf2\r\n");
+    fixture.WriteFile(QStringLiteral("ru.txt"), cp1251);
+    const QString path = fixture.Folder() + QStringLiteral("/ru.txt");
+    user.names << path;
+    form.FilesOpen->trigger();
+    QCOMPARE(form.MText->toPlainText(), QStringLiteral("Вемо reads\nТекст\n"));
+    QCOMPARE(form.windowTitle(), Prefix + path);
+    QCOMPARE(form.Documents->OpenTextFileHistory, QStringList{path});
+    QFile::remove(path);
+    form.FilesSave->trigger();
+    QCOMPARE(user.shown.size(), 1);
+    QCOMPARE(ReadBytes(path), cp1251);
+    QCOMPARE(form.windowTitle(), Prefix + path);
+    user.names << fixture.Folder() + QStringLiteral("/copy");
+    form.FilesSaveAs->trigger();
+    QCOMPARE(ReadBytes(fixture.Folder() + QStringLiteral("/copy.txt")), cp1251);
+    QCOMPARE(form.CurrentFileName, fixture.Folder() + QStringLiteral("/copy.txt"));
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestDocumentCommands::saveUntitledAsksForName()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    form.MText->setPlainText(QStringLiteral("новый текст"));
+    form.FilesSave->trigger();
+    QCOMPARE(user.shown, QList<QDialog*>{form.Documents->SaveTextFileDialog});
+    QVERIFY(form.CurrentFileName.isEmpty());
+    QCOMPARE(form.windowTitle(), Prefix);
+    const QString path = fixture.Folder() + QStringLiteral("/new.txt");
+    user.names << path;
+    form.FilesSave->trigger();
+    QCOMPARE(form.CurrentFileName, path);
+    QCOMPARE(form.windowTitle(), Prefix + path);
+    // A new text is UTF-8, and rich-text mode writes RTF whatever the extension.
+    QVERIFY(ReadBytes(path).startsWith("{\\rtf"));
+    QCOMPARE(form.Documents->SaveTextFileHistory, QStringList{path});
+}
+
+void TestDocumentCommands::newThenSaveAsks()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    form.CBoxPlainText->setChecked(true);
+    form.CurrentFileName = fixture.Folder() + QStringLiteral("/old.txt");
+    form.MText->setPlainText(QStringLiteral("old"));
+    form.FilesNew->trigger();
+    QVERIFY(form.MText->toPlainText().isEmpty());
+    QCOMPARE(form.windowTitle(), Prefix);
+    form.MText->setPlainText(QStringLiteral("Ёж"));
+    user.names << fixture.Folder() + QStringLiteral("/new.txt");
+    form.FilesSave->trigger();
+    QCOMPARE(user.shown.size(), 1);
+    QCOMPARE(ReadBytes(fixture.Folder() + QStringLiteral("/new.txt")), QStringLiteral("Ёж").toUtf8());
+    QVERIFY(!QFile::exists(fixture.Folder() + QStringLiteral("/old.txt")));
+}
+
+void TestDocumentCommands::ctrlZRunsSaveAs()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.MText->setFocus();
+    QTest::keyClicks(form.MText, QStringLiteral("abc"));
+    QTest::keyClick(form.MText, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(user.shown, QList<QDialog*>{form.Documents->SaveTextFileDialog});
+    QCOMPARE(form.MText->toPlainText(), QStringLiteral("abc"));
+}
+
+void TestDocumentCommands::commandsStopReading_data()
+{
+    QTest::addColumn<QString>("action");
+    for (const char* name : {"FilesOpen", "FilesSave", "FilesSaveAs", "FilesNew", "FilesExit"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// Every File command stops a reading run first, even when its dialog is cancelled.
+void TestDocumentCommands::commandsStopReading()
+{
+    QFETCH(QString, action);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    static_cast<TestVoice*>(form.SpVoiceRu.get())->setWordMilliseconds(200);
+    form.MText->setPlainText(QStringLiteral("раз два три четыре пять шесть семь восемь"));
+    form.ButtonStart->click();
+    QVERIFY(form.Reading().Speaking);
+    form.findChild<QAction*>(action)->trigger();
+    QVERIFY(!form.Reading().Speaking);
+    QVERIFY(!form.MText->isReadOnly());
+    QCOMPARE(form.isVisible(), action != u"FilesExit");
+}
+
+// A folder and a missing file: the message names the file; text, name and caption stay.
+void TestDocumentCommands::failedOpenChangesNothing()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    form.MText->setPlainText(QStringLiteral("kept"));
+    form.CurrentFileName = QStringLiteral("/earlier.txt");
+    form.UpdateCaption();
+    const QStringList paths{fixture.Folder(), fixture.Folder() + QStringLiteral("/gone.rtf")};
+    for (const QString& path : paths) {
+        user.names << path;
+        form.FilesOpen->trigger();
+    }
+    QCOMPARE(fixture.Errors.size(), 2);
+    for (int i = 0; i < 2; ++i)
+        QVERIFY2(fixture.Errors.at(i).contains(paths.at(i)), qPrintable(fixture.Errors.at(i)));
+    QCOMPARE(form.MText->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(form.CurrentFileName, QStringLiteral("/earlier.txt"));
+    QCOMPARE(form.windowTitle(), Prefix + QStringLiteral("/earlier.txt"));
+}
+
+void TestDocumentCommands::failedSaveAsKeepsName()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    const QString earlier = fixture.Folder() + QStringLiteral("/earlier.txt");
+    fixture.WriteFile(QStringLiteral("earlier.txt"), "old");
+    form.CurrentFileName = earlier;
+    const QString bad = fixture.Folder() + QStringLiteral("/missing/x.txt");
+    user.names << bad;
+    form.FilesSaveAs->trigger();
+    QCOMPARE(fixture.Errors.size(), 1);
+    QVERIFY2(fixture.Errors.first().contains(bad), qPrintable(fixture.Errors.first()));
+    QCOMPARE(form.CurrentFileName, earlier);
+    QCOMPARE(ReadBytes(earlier), QByteArray("old"));
+}
+
+// Every corpus file opens in rich-text mode (as "vemo FILE" does) with its text.
+void TestDocumentCommands::rtfCorpusOpens()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    const QDir dir(QStringLiteral(VEMO_TESTDATA_DIR "/rtf"));
+    for (const QString& name : dir.entryList({QStringLiteral("*.rtf")}, QDir::Files)) {
+        form.Documents->OpenFile(dir.filePath(name));
+        const QString expected = QString::fromUtf8(ReadBytes(dir.filePath(name.chopped(4) + ".txt")));
+        const QString first = expected.section(u'\n', 0, 0).trimmed();
+        QVERIFY2(form.MText->toPlainText().contains(first.right(12)), qPrintable(name));
+        QCOMPARE(form.CurrentFileName, dir.filePath(name));
+    }
+}
+
+// OK formats the whole text and leaves it selected; only Apply changes the base font.
+void TestDocumentCommands::fontAndColour()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    form.MText->setPlainText(QStringLiteral("один\nдва"));
+    const QFont base = form.MText->font();
+    QFont chosen(QStringLiteral("DejaVu Serif"), 21);
+    chosen.setItalic(true);
+    user.adjust = [&](QDialog& dialog) {
+        if (auto* fonts = qobject_cast<QFontDialog*>(&dialog))
+            fonts->setCurrentFont(chosen);
+        if (auto* colours = qobject_cast<QColorDialog*>(&dialog))
+            colours->setCurrentColor(Qt::darkGreen);
+    };
+    form.Documents->FontColorClick();
+    form.ButtonFont->click();
+    QTextCursor cursor = form.MText->textCursor();
+    QCOMPARE(cursor.selectedText(), QStringLiteral("один\u2029два"));
+    cursor.setPosition(6);
+    QCOMPARE(cursor.charFormat().font().family(), chosen.family());
+    QCOMPARE(cursor.charFormat().font().pointSize(), 21);
+    QVERIFY(cursor.charFormat().font().italic());
+    QCOMPARE(cursor.charFormat().foreground().color(), QColor(Qt::darkGreen));
+    QCOMPARE(form.MText->font(), base);
+    form.Documents->FontDialog->findChild<QPushButton*>(QStringLiteral("FontDialogApplyButton"))->click();
+    QCOMPARE(form.MText->font().family(), chosen.family());
+    form.ButtonColor->click();
+    QCOMPARE(form.MText->palette().color(QPalette::Base), QColor(Qt::darkGreen));
+}
+
+void TestDocumentCommands::aboutBox()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    form.HelpMenu->trigger();
+    TAboutBox& box = *form.Documents->AboutBox;
+    QCOMPARE(user.shown, QList<QDialog*>{&box});
+    QCOMPARE(box.windowTitle(), QStringLiteral("About"));
+    QCOMPARE(box.ProductName->text(), QStringLiteral("VEMO-project"));
+    QCOMPARE(box.Version->text(), QStringLiteral("Сборка от 08.10.2013г."));
+    QCOMPARE(box.GroupBoxHelp->title(), QStringLiteral(" Help (Помощь)"));
+    QVERIFY(box.OKButton->isDefault());
+    QVERIFY(box.MemoHelp->isReadOnly());
+    QVERIFY(!box.ProgramIcon->pixmap().isNull());
+    for (const char* topic : {"Вемо", "espeak-ng", "PlainText", "Чит.числа", "xml_sapi.html", "Обр.Текста",
+                              "фрагмент", "MPEG 2", "MPEG 1", "моно", "CBR", "ABR", "VBR", "LQP_"})
+        QVERIFY2(box.MemoHelp->toPlainText().contains(QString::fromUtf8(topic)), topic);
+    box.show();
+    box.OKButton->click();
+    QVERIFY(!box.isVisible());
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl");
+    box.ButtonXmlPage->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(m_opened.size(), 1);
+    QVERIFY(ReadBytes(m_opened.first().toLocalFile()).contains("absmiddle"));
+}
+
+QTEST_MAIN(TestDocumentCommands)
+#include "tst_documentcommands.moc"
