@@ -104,6 +104,7 @@ void TestDocumentCommands::openThenSaveWritesBack()
     TFormMain& form = fixture.Open();
     User user;
     user.Attach(form);
+    form.CBoxPlainText->setChecked(true);
     const QByteArray cp1251("\xc2\xe5\xec\xee reads\r\n\xd2\xe5\xea\xf1\xf2\r\n");
     fixture.WriteFile(QStringLiteral("ru.txt"), cp1251);
     const QString path = fixture.Folder() + QStringLiteral("/ru.txt");
