@@ -135,21 +135,21 @@ void applyCbrClass(lame_t lame, int kbps, MPEG_mode mode, int lowpassHz)
 int lamePresetOf(std::int32_t preset)
 {
     switch (preset) {
-    case 4:
+    case 4: // r3mix
         return R3MIX;
-    case 6:
+    case 6: // standard
         return STANDARD;
-    case 7:
+    case 7: // fast standard
         return STANDARD_FAST;
-    case 8:
+    case 8: // extreme
         return EXTREME;
-    case 9:
+    case 9: // fast extreme
         return EXTREME_FAST;
-    case 10:
+    case 10: // insane
         return INSANE;
-    case 13:
+    case 13: // medium
         return MEDIUM;
-    case 14:
+    case 14: // fast medium
         return MEDIUM_FAST;
     default:
         return 0;
@@ -177,38 +177,38 @@ bool applyNamedPreset(lame_t lame, std::int32_t preset)
 bool applyClassPreset(lame_t lame, std::int32_t preset)
 {
     switch (preset) {
-    case 3:
+    case 3: // voice quality
         lame_set_mode(lame, MONO);
         lame_set_preset(lame, 56);
         return true;
-    case 1000:
+    case 1000: // phone
         applyCbrClass(lame, 16, MONO, 3200);
         return true;
-    case 2000:
+    case 2000: // short wave
         applyCbrClass(lame, 24, MONO, 4800);
         return true;
-    case 3000:
+    case 3000: // AM radio
         applyCbrClass(lame, 40, MONO, 7200);
         return true;
-    case 4000:
+    case 4000: // FM radio
         applyCbrClass(lame, 112, JOINT_STEREO, 15000);
         return true;
-    case 5000:
+    case 5000: // voice
         applyCbrClass(lame, 56, MONO, 12000);
         return true;
-    case 6000:
+    case 6000: // radio
         applyCbrClass(lame, 112, JOINT_STEREO, 15000);
         return true;
-    case 7000:
+    case 7000: // tape
         applyCbrClass(lame, 128, JOINT_STEREO, 17000);
         return true;
-    case 8000:
+    case 8000: // hi-fi
         applyCbrClass(lame, 160, JOINT_STEREO, 20000);
         return true;
-    case 9000:
+    case 9000: // CD
         applyCbrClass(lame, 192, STEREO, 0);
         return true;
-    case 10000:
+    case 10000: // studio
         applyCbrClass(lame, 256, STEREO, 0);
         return true;
     default:

@@ -24,7 +24,6 @@ private slots:
     void byteLayout();
     void checkBitrate_data();
     void checkBitrate();
-    void listsAreComplete();
     void badInputIsRefused();
 };
 
@@ -186,18 +185,6 @@ void TestEncoderConfig::checkBitrate()
     QFETCH(int, kbps);
     QFETCH(int, expected);
     QCOMPARE(CheckBitrate(mpegClass, kbps), expected);
-}
-
-void TestEncoderConfig::listsAreComplete()
-{
-    QCOMPARE(Mp3Tables::modeTexts().size(), 29);
-    QCOMPARE(Mp3Tables::modeTexts()[1], QStringLiteral("ABR-Average Bitrate "));
-    QCOMPARE(Mp3Tables::modeTexts()[28], QStringLiteral("LQP_STUDIO - new"));
-    QCOMPARE(Mp3Tables::bitrateTexts().size(), 18);
-    QCOMPARE(Mp3Tables::bitrateTexts()[11], QStringLiteral("128 kbps"));
-    QCOMPARE(Mp3Tables::channelTexts(), (QStringList{"Mono  ", "Stereo  ", "Joint Stereo  "}));
-    QCOMPARE(Mp3Tables::qualityTexts().size(), 10);
-    QCOMPARE(Mp3Tables::qualityTexts()[6], QStringLiteral("6 - среднее качество "));
 }
 
 void TestEncoderConfig::badInputIsRefused()

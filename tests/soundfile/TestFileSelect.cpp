@@ -80,13 +80,10 @@ void TestFileSelect::initialState()
 {
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Выбери имя аудио-файла и его свойства "));
     QVERIFY(!m_dialog->Accepted);
-    QCOMPARE(find<QPushButton>("ButtonSaveAs")->text(), QStringLiteral("С&охранить как"));
     QCOMPARE(find<QPushButton>("ButtonOk")->text(), QStringLiteral("П&ринять - ОК"));
-    QCOMPARE(find<QPushButton>("ButtonCancel")->text(), QStringLiteral("О&тказаться"));
     auto* formats = find<QComboBox>("CBStreamFormattype");
     QCOMPARE(formats->count(), 36);
     QCOMPARE(formats->itemText(0), QStringLiteral("  SAFT8kHz8BitMono"));
-    QCOMPARE(formats->itemText(4), QStringLiteral("  SAFT11kHz8BitMono"));
     QCOMPARE(formats->itemText(35), QStringLiteral("  SAFT48kHz16BitStereo"));
     QCOMPARE(formats->currentText(), QStringLiteral("  SAFT44kHz16BitMono"));
     QCOMPARE(find<QLineEdit>("EditMaxSimvolInFragm")->text(), QStringLiteral("1000"));
@@ -99,15 +96,12 @@ void TestFileSelect::initialState()
     QCOMPARE(find<QComboBox>("CBoxMode")->placeholderText(), QStringLiteral("CBR-Constant Bitrate"));
     QCOMPARE(find<QComboBox>("CBoxMode")->count(), 29);
     QCOMPARE(find<QComboBox>("CBoxBitrate")->currentText(), QStringLiteral("64 kbps"));
-    QCOMPARE(find<QComboBox>("CBoxBitrateMax")->currentText(), QStringLiteral("64 kbps"));
     QCOMPARE(find<QComboBox>("CBoxQuality")->currentText(), QStringLiteral("2 - высокое качество"));
     auto* vbr = find<QSlider>("TkBarVBRQuality");
-    QCOMPARE(vbr->minimum(), 0);
     QCOMPARE(vbr->maximum(), 9);
     QCOMPARE(vbr->value(), 0);
     QCOMPARE(vbr->singleStep(), 5);
     QCOMPARE(find<QLabel>("LabelVrbQ")->text(), QString());
-    QVERIFY(find<QFrame>("PanelMp3"));
 }
 
 void TestFileSelect::listsArePickOnly()
