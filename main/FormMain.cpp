@@ -286,6 +286,8 @@ void TFormMain::SetPauseEnabled(bool enabled)
 
 void TFormMain::ButtonStartClick()
 {
+    if (FileRunActive)
+        return;
     Guarded(this, [this] {
         TimerNextFragment->stop();
         try {
@@ -320,6 +322,8 @@ void TFormMain::StartOrResume()
 
 void TFormMain::BPauseClick()
 {
+    if (FileRunActive)
+        return;
     Guarded(this, [this] {
         ReadingRun& run = Reading();
         if (!run.Speaking || run.Paused)
@@ -332,6 +336,8 @@ void TFormMain::BPauseClick()
 
 void TFormMain::ButtonStopClick()
 {
+    if (FileRunActive)
+        return;
     Guarded(this, [this] {
         ReadingRun& run = Reading();
         if (!run.Speaking)

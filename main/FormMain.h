@@ -38,6 +38,9 @@ public:
     QString CurrentFileName;
     // Set by Stop To File; the runs that speak into files test it while they wait.
     bool StopToFileRequested = false;
+    // True while a run speaks into files: Read, Pause and Stop then do nothing, since the
+    // run owns the voices, the file stream and the fragment lists.
+    bool FileRunActive = false;
 
     // The reading run with its state (Speaking, Paused, FragmentIndex, the fragment lists...).
     ReadingRun& Reading() { return *m_reading; }
