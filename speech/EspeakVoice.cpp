@@ -7,7 +7,13 @@
 
 EspeakVoice::EspeakVoice(QObject* parent) : PlaybackVoice(true, parent), m_engine(EspeakEngine::instance())
 {
-    m_voice = m_engine->voices().firstOfLanguage(QStringLiteral("en"));
+    const EspeakVoiceList& voices = m_engine->voices();
+    // Until told otherwise, speak as espeak-ng's US English voice.
+    m_voice = voices.firstOfLanguage(QStringLiteral("en-us"));
+    if (m_voice.isNull())
+        m_voice = voices.firstOfLanguage(QStringLiteral("en"));
+    if (m_voice.isNull() && !voices.voices().isEmpty())
+        m_voice = voices.voices().constFirst();
 }
 
 EspeakVoice::~EspeakVoice()

@@ -144,6 +144,8 @@ private slots:
 
     void voiceTokens()
     {
+        QFETCH_GLOBAL(int, engine);
+        QCOMPARE(CreateVoice(SpeechEngineKind(engine))->Voice().language, QStringLiteral("en-us"));
         auto voice = newVoice();
         const QList<VoiceToken> voices = voice->GetVoices();
         QVERIFY(!voices.isEmpty());
