@@ -21,10 +21,8 @@ class TestDirSettings : public QObject
 
 private slots:
     void saveWritesSixLines();
-    void roundTrip();
     void load_data();
     void load();
-    void saveFailureNamesFile();
 };
 
 void TestDirSettings::saveWritesSixLines()
@@ -45,27 +43,6 @@ void TestDirSettings::saveWritesSixLines()
                                                     "FormFileSelectDir.EditNameFileDir.Text= /книги \r\n"
                                                     "CheckBoxAvi.Checked=1\r\n"
                                                     "RGroupCover.ItemIndex=-1\r\n");
-}
-
-void TestDirSettings::roundTrip()
-{
-    QTemporaryDir dir;
-    DirSettings written;
-    written.converterFolder = "/opt/ff mpeg/";
-    written.cover = "=Обложка=.jpg";
-    written.commandTemplate = "-i %fsnd %fvideo";
-    written.folderName = "  ";
-    written.coverRule = 2;
-    written.Save(dir.filePath("opsDir.txt"));
-    DirSettings read;
-    read.makeVideos = true;
-    read.Load(dir.filePath("opsDir.txt"));
-    QCOMPARE(read.converterFolder, written.converterFolder);
-    QCOMPARE(read.cover, written.cover);
-    QCOMPARE(read.commandTemplate, written.commandTemplate);
-    QCOMPARE(read.folderName, written.folderName);
-    QCOMPARE(read.makeVideos, false);
-    QCOMPARE(read.coverRule, 2);
 }
 
 void TestDirSettings::load_data()
@@ -125,18 +102,6 @@ void TestDirSettings::load()
              texts);
     QCOMPARE(settings.makeVideos, makeVideos);
     QCOMPARE(settings.coverRule, coverRule);
-}
-
-void TestDirSettings::saveFailureNamesFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("missing/opsDir.txt");
-    try {
-        DirSettings().Save(path);
-        QFAIL("saving into a missing folder succeeded");
-    } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(path), qPrintable(e.message()));
-    }
 }
 
 QTEST_GUILESS_MAIN(TestDirSettings)
