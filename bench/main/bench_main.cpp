@@ -1,0 +1,91 @@
+// Highlighting cost on a 1,000,000-character text, near its end against near its start,
+// and the time from Read to the first Speak.
+#include "main/ErrorGuard.h"
+#include "main/FormMain.h"
+#include "main/MainReadingView.h"
+#include "main/RichTextBox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+QString LongText()
+{
+    QString text;
+    text.reserve(1000000);
+    int line = 0;
+    while (text.size() < 1000000 - 64)
+        text += QStringLiteral("Строка %1: hello world, привет мир.\n").arg(++line);
+    return text;
+}
+
+double MedianMs(int runs, const std::function<void(int)>& step)
+{
+    QList<qint64> times;
+    QElapsedTimer timer;
+    for (int i = 0; i < runs; ++i) {
+        timer.start();
+        step(i);
+        times << timer.nsecsElapsed();
+    }
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2) / 1e6;
+}
+
+void Compare(const char* what, int runs, const std::function<void(int p, int i)>& step, int start, int end)
+{
+    const double atStart = MedianMs(runs, [&](int i) { step(start, i); });
+    const double atEnd = MedianMs(runs, [&](int i) { step(end, i); });
+    std::printf("%-34s median of %d: near start %8.3f ms, near end %8.3f ms, end/start %.2f\n", what, runs,
+                atStart, atEnd, atEnd / atStart);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QTemporaryDir dir;
+    qputenv("VEMO_SETTINGS_DIR", dir.path().toUtf8());
+    QDir::setCurrent(dir.path());
+    SetErrorDisplay(
+        [](QWidget*, const QString& message) { std::fprintf(stderr, "%s\n", qPrintable(message)); });
+
+    TFormMain form(SpeechEngineKind::Test);
+    form.show();
+    form.MText->setPlainText(LongText());
+    MainReadingView view(form);
+    int caret = 0;
+    const QString text = view.TextForReading(caret);
+    std::printf("text: %lld characters, %lld counting CR LF as two\n",
+                static_cast<long long>(form.MText->toPlainText().size()),
+                static_cast<long long>(text.size()));
+    const int start = 100;
+    const int end = static_cast<int>(text.size()) - 200;
+    view.SelectRange(end, 5); // lays the whole document out once
+    Compare(
+        "select a word", 200, [&](int p, int i) { view.SelectRange(p + i % 20, 5); }, start, end);
+    Compare(
+        "set a sentence bold, then regular", 20, [&](int p, int i) { view.SetRangeStyle(p, 30, i % 2 == 0); },
+        start, end);
+
+    QTextCursor cursor = form.MText->textCursor();
+    cursor.setPosition(0);
+    form.MText->setTextCursor(cursor);
+    QElapsedTimer timer;
+    timer.start();
+    form.ButtonStart->click();
+    std::printf("Read to first Speak (whole text: map, split, dump, speak): %.1f ms\n",
+                timer.nsecsElapsed() / 1e6);
+    form.ButtonStop->click();
+    return 0;
+}
