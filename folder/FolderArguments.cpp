@@ -1,0 +1,155 @@
+#include "folder/FolderArguments.h"
+
+#include "files/VemoError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+class FolderParser
+{
+public:
+    FolderParser(const QString& command, FolderArguments& result) : m_command(command), m_result(result) {}
+
+    // Takes the folder and the video options; the remaining words are sound options.
+    QStringList TakeFolderOptions(const QStringList& words);
+    void TakeSoundOptions(const QStringList& soundWords);
+
+private:
+    [[noreturn]] void Refuse(const QString& text) const
+    {
+        throw VemoError(m_command + QStringLiteral(": ") + text);
+    }
+    void TakeFolder(const QString& word);
+    bool TakeVideoOption(const QString& option, const QString& value);
+    int CoverRuleOf(const QString& value) const;
+
+    const QString m_command;
+    FolderArguments& m_result;
+};
+
+void FolderParser::TakeFolder(const QString& word)
+{
+    if (word.isEmpty() || word.startsWith(QStringLiteral("--")))
+        Refuse(QStringLiteral("give the folder of the text files first: %1 DIR").arg(m_command));
+    const QFileInfo folder(word);
+    if (!folder.isDir())
+        Refuse(QStringLiteral("the folder «%1» does not exist").arg(QDir::toNativeSeparators(word)));
+    m_result.settings.folderName = QDir::cleanPath(folder.absoluteFilePath());
+}
+
+int FolderParser::CoverRuleOf(const QString& value) const
+{
+    bool ok = false;
+    const int rule = value.toInt(&ok);
+    if (!ok || rule < 0 || rule > 2)
+        Refuse(QStringLiteral("--cover-rule wants 0, 1 or 2, not «%1»").arg(value));
+    return rule;
+}
+
+bool FolderParser::TakeVideoOption(const QString& option, const QString& value)
+{
+    VideoOptions& video = m_result.settings.video;
+    if (option == u"--ffmpeg-dir")
+        video.converterFolder = value;
+    else if (option == u"--cover")
+        video.coverDefault = value;
+    else if (option == u"--cover-rule")
+        video.coverRule = CoverRuleOf(value);
+    else if (option == u"--template")
+        video.commandTemplate = value;
+    else
+        return false;
+    return true;
+}
+
+QStringList FolderParser::TakeFolderOptions(const QStringList& words)
+{
+    TakeFolder(words.value(0));
+    QStringList soundWords;
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const QString& word = words.at(i);
+        if (word == u"--video")
+            m_result.settings.makeVideos = true;
+        else if (!TakeVideoOption(word, words.value(i + 1)))
+            soundWords.append(word);
+        else if (++i == words.size())
+            Refuse(QStringLiteral("%1 wants a value").arg(word));
+    }
+    return soundWords;
+}
+
+// The sound options are parsed as vemo --to-file parses them, for a text and a sound file
+// that are never used; its messages then name this command.
+void FolderParser::TakeSoundOptions(const QStringList& soundWords)
+{
+    const QStringList placeholders{QStringLiteral("text"), QStringLiteral("sound")};
+    ToFileArguments parsed;
+    try {
+        parsed = ParseToFileArguments(placeholders + soundWords);
+    } catch (const VemoError& e) {
+        QString message = e.message();
+        message.replace(QStringLiteral("vemo --to-file: "), QString());
+        Refuse(message);
+    }
+    FolderRunSettings& s = m_result.settings;
+    const ToFileOptions& o = parsed.options;
+    s.streamFormatType = o.streamFormatType;
+    s.divide = o.divide;
+    s.partCharLimit = QString::number(o.partCharLimit);
+    s.mp3 = o.mp3;
+    s.encoderConfig = o.encoderConfig;
+    s.xml = o.xml;
+    s.digitLang = o.digitLang;
+    m_result.ru = parsed.ru;
+    m_result.en = parsed.en;
+}
+
+} // namespace
+
+FolderArguments ParseFolderArguments(const QString& command, const QStringList& words,
+                                     const DirSettings& defaults)
+{
+    FolderArguments result;
+    VideoOptions& video = result.settings.video;
+    video.converterFolder = defaults.converterFolder;
+    video.coverDefault = defaults.cover;
+    video.commandTemplate = defaults.commandTemplate;
+    video.coverRule = defaults.coverRule;
+    FolderParser parser(command, result);
+    parser.TakeSoundOptions(parser.TakeFolderOptions(words));
+    return result;
+}
+
+QString ConvertFolderUsage()
+{
+    return QStringLiteral(
+        "vemo --convert-folder DIR [options]\n"
+        "    Speaks every *.txt file of DIR, in natural name order, into DIR: NAME.wav (or\n"
+        "    NAME 000.wav, NAME 001.wav, ... with --divide), NAME.mp3 with --mp3, as the\n"
+        "    DirToSoundAndAvi button does, and writes the video commands to DIR/ToVideo.bat.\n"
+        "    Progress goes to standard error; Ctrl+C stops after the current fragment.\n"
+        "    Exit status 0 on success, 1 on failure, 130 when stopped.\n"
+        "  --divide N, --format, --mp3 and the MP3, voice and --xml/--digits options\n"
+        "                       as for vemo --to-file\n"
+        "  --video              run ToVideo.bat at the end (one video per sound file); the\n"
+        "                       exit status is 1 when a video was not made\n"
+        "  --ffmpeg-dir DIR     folder of the converter ffmpeg (default from opsDir.txt, else\n"
+        "                       /usr/bin)\n"
+        "  --cover FILE         cover picture, relative to DIR unless a full name (default\n"
+        "                       from opsDir.txt, else Cover.jpg)\n"
+        "  --cover-rule 0|1|2   0: FILE for all; 1: the picture named after the first two\n"
+        "                       letters of the text file (ИС140705.txt -> ИС.jpg); 2: the\n"
+        "                       picture with the text file's name (.jpg .jpeg .png .gif)\n"
+        "  --template TEXT      converter options with %fsnd, %fjpg and %fvideo\n");
+}
+
+QString WatchUsage()
+{
+    return QStringLiteral(
+        "vemo --watch DIR [options]\n"
+        "    Waits for a file Start.Flag in DIR (looking every 3 s), then converts the folder\n"
+        "    as --convert-folder does and deletes the flag; goes on until SIGINT or SIGTERM.\n"
+        "    Takes the options of --convert-folder.\n");
+}

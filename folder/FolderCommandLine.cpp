@@ -1,0 +1,140 @@
+#include "folder/FolderCommandLine.h"
+
+#include "files/SettingsFile.h"
+#include "files/VemoError.h"
+#include "folder/ConsoleFolderHost.h"
+#include "folder/FolderArguments.h"
+#include "folder/UnattendedStart.h"
+#include "soundfile/ConsoleToFileHost.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+#include <exception>
+
+namespace {
+
+constexpr int ExitFailed = 1;
+constexpr int ExitStopped = 130;
+constexpr int WaitSliceMs = 100;
+
+void Print(const QString& line)
+{
+    ConsoleFolderHost::Print(line);
+}
+
+FolderArguments ParseWithKeptSettings(const QString& command, const QStringList& words)
+{
+    DirSettings kept;
+    kept.Load(SettingsFilePath(QStringLiteral("opsDir.txt")));
+    return ParseFolderArguments(command, words, kept);
+}
+
+// Every video the batch should have made and did not, named on standard error.
+int MissingVideos(const QStringList& videoFiles)
+{
+    int missing = 0;
+    for (const QString& video : videoFiles) {
+        if (QFileInfo(video).size() > 0)
+            continue;
+        Print(QStringLiteral("The video %1 was not made.").arg(QDir::toNativeSeparators(video)));
+        ++missing;
+    }
+    return missing;
+}
+
+// Says how the run ended and gives its exit status.
+int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, int conversionFailures)
+{
+    if (result.stopped) {
+        Print(QStringLiteral("Stopped: the sound file being written is kept as WAV."));
+        return ExitStopped;
+    }
+    if (result.textFiles == 0) {
+        Print(QStringLiteral("No *.txt file in %1: nothing to do.")
+                  .arg(QDir::toNativeSeparators(settings.folderName)));
+        return 0;
+    }
+    bool failed = conversionFailures > 0;
+    if (result.batchRan)
+        failed = !*result.batchRan || MissingVideos(result.videoFiles) > 0 || failed;
+    return failed ? ExitFailed : 0;
+}
+
+int ConvertOnce(const FolderRunSettings& settings, ConsoleToFileHost& speaker)
+{
+    ConsoleFolderHost host;
+    const int failuresBefore = speaker.ConversionFailures();
+    const FolderRunResult result = FolderRun(speaker, host, settings).Run();
+    return Outcome(settings, result, speaker.ConversionFailures() - failuresBefore);
+}
+
+// Runs command, printing the error that ends it; returns its status or 1.
+int Reported(const QString& command, const std::function<int()>& action)
+{
+    try {
+        return action();
+    } catch (const VemoError& e) {
+        Print(e.message());
+    } catch (const std::exception& e) {
+        Print(command + QStringLiteral(": ") + QString::fromLocal8Bit(e.what()));
+    }
+    return ExitFailed;
+}
+
+void PauseUnlessStopped(const ConsoleToFileHost& speaker)
+{
+    for (int waited = 0; waited < UnattendedStart::IntervalMs && !speaker.StopToFileRequested();
+         waited += WaitSliceMs) {
+        QCoreApplication::processEvents();
+        QThread::msleep(WaitSliceMs);
+    }
+}
+
+void PollOnce(UnattendedStart& start, const FolderRunSettings& settings, ConsoleToFileHost& speaker)
+{
+    const UnattendedStart::Poll poll = start.Check(settings.folderName, false, [&] {
+        Print(QStringLiteral("%1 found: converting the folder.")
+                  .arg(QDir::toNativeSeparators(UnattendedStart::FlagFilePath(settings.folderName))));
+        ConvertOnce(settings, speaker);
+    });
+    if (poll == UnattendedStart::Poll::FlagKept)
+        Print(QStringLiteral("Start.Flag could not be deleted: the folder will be converted again."));
+}
+
+int Watch(const FolderArguments& arguments)
+{
+    ConsoleToFileHost speaker(DefaultSpeechEngine());
+    speaker.SetUpVoices(arguments.ru, arguments.en);
+    UnattendedStart start([](const QString& line) { Print(line); });
+    Print(QStringLiteral("Waiting for %1 (Ctrl+C ends).")
+              .arg(QDir::toNativeSeparators(UnattendedStart::FlagFilePath(arguments.settings.folderName))));
+    while (!speaker.StopToFileRequested()) {
+        Reported(QStringLiteral("vemo --watch"), [&] {
+            PollOnce(start, arguments.settings, speaker);
+            return 0;
+        });
+        PauseUnlessStopped(speaker);
+    }
+    return 0;
+}
+
+} // namespace
+
+int RunConvertFolderCommand(const QStringList& words)
+{
+    const QString command = QStringLiteral("vemo --convert-folder");
+    return Reported(command, [&] {
+        const FolderArguments arguments = ParseWithKeptSettings(command, words);
+        ConsoleToFileHost speaker(DefaultSpeechEngine());
+        speaker.SetUpVoices(arguments.ru, arguments.en);
+        return ConvertOnce(arguments.settings, speaker);
+    });
+}
+
+int RunWatchCommand(const QStringList& words)
+{
+    const QString command = QStringLiteral("vemo --watch");
+    return Reported(command, [&] { return Watch(ParseWithKeptSettings(command, words)); });
+}

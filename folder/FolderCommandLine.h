@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringList>
+
+// vemo --convert-folder DIR [options]: one folder run without windows. Returns the exit
+// status: 0 done, 1 failed (message on standard error), 130 stopped by SIGINT or SIGTERM.
+int RunConvertFolderCommand(const QStringList& words);
+
+// vemo --watch DIR [options]: a folder run each time "Start.Flag" appears in DIR, until
+// SIGINT or SIGTERM; returns 0 then, or 1 when the options are wrong.
+int RunWatchCommand(const QStringList& words);

@@ -1,0 +1,124 @@
+#include "folder/FolderRun.h"
+
+#include "files/UnitFindFilesSL.h"
+#include "folder/BatchRunner.h"
+#include "folder/FolderRunHost.h"
+#include "folder/VideoCommandHost.h"
+#include "soundfile/PartFileNames.h"
+#include "soundfile/SpeakToFileHost.h"
+#include "soundfile/SpeakToFileRun.h"
+#include "soundfile/ToFileOptions.h"
+#include "speech/SpeechVoice.h"
+#include "speech/filestream/SpFileStream.h"
+
+namespace {
+
+// Gives both voices back the output streams they had before the run.
+class KeptOutputStreams
+{
+public:
+    explicit KeptOutputStreams(SpeakToFileHost& speaker)
+        : m_speaker(speaker), m_ru(speaker.VoiceRu().AudioOutputStream()),
+          m_eng(speaker.VoiceEng().AudioOutputStream())
+    {}
+    ~KeptOutputStreams()
+    {
+        m_speaker.VoiceRu().setAudioOutputStream(m_ru);
+        m_speaker.VoiceEng().setAudioOutputStream(m_eng);
+    }
+    KeptOutputStreams(const KeptOutputStreams&) = delete;
+    KeptOutputStreams& operator=(const KeptOutputStreams&) = delete;
+
+private:
+    SpeakToFileHost& m_speaker;
+    SpFileStream* m_ru;
+    SpFileStream* m_eng;
+};
+
+} // namespace
+
+FolderRun::FolderRun(SpeakToFileHost& speaker, FolderRunHost& host, const FolderRunSettings& settings)
+    : m_speaker(speaker), m_host(host), m_settings(settings)
+{}
+
+QStringList FolderRun::TextFiles(const QString& folderName)
+{
+    QStringList files;
+    FindFilesSL(folderName + u'/', QStringLiteral("*.txt"), files);
+    return files;
+}
+
+FolderRunResult FolderRun::Run()
+{
+    FolderRunResult result;
+    const KeptOutputStreams kept(m_speaker);
+    VideoBatch batch(m_settings.folderName, m_settings.video);
+    try {
+        ConvertFiles(batch, result);
+        batch.WriteVideoBatch();
+    } catch (...) {
+        CleanUp();
+        throw;
+    }
+    RunBatch(batch, result);
+    return result;
+}
+
+void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
+{
+    const QStringList files = TextFiles(m_settings.folderName);
+    result.textFiles = int(files.size());
+    for (const QString& textFile : files) {
+        ++result.textFilesSpoken;
+        m_host.ShowTextFile(textFile, result.textFilesSpoken, result.textFiles);
+        ConvertTextFile(textFile, batch, result.videoFiles);
+        m_speaker.LetMessagesThrough();
+        if (m_speaker.StopToFileRequested()) {
+            result.stopped = true;
+            break;
+        }
+    }
+}
+
+void FolderRun::ConvertTextFile(const QString& textFile, VideoBatch& batch, QStringList& videoFiles)
+{
+    const QString text = m_host.LoadText(textFile);
+    SpeakToFileSettings settings;
+    settings.partCharLimit = ParsePartCharLimit(m_settings.partCharLimit);
+    settings.mp3 = m_settings.mp3;
+    if (settings.mp3)
+        settings.encoderConfig = m_settings.encoderConfig;
+    settings.streamFormatType = m_settings.streamFormatType;
+    settings.divide = m_settings.divide;
+    settings.speakFlags =
+        SpeakToFileRun::SplitText(text, m_settings.xml, m_settings.digitLang, m_speaker.Fragments());
+    m_speaker.SetFragmentIndex(0);
+    VideoCommandHost host(m_speaker, batch, textFile, videoFiles);
+    SpeakToFileRun run(host, PartFileNames::ForTextFile(textFile), settings);
+    run.Run();
+}
+
+void FolderRun::RunBatch(const VideoBatch& batch, FolderRunResult& result)
+{
+    if (!m_settings.makeVideos || batch.BatchLines().isEmpty())
+        return;
+    const bool ran = RunBatchAndWait(
+        batch.BatchFilePath(), m_settings.batchTimeLimitSeconds,
+        [this] { return m_speaker.StopToFileRequested(); },
+        [this](const QString& line) { m_host.Log(line); });
+    result.batchRan = ran;
+    m_host.Beep(ran ? 3 : 1);
+}
+
+// After an error: a file stream the error left open is closed, so the WAV written so far
+// gets its lengths and no handle stays on it. A failure here would only hide that error.
+void FolderRun::CleanUp()
+{
+    SpFileStream& stream = m_speaker.FileStream();
+    if (!stream.isOpen())
+        return;
+    try {
+        stream.Close();
+    } catch (...) {
+    }
+}

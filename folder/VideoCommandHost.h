@@ -1,0 +1,39 @@
+#pragma once
+
+#include "soundfile/SpeakToFileHost.h"
+
+#include <QStringList>
+
+class VideoBatch;
+
+// The speaking host of one text file of a folder run: everything goes to the host the run
+// was given, and every sound file that is finished (the MP3 when converted, the WAV when not
+// converted or stopped; none when its conversion failed) gets its video command.
+class VideoCommandHost : public SpeakToFileHost
+{
+public:
+    // Each video file named in a command is appended to videoFiles.
+    VideoCommandHost(SpeakToFileHost& host, VideoBatch& batch, const QString& textFile,
+                     QStringList& videoFiles);
+
+    SpeechVoice& VoiceRu() override { return m_host.VoiceRu(); }
+    SpeechVoice& VoiceEng() override { return m_host.VoiceEng(); }
+    SpFileStream& FileStream() override { return m_host.FileStream(); }
+    FragmentLists& Fragments() override { return m_host.Fragments(); }
+    void SetFragmentIndex(int index) override { m_host.SetFragmentIndex(index); }
+    bool StopToFileRequested() const override { return m_host.StopToFileRequested(); }
+    void LetMessagesThrough() override { m_host.LetMessagesThrough(); }
+    void ShowFragment(const QString& logEntry) override { m_host.ShowFragment(logEntry); }
+    void ShowProgress(const QString& captionSuffix) override { m_host.ShowProgress(captionSuffix); }
+    void ShowConversionError(const QString& message, const QString& wavFileName) override;
+    void SoundFileFinished(const QString& fileName) override;
+
+    // The video file of a sound file: its name with ".avi" in place of its extension.
+    static QString VideoFileName(const QString& soundFileName);
+
+private:
+    SpeakToFileHost& m_host;
+    VideoBatch& m_batch;
+    const QString m_textFile;
+    QStringList& m_videoFiles;
+};

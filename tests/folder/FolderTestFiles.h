@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+// Small file helpers of the folder-run tests.
+namespace FolderTestFiles {
+
+inline bool Write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QString ReadText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The files the run made in folder: everything but the texts and the batch files, by name.
+inline QStringList MadeFiles(const QString& folder)
+{
+    QStringList made;
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
+        if (!name.endsWith(".txt") && !name.startsWith("ToVideo."))
+            made.append(name);
+    }
+    return made;
+}
+
+// A converter folder holding an executable "ffmpeg" that records each of its arguments,
+// followed by a separator line, in argsFile and creates its last argument (the video).
+inline QString MakeFakeConverter(const QString& folder, const QString& argsFile)
+{
+    const QString script = folder + "/ffmpeg";
+    const QByteArray body = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n--ARG-END--\\n' \"$a\" >> '" +
+                            argsFile.toUtf8() + "'; last=\"$a\"; done\nprintf video > \"$last\"\n";
+    if (!Write(script, body))
+        return {};
+    QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
+    return script;
+}
+
+inline QStringList RecordedArguments(const QString& argsFile)
+{
+    QStringList arguments = ReadText(argsFile).split("\n--ARG-END--\n");
+    arguments.removeLast();
+    return arguments;
+}
+
+} // namespace FolderTestFiles

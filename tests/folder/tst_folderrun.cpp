@@ -1,0 +1,313 @@
+#include "FolderRunTestHost.h"
+#include "FolderTestFiles.h"
+#include "files/VemoError.h"
+#include "folder/FolderRun.h"
+#include "soundfile/FillEncoderConfig.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace FolderTestFiles;
+
+namespace {
+
+using TextFiles = QList<QPair<QString, QString>>; // name, content
+
+FolderRunSettings Settings(const QString& folder)
+{
+    FolderRunSettings settings;
+    settings.folderName = folder;
+    settings.video.converterFolder = "/usr/bin";
+    settings.video.coverDefault = "Cover.jpg";
+    settings.video.commandTemplate = "-i %fsnd %fvideo";
+    return settings;
+}
+
+void WithMp3(FolderRunSettings& settings)
+{
+    const FilledEncoderConfig filled = FillEncoderConfig(Mp3Choices{});
+    settings.mp3 = true;
+    settings.encoderConfig = filled.config;
+    settings.streamFormatType = filled.streamFormatType;
+}
+
+bool WriteTexts(const QString& folder, const TextFiles& texts)
+{
+    for (const auto& [name, content] : texts) {
+        if (!Write(folder + "/" + name, content.toUtf8()))
+            return false;
+    }
+    return true;
+}
+
+QStringList Names(const QStringList& paths)
+{
+    QStringList names;
+    for (const QString& path : paths)
+        names.append(QFileInfo(path).fileName());
+    return names;
+}
+
+} // namespace
+
+class TestFolderRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void soundFilesAndBatch_data();
+    void soundFilesAndBatch();
+    void stopDuringSecondFile();
+    void errorEndsRun_data();
+    void errorEndsRun();
+    void nothingToConvert_data();
+    void nothingToConvert();
+    void hostileNamesRunNothing();
+    void missingConverterKeepsSoundFiles();
+};
+
+void TestFolderRun::soundFilesAndBatch_data()
+{
+    QTest::addColumn<TextFiles>("texts");
+    QTest::addColumn<QString>("limit"); // empty: not divided
+    QTest::addColumn<bool>("mp3");
+    QTest::addColumn<bool>("xml");
+    QTest::addColumn<QStringList>("made");
+    QTest::addColumn<QStringList>("videos");
+
+    const TextFiles three{{"a.txt", "Привет hello мир"}};
+    QTest::newRow("one Russian sentence") << TextFiles{{"a.txt", "Мама мыла раму."}} << "" << false << false
+                                          << QStringList{"a.wav"} << QStringList{"a.avi"};
+    QTest::newRow("limit 0: a part per fragment")
+        << three << "0" << false << false << QStringList{"a 000.wav", "a 001.wav", "a 002.wav"}
+        << QStringList{"a 000.avi", "a 001.avi", "a 002.avi"};
+    QTest::newRow("a part ends inside the text")
+        << three << "10" << false << false << QStringList{"a 000.wav", "a 001.wav"}
+        << QStringList{"a 000.avi", "a 001.avi"};
+    QTest::newRow("boundary after the last fragment: no empty part")
+        << three << "14" << false << false << QStringList{"a 000.wav"} << QStringList{"a 000.avi"};
+    QTest::newRow("divided MP3: only MP3 files stay")
+        << three << "0" << true << false << QStringList{"a 000.mp3", "a 001.mp3", "a 002.mp3"}
+        << QStringList{"a 000.avi", "a 001.avi", "a 002.avi"};
+    QTest::newRow("undivided MP3") << three << "" << true << false << QStringList{"a.mp3"}
+                                   << QStringList{"a.avi"};
+    QTest::newRow("empty text file") << TextFiles{{"a.txt", ""}} << "" << false << false
+                                     << QStringList{"a.wav"} << QStringList{"a.avi"};
+    QTest::newRow("markup: one fragment, one part")
+        << three << "0" << false << true << QStringList{"a 000.wav"} << QStringList{"a 000.avi"};
+    QTest::newRow("natural name order, dots in names")
+        << TextFiles{{"a10.txt", "ten"}, {"a2.txt", "two"}, {"v1.2.txt", "один"}} << "" << false << false
+        << QStringList{"a10.wav", "a2.wav", "v1.2.wav"} << QStringList{"a2.avi", "a10.avi", "v1.2.avi"};
+}
+
+void TestFolderRun::soundFilesAndBatch()
+{
+    QFETCH(TextFiles, texts);
+    QFETCH(QString, limit);
+    QFETCH(bool, mp3);
+    QFETCH(bool, xml);
+    QFETCH(QStringList, made);
+    QFETCH(QStringList, videos);
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), texts));
+    FolderRunSettings settings = Settings(dir.path());
+    settings.divide = !limit.isEmpty();
+    settings.partCharLimit = limit.isEmpty() ? "1000" : limit;
+    settings.xml = xml;
+    if (mp3)
+        WithMp3(settings);
+    FolderRunTestHost host;
+
+    const FolderRunResult result = FolderRun(host, host, settings).Run();
+
+    QCOMPARE(MadeFiles(dir.path()), made);
+    QCOMPARE(Names(result.videoFiles), videos);
+    QCOMPARE(result.textFiles, texts.size());
+    QVERIFY(!result.stopped);
+    const QStringList lines = ReadText(dir.filePath("ToVideo.bat")).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2 * videos.size());
+    for (qsizetype i = 0; i < videos.size(); ++i) {
+        QCOMPARE(lines.at(2 * i), "cd '" + dir.path() + "/'");
+        QVERIFY2(lines.at(2 * i + 1).endsWith(videos.at(i) + "'"), qPrintable(lines.at(2 * i + 1)));
+    }
+    QCOMPARE(ReadText(dir.filePath("ToVideo.temp")), ReadText(dir.filePath("ToVideo.bat")));
+    QVERIFY(host.beeps.isEmpty());
+    QVERIFY(!host.stream.isOpen());
+    QCOMPARE(host.ru->AudioOutputStream(), nullptr);
+    QCOMPARE(host.eng->AudioOutputStream(), nullptr);
+}
+
+// Stop To File while the second of three files is spoken: that file's WAV is kept and gets
+// its video command although MP3 is on; the third file is never touched.
+void TestFolderRun::stopDuringSecondFile()
+{
+    QTemporaryDir dir;
+    const QString text = "Один two три four пять six";
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", text}, {"b.txt", text}, {"c.txt", text}}));
+    FolderRunSettings settings = Settings(dir.path());
+    WithMp3(settings);
+    FolderRunTestHost host;
+    int messagesInSecond = 0;
+    host.onMessages = [&] {
+        if (host.fileNumber == 2 && ++messagesInSecond == 3)
+            host.stop = true;
+    };
+
+    const FolderRunResult result = FolderRun(host, host, settings).Run();
+
+    QVERIFY(result.stopped);
+    QCOMPARE(result.textFilesSpoken, 2);
+    QCOMPARE(MadeFiles(dir.path()), (QStringList{"a.mp3", "b.wav"}));
+    QVERIFY(QFileInfo(dir.filePath("b.wav")).size() > 44);
+    QCOMPARE(Names(result.videoFiles), (QStringList{"a.avi", "b.avi"}));
+    const QString batch = ReadText(dir.filePath("ToVideo.bat"));
+    QVERIFY(batch.contains("/a.mp3'") && batch.contains("/b.wav'"));
+    QCOMPARE(host.shownFiles, (QStringList{"a.txt", "b.txt"}));
+    QCOMPARE(host.ru->AudioOutputStream(), nullptr);
+}
+
+void TestFolderRun::errorEndsRun_data()
+{
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<QString>("unreadable");
+    QTest::addColumn<bool>("blockTemp");
+    QTest::addColumn<QStringList>("made");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("non-numeric limit, undivided") << "12a"
+                                                  << "" << false << QStringList{} << "12a";
+    QTest::newRow("second text unreadable") << "1000"
+                                            << "b.txt" << false << QStringList{"a.wav"} << "Cannot read";
+    QTest::newRow("ToVideo.temp cannot be written") << "1000"
+                                                    << "" << true << QStringList{"a.wav"} << "ToVideo.temp";
+}
+
+void TestFolderRun::errorEndsRun()
+{
+    QFETCH(QString, limit);
+    QFETCH(QString, unreadable);
+    QFETCH(bool, blockTemp);
+    QFETCH(QStringList, made);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет hello"}, {"b.txt", "мир"}}));
+    if (blockTemp)
+        QVERIFY(QDir(dir.path()).mkdir("ToVideo.temp"));
+    FolderRunSettings settings = Settings(dir.path());
+    settings.partCharLimit = limit;
+    FolderRunTestHost host;
+    host.unreadable = QStringList{unreadable};
+    SpFileStream other;
+    host.ru->setAudioOutputStream(&other);
+
+    try {
+        FolderRun(host, host, settings).Run();
+        QFAIL("the run did not report the error");
+    } catch (const VemoError& e) {
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+    }
+    QCOMPARE(MadeFiles(dir.path()), made);
+    for (const QString& wav : made)
+        QVERIFY(QFileInfo(dir.filePath(wav)).size() > 44);
+    QVERIFY(!QFileInfo::exists(dir.filePath("ToVideo.bat")));
+    QVERIFY(!host.stream.isOpen());
+    QCOMPARE(host.ru->AudioOutputStream(), &other);
+    QCOMPARE(host.eng->AudioOutputStream(), nullptr);
+}
+
+void TestFolderRun::nothingToConvert_data()
+{
+    QTest::addColumn<QString>("subfolder");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("folder without text files") << ""
+                                               << "notes.doc";
+    QTest::newRow("folder that does not exist") << "/missing"
+                                                << "";
+    QTest::newRow("a folder called x.txt is no text") << ""
+                                                      << "x.txt/";
+}
+
+void TestFolderRun::nothingToConvert()
+{
+    QFETCH(QString, subfolder);
+    QFETCH(QString, file);
+    QTemporaryDir dir;
+    if (file.endsWith('/'))
+        QVERIFY(QDir(dir.path()).mkdir(file));
+    else if (!file.isEmpty())
+        QVERIFY(Write(dir.filePath(file), "text"));
+    FolderRunSettings settings = Settings(dir.path() + subfolder);
+    settings.makeVideos = true;
+    FolderRunTestHost host;
+
+    const FolderRunResult result = FolderRun(host, host, settings).Run();
+
+    QCOMPARE(result.textFiles, 0);
+    QVERIFY(!result.batchRan.has_value());
+    QVERIFY(MadeFiles(dir.path()).isEmpty() || MadeFiles(dir.path()) == QStringList{file});
+    QVERIFY(!QFileInfo::exists(dir.filePath("ToVideo.bat")));
+    QVERIFY(host.beeps.isEmpty());
+}
+
+// Text files named to break out of a shell line: the batch, run for real with a fake
+// converter, hands every name over as one argument and runs nothing else.
+void TestFolderRun::hostileNamesRunNothing()
+{
+    const QStringList names{"it's.txt",
+                            "say \"hi\".txt",
+                            "$(touch pwned).txt",
+                            "`touch pwned`.txt",
+                            "a; touch pwned;.txt",
+                            "two  spaces.txt",
+                            "line\nbreak.txt",
+                            "-rf.txt",
+                            "Книга 1.txt",
+                            "a|touch pwned&.txt"};
+    QTemporaryDir dir, converter;
+    for (const QString& name : names)
+        QVERIFY2(Write(dir.filePath(name), "Hello мир"), qPrintable(name));
+    const QString argsFile = converter.filePath("args");
+    QVERIFY(!MakeFakeConverter(converter.path(), argsFile).isEmpty());
+    FolderRunSettings settings = Settings(dir.path());
+    settings.video.converterFolder = converter.path();
+    settings.video.commandTemplate = "-i %fsnd -i %fjpg %fvideo";
+    settings.makeVideos = true;
+    FolderRunTestHost host;
+
+    const FolderRunResult result = FolderRun(host, host, settings).Run();
+
+    QCOMPARE(result.videoFiles.size(), names.size());
+    QCOMPARE(result.batchRan, std::optional<bool>(true));
+    QCOMPARE(host.beeps, QList<int>{3});
+    const QStringList arguments = RecordedArguments(argsFile);
+    QCOMPARE(arguments.size(), 5 * names.size());
+    for (qsizetype i = 0; i < result.videoFiles.size(); ++i) {
+        const QString video = result.videoFiles.at(i);
+        QCOMPARE(arguments.at(5 * i + 1), video.chopped(4) + ".wav");
+        QCOMPARE(arguments.at(5 * i + 3), "Cover.jpg");
+        QCOMPARE(arguments.at(5 * i + 4), video);
+        QVERIFY2(QFileInfo::exists(video), qPrintable(video));
+    }
+    QVERIFY(!QFileInfo::exists(dir.filePath("pwned")));
+    QVERIFY(!QFileInfo::exists("pwned"));
+}
+
+// A converter folder that does not exist: the batch runs and ends, the sound files stay.
+void TestFolderRun::missingConverterKeepsSoundFiles()
+{
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет"}}));
+    FolderRunSettings settings = Settings(dir.path());
+    settings.video.converterFolder = dir.path() + "/no such folder";
+    settings.makeVideos = true;
+    FolderRunTestHost host;
+
+    const FolderRunResult result = FolderRun(host, host, settings).Run();
+
+    QCOMPARE(result.batchRan, std::optional<bool>(true));
+    QCOMPARE(MadeFiles(dir.path()), QStringList{"a.wav"});
+    QCOMPARE(host.beeps, QList<int>{3});
+}
+
+QTEST_GUILESS_MAIN(TestFolderRun)
+#include "tst_folderrun.moc"
