@@ -4,6 +4,8 @@
 #include "main/DocumentCommands.h"
 #include "main/ErrorGuard.h"
 #include "main/FormMain.h"
+#include "soundfile/ToFileCommand.h"
+#include "soundfile/UnitFileSelect.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -21,6 +23,8 @@ int main(int argc, char* argv[])
     SetAlertBeep([] { QApplication::beep(); });
 
     TFormMain formMain;
+    TFormFileSelect formFileSelect(&formMain);
+    new ToFileCommand(formMain, formFileSelect);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) {
         const QString fileName = QFileInfo(arguments.at(1)).absoluteFilePath();

@@ -1,0 +1,66 @@
+#include "soundfile/FormToFileHost.h"
+
+#include "main/ErrorGuard.h"
+#include "main/FormMain.h"
+
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <utility>
+
+FormToFileHost::FormToFileHost(TFormMain& form, QString keptCaption)
+    : m_form(form), m_keptCaption(std::move(keptCaption))
+{}
+
+SpeechVoice& FormToFileHost::VoiceRu()
+{
+    return *m_form.SpVoiceRu;
+}
+
+SpeechVoice& FormToFileHost::VoiceEng()
+{
+    return *m_form.SpVoiceEng;
+}
+
+SpFileStream& FormToFileHost::FileStream()
+{
+    return m_form.FileStream();
+}
+
+FragmentLists& FormToFileHost::Fragments()
+{
+    return m_form.Reading().Fragments;
+}
+
+void FormToFileHost::SetFragmentIndex(int index)
+{
+    m_form.Reading().FragmentIndex = index;
+}
+
+bool FormToFileHost::StopToFileRequested() const
+{
+    return m_form.StopToFileRequested;
+}
+
+void FormToFileHost::LetMessagesThrough()
+{
+    QCoreApplication::processEvents();
+}
+
+// The pane shows the tag, the fragment's text below it and an empty line.
+void FormToFileHost::ShowFragment(const QString& logEntry)
+{
+    m_form.MLog->setPlainText(QString(logEntry).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_form.MLog->repaint();
+}
+
+void FormToFileHost::ShowProgress(const QString& captionSuffix)
+{
+    m_form.setWindowTitle(m_keptCaption + captionSuffix);
+    m_form.repaint();
+}
+
+// The WAV file stays as it is and the run goes on once the box is closed.
+void FormToFileHost::ShowConversionError(const QString& message, const QString&)
+{
+    ShowError(&m_form, message);
+}

@@ -1,0 +1,170 @@
+#include "../main/FormMainFixture.h"
+#include "main/RichTextBox.h"
+#include "soundfile/ToFileCommand.h"
+#include "soundfile/UnitFileSelect.h"
+#include "speech/filestream/SpFileStream.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+// The To File command in the main window (offscreen, test engine): the dialog is answered
+// by a queued call, as a user would answer it.
+class TestToFileCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void dividedMp3Run();
+    void duringTheRun();
+    void refusals_data();
+    void refusals();
+    void menuEntryClicksTheButton();
+
+private:
+    // Fills and accepts the dialog once it shows; afterwards runs `during` at the run's
+    // first message pass.
+    void answerDialog(const QString& name, const QString& limit, bool divide, bool mp3, bool accept = true,
+                      std::function<void()> during = {});
+    QStringList soundFiles() const;
+
+    std::unique_ptr<FormMainFixture> m_fixture;
+    std::unique_ptr<TFormFileSelect> m_dialog;
+    ToFileCommand* m_command = nullptr;
+};
+
+void TestToFileCommand::init()
+{
+    m_fixture = std::make_unique<FormMainFixture>();
+    TFormMain& form = m_fixture->Open();
+    m_dialog = std::make_unique<TFormFileSelect>(&form);
+    m_command = new ToFileCommand(form, *m_dialog);
+    form.MText->setPlainText(QString("Hello world, привет мир. ").repeated(40));
+}
+
+void TestToFileCommand::cleanup()
+{
+    m_dialog.reset();
+    m_fixture.reset();
+}
+
+void TestToFileCommand::answerDialog(const QString& name, const QString& limit, bool divide, bool mp3,
+                                     bool accept, std::function<void()> during)
+{
+    QTimer::singleShot(0, m_dialog.get(), [=, this] {
+        QVERIFY(m_dialog->isVisible());
+        m_dialog->EditNameFile->setText(name);
+        m_dialog->EditMaxSimvolInFragm->setText(limit);
+        m_dialog->CBoxDivFile->setChecked(divide);
+        m_dialog->CheckBoxMP3->setChecked(mp3);
+        if (during)
+            QTimer::singleShot(0, m_dialog.get(), during);
+        (accept ? m_dialog->ButtonOk : m_dialog->ButtonCancel)->click();
+    });
+}
+
+QStringList TestToFileCommand::soundFiles() const
+{
+    return QDir(m_fixture->Folder()).entryList({"tale*"}, QDir::Files, QDir::Name);
+}
+
+void TestToFileCommand::dividedMp3Run()
+{
+    TFormMain& form = m_fixture->Form();
+    const QString caption = form.windowTitle();
+    answerDialog(m_fixture->Folder() + "/tale.wav", "300", true, true);
+    form.ButtonButtonToFile->click();
+    QVERIFY2(m_fixture->Errors.isEmpty(), qPrintable(m_fixture->Errors.join('\n')));
+    const QStringList files = soundFiles();
+    QVERIFY2(files.size() >= 3, qPrintable(files.join(' ')));
+    QCOMPARE(files.filter(".mp3").size(), files.size());
+    QCOMPARE(files.first(), "tale000.mp3");
+    QCOMPARE(form.windowTitle(), caption);
+    for (QPushButton* button : {form.ButtonStart, form.ButtonStop, form.BPause, form.ButtonButtonToFile})
+        QVERIFY(button->isEnabled());
+    QVERIFY(form.ControlTTSSpeechSynthesisPause->isEnabled());
+    QCOMPARE(form.SpVoiceRu->AudioOutputStream(), nullptr);
+    QCOMPARE(form.SpVoiceEng->AudioOutputStream(), nullptr);
+    QVERIFY(!form.FileStream().isOpen());
+    QVERIFY(!form.FileRunActive);
+    QVERIFY(form.MLog->toPlainText().startsWith("R\n"));
+    QVERIFY(QFile::exists(m_fixture->Folder() + "/tempTex.txt"));
+}
+
+// While the run speaks: the reading buttons are off, Read and a second To File do nothing,
+// and Stop To File ends the run with the open WAV kept.
+void TestToFileCommand::duringTheRun()
+{
+    TFormMain& form = m_fixture->Form();
+    bool buttonsOff = false;
+    bool readStarted = true;
+    answerDialog(m_fixture->Folder() + "/tale.wav", "1000", false, true, true, [&] {
+        buttonsOff = !form.ButtonStart->isEnabled() && !form.ButtonButtonToFile->isEnabled() &&
+                     !form.ControlTTSSpeechSynthesisPause->isEnabled() && form.BStopToFile->isEnabled();
+        form.ButtonStartClick();
+        readStarted = form.Reading().Speaking;
+        form.ControlTTSSpeechSynthesisToFile->trigger();
+        m_command->ButtonButtonToFileClick();
+        form.BStopToFile->click();
+    });
+    form.ButtonButtonToFile->click();
+    QVERIFY(buttonsOff);
+    QVERIFY(!readStarted);
+    QCOMPARE(soundFiles(), QStringList{"tale.wav"});
+    QVERIFY(m_fixture->Errors.isEmpty());
+    QVERIFY(form.ButtonStart->isEnabled());
+}
+
+void TestToFileCommand::refusals_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("error"); // a part of the message shown; empty: none
+    QTest::newRow("cancelled") << "tale.wav"
+                               << "1000" << false << "";
+    QTest::newRow("limit not a number, not dividing") << "tale.wav"
+                                                      << "12a" << true << "«12a»";
+    QTest::newRow("missing folder") << "no such/tale.wav"
+                                    << "1000" << true << "no such/tale.wav";
+}
+
+void TestToFileCommand::refusals()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, limit);
+    QFETCH(bool, accept);
+    QFETCH(QString, error);
+    TFormMain& form = m_fixture->Form();
+    const QString caption = form.windowTitle();
+    form.MLog->setPlainText("old log");
+    answerDialog(m_fixture->Folder() + "/" + name, limit, false, false, accept);
+    form.ButtonButtonToFile->click();
+    QCOMPARE(m_fixture->Errors.size(), error.isEmpty() ? 0 : 1);
+    if (!error.isEmpty())
+        QVERIFY2(m_fixture->Errors.first().contains(error), qPrintable(m_fixture->Errors.first()));
+    QVERIFY(soundFiles().isEmpty());
+    QVERIFY(form.MLog->toPlainText().isEmpty());
+    QCOMPARE(form.windowTitle(), caption);
+    QVERIFY(form.ButtonStart->isEnabled() && form.ButtonButtonToFile->isEnabled());
+    QVERIFY(!form.FileStream().isOpen());
+    QVERIFY(!form.FileRunActive);
+}
+
+void TestToFileCommand::menuEntryClicksTheButton()
+{
+    TFormMain& form = m_fixture->Form();
+    answerDialog(m_fixture->Folder() + "/tale", "1000", false, false);
+    form.ControlTTSSpeechSynthesisToFile->trigger();
+    QCOMPARE(soundFiles(), QStringList{"tale"});
+}
+
+QTEST_MAIN(TestToFileCommand)
+#include "TestToFileCommand.moc"
