@@ -74,6 +74,17 @@ DocumentEncoding BytesToDocument(const QByteArray& bytes, bool plainTextMode, QT
                                  const QString& source, qsizetype maxCharacters)
 {
     if (!plainTextMode && IsRtf(bytes)) {
+        if (document.isEmpty()) {
+            // Nothing to keep: the reader fills the document itself, which saves a copy.
+            ReadRtf(bytes, document);
+            try {
+                CheckLength(document.characterCount() - 1, maxCharacters, source);
+            } catch (const VemoError&) {
+                document.clear();
+                throw;
+            }
+            return {};
+        }
         QTextDocument parsed;
         parsed.setDefaultFont(document.defaultFont());
         ReadRtf(bytes, parsed);

@@ -196,15 +196,17 @@ void TestTextDocumentIO::failedLoadKeepsDocument_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("plainMode");
-    QTest::newRow("missing") << m_dir.filePath(QStringLiteral("none.txt")) << "Не удалось открыть файл"
-                             << true;
-    QTest::newRow("folder") << m_dir.path() << "Не удалось открыть файл" << false;
-    WriteBytes(m_dir.filePath(QStringLiteral("long.txt")), QByteArray(30, 'x'));
-    QTest::newRow("too long plain") << m_dir.filePath(QStringLiteral("long.txt")) << "Failed to Load Stream"
-                                    << true;
-    WriteBytes(m_dir.filePath(QStringLiteral("long.rtf")), "{\\rtf1 " + QByteArray(30, 'y') + "}");
-    QTest::newRow("too long RTF") << m_dir.filePath(QStringLiteral("long.rtf")) << "Failed to Load Stream"
-                                  << false;
+    QTest::addColumn<QString>("kept");
+    const QString missing = m_dir.filePath(QStringLiteral("none.txt"));
+    QTest::newRow("missing") << missing << "Не удалось открыть файл" << true << "kept";
+    QTest::newRow("folder") << m_dir.path() << "Не удалось открыть файл" << false << "kept";
+    const QString longText = m_dir.filePath(QStringLiteral("long.txt"));
+    WriteBytes(longText, QByteArray(30, 'x'));
+    QTest::newRow("too long plain") << longText << "Failed to Load Stream" << true << "kept";
+    const QString longRtf = m_dir.filePath(QStringLiteral("long.rtf"));
+    WriteBytes(longRtf, "{\\rtf1 " + QByteArray(30, 'y') + "}");
+    QTest::newRow("too long RTF") << longRtf << "Failed to Load Stream" << false << "kept";
+    QTest::newRow("too long RTF, empty document") << longRtf << "Failed to Load Stream" << false << "";
 }
 
 void TestTextDocumentIO::failedLoadKeepsDocument()
@@ -212,11 +214,12 @@ void TestTextDocumentIO::failedLoadKeepsDocument()
     QFETCH(QString, path);
     QFETCH(QString, message);
     QFETCH(bool, plainMode);
+    QFETCH(QString, kept);
     QTextDocument doc;
-    doc.setPlainText(QStringLiteral("kept"));
+    doc.setPlainText(kept);
     const QString error = ErrorOf([&] { LoadDocument(path, plainMode, doc, 20); });
     QVERIFY2(error.startsWith(message) && error.contains(path), qPrintable(error));
-    QCOMPARE(doc.toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(doc.toPlainText(), kept);
 }
 
 void TestTextDocumentIO::failedSaveKeepsFile()
