@@ -61,8 +61,6 @@ private slots:
     void plainRoundTrip_data();
     void plainRoundTrip();
     void cp1251FallsBackToUtf8();
-    void modeDecidesFormat_data();
-    void modeDecidesFormat();
     void richSaveInTxtFile();
     void corpusInRichMode_data();
     void corpusInRichMode();
@@ -120,23 +118,6 @@ void TestTextDocumentIO::cp1251FallsBackToUtf8()
     const DocumentBytes out = DocumentToBytes(doc, true, {TextEncoding::Windows1251, false});
     QCOMPARE(int(out.encoding.encoding), int(TextEncoding::Utf8));
     QCOMPARE(out.bytes, QStringLiteral("Вемо α").toUtf8());
-}
-
-void TestTextDocumentIO::modeDecidesFormat_data()
-{
-    QTest::addColumn<bool>("plainMode");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("rich mode reads RTF") << false << QStringLiteral("Жирный bold");
-    QTest::newRow("plain mode shows the source") << true << QStringLiteral("{\\rtf1\\ansi\\ansicpg1251 ");
-}
-
-void TestTextDocumentIO::modeDecidesFormat()
-{
-    QFETCH(bool, plainMode);
-    QFETCH(QString, text);
-    QTextDocument doc;
-    BytesToDocument("{\\rtf1\\ansi\\ansicpg1251 {\\b \\'c6\\'e8\\'f0\\'ed\\'fb\\'e9} bold}", plainMode, doc);
-    QVERIFY2(doc.toPlainText().startsWith(text), qPrintable(doc.toPlainText()));
 }
 
 // A ".txt" saved in rich-text mode holds RTF: read back in rich mode it keeps its bold word,
@@ -222,17 +203,14 @@ void TestTextDocumentIO::failedLoadKeepsDocument()
     QCOMPARE(doc.toPlainText(), kept);
 }
 
+// Saving onto a folder fails with the folder's name and leaves the folder as it was.
 void TestTextDocumentIO::failedSaveKeepsFile()
 {
     QTextDocument doc;
     doc.setPlainText(QStringLiteral("new"));
-    const QString missing = m_dir.filePath(QStringLiteral("no/such/folder/x.txt"));
-    QString error = ErrorOf([&] { SaveDocument(missing, true, doc, {}); });
-    QVERIFY2(error.startsWith(QStringLiteral("Не удалось создать файл")) && error.contains(missing),
-             qPrintable(error));
     const QString folder = m_dir.filePath(QStringLiteral("a folder"));
     QVERIFY(QDir().mkpath(folder + QStringLiteral("/inside")));
-    error = ErrorOf([&] { SaveDocument(folder, true, doc, {}); });
+    const QString error = ErrorOf([&] { SaveDocument(folder, true, doc, {}); });
     QVERIFY2(error.contains(folder), qPrintable(error));
     QVERIFY(QFileInfo(folder + QStringLiteral("/inside")).isDir());
 }
