@@ -3,10 +3,13 @@
 #include "app/HelpCommand.h"
 #include "app/ListVoicesCommand.h"
 #include "app/ToFileCommandLine.h"
+#include "folder/FolderArguments.h"
+#include "folder/FolderCommandLine.h"
 #include "soundfile/ToFileArguments.h"
 
 #include <QGuiApplication>
 #include <QStringList>
+#include <csignal>
 #include <cstring>
 
 namespace {
@@ -22,6 +25,8 @@ struct HeadlessCommand
 
 const HeadlessCommand Commands[] = {
     {"--to-file", RunToFileCommand, ToFileUsage},
+    {"--convert-folder", RunConvertFolderCommand, ConvertFolderUsage},
+    {"--watch", RunWatchCommand, WatchUsage},
     {"--list-voices", RunListVoicesCommand, ListVoicesUsage},
     {"--help", RunHelpCommand, HelpUsage},
 };
@@ -43,6 +48,9 @@ std::optional<int> RunHeadlessCommand(int argc, char* argv[])
     for (const HeadlessCommand& command : Commands) {
         if (std::strcmp(argv[1], command.option) != 0)
             continue;
+        // Past a file size limit a write fails with an error the command reports, instead of
+        // the signal ending the process without a word.
+        std::signal(SIGXFSZ, SIG_IGN);
         // No window opens: the offscreen platform serves the documents and fonts.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

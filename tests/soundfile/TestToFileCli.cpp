@@ -1,0 +1,242 @@
+#include "Mp3Probe.h"
+#include "files/VemoError.h"
+#include "soundfile/EncoderConfig.h"
+#include "soundfile/ToFileArguments.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// vemo --to-file: the option parser, and the program itself speaking with espeak-ng.
+class TestToFileCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void arguments_data();
+    void arguments();
+    void refusedArguments_data();
+    void refusedArguments();
+    void spokenFiles_data();
+    void spokenFiles();
+    void rtfIsReadAsItsText();
+    void failures_data();
+    void failures();
+
+private:
+    int vemo(const QStringList& arguments, const QString& shellPrefix = {});
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_stderr;
+};
+
+namespace {
+
+const QString Text = QStringLiteral("Привет, world! Как дела? This is a test of 42 things.\n");
+
+QStringList words(const QString& line)
+{
+    return line.split(' ', Qt::SkipEmptyParts);
+}
+
+// codec, sample rate and channels as ffprobe reads them.
+QString probe(const QString& fileName)
+{
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                              "stream=codec_name,sample_rate,channels", "-of", "csv=p=0", fileName});
+    ffprobe.waitForFinished(20000);
+    return QString::fromUtf8(ffprobe.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+void TestToFileCli::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QFile text(path("text.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write(Text.toUtf8());
+}
+
+int TestToFileCli::vemo(const QStringList& arguments, const QString& shellPrefix)
+{
+    QProcess process;
+    process.setWorkingDirectory(m_dir->path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VEMO_SPEECH_ENGINE", "espeak");
+    process.setProcessEnvironment(environment);
+    if (shellPrefix.isEmpty()) {
+        process.start(VEMO_PROGRAM, QStringList{"--to-file"} + arguments);
+    } else {
+        QString command = shellPrefix + " exec '" VEMO_PROGRAM "' --to-file";
+        for (const QString& argument : arguments)
+            command += " '" + argument + "'";
+        process.start("/bin/sh", {"-c", command});
+    }
+    if (!process.waitForFinished(60000))
+        return -1;
+    m_stderr = QString::fromLocal8Bit(process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+}
+
+void TestToFileCli::arguments_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("limit"); // -1: not divided
+    QTest::addColumn<int>("sampleRate");
+    QTest::addColumn<int>("bitrate");
+    QTest::addColumn<int>("quality");
+    QTest::newRow("defaults") << "t o" << 34 << -1 << 0 << 0 << 0;
+    QTest::newRow("format by name") << "t o --format saft8khz8bitmono" << 4 << -1 << 0 << 0 << 0;
+    QTest::newRow("format by number") << "t o --format 22 --divide 500" << 22 << 500 << 0 << 0 << 0;
+    QTest::newRow("mp3 defaults") << "t o --mp3" << 23 << -1 << 22050 << 8 << 0xFD02;
+    QTest::newRow("mp3 cbr") << "t o --mp3 --sample-rate 44100 --mode CBR --bitrate 96 --quality 5" << 35
+                             << -1 << 44100 << 96 << 0xFA05;
+    QTest::newRow("bitrate the rate cannot take")
+        << "t o --mp3 --sample-rate 44100 --mode cbr --bitrate 24" << 35 << -1 << 44100 << 128 << 0xFD02;
+}
+
+void TestToFileCli::arguments()
+{
+    QFETCH(QString, line);
+    QFETCH(int, format);
+    QFETCH(int, limit);
+    QFETCH(int, sampleRate);
+    QFETCH(int, bitrate);
+    QFETCH(int, quality);
+    const ToFileArguments a = ParseToFileArguments(words(line));
+    QCOMPARE(a.textFile, "t");
+    QCOMPARE(a.options.chosenFileName, "o");
+    QCOMPARE(a.options.streamFormatType, format);
+    QCOMPARE(a.options.divide, limit >= 0);
+    if (limit >= 0)
+        QCOMPARE(a.options.partCharLimit, limit);
+    QCOMPARE(int(a.options.encoderConfig.dword(EncoderConfig::dwSampleRate)), sampleRate);
+    QCOMPARE(int(a.options.encoderConfig.dword(EncoderConfig::dwBitrate)), bitrate);
+    QCOMPARE(int(a.options.encoderConfig.word(EncoderConfig::nQuality)), quality);
+}
+
+void TestToFileCli::refusedArguments_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no output") << "t"
+                               << "TEXT OUT";
+    QTest::newRow("option first") << "--mp3 t o"
+                                  << "TEXT OUT";
+    QTest::newRow("unknown") << "t o --loud"
+                             << "«--loud»";
+    QTest::newRow("value missing") << "t o --divide"
+                                   << "--divide wants a value";
+    QTest::newRow("limit not a number") << "t o --divide 1e3"
+                                        << "«1e3»";
+    QTest::newRow("format out of range") << "t o --format 40"
+                                         << "--format";
+    QTest::newRow("mp3 option without mp3") << "t o --bitrate 64"
+                                            << "--bitrate needs --mp3";
+    QTest::newRow("format with mp3") << "t o --mp3 --format 34"
+                                     << "--format cannot";
+    QTest::newRow("bitrate not listed") << "t o --mp3 --bitrate 65"
+                                        << "«65»";
+    QTest::newRow("rate too fast") << "t o --rate-ru 11"
+                                   << "--rate-ru";
+    QTest::newRow("digits") << "t o --digits de"
+                            << "«de»";
+}
+
+void TestToFileCli::refusedArguments()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, message);
+    try {
+        ParseToFileArguments(words(line));
+        QFAIL("accepted");
+    } catch (const VemoError& e) {
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+    }
+}
+
+void TestToFileCli::spokenFiles_data()
+{
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("wav") << "" << QStringList{"out.wav"} << "pcm_s16le,44100,1";
+    QTest::newRow("wav 8-bit stereo")
+        << "--format SAFT22kHz8BitStereo" << QStringList{"out.wav"} << "pcm_u8,22050,2";
+    QTest::newRow("mp3 parts") << "--divide 20 --mp3 --sample-rate 16000 --mode cbr --bitrate 32"
+                               << QStringList{"out000.mp3", "out001.mp3", "out002.mp3"} << "mp3,16000,2";
+}
+
+void TestToFileCli::spokenFiles()
+{
+    QFETCH(QString, options);
+    QFETCH(QStringList, files);
+    QFETCH(QString, format);
+    QCOMPARE(vemo(QStringList{"text.txt", "out.wav"} + words(options)), 0);
+    QCOMPARE(QDir(m_dir->path()).entryList({"out*"}, QDir::Files, QDir::Name), files);
+    for (const QString& file : files)
+        QCOMPARE(probe(path(file)), format);
+    QVERIFY2(m_stderr.contains("фрагмент 6 из 6"), qPrintable(m_stderr));
+    QVERIFY(QFile::exists(path("tempTex.txt")));
+}
+
+void TestToFileCli::rtfIsReadAsItsText()
+{
+    QFile rtf(path("text.rtf"));
+    QVERIFY(rtf.open(QIODevice::WriteOnly));
+    rtf.write("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 {\\b Hello} world\\par}");
+    rtf.close();
+    QCOMPARE(vemo({"text.rtf", "out.wav"}), 0);
+    QFile dump(path("tempTex.txt"));
+    QVERIFY(dump.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(dump.readAll()).simplified(), "Hello world");
+}
+
+void TestToFileCli::failures_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("shellPrefix");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("kept"); // a file that must stay
+    QTest::newRow("limit not a number") << "text.txt out.wav --divide x1"
+                                        << ""
+                                        << "«x1»"
+                                        << "";
+    QTest::newRow("missing folder") << "text.txt nofolder/out.wav"
+                                    << ""
+                                    << "nofolder/out.wav"
+                                    << "";
+    QTest::newRow("missing text") << "none.txt out.wav"
+                                  << ""
+                                  << "none.txt"
+                                  << "";
+    QTest::newRow("file size limit") << "text.txt out.wav"
+                                     << "ulimit -f 8;"
+                                     << "out.wav"
+                                     << "out.wav";
+    QTest::newRow("mp3 would be the wav") << "text.txt out.mp3 --mp3"
+                                          << ""
+                                          << "Ошибка при конвертации wav в mp3 ФАЙЛ !"
+                                          << "out.mp3";
+}
+
+void TestToFileCli::failures()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QString, shellPrefix);
+    QFETCH(QString, message);
+    QFETCH(QString, kept);
+    QCOMPARE(vemo(words(arguments), shellPrefix), 1);
+    QVERIFY2(m_stderr.contains(message), qPrintable(m_stderr));
+    if (!kept.isEmpty())
+        QVERIFY(QFile::exists(path(kept)));
+}
+
+QTEST_GUILESS_MAIN(TestToFileCli)
+#include "TestToFileCli.moc"
