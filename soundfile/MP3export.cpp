@@ -61,7 +61,7 @@ QString readError(const QString& wavName)
 
 struct WavHeader
 {
-    qint32 count;     // bytes to encode: the RIFF size, signed
+    quint32 count;    // bytes to encode: the RIFF size, unsigned, so a WAV over 2 GB keeps its length
     quint16 channels; // 1 mono, anything else stereo
 };
 
@@ -71,7 +71,7 @@ WavHeader readHeader(QFile& wav, const QString& wavName)
     if (readFully(wav, reinterpret_cast<char*>(header), HeaderSize) != HeaderSize) {
         throw VemoError(readError(wavName));
     }
-    return {qFromLittleEndian<qint32>(header + 4), qFromLittleEndian<quint16>(header + 22)};
+    return {qFromLittleEndian<quint32>(header + 4), qFromLittleEndian<quint16>(header + 22)};
 }
 
 // True when mp3Name names the open WAV file itself (also through a link): creating it
