@@ -24,8 +24,6 @@ private slots:
     void init();
     void partFileNames_data();
     void partFileNames();
-    void partCharLimit_data();
-    void partCharLimit();
     void division_data();
     void division();
     void moreThanAThousandParts();
@@ -128,35 +126,6 @@ void TestSpeakToFile::partFileNames()
         textFile ? PartFileNames::ForTextFile(name) : PartFileNames::ForChosenName(name);
     QCOMPARE(names.WavName(divide, part), wav);
     QCOMPARE(names.Mp3Name(divide, part), mp3);
-}
-
-void TestSpeakToFile::partCharLimit_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("limit"); // -1: not an integer
-    QTest::newRow("plain") << "1000" << 1000;
-    QTest::newRow("blanks") << " 12 " << 12;
-    QTest::newRow("zero") << "0" << 0;
-    QTest::newRow("letters") << "abc" << -1;
-    QTest::newRow("empty") << "" << -1;
-    QTest::newRow("fraction") << "12.5" << -1;
-    QTest::newRow("too large") << "99999999999" << -1;
-}
-
-void TestSpeakToFile::partCharLimit()
-{
-    QFETCH(QString, text);
-    QFETCH(int, limit);
-    if (limit >= 0) {
-        QCOMPARE(ParsePartCharLimit(text), limit);
-        return;
-    }
-    try {
-        ParsePartCharLimit(text);
-        QFAIL("accepted");
-    } catch (const VemoError& e) {
-        QVERIFY(e.message().contains("«" + text + "»"));
-    }
 }
 
 void TestSpeakToFile::division_data()
