@@ -1,0 +1,47 @@
+#pragma once
+
+#include "folder/UnattendedStart.h"
+
+#include <QObject>
+
+class TFormFileSelectDir;
+class TFormMain;
+struct FolderRunSettings;
+
+// The folder run of the main window: the button ButtonDirToSound shows the folder dialog
+// (or, with ChkBoxAutoStart checked, takes its settings without showing it) and converts
+// the folder with the reading buttons off; the caption and the text box get back what they
+// held. With ChkBoxAutoStart checked the timer TimerDirToSoundAndAvi looks every 3 s for
+// "Start.Flag" in the dialog's folder and starts an unattended run. One run at a time:
+// neither the button nor the timer starts a run inside another or inside a To File run.
+class FolderRunCommand : public QObject
+{
+    Q_OBJECT
+
+public:
+    FolderRunCommand(TFormMain& form, TFormFileSelectDir& dialog);
+
+    void ButtonDirToSoundClick();
+    void ChkBoxAutoStartClick();
+    void TimerDirToSoundAndAviTimer();
+
+    bool Running() const { return m_running; }
+    UnattendedStart& Unattended() { return m_unattended; }
+
+    // The line logged when an unattended run finds the dialog's settings refused.
+    static QString RefusedMessage();
+
+private:
+    void RunGuarded();
+    void Run();
+    void Prepare();
+    bool TakeSettings();
+    FolderRunSettings SettingsFromDialog() const;
+    void Convert(const FolderRunSettings& settings);
+    void Log(const QString& line);
+
+    TFormMain& m_form;
+    TFormFileSelectDir& m_dialog;
+    UnattendedStart m_unattended;
+    bool m_running = false;
+};

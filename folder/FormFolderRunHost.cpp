@@ -1,0 +1,79 @@
+#include "folder/FormFolderRunHost.h"
+
+#include "main/FormMain.h"
+#include "main/PositionMap.h"
+#include "main/RichTextBox.h"
+#include "main/TextDocumentIO.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QThread>
+#include <memory>
+
+namespace {
+
+constexpr int BeepGapMs = 250;
+const QString MainCaption = QStringLiteral("Вемо - синтезатор двуязычной речи. ");
+
+} // namespace
+
+// The box deletes a document of its own when another one takes its place: the box's
+// first document is therefore handed to the box itself, to outlive the run.
+FormFolderRunHost::FormFolderRunHost(TFormMain& form) : m_form(form), m_original(form.MText->document())
+{
+    if (m_original->parent() != m_form.MText)
+        m_original->setParent(m_form.MText);
+}
+
+FormFolderRunHost::~FormFolderRunHost()
+{
+    RichTextBox& box = *m_form.MText;
+    QTextDocument* shown = box.document();
+    if (!m_original || shown == m_original)
+        return;
+    box.setDocument(m_original);
+    ReleaseUnlessOriginal(shown);
+}
+
+// Every document read for the run is released once it is no longer shown.
+void FormFolderRunHost::ReleaseUnlessOriginal(QTextDocument* document) const
+{
+    if (document != m_original && document->parent() == m_form.MText)
+        document->deleteLater();
+}
+
+void FormFolderRunHost::ShowTextFile(const QString& textFile, int, int)
+{
+    m_form.setWindowTitle(MainCaption + textFile);
+}
+
+// The file is read into a new document that replaces the box's one only when reading
+// succeeded, so that a failed read leaves the text shown as it was.
+QString FormFolderRunHost::LoadText(const QString& textFile)
+{
+    RichTextBox& box = *m_form.MText;
+    auto loaded = std::make_unique<QTextDocument>();
+    loaded->setDefaultFont(box.document()->defaultFont());
+    LoadDocument(textFile, box.PlainTextMode(), *loaded, box.MaxLength());
+    QTextDocument* previous = box.document();
+    loaded->setParent(&box);
+    box.setDocument(loaded.release());
+    ReleaseUnlessOriginal(previous);
+    return PositionMap(box.document()->toRawText()).ProgramText();
+}
+
+void FormFolderRunHost::Log(const QString& line)
+{
+    m_form.MLog->appendPlainText(line);
+}
+
+// Beeps in a row would sound as one: a short gap parts them.
+void FormFolderRunHost::Beep(int times)
+{
+    for (int i = 0; i < times; ++i) {
+        if (i > 0)
+            QThread::msleep(BeepGapMs);
+        QApplication::beep();
+    }
+}

@@ -1,0 +1,223 @@
+#include "FolderTestFiles.h"
+#include "folder/FolderRunCommand.h"
+#include "folder/UnitFileSelectDir.h"
+#include "main/ErrorGuard.h"
+#include "main/FormMain.h"
+#include "main/RichTextBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QTimer>
+#include <memory>
+
+using namespace FolderTestFiles;
+
+// The main window on the test engine with its folder dialog and folder-run command, the
+// settings and the current directory in a temporary folder, errors collected.
+class TestFolderRunCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void stopDuringSecondFileRestoresWindow();
+    void flagStartsUnattendedRun();
+    void tickWithoutFolderLogs();
+    void refusedAcceptDoesNotRun_data();
+    void refusedAcceptDoesNotRun();
+    void tickDuringRunStartsNothing();
+    void errorEndsUnattendedRunAndDeletesFlag();
+
+private:
+    void SetFolder(const QString& folder);
+    void CheckAutoStart(bool on);
+    QStringList LogLines() const { return form->MLog->toPlainText().split('\n', Qt::SkipEmptyParts); }
+
+    std::unique_ptr<QTemporaryDir> settingsDir;
+    QTemporaryDir books;
+    std::unique_ptr<TFormMain> form;
+    std::unique_ptr<TFormFileSelectDir> dialog;
+    FolderRunCommand* command = nullptr;
+    QStringList errors;
+};
+
+void TestFolderRunCommand::init()
+{
+    settingsDir = std::make_unique<QTemporaryDir>();
+    qputenv("VEMO_SETTINGS_DIR", settingsDir->path().toUtf8());
+    QDir::setCurrent(settingsDir->path());
+    errors.clear();
+    SetErrorDisplay([this](QWidget*, const QString& message) { errors << message; });
+    form = std::make_unique<TFormMain>(SpeechEngineKind::Test);
+    dialog = std::make_unique<TFormFileSelectDir>(form.get());
+    command = new FolderRunCommand(*form, *dialog);
+    for (const QString& name : QDir(books.path()).entryList(QDir::Files))
+        QFile::remove(books.filePath(name));
+    QVERIFY(Write(books.filePath("a.txt"), "Первый файл. First file."));
+    QVERIFY(Write(books.filePath("b.txt"), "Второй файл. Second file."));
+    QVERIFY(Write(books.filePath("c.txt"), "Третий файл. Third file."));
+}
+
+void TestFolderRunCommand::cleanup()
+{
+    dialog.reset();
+    form.reset();
+    SetErrorDisplay({});
+    QDir::setCurrent(QDir::tempPath());
+    settingsDir.reset();
+}
+
+void TestFolderRunCommand::SetFolder(const QString& folder)
+{
+    dialog->EditNameFileDir->setText(folder);
+}
+
+void TestFolderRunCommand::CheckAutoStart(bool on)
+{
+    if (form->ChkBoxAutoStart->isChecked() != on)
+        form->ChkBoxAutoStart->click();
+}
+
+// Stop To File while the second of three files is spoken, MP3 on: the first file is an
+// MP3, the second stays a WAV with its video command, the third is not touched; the window
+// gets back its caption and its text with the text's formatting.
+void TestFolderRunCommand::stopDuringSecondFileRestoresWindow()
+{
+    form->MText->setHtml("<b>Жирный</b> текст");
+    form->setWindowTitle("Before");
+    QTextDocument* before = form->MText->document();
+    SetFolder(books.path());
+    dialog->CheckBoxMP3->setChecked(true);
+    dialog->Activate();
+    connect(form.get(), &QWidget::windowTitleChanged, this, [this](const QString& title) {
+        if (title.endsWith("/b.txt"))
+            form->BStopToFile->click();
+    });
+    CheckAutoStart(true);
+
+    form->ButtonDirToSound->click();
+
+    QCOMPARE(errors, QStringList{});
+    QCOMPARE(MadeFiles(books.path()), (QStringList{"a.mp3", "b.wav"}));
+    const QString batch = ReadText(books.filePath("ToVideo.bat"));
+    QVERIFY(batch.contains("/a.mp3'") && batch.contains("/b.wav'") && !batch.contains("/c."));
+    QCOMPARE(form->windowTitle(), "Before");
+    QCOMPARE(form->MText->document(), before);
+    QCOMPARE(form->MText->toPlainText(), "Жирный текст");
+    QVERIFY(form->MText->document()->toHtml().contains("font-weight:700"));
+    for (QPushButton* button : {form->ButtonStart, form->ButtonDirToSound, form->ButtonButtonToFile})
+        QVERIFY(button->isEnabled());
+    QVERIFY(!form->FileRunActive);
+}
+
+void TestFolderRunCommand::flagStartsUnattendedRun()
+{
+    SetFolder(books.path());
+    CheckAutoStart(true);
+    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
+    QCOMPARE(form->TimerDirToSoundAndAvi->interval(), 3000);
+
+    command->TimerDirToSoundAndAviTimer();
+    QCOMPARE(MadeFiles(books.path()), QStringList{});
+
+    QVERIFY(Write(books.filePath("Start.Flag"), ""));
+    command->TimerDirToSoundAndAviTimer();
+    QCOMPARE(MadeFiles(books.path()), (QStringList{"a.wav", "b.wav", "c.wav"}));
+    QVERIFY(!QFileInfo::exists(books.filePath("Start.Flag")));
+    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
+    QVERIFY(form->ButtonDirToSound->isEnabled());
+
+    CheckAutoStart(false);
+    QVERIFY(!form->TimerDirToSoundAndAvi->isActive());
+    QVERIFY(Write(books.filePath("Start.Flag"), ""));
+    QFile::remove(books.filePath("a.wav"));
+    command->TimerDirToSoundAndAviTimer();
+    QVERIFY(!QFileInfo::exists(books.filePath("a.wav")));
+    QCOMPARE(errors, QStringList{});
+}
+
+void TestFolderRunCommand::tickWithoutFolderLogs()
+{
+    SetFolder("");
+    CheckAutoStart(true);
+    command->TimerDirToSoundAndAviTimer();
+    command->TimerDirToSoundAndAviTimer();
+    const QString line = "Запуск по таймеру и флагу невозможен, пака где хранятся текстовые файлы НЕ выбрана";
+    QCOMPARE(LogLines().count(line), 2);
+    QCOMPARE(LogLines().constLast(), line);
+    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
+}
+
+void TestFolderRunCommand::refusedAcceptDoesNotRun_data()
+{
+    QTest::addColumn<bool>("blankName");
+    QTest::addColumn<bool>("byTimer");
+    QTest::newRow("no WAV format, by the timer") << false << true;
+    QTest::newRow("no WAV format, by the button") << false << false;
+    QTest::newRow("blank folder name, by the button") << true << false;
+}
+
+// Unattended, a refused Accept is logged and nothing is converted, even with the settings
+// of an earlier acceptance at hand.
+void TestFolderRunCommand::refusedAcceptDoesNotRun()
+{
+    QFETCH(bool, blankName);
+    QFETCH(bool, byTimer);
+    SetFolder(books.path());
+    dialog->Accept();
+    QVERIFY(dialog->Accepted);
+    if (blankName)
+        SetFolder("   ");
+    else
+        dialog->CBStreamFormattype->setCurrentIndex(-1);
+    CheckAutoStart(true);
+    QVERIFY(Write(books.filePath("Start.Flag"), ""));
+
+    if (byTimer)
+        command->TimerDirToSoundAndAviTimer();
+    else
+        form->ButtonDirToSound->click();
+
+    QCOMPARE(LogLines(), QStringList{FolderRunCommand::RefusedMessage()});
+    QCOMPARE(MadeFiles(books.path()), QStringList{"Start.Flag"}.mid(byTimer ? 1 : 0));
+    QVERIFY(form->ButtonDirToSound->isEnabled());
+    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
+}
+
+void TestFolderRunCommand::tickDuringRunStartsNothing()
+{
+    SetFolder(books.path());
+    CheckAutoStart(true);
+    QVERIFY(Write(books.filePath("Start.Flag"), ""));
+    form->FileRunActive = true;
+    command->TimerDirToSoundAndAviTimer();
+    QCOMPARE(MadeFiles(books.path()), QStringList{"Start.Flag"});
+    form->FileRunActive = false;
+}
+
+// An error ends the run: it is shown, the flag is deleted all the same (a flag left would
+// start the failing run again every 3 s) and the timer is armed again.
+void TestFolderRunCommand::errorEndsUnattendedRunAndDeletesFlag()
+{
+    SetFolder(books.path());
+    dialog->EditMaxSimvolInFragm->setText("ten");
+    CheckAutoStart(true);
+    QVERIFY(Write(books.filePath("Start.Flag"), ""));
+    command->TimerDirToSoundAndAviTimer();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().contains("ten"), qPrintable(errors.first()));
+    QCOMPARE(MadeFiles(books.path()), QStringList{});
+    QVERIFY(!QFileInfo::exists(books.filePath("ToVideo.bat")));
+    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
+    QVERIFY(form->ButtonDirToSound->isEnabled());
+}
+
+QTEST_MAIN(TestFolderRunCommand)
+#include "tst_folderruncommand.moc"
