@@ -1,0 +1,122 @@
+#include "files/VemoError.h"
+#include "folder/FolderArguments.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestFolderArguments : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parse_data();
+    void parse();
+    void refuse_data();
+    void refuse();
+
+private:
+    QTemporaryDir dir;
+};
+
+namespace {
+
+// The settings that a row checks, as one line of text.
+QString Summary(const FolderArguments& a)
+{
+    const FolderRunSettings& s = a.settings;
+    return QStringLiteral(
+               "format=%1 divide=%2/%3 mp3=%4 xml=%5 digits=%6 video=%7 ffmpeg=%8 cover=%9 rule=%10 "
+               "template=%11 ru=%12")
+        .arg(s.streamFormatType)
+        .arg(s.divide)
+        .arg(s.partCharLimit)
+        .arg(s.mp3)
+        .arg(s.xml)
+        .arg(s.digitLang)
+        .arg(s.makeVideos)
+        .arg(s.video.converterFolder, s.video.coverDefault)
+        .arg(s.video.coverRule)
+        .arg(s.video.commandTemplate, a.ru.name);
+}
+
+DirSettings Kept()
+{
+    DirSettings kept;
+    kept.converterFolder = "/opt/conv";
+    kept.cover = "Kept.jpg";
+    kept.commandTemplate = "%fsnd %fvideo";
+    kept.coverRule = 1;
+    kept.makeVideos = true; // videos are run only when asked for on the command line
+    return kept;
+}
+
+} // namespace
+
+void TestFolderArguments::parse_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("expected");
+
+    const QString kept = " video=0 ffmpeg=/opt/conv cover=Kept.jpg rule=1 template=%fsnd %fvideo ru=";
+    QTest::newRow("defaults: the dialog's sound, the kept video settings")
+        << QStringList{} << "format=34 divide=0/1000 mp3=0 xml=0 digits=R" + kept;
+    QTest::newRow("divide and format") << QStringList{"--divide", " 250 ", "--format", "SAFT22kHz16BitMono"}
+                                       << "format=22 divide=1/250 mp3=0 xml=0 digits=R" + kept;
+    QTest::newRow("MP3 at 22050 Hz: 16-bit stereo WAV at that rate")
+        << QStringList{"--mp3", "--sample-rate", "22050", "--bitrate", "64"}
+        << "format=23 divide=0/1000 mp3=1 xml=0 digits=R" + kept;
+    QTest::newRow("video options, any order")
+        << QStringList{"--template",    "-i %fsnd %fvideo", "--video",  "--cover-rule", "2", "--cover",
+                       "-odd name.png", "--ffmpeg-dir",     "/usr/bin", "--voice-ru",   "ru"}
+        << "format=34 divide=0/1000 mp3=0 xml=0 digits=R video=1 ffmpeg=/usr/bin cover=-odd name.png rule=2 "
+           "template=-i %fsnd %fvideo ru=ru";
+    QTest::newRow("markup and digits")
+        << QStringList{"--xml", "--digits", "en"} << "format=34 divide=0/1000 mp3=0 xml=1 digits=E" + kept;
+}
+
+void TestFolderArguments::parse()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, expected);
+    const FolderArguments arguments =
+        ParseFolderArguments("vemo --convert-folder", QStringList{dir.path() + "/./"} + options, Kept());
+    QCOMPARE(arguments.settings.folderName, dir.path());
+    QCOMPARE(Summary(arguments), expected);
+}
+
+void TestFolderArguments::refuse_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("no folder") << QStringList{"--mp3"} << "give the folder";
+    QTest::newRow("folder that does not exist")
+        << QStringList{"/no/such/folder"} << "«/no/such/folder» does not exist";
+    QTest::newRow("a file is no folder") << QStringList{"/etc/passwd"} << "does not exist";
+    QTest::newRow("cover rule out of range")
+        << QStringList{"DIR", "--cover-rule", "3"} << "--cover-rule wants 0, 1 or 2";
+    QTest::newRow("video option without value") << QStringList{"DIR", "--cover"} << "--cover wants a value";
+    QTest::newRow("sound option refused in this command's name")
+        << QStringList{"DIR", "--mp3", "--format", "22"}
+        << "--convert-folder: --format cannot be used with --mp3";
+    QTest::newRow("non-numeric division") << QStringList{"DIR", "--divide", "many"} << "many";
+    QTest::newRow("unknown option") << QStringList{"DIR", "--avi"} << "unknown option «--avi»";
+}
+
+void TestFolderArguments::refuse()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, message);
+    words.replaceInStrings("DIR", dir.path());
+    try {
+        ParseFolderArguments("vemo --convert-folder", words, DirSettings());
+        QFAIL("accepted");
+    } catch (const VemoError& e) {
+        QVERIFY2(e.message().startsWith("vemo --convert-folder: "), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+        QVERIFY2(!e.message().contains("--to-file"), qPrintable(e.message()));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestFolderArguments)
+#include "tst_folderarguments.moc"
