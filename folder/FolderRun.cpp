@@ -41,10 +41,12 @@ FolderRun::FolderRun(SpeakToFileHost& speaker, FolderRunHost& host, const Folder
     : m_speaker(speaker), m_host(host), m_settings(settings)
 {}
 
+// No folder name means no folder: never the root that "/" alone would name.
 QStringList FolderRun::TextFiles(const QString& folderName)
 {
     QStringList files;
-    FindFilesSL(folderName + u'/', QStringLiteral("*.txt"), files);
+    if (!folderName.isEmpty())
+        FindFilesSL(folderName + u'/', QStringLiteral("*.txt"), files);
     return files;
 }
 

@@ -68,7 +68,7 @@ QString FolderRunCommand::RefusedMessage()
 
 void FolderRunCommand::ButtonDirToSoundClick()
 {
-    Guarded(&m_form, [this] { RunGuarded(); });
+    Guarded(&m_form, [this] { RunUnlessActive(); });
 }
 
 void FolderRunCommand::ChkBoxAutoStartClick()
@@ -89,7 +89,7 @@ void FolderRunCommand::TimerDirToSoundAndAviTimer()
     Guarded(&m_form, [this, busy] {
         m_unattended.Check(m_dialog.EditNameFileDir->text(), busy, [this] {
             m_form.TimerDirToSoundAndAvi->stop();
-            RunGuarded();
+            RunUnlessActive();
         });
     });
     if (!busy)
@@ -97,7 +97,7 @@ void FolderRunCommand::TimerDirToSoundAndAviTimer()
 }
 
 // A click while a run is active does nothing: the run owns the file stream.
-void FolderRunCommand::RunGuarded()
+void FolderRunCommand::RunUnlessActive()
 {
     if (m_running || m_form.FileRunActive)
         return;

@@ -32,7 +32,7 @@ public:
     static QString RefusedMessage();
 
 private:
-    void RunGuarded();
+    void RunUnlessActive();
     void Run();
     void Prepare();
     bool TakeSettings();
