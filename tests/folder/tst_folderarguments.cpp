@@ -70,8 +70,6 @@ void TestFolderArguments::parse_data()
                        "-odd name.png", "--ffmpeg-dir",     "/usr/bin", "--voice-ru",   "ru"}
         << "format=34 divide=0/1000 mp3=0 xml=0 digits=R video=1 ffmpeg=/usr/bin cover=-odd name.png rule=2 "
            "template=-i %fsnd %fvideo ru=ru";
-    QTest::newRow("markup and digits")
-        << QStringList{"--xml", "--digits", "en"} << "format=34 divide=0/1000 mp3=0 xml=1 digits=E" + kept;
 }
 
 void TestFolderArguments::parse()

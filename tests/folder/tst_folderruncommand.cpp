@@ -1,4 +1,5 @@
 #include "FolderTestFiles.h"
+#include "files/UnitFindFilesSL.h"
 #include "folder/FolderRunCommand.h"
 #include "folder/UnitFileSelectDir.h"
 #include "main/ErrorGuard.h"
@@ -32,8 +33,8 @@ private slots:
     void tickWithoutFolderLogs();
     void refusedAcceptDoesNotRun_data();
     void refusedAcceptDoesNotRun();
-    void tickDuringRunStartsNothing();
     void errorEndsUnattendedRunAndDeletesFlag();
+    void undeletableFlagRunsAgain();
 
 private:
     void SetFolder(const QString& folder);
@@ -60,6 +61,7 @@ void TestFolderRunCommand::init()
     command = new FolderRunCommand(*form, *dialog);
     for (const QString& name : QDir(books.path()).entryList(QDir::Files))
         QFile::remove(books.filePath(name));
+    QDir(books.filePath("Start.Flag")).removeRecursively();
     QVERIFY(Write(books.filePath("a.txt"), "Первый файл. First file."));
     QVERIFY(Write(books.filePath("b.txt"), "Второй файл. Second file."));
     QVERIFY(Write(books.filePath("c.txt"), "Третий файл. Third file."));
@@ -128,6 +130,10 @@ void TestFolderRunCommand::flagStartsUnattendedRun()
     QCOMPARE(MadeFiles(books.path()), QStringList{});
 
     QVERIFY(Write(books.filePath("Start.Flag"), ""));
+    form->FileRunActive = true; // a To File run: no second run inside it
+    command->TimerDirToSoundAndAviTimer();
+    QCOMPARE(MadeFiles(books.path()), QStringList{"Start.Flag"});
+    form->FileRunActive = false;
     command->TimerDirToSoundAndAviTimer();
     QCOMPARE(MadeFiles(books.path()), (QStringList{"a.wav", "b.wav", "c.wav"}));
     QVERIFY(!QFileInfo::exists(books.filePath("Start.Flag")));
@@ -191,17 +197,6 @@ void TestFolderRunCommand::refusedAcceptDoesNotRun()
     QVERIFY(form->TimerDirToSoundAndAvi->isActive());
 }
 
-void TestFolderRunCommand::tickDuringRunStartsNothing()
-{
-    SetFolder(books.path());
-    CheckAutoStart(true);
-    QVERIFY(Write(books.filePath("Start.Flag"), ""));
-    form->FileRunActive = true;
-    command->TimerDirToSoundAndAviTimer();
-    QCOMPARE(MadeFiles(books.path()), QStringList{"Start.Flag"});
-    form->FileRunActive = false;
-}
-
 // An error ends the run: it is shown, the flag is deleted all the same (a flag left would
 // start the failing run again every 3 s) and the timer is armed again.
 void TestFolderRunCommand::errorEndsUnattendedRunAndDeletesFlag()
@@ -217,6 +212,25 @@ void TestFolderRunCommand::errorEndsUnattendedRunAndDeletesFlag()
     QVERIFY(!QFileInfo::exists(books.filePath("ToVideo.bat")));
     QVERIFY(form->TimerDirToSoundAndAvi->isActive());
     QVERIFY(form->ButtonDirToSound->isEnabled());
+}
+
+// A flag that cannot be deleted (here a folder) is tried again with a beep each time, then
+// left in place: the next tick converts the folder again.
+void TestFolderRunCommand::undeletableFlagRunsAgain()
+{
+    SetFolder(books.path());
+    CheckAutoStart(true);
+    QVERIFY(QDir().mkpath(books.filePath("Start.Flag/inside")));
+    command->Unattended().SetDeleteRetryMs(1);
+    int beeps = 0;
+    const auto oldBeep = SetAlertBeep([&beeps] { ++beeps; });
+    command->TimerDirToSoundAndAviTimer();
+    QVERIFY(QFile::remove(books.filePath("a.wav")));
+    command->TimerDirToSoundAndAviTimer();
+    SetAlertBeep(oldBeep);
+    QVERIFY(QFileInfo::exists(books.filePath("a.wav")));
+    QCOMPARE(beeps, 2 * DeleteFlagFileAttempts);
+    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
 }
 
 QTEST_MAIN(TestFolderRunCommand)
