@@ -115,7 +115,6 @@ void TestFolderCli::outcomes_data()
     QTest::newRow("no text file: nothing to do") << QStringList{} << false << 0 << "No *.txt file";
     QTest::newRow("converter folder missing: video not made")
         << QStringList{"--video", "--ffmpeg-dir", "/no/such/dir"} << true << 1 << "was not made";
-    QTest::newRow("wrong option") << QStringList{"--cover-rule", "9"} << true << 1 << "--cover-rule";
 }
 
 void TestFolderCli::outcomes()

@@ -57,13 +57,11 @@ class TestFolderRun : public QObject
 private slots:
     void soundFilesAndBatch_data();
     void soundFilesAndBatch();
-    void stopDuringSecondFile();
     void errorEndsRun_data();
     void errorEndsRun();
     void nothingToConvert_data();
     void nothingToConvert();
     void hostileNamesRunNothing();
-    void missingConverterKeepsSoundFiles();
 };
 
 void TestFolderRun::soundFilesAndBatch_data()
@@ -135,35 +133,6 @@ void TestFolderRun::soundFilesAndBatch()
     QVERIFY(!host.stream.isOpen());
     QCOMPARE(host.ru->AudioOutputStream(), nullptr);
     QCOMPARE(host.eng->AudioOutputStream(), nullptr);
-}
-
-// Stop To File while the second of three files is spoken: that file's WAV is kept and gets
-// its video command although MP3 is on; the third file is never touched.
-void TestFolderRun::stopDuringSecondFile()
-{
-    QTemporaryDir dir;
-    const QString text = "Один two три four пять six";
-    QVERIFY(WriteTexts(dir.path(), {{"a.txt", text}, {"b.txt", text}, {"c.txt", text}}));
-    FolderRunSettings settings = Settings(dir.path());
-    WithMp3(settings);
-    FolderRunTestHost host;
-    int messagesInSecond = 0;
-    host.onMessages = [&] {
-        if (host.fileNumber == 2 && ++messagesInSecond == 3)
-            host.stop = true;
-    };
-
-    const FolderRunResult result = FolderRun(host, host, settings).Run();
-
-    QVERIFY(result.stopped);
-    QCOMPARE(result.textFilesSpoken, 2);
-    QCOMPARE(MadeFiles(dir.path()), (QStringList{"a.mp3", "b.wav"}));
-    QVERIFY(QFileInfo(dir.filePath("b.wav")).size() > 44);
-    QCOMPARE(Names(result.videoFiles), (QStringList{"a.avi", "b.avi"}));
-    const QString batch = ReadText(dir.filePath("ToVideo.bat"));
-    QVERIFY(batch.contains("/a.mp3'") && batch.contains("/b.wav'"));
-    QCOMPARE(host.shownFiles, (QStringList{"a.txt", "b.txt"}));
-    QCOMPARE(host.ru->AudioOutputStream(), nullptr);
 }
 
 void TestFolderRun::errorEndsRun_data()
@@ -290,23 +259,6 @@ void TestFolderRun::hostileNamesRunNothing()
     }
     QVERIFY(!QFileInfo::exists(dir.filePath("pwned")));
     QVERIFY(!QFileInfo::exists("pwned"));
-}
-
-// A converter folder that does not exist: the batch runs and ends, the sound files stay.
-void TestFolderRun::missingConverterKeepsSoundFiles()
-{
-    QTemporaryDir dir;
-    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет"}}));
-    FolderRunSettings settings = Settings(dir.path());
-    settings.video.converterFolder = dir.path() + "/no such folder";
-    settings.makeVideos = true;
-    FolderRunTestHost host;
-
-    const FolderRunResult result = FolderRun(host, host, settings).Run();
-
-    QCOMPARE(result.batchRan, std::optional<bool>(true));
-    QCOMPARE(MadeFiles(dir.path()), QStringList{"a.wav"});
-    QCOMPARE(host.beeps, QList<int>{3});
 }
 
 QTEST_GUILESS_MAIN(TestFolderRun)
