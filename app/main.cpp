@@ -1,11 +1,15 @@
 #include "app/CommandLine.h"
 #include "files/UnitFindFilesSL.h"
+#include "folder/UnitFileSelectDir.h"
 #include "main/About.h"
 #include "main/DocumentCommands.h"
 #include "main/ErrorGuard.h"
 #include "main/FormMain.h"
 #include "soundfile/ToFileCommand.h"
 #include "soundfile/UnitFileSelect.h"
+#include "texttools/TextToolsCommands.h"
+#include "texttools/UnitGetText.h"
+#include "texttools/UnitProsTxt.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -22,14 +26,29 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(TAboutBox::VemoIcon());
     SetAlertBeep([] { QApplication::beep(); });
 
+    // The six windows, in this order; each lives until the program ends. The main window's
+    // own start-up (voices, "ops.txt") runs while it is created, before the others exist.
     TFormMain formMain;
     TFormFileSelect formFileSelect(&formMain);
-    new ToFileCommand(formMain, formFileSelect);
+    TFormGetText formGetText(&formMain);
+    TAboutBox aboutBox(&formMain);
+    TFormPT formPT(&formMain);
+    TFormFileSelectDir formFileSelectDir(&formMain);
+    if (!formFileSelectDir.LoadError().isEmpty())
+        ShowError(&formMain, formFileSelectDir.LoadError());
+
+    // The commands that join the windows to the main window's buttons and menus.
+    formMain.Documents->AboutBox = &aboutBox;
+    ToFileCommand toFile(formMain, formFileSelect);
+    TextToolsCommands textTools(formMain, formPT, formGetText);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) {
         const QString fileName = QFileInfo(arguments.at(1)).absoluteFilePath();
         Guarded(&formMain, [&] { formMain.Documents->OpenFile(fileName); });
     }
     formMain.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The folder dialog's settings are written at the end of the run; a failure is shown.
+    Guarded(&formMain, [&] { formFileSelectDir.SaveSettings(); });
+    return status;
 }

@@ -54,7 +54,6 @@ void DocumentCommands::CreateDialogs()
     AddFontDialogButtons();
     ColorDialog = new QColorDialog(m_form.MText->palette().color(QPalette::Base), &m_form);
     ColorDialog->setObjectName(QStringLiteral("ColorDialog"));
-    AboutBox = new TAboutBox(&m_form);
 }
 
 // The font dialog gets an Apply button (the text box's base font) and a colour button
@@ -200,7 +199,13 @@ void DocumentCommands::FilesExitClick()
 
 void DocumentCommands::HelpMenuClick()
 {
-    Guarded(&m_form, [this] { ExecDialog(*AboutBox); });
+    Guarded(&m_form, [this] {
+        // The program creates the box at start-up in its place among the windows; a main
+        // window on its own (in the tests) makes one when Help is first chosen.
+        if (!AboutBox)
+            AboutBox = new TAboutBox(&m_form);
+        ExecDialog(*AboutBox);
+    });
 }
 
 void DocumentCommands::ButtonFontClick()
