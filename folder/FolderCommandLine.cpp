@@ -48,7 +48,8 @@ int MissingVideos(const QStringList& videoFiles)
 int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, int conversionFailures)
 {
     if (result.stopped) {
-        Print(QStringLiteral("Stopped: the sound file being written is kept as WAV."));
+        Print(QStringLiteral(
+            "Stopped: the text files after this one are left; a sound file cut short is kept as WAV."));
         return ExitStopped;
     }
     if (result.textFiles == 0) {
