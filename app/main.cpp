@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "files/UnitFindFilesSL.h"
+#include "folder/FolderRunCommand.h"
 #include "folder/UnitFileSelectDir.h"
 #include "main/About.h"
 #include "main/DocumentCommands.h"
@@ -40,6 +41,7 @@ int main(int argc, char* argv[])
     // The commands that join the windows to the main window's buttons and menus.
     formMain.Documents->AboutBox = &aboutBox;
     ToFileCommand toFile(formMain, formFileSelect);
+    FolderRunCommand folderRun(formMain, formFileSelectDir);
     TextToolsCommands textTools(formMain, formPT, formGetText);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) {

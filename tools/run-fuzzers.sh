@@ -6,7 +6,7 @@ build=$1; seconds=${2:-20}
 top=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 for fuzzer in "$build"/fuzz/*/fuzz_*; do
-    [[ -x "$fuzzer" ]] || continue
+    [[ -f "$fuzzer" && -x "$fuzzer" ]] || continue
     name=$(basename "$fuzzer"); area=${name#fuzz_}
     work=$(mktemp -d)
     seeds=()
@@ -15,7 +15,9 @@ for fuzzer in "$build"/fuzz/*/fuzz_*; do
         rtf) seeds+=("$top/../shared/testdata/rtf") ;;
     esac
     echo "fuzzing $name for ${seconds}s"
-    if ! "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+    # Leak checking is off: the readers keep per-process caches (code-page converters) that
+    # live until exit on purpose; memory errors and crashes still fail the run.
+    if ! "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -detect_leaks=0 \
             -artifact_prefix="$work/" "$work" "${seeds[@]}" >"$work/log" 2>&1; then
         echo "$name failed:"; tail -40 "$work/log"; status=1
     else
