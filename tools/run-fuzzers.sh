@@ -17,7 +17,7 @@ for fuzzer in "$build"/fuzz/*/fuzz_*; do
     echo "fuzzing $name for ${seconds}s"
     # Leak checking is off: the readers keep per-process caches (code-page converters) that
     # live until exit on purpose; memory errors and crashes still fail the run.
-    if ! "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -detect_leaks=0 \
+    if ! ASAN_OPTIONS=detect_leaks=0 "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -detect_leaks=0 \
             -artifact_prefix="$work/" "$work" "${seeds[@]}" >"$work/log" 2>&1; then
         echo "$name failed:"; tail -40 "$work/log"; status=1
     else

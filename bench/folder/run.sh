@@ -15,9 +15,9 @@ VEMO="$BUILD/app/vemo"
 PEER="$HERE/../../../shared/bench/peer-pipeline.sh"
 FILES=10
 CHARS=5000
-for t in "$VEMO" espeak-ng lame; do command -v "$t" >/dev/null || { echo "missing: $t" >&2; exit 2; }; done
+for t in "$VEMO" espeak-ng lame sox; do command -v "$t" >/dev/null || { echo "missing: $t" >&2; exit 2; }; done
 
-mkdir -p "$WORK/vemo" "$WORK/loop" "$WORK/settings" "$WORK/vemo-wav" "$WORK/loop-wav"
+mkdir -p "$WORK/vemo" "$WORK/loop" "$WORK/loop-same" "$WORK/settings" "$WORK/vemo-wav" "$WORK/loop-wav"
 # The paragraphs between "<<'TXT'" and "TXT" of the peer script, repeated and cut to CHARS.
 sed -n "/<<'TXT'/,/^TXT$/p" "$PEER" | sed '1d;$d' > "$WORK/paras.txt"
 for i in $(seq -w 1 "$FILES"); do
@@ -26,7 +26,7 @@ for i in $(seq -w 1 "$FILES"); do
   # A different start per file, so that no two files are the same.
   python3 -c "import sys; t=open(sys.argv[1],encoding='utf-8').read(); k=int(sys.argv[2])*97; \
 print((t[k:]+t)[:int(sys.argv[3])], end='')" "$WORK/text.txt" "$i" "$CHARS" > "$WORK/vemo/book $i.txt"
-  for copy in loop vemo-wav loop-wav; do cp "$WORK/vemo/book $i.txt" "$WORK/$copy/book $i.txt"; done
+  for copy in loop loop-same vemo-wav loop-wav; do cp "$WORK/vemo/book $i.txt" "$WORK/$copy/book $i.txt"; done
 done
 echo "files: $FILES x $(wc -m < "$WORK/vemo/book 01.txt") characters in $WORK"
 
@@ -51,6 +51,16 @@ for f in "$WORK"/loop/*.txt; do
 done
 loop_wall=$(since "$start")
 
+# The same output as vemo's: a 16-bit stereo WAV at 22050 Hz encoded at algorithm quality 2.
+start=$(seconds)
+for f in "$WORK"/loop-same/*.txt; do
+  espeak-ng -v ru -f "$f" -w "${f%.txt}.mono.wav"
+  sox "${f%.txt}.mono.wav" -c 2 "${f%.txt}.wav"
+  lame --quiet --cbr -b 64 -q 2 -m s "${f%.txt}.wav" "${f%.txt}.mp3"
+  rm "${f%.txt}.wav" "${f%.txt}.mono.wav"
+done
+loop_same_wall=$(since "$start")
+
 start=$(seconds)
 convert_folder "$WORK/vemo-wav" --format SAFT22kHz16BitMono
 vemo_wav_wall=$(since "$start")
@@ -65,5 +75,7 @@ echo "espeak-ng + lame loop: $loop_wall s, $(ls "$WORK"/loop/*.mp3 | wc -l) MP3 
 echo "wall-time ratio vemo / loop: $(ratio "$vemo_wall" "$loop_wall")"
 echo "  (vemo's MP3 files are stereo at algorithm quality 2, as the folder dialog makes them;"
 echo "   the loop's lame makes mono at its default quality)"
+echo "espeak-ng + sox + lame loop, same output (stereo, quality 2): $loop_same_wall s," \
+     "ratio vemo / loop $(ratio "$vemo_wall" "$loop_same_wall")"
 echo "speaking alone, WAV only: vemo $vemo_wav_wall s, espeak-ng -w loop $loop_wav_wall s," \
      "ratio $(ratio "$vemo_wav_wall" "$loop_wav_wall")"
