@@ -4,6 +4,7 @@
 #include "folder/FormFolderRunHost.h"
 #include "folder/UnitFileSelectDir.h"
 #include "main/ErrorGuard.h"
+#include "main/FileRunRestorer.h"
 #include "main/FormMain.h"
 #include "main/RadioGroup.h"
 #include "soundfile/FormToFileHost.h"
@@ -22,31 +23,6 @@ QList<QPushButton*> RunButtons(const TFormMain& form)
 {
     return {form.ButtonStart, form.ButtonStop, form.BPause, form.ButtonButtonToFile, form.ButtonDirToSound};
 }
-
-// The window as it was before the run: its buttons, its reading state and its caption come
-// back when the run ends, also when an error ends it.
-class RunRestorer
-{
-public:
-    explicit RunRestorer(TFormMain& form) : m_form(form), m_caption(form.windowTitle()) {}
-    ~RunRestorer()
-    {
-        for (QPushButton* button : RunButtons(m_form))
-            button->setEnabled(true);
-        m_form.ControlTTSSpeechSynthesisPause->setEnabled(m_form.BPause->isEnabled());
-        m_form.Reading().Speaking = false;
-        m_form.Reading().Paused = false;
-        m_form.setWindowTitle(m_caption);
-        m_form.FileRunActive = false;
-    }
-    RunRestorer(const RunRestorer&) = delete;
-    RunRestorer& operator=(const RunRestorer&) = delete;
-    const QString& Caption() const { return m_caption; }
-
-private:
-    TFormMain& m_form;
-    const QString m_caption;
-};
 
 } // namespace
 
@@ -113,7 +89,7 @@ void FolderRunCommand::RunUnlessActive()
 
 void FolderRunCommand::Run()
 {
-    RunRestorer restorer(m_form);
+    const FileRunRestorer restorer(m_form, RunButtons(m_form));
     Prepare();
     if (!TakeSettings())
         return;

@@ -1,6 +1,7 @@
 #include "soundfile/ToFileCommand.h"
 
 #include "main/ErrorGuard.h"
+#include "main/FileRunRestorer.h"
 #include "main/FormMain.h"
 #include "main/PositionMap.h"
 #include "main/RadioGroup.h"
@@ -19,37 +20,30 @@
 
 namespace {
 
-// Gives the voices back their output streams and the window its buttons and caption at
+// Gives the voices back their output streams, then the window its buttons and caption, at
 // the end of a run, also when an error ends it.
 class RunRestorer
 {
 public:
     explicit RunRestorer(TFormMain& form)
-        : m_form(form), m_caption(form.windowTitle()), m_ruStream(form.SpVoiceRu->AudioOutputStream()),
-          m_engStream(form.SpVoiceEng->AudioOutputStream())
+        : m_form(form), m_ruStream(form.SpVoiceRu->AudioOutputStream()),
+          m_engStream(form.SpVoiceEng->AudioOutputStream()),
+          m_window(form, {form.ButtonStart, form.ButtonStop, form.BPause, form.ButtonButtonToFile})
     {}
     ~RunRestorer()
     {
         m_form.SpVoiceRu->setAudioOutputStream(m_ruStream);
         m_form.SpVoiceEng->setAudioOutputStream(m_engStream);
-        for (QPushButton* button :
-             {m_form.ButtonStart, m_form.ButtonStop, m_form.BPause, m_form.ButtonButtonToFile})
-            button->setEnabled(true);
-        m_form.ControlTTSSpeechSynthesisPause->setEnabled(m_form.BPause->isEnabled());
-        m_form.Reading().Speaking = false;
-        m_form.Reading().Paused = false;
-        m_form.setWindowTitle(m_caption);
-        m_form.FileRunActive = false;
     }
     RunRestorer(const RunRestorer&) = delete;
     RunRestorer& operator=(const RunRestorer&) = delete;
-    const QString& Caption() const { return m_caption; }
+    const QString& Caption() const { return m_window.Caption(); }
 
 private:
     TFormMain& m_form;
-    const QString m_caption;
     SpFileStream* const m_ruStream;
     SpFileStream* const m_engStream;
+    const FileRunRestorer m_window;
 };
 
 } // namespace
