@@ -33,11 +33,14 @@ bool SoundDeviceOutput::start()
     format.setSampleRate(EngineSampleRate);
     format.setChannelCount(1);
     format.setSampleFormat(QAudioFormat::Int16);
-    if (!m_sink) {
+    if (!m_sink)
         m_sink = new QAudioSink(device, format, this);
-        m_sink->setBufferSize(DeviceBufferBytes);
-    }
+    // Asked again at every start: the sink otherwise asks for what the server granted last
+    // time, and with latency adjustment that shrinks from start to start until the device
+    // takes a few samples at a time and speech crawls.
+    m_sink->setBufferSize(DeviceBufferBytes);
     m_written = 0;
+    m_padding.clear();
     m_io = m_sink->start();
     if (!m_io || m_sink->error() != QAudio::NoError) {
         stop();
@@ -52,6 +55,7 @@ void SoundDeviceOutput::stop()
         m_sink->stop();
     m_io = nullptr;
     m_written = 0;
+    m_padding.clear();
 }
 
 bool SoundDeviceOutput::hasFailed() const
@@ -85,12 +89,36 @@ qsizetype SoundDeviceOutput::write(const QByteArray& bytes)
     return n;
 }
 
+qint64 SoundDeviceOutput::writeSilence(qint64 samples)
+{
+    const qint64 n = qMin(samples, qint64(bytesFree() / 2));
+    if (!m_io || n <= 0)
+        return 0;
+    const qint64 taken = qMax<qint64>(0, m_io->write(QByteArray(qsizetype(n * 2), '\0'))) / 2;
+    if (taken == 0)
+        return 0;
+    if (!m_padding.isEmpty() && m_padding.last().before == m_written)
+        m_padding.last().samples += taken;
+    else
+        m_padding.append({m_written, taken});
+    return taken;
+}
+
 qint64 SoundDeviceOutput::heardSamples() const
 {
     if (!m_io)
         return 0;
     if (m_sink->state() == QAudio::IdleState)
         return m_written;
-    const qint64 heard = m_sink->processedUSecs() * EngineSampleRate / 1000000;
-    return qBound<qint64>(0, heard, m_written);
+    // The device counts silence as played too: take away what lies before the position.
+    // Rounded to the nearest sample: the device counts whole samples in microseconds, and
+    // rounding down would leave the last sample of every stream unheard for ever.
+    qint64 heard = (m_sink->processedUSecs() * EngineSampleRate + 500000) / 1000000;
+    qint64 silence = 0;
+    for (const Padding& padding : m_padding) {
+        if (heard - silence <= padding.before)
+            break;
+        silence += qMin(padding.samples, heard - silence - padding.before);
+    }
+    return qBound<qint64>(0, heard - silence, m_written);
 }

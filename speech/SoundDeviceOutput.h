@@ -1,12 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 
 class QAudioSink;
 class QIODevice;
 
 // The default sound device, fed by push: 16-bit mono samples at the engine's rate. Reports
-// how many of the samples written have been heard.
+// how many of the samples written have been heard. Silence written to push a held-back
+// tail through the server counts as no sample: heard and written count the real audio.
 class SoundDeviceOutput : public QObject
 {
     Q_OBJECT
@@ -25,13 +27,24 @@ public:
     qsizetype bytesFree() const;
     // Writes what the device takes; returns the bytes taken.
     qsizetype write(const QByteArray& bytes);
+    // Writes up to samples of silence after the audio written so far; returns the samples
+    // taken.
+    qint64 writeSilence(qint64 samples);
     // Samples heard since start().
     qint64 heardSamples() const;
     // Samples written since start().
     qint64 writtenSamples() const { return m_written; }
 
 private:
+    // One stretch of silence in the device's stream, before the real sample `before`.
+    struct Padding
+    {
+        qint64 before = 0;
+        qint64 samples = 0;
+    };
+
     QAudioSink* m_sink = nullptr;
     QIODevice* m_io = nullptr;
     qint64 m_written = 0;
+    QList<Padding> m_padding;
 };

@@ -6,6 +6,13 @@
 namespace {
 
 constexpr int PumpIntervalMs = 10;
+// A tail that has been handed over whole but is not heard for this long is being held
+// back by the sound server (a prebuffer or a minimum request it waits to fill): silence
+// after it pushes it out. Past the give-up time it counts as heard, so that the end of a
+// fragment always comes.
+constexpr qint64 TailStallMs = 60;
+constexpr qint64 TailGiveUpMs = 1500;
+constexpr qint64 MaxTailPaddingSamples = EngineSampleRate / 2;
 
 } // namespace
 
@@ -57,6 +64,7 @@ void SpeechPlayback::resume()
         return;
     m_paused = false;
     m_clockNs = m_clock.nsecsElapsed();
+    m_lastProgressMs = m_clock.elapsed();
     if (m_device)
         m_device->resume();
     m_timer.start();
@@ -78,7 +86,8 @@ void SpeechPlayback::pump()
             emit eventDue(event);
         }
     }
-    if (m_queue->isDone() || m_paused)
+    // Pumping goes on through the closing pause, so that the device comes to rest after it.
+    if ((m_queue->isDone() && m_queue->played() >= m_queue->appended()) || m_paused)
         m_timer.stop();
     m_pumping = false;
 }
@@ -120,16 +129,41 @@ void SpeechPlayback::feedDevice()
             return;
         }
         m_deviceBase = played;
+        m_lastHeard = -1;
     }
     m_device->write(m_queue->takeAudio(m_device->bytesFree()));
     if (m_device->hasFailed()) {
         fallBackToSilence();
         return;
     }
-    m_queue->setPlayed(m_deviceBase + m_device->heardSamples());
+    const qint64 heard = m_deviceBase + m_device->heardSamples();
+    m_queue->setPlayed(heard);
     // Everything written was heard and nothing waits: let the device rest.
-    if (m_queue->played() >= m_queue->appended())
+    if (m_queue->played() >= m_queue->appended()) {
         m_device->stop();
+        return;
+    }
+    pushTail(heard);
+}
+
+void SpeechPlayback::pushTail(qint64 heard)
+{
+    const qint64 now = m_clock.elapsed();
+    const bool wholeTailWritten = m_deviceBase + m_device->writtenSamples() >= m_queue->appended();
+    if (heard != m_lastHeard || !wholeTailWritten) {
+        m_lastHeard = heard;
+        m_lastProgressMs = now;
+        m_tailPadding = 0;
+        return;
+    }
+    const qint64 stalled = now - m_lastProgressMs;
+    if (stalled >= TailGiveUpMs) {
+        m_queue->setPlayed(m_queue->appended());
+        m_device->stop();
+        return;
+    }
+    if (stalled >= TailStallMs && m_tailPadding < MaxTailPaddingSamples)
+        m_tailPadding += m_device->writeSilence(MaxTailPaddingSamples - m_tailPadding);
 }
 
 void SpeechPlayback::advanceSilentClock()

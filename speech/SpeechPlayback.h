@@ -50,6 +50,7 @@ signals:
 private:
     void advanceClock();
     void feedDevice();
+    void pushTail(qint64 heard);
     void advanceSilentClock();
     void fallBackToSilence();
 
@@ -57,8 +58,11 @@ private:
     SoundDeviceOutput* m_device = nullptr;
     QTimer m_timer;
     QElapsedTimer m_clock;
-    qint64 m_clockNs = 0;    // silent clock: time of the last advance
-    qint64 m_deviceBase = 0; // playback sample at which the device was started
+    qint64 m_clockNs = 0;        // silent clock: time of the last advance
+    qint64 m_deviceBase = 0;     // playback sample at which the device was started
+    qint64 m_lastHeard = -1;     // device: playback sample last seen heard
+    qint64 m_lastProgressMs = 0; // device: when it last moved on
+    qint64 m_tailPadding = 0;    // device: silence written after the current tail
     bool m_paused = false;
     bool m_pumping = false;
 };
