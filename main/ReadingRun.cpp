@@ -94,6 +94,8 @@ void ReadingRun::StopReading()
     Speaking = false;
     CurrentVoice().Speak(QString(), SpeakPurge);
     StreamEnded = false;
+    // No end of stream comes after a purge: the sentence shown in bold goes back now.
+    m_view.RemoveEmphasis(SentenceStart, SentenceLength);
 }
 
 void ReadingRun::PauseReading()
@@ -133,6 +135,13 @@ void ReadingRun::TimerNextFragmentTimer()
 void ReadingRun::EndStream()
 {
     StreamEnded = true;
+    // The next fragment follows at once rather than up to a tick later: the voice reports
+    // its end while its closing pause still plays, so the join keeps the pause's length.
+    if (Speaking && !Paused && TimerNextFragment->isActive())
+        QTimer::singleShot(0, this, [this] {
+            if (StreamEnded && TimerNextFragment->isActive())
+                TimerNextFragmentTimer();
+        });
     m_view.SelectRange(0, 0);
     m_view.SetRangeStyle(SentenceStart, SentenceLength, false);
 }

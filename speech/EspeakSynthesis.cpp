@@ -15,6 +15,25 @@ namespace {
 // How far synthesis may run ahead of the listener on the sound device.
 constexpr qint64 MaxAheadSamples = EngineSampleRate * 3;
 constexpr qsizetype SilenceChunk = EngineSampleRate / 10;
+// On the sound device, the end of a stream is told this long before its closing pause has
+// been heard (never before its last sound), so that the next fragment is handed out while
+// the pause is still playing and the join sounds as long as the pause itself.
+constexpr qint64 EndStreamLeadSamples = EngineSampleRate * 90 / 1000;
+// Samples below this magnitude count as silence when the end of the sound is looked for.
+constexpr int SilenceLevel = 300;
+
+// True when text ends (blanks aside) in a mark after which espeak-ng pauses inside a text:
+// a sentence end, a comma, colon, semicolon or dash. After a plain blank it does not.
+bool EndsWithPunctuation(const QString& text)
+{
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        const QChar c = text.at(i);
+        if (c.isSpace())
+            continue;
+        return QStringView(u".!?\u2026,:;-\u2013\u2014").contains(c);
+    }
+    return false;
+}
 
 // The text as espeak-ng reads it: one wide character per code point, no NUL inside.
 std::vector<wchar_t> WideText(const QString& text, std::vector<int>& utf16Index)
@@ -92,8 +111,17 @@ int EspeakSynthesis::callback(short* wav, int count, espeak_EVENT* events)
 void EspeakSynthesis::speakSegments()
 {
     const QList<SapiSegment>& segments = m_job.spoken.segments();
-    for (qsizetype k = 0; k < segments.size() && !m_stopped && !isPurged(); ++k)
+    qsizetype lastText = -1;
+    for (qsizetype k = 0; k < segments.size(); ++k) {
+        if (segments.at(k).kind == SapiSegment::Kind::Text)
+            lastText = k;
+    }
+    for (qsizetype k = 0; k < segments.size() && !m_stopped && !isPurged(); ++k) {
+        // The closing pause is the one espeak-ng makes for the punctuation the text ends
+        // with, as it would inside one text; fragments that end on a blank join without one.
+        m_endPause = k == lastText && EndsWithPunctuation(m_job.spoken.text());
         speakSegment(k);
+    }
 }
 
 void EspeakSynthesis::speakSegment(qsizetype k)
@@ -131,8 +159,9 @@ void EspeakSynthesis::speakText(const QString& text, int spokenOffset)
     const std::vector<wchar_t> wide = WideText(text, m_utf16);
     m_spokenOffset = spokenOffset;
     m_synthBase = m_written;
-    const espeak_ERROR result = espeak_Synth(wide.data(), wide.size() * sizeof(wchar_t), 0, POS_CHARACTER, 0,
-                                             espeakCHARS_WCHAR, nullptr, this);
+    const unsigned flags = espeakCHARS_WCHAR | (m_endPause ? espeakENDPAUSE : 0);
+    const espeak_ERROR result =
+        espeak_Synth(wide.data(), wide.size() * sizeof(wchar_t), 0, POS_CHARACTER, 0, flags, nullptr, this);
     if (result != EE_OK && !m_stopped && !isPurged())
         throw VemoError(QStringLiteral("espeak-ng не смог произнести текст (ошибка %1).").arg(int(result)));
 }
@@ -188,6 +217,12 @@ QList<SpeechEvent> EspeakSynthesis::wordEvents(const espeak_EVENT& event)
 bool EspeakSynthesis::handOn(const qint16* samples, qsizetype count, QList<SpeechEvent> events)
 {
     events += m_meter.measure(samples, count);
+    for (qsizetype i = count - 1; i >= 0; --i) {
+        if (qAbs(int(samples[i])) >= SilenceLevel) {
+            m_lastSound = m_written + i + 1;
+            break;
+        }
+    }
     std::stable_sort(events.begin(), events.end(),
                      [](const SpeechEvent& a, const SpeechEvent& b) { return a.sample < b.sample; });
     m_written += count;
@@ -215,5 +250,6 @@ void EspeakSynthesis::finish()
     end.streamNumber = m_job.streamNumber;
     end.streamPosition = m_written * 2;
     end.immediate = m_job.file != nullptr;
-    m_job.queue->finishStream(m_job.generation, end);
+    const qint64 lead = qMin(EndStreamLeadSamples, m_written - m_lastSound);
+    m_job.queue->finishStream(m_job.generation, end, end.immediate ? 0 : qMax<qint64>(0, lead));
 }

@@ -46,7 +46,9 @@ private:
     AudioLevelMeter m_meter;
     qint64 m_written = 0;     // samples of this stream handed on
     qint64 m_synthBase = 0;   // stream sample where the current espeak_Synth began
+    qint64 m_lastSound = 0;   // stream sample after the last one that is not silence
     int m_spokenOffset = 0;   // spoken index of the current espeak_Synth text
     std::vector<int> m_utf16; // code point index -> index in that text, when they differ
     bool m_stopped = false;
+    bool m_endPause = false; // the current espeak_Synth ends the Speak after punctuation
 };

@@ -29,6 +29,7 @@ void SpeechQueue::purge()
         m_audioRead = 0;
         m_played = m_appended;
         m_lastEventSample = m_appended;
+        m_doneAt = m_appended;
     }
     m_changed.notify_all();
 }
@@ -36,7 +37,7 @@ void SpeechQueue::purge()
 bool SpeechQueue::isDone() const
 {
     Lock lock(m_mutex);
-    return m_outstanding == 0 && m_events.empty() && m_played >= m_appended;
+    return m_outstanding == 0 && m_events.empty() && m_played >= m_doneAt;
 }
 
 qint64 SpeechQueue::appended() const
@@ -153,7 +154,7 @@ bool SpeechQueue::appendEvents(int generation, const QList<SpeechEvent>& events)
     return true;
 }
 
-void SpeechQueue::finishStream(int generation, SpeechEvent endStream)
+void SpeechQueue::finishStream(int generation, SpeechEvent endStream, qint64 leadSamples)
 {
     {
         Lock lock(m_mutex);
@@ -162,8 +163,9 @@ void SpeechQueue::finishStream(int generation, SpeechEvent endStream)
             m_changed.notify_all();
             return;
         }
-        endStream.sample = m_appended;
+        endStream.sample = m_appended - qMax<qint64>(0, leadSamples);
         queueEvent(endStream);
+        m_doneAt = endStream.immediate ? m_appended : qMin(m_events.back().sample, m_appended);
         m_outstanding = qMax(0, m_outstanding - 1);
     }
     m_changed.notify_all();
@@ -184,10 +186,13 @@ bool SpeechQueue::waitForRoom(int generation, qint64 maxAheadSamples) const
 }
 
 // Events are released in the order they were queued, so none may wait for an earlier
-// sample than the one before it.
+// sample than the one before it. Immediate events (of a file stream) count samples of
+// their file, not of the playback clock, and take no part in that order.
 void SpeechQueue::queueEvent(SpeechEvent event)
 {
-    event.sample = qMax(event.sample, m_lastEventSample);
-    m_lastEventSample = event.sample;
+    if (!event.immediate) {
+        event.sample = qMax(event.sample, m_lastEventSample);
+        m_lastEventSample = event.sample;
+    }
     m_events.push_back(event);
 }

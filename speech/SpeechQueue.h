@@ -20,8 +20,10 @@ public:
     // GUI side.
     int beginSpeak(); // one more Speak outstanding; its generation
     int generation() const;
-    void purge();        // drops audio, events and outstanding Speaks
-    bool isDone() const; // nothing outstanding, nothing queued, everything heard
+    void purge(); // drops audio, events and outstanding Speaks
+    // Nothing outstanding, nothing queued, everything heard up to the last end of stream
+    // (what follows it is the closing pause, still playing).
+    bool isDone() const;
     qint64 appended() const;
     qint64 played() const;
     void setPlayed(qint64 sample); // never beyond what was appended
@@ -41,7 +43,8 @@ public:
     bool appendAudio(int generation, const qint16* samples, qsizetype count,
                      const QList<SpeechEvent>& events);
     bool appendEvents(int generation, const QList<SpeechEvent>& events);
-    void finishStream(int generation, SpeechEvent endStream);
+    // The end of stream is due leadSamples before the end of the stream's audio.
+    void finishStream(int generation, SpeechEvent endStream, qint64 leadSamples = 0);
     // Keeps the first failure for the GUI thread to report.
     void setFailure(const QString& message);
     // Waits at most ms until the engine is not inside a stream of this queue.
@@ -62,6 +65,7 @@ private:
     qint64 m_streamBase = 0;
     bool m_inStream = false;
     qint64 m_lastEventSample = 0;
+    qint64 m_doneAt = 0; // sample of the last end of stream
     QByteArray m_audio;
     qsizetype m_audioRead = 0;
     std::deque<SpeechEvent> m_events;
