@@ -7,6 +7,7 @@
 #include "main/PictureDictionary.h"
 #include "main/PictureView.h"
 #include "main/RichTextBox.h"
+#include "speech/DefaultVoice.h"
 #include "speech/filestream/SpFileStream.h"
 #include "text/LineBreaks.h"
 
@@ -27,16 +28,6 @@ const QString MainCaption = QStringLiteral("Вемо - синтезатор дв
 const QString NameFormFile = QStringLiteral("NameForm.txt");
 // A caption file held by another program is waited for a few seconds, not half a minute.
 constexpr int NameFormAttempts = 3;
-
-// The entry a voice list starts on without settings: the first voice of its language.
-int FirstVoiceOfLanguage(const QList<VoiceToken>& tokens, const QString& language)
-{
-    for (qsizetype i = 0; i < tokens.size(); ++i) {
-        if (tokens.at(i).language.startsWith(language, Qt::CaseInsensitive))
-            return static_cast<int>(i);
-    }
-    return 0;
-}
 
 void ToggleGroup(QWidget* group, QAction* item, const QString& caption, const QString& on, const QString& off)
 {
@@ -134,7 +125,8 @@ void TFormMain::FillVoiceList(const QString& lang)
     }
     if (!tokens.isEmpty())
         SetVoiceIndex(
-            lang, FirstVoiceOfLanguage(tokens, lang == u"E" ? QStringLiteral("en") : QStringLiteral("ru")));
+            lang, int(qMax<qsizetype>(0, DefaultVoiceIndex(tokens, lang == u"E" ? QStringLiteral("en")
+                                                                                : QStringLiteral("ru")))));
 }
 
 void TFormMain::TakeRatesAndVolumes()

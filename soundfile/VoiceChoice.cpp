@@ -1,6 +1,7 @@
 #include "soundfile/VoiceChoice.h"
 
 #include "files/VemoError.h"
+#include "speech/DefaultVoice.h"
 
 namespace {
 
@@ -15,12 +16,11 @@ VoiceToken ChooseVoice(const QList<VoiceToken>& voices, const QString& name, con
 {
     if (voices.isEmpty())
         throw VemoError(QStringLiteral("The speech engine offers no voice."));
+    if (name.isEmpty())
+        return voices.at(qMax<qsizetype>(0, DefaultVoiceIndex(voices, language)));
     for (const VoiceToken& voice : voices) {
-        if (name.isEmpty() ? voice.language.startsWith(language, Qt::CaseInsensitive)
-                           : Equal(voice.id, name) || Equal(voice.description, name))
+        if (Equal(voice.id, name) || Equal(voice.description, name))
             return voice;
     }
-    if (name.isEmpty())
-        return voices.constFirst();
     throw VemoError(QStringLiteral("No voice is called «%1» (vemo --list-voices lists them).").arg(name));
 }

@@ -8,8 +8,10 @@
 namespace {
 
 constexpr int EspeakNormalRate = 175;
+// espeak-ng speaks no slower than 80 words per minute. Above 450 it speeds its speech up
+// with its built-in time-stretching, up to the three times normal that rate +10 asks for.
 constexpr int EspeakMinimumRate = 80;
-constexpr int EspeakMaximumRate = 450;
+constexpr int EspeakMaximumRate = EspeakNormalRate * 3;
 constexpr int EspeakNormalPitch = 50;
 // Emphasis speaks a little louder and higher.
 constexpr int EmphasisVolumePercent = 125;

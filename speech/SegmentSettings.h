@@ -18,7 +18,7 @@ struct SegmentSettings
 
     static SegmentSettings of(const SapiSegment& segment, int voiceRate, int voiceVolume);
 
-    // The same on espeak-ng's scales: words per minute 80..450, volume 0..200, pitch 0..100.
+    // The same on espeak-ng's scales: words per minute 80..525, volume 0..200, pitch 0..100.
     int wordsPerMinute() const;
     int espeakVolume() const;
     int espeakPitch() const;

@@ -82,9 +82,9 @@ private slots:
         QTest::newRow("normal") << 0 << 175;
         QTest::newRow("+5") << 5 << 303;
         QTest::newRow("-5") << -5 << 101;
-        QTest::newRow("+10 clamped to espeak's fastest") << 10 << 450;
+        QTest::newRow("+10 three times normal, past 450 through the speed-up") << 10 << 525;
         QTest::newRow("-10 clamped to espeak's slowest") << -10 << 80;
-        QTest::newRow("out of range") << 40 << 450;
+        QTest::newRow("out of range") << 40 << 525;
     }
 
     void rates()
