@@ -3,6 +3,7 @@
 #include "main/FormMain.h"
 #include "main/RadioGroup.h"
 #include "main/RichTextBox.h"
+#include "main/SentenceEmphasis.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -49,24 +50,25 @@ void MainReadingView::SetRangeStyle(int start, int length, bool bold)
 {
     RefreshMapIfStale();
     RichTextBox* text = m_form.MText;
-    text->setUpdatesEnabled(false);
+    const int from = m_map.ToDocument(start);
+    SentenceEmphasis::Set(*text->document(), from, m_map.ToDocument(start + length), bold);
     const int h = text->horizontalScrollBar()->value();
     const int v = text->verticalScrollBar()->value();
     QTextCursor cursor = text->textCursor();
-    cursor.setPosition(m_map.ToDocument(start));
-    cursor.setPosition(m_map.ToDocument(start + length), QTextCursor::KeepAnchor);
-    QTextCharFormat style;
-    style.setFontWeight(bold ? QFont::Bold : QFont::Normal);
-    style.setFontItalic(false);
-    style.setFontUnderline(false);
-    style.setFontStrikeOut(false);
-    if (cursor.hasSelection())
-        cursor.mergeCharFormat(style);
-    cursor.setPosition(cursor.selectionStart());
+    cursor.setPosition(from);
     text->setTextCursor(cursor);
     text->horizontalScrollBar()->setValue(h);
     text->verticalScrollBar()->setValue(v);
-    text->setUpdatesEnabled(true);
+    text->viewport()->update();
+}
+
+void MainReadingView::RemoveEmphasis(int start, int length)
+{
+    RefreshMapIfStale();
+    RichTextBox* text = m_form.MText;
+    SentenceEmphasis::Set(*text->document(), m_map.ToDocument(start), m_map.ToDocument(start + length),
+                          false);
+    text->viewport()->update();
 }
 
 void MainReadingView::SetTextEditable(bool editable)

@@ -20,6 +20,7 @@ public:
 
     void SelectRange(int start, int length) override;
     void SetRangeStyle(int start, int length, bool bold) override;
+    void RemoveEmphasis(int start, int length) override;
     void SetTextEditable(bool editable) override;
     void ClearLog() override;
     void AppendLog(const QString& line) override;

@@ -10,8 +10,11 @@ public:
 
     // Focus the text box and select the range; scroll to the caret unless start is 0.
     virtual void SelectRange(int start, int length) = 0;
-    // Set the range in bold alone, or in the regular style; the caret ends at its start.
+    // Show the range in bold, or take that emphasis away; the text's own formatting stays
+    // as it is. The caret ends at the range's start.
     virtual void SetRangeStyle(int start, int length, bool bold) = 0;
+    // Take the emphasis away from the range and leave the caret where it is.
+    virtual void RemoveEmphasis(int start, int length) = 0;
     virtual void SetTextEditable(bool editable) = 0;
 
     virtual void ClearLog() = 0;

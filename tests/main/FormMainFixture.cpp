@@ -2,6 +2,7 @@
 
 #include "main/ErrorGuard.h"
 #include "main/RichTextBox.h"
+#include "main/SentenceEmphasis.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,23 +51,27 @@ QString ProgramText(const TFormMain& form)
 
 QStringList BoldRanges(const TFormMain& form)
 {
+    // What the window shows in bold: the sentence emphasis over the document's own formats.
     QStringList ranges;
     QString current;
-    for (QTextBlock block = form.MText->document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().fontWeight() > QFont::Normal) {
-                current += fragment.text();
+    const QTextDocument& document = *form.MText->document();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        for (int i = 0; i < text.size(); ++i) {
+            if (SentenceEmphasis::IsEmphasised(document, block.position() + i)) {
+                current += text.at(i);
             } else if (!current.isEmpty()) {
                 ranges << current;
                 current.clear();
             }
         }
-        if (!current.isEmpty() && block.next().isValid() && block.next().length() > 1 &&
-            block.next().begin().fragment().charFormat().fontWeight() > QFont::Normal)
+        if (!current.isEmpty() && block.next().isValid() &&
+            SentenceEmphasis::IsEmphasised(document, block.next().position()))
             current += QStringLiteral("\r\n");
+        else if (!current.isEmpty()) {
+            ranges << current;
+            current.clear();
+        }
     }
-    if (!current.isEmpty())
-        ranges << current;
     return ranges;
 }

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
 #include <QUrl>
 
 namespace {
@@ -73,6 +74,8 @@ private slots:
     void failedOpenChangesNothing();
     void failedSaveAsKeepsName();
     void rtfOpens();
+    void readingLeavesDocumentAsItWas_data();
+    void readingLeavesDocumentAsItWas();
     void fontAndColour();
     void aboutBox();
 
@@ -228,6 +231,89 @@ void TestDocumentCommands::rtfOpens()
     cursor.setPosition(bold + 1);
     QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
     QCOMPARE(form.windowTitle(), Prefix + path);
+}
+
+// Every formatting run of a document: its text and the character formats a word processor
+// keeps (weight, slant, underline, strike-out, colours, size, family).
+QStringList FormattingRuns(const QTextDocument& document)
+{
+    QStringList runs;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            runs << QStringLiteral("%1|w%2 i%3 u%4 s%5 c%6 b%7 p%8 %9")
+                        .arg(it.fragment().text())
+                        .arg(f.fontWeight())
+                        .arg(f.fontItalic())
+                        .arg(f.fontUnderline())
+                        .arg(f.fontStrikeOut())
+                        .arg(f.foreground().color().name())
+                        .arg(f.background().color().name())
+                        .arg(f.fontPointSize())
+                        .arg(f.fontFamilies().toStringList().join(u','));
+        }
+        runs << QStringLiteral("¶");
+    }
+    return runs;
+}
+
+void TestDocumentCommands::readingLeavesDocumentAsItWas_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("howItEnds"); // "end", "stop" or "save" (a File command)
+    for (const char* file : {"lo_fonts_sizes.rtf", "abiword_fonts_sizes.rtf", "richedit_wine_build.rtf"}) {
+        for (const char* end : {"end", "stop", "save"})
+            QTest::addRow("%s, %s", file, end) << QString::fromLatin1(file) << QString::fromLatin1(end);
+    }
+}
+
+// Reading shows sentences in bold but never changes the document: after the run (read to
+// its end, stopped, or broken off by Save) every character has the formatting it had, the
+// undo history and the modified flag are as they were, and Save writes what it would have
+// written without reading.
+void TestDocumentCommands::readingLeavesDocumentAsItWas()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, howItEnds);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    const int wordMs = howItEnds == u"end" ? 2 : 40;
+    static_cast<TestVoice*>(form.SpVoiceRu.get())->setWordMilliseconds(wordMs);
+    static_cast<TestVoice*>(form.SpVoiceEng.get())->setWordMilliseconds(wordMs);
+    const QString source = QStringLiteral(VEMO_TESTDATA_DIR "/rtf/") + file;
+    const QString unread = fixture.Folder() + QStringLiteral("/unread.rtf");
+    const QString read = fixture.Folder() + QStringLiteral("/read.rtf");
+    form.Documents->OpenFile(source);
+    QTextDocument& document = *form.MText->document();
+    const QStringList before = FormattingRuns(document);
+    const int undoSteps = document.availableUndoSteps();
+    user.names << unread;
+    form.FilesSaveAs->trigger();
+    form.Documents->OpenFile(source);
+    const bool modified = document.isModified();
+
+    QTextCursor cursor = form.MText->textCursor();
+    cursor.setPosition(0);
+    form.MText->setTextCursor(cursor);
+    form.ButtonStart->click();
+    if (howItEnds == u"end") {
+        QTRY_VERIFY_WITH_TIMEOUT(form.MLog->toPlainText().endsWith(QStringLiteral("End!")), 60000);
+        QTRY_VERIFY(!form.MText->isReadOnly());
+    } else {
+        QTRY_VERIFY(!BoldRanges(form).isEmpty());
+        if (howItEnds == u"stop")
+            form.ButtonStop->click();
+    }
+    QCOMPARE(FormattingRuns(document), before);
+    QCOMPARE(document.availableUndoSteps(), undoSteps);
+    QCOMPARE(document.isModified(), modified);
+    user.names << read;
+    form.FilesSaveAs->trigger();
+    QVERIFY(BoldRanges(form).isEmpty());
+    QCOMPARE(ReadBytes(read), ReadBytes(unread));
+    QVERIFY(fixture.Errors.isEmpty());
 }
 
 // OK formats the whole text and leaves it selected; only Apply changes the base font.
