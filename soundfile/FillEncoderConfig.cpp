@@ -6,6 +6,8 @@
 namespace {
 
 constexpr std::int32_t True = -1; // a boolean field with every bit set
+constexpr std::int32_t PresetAbr = 11;
+constexpr std::int32_t PresetCbr = 12;
 
 EncoderConfig defaultRecord(const SampleRateEntry& rate)
 {
@@ -61,7 +63,12 @@ void applyMode(EncoderConfig& c, const Mp3Choices& choices, MpegClass mpegClass)
         c.setDword(EncoderConfig::dwMaxBitrate, validated(choices.bitrateMaxItem));
         break;
     case EncodingKind::Preset:
+        // The constant and average bitrate presets encode at the bitrate the list shows.
         c.setInt32(EncoderConfig::nPreset, mode.preset);
+        if (mode.preset == PresetCbr)
+            c.setDword(EncoderConfig::dwBitrate, validated(choices.bitrateItem));
+        else if (mode.preset == PresetAbr)
+            c.setDword(EncoderConfig::dwVbrAbr_bps, validated(choices.bitrateItem) * 1000);
         break;
     }
 }
@@ -79,5 +86,8 @@ FilledEncoderConfig FillEncoderConfig(const Mp3Choices& choices)
     if (choices.modeItem >= 0) {
         applyMode(c, choices, rate.mpegClass);
     }
-    return {c, rate.wavFormat};
+    // The speech is written with the channels the MP3 gets: the WAV's channel count is
+    // what the conversion encodes, and mono halves the data it works on.
+    const bool mono = c.int32(EncoderConfig::nMode) == EncoderConfig::ModeMono;
+    return {c, rate.WavFormat(mono ? 1 : 2)};
 }

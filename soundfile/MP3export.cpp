@@ -90,6 +90,16 @@ bool isSameFile(const QFile& wav, const QString& mp3Name)
     return wavStat.st_dev == mp3Stat.st_dev && wavStat.st_ino == mp3Stat.st_ino;
 }
 
+// The samples decide mono or stereo; two channels keep joint stereo when it was chosen.
+std::int32_t modeFor(quint16 channels, const EncoderConfig& config)
+{
+    if (channels == 1)
+        return EncoderConfig::ModeMono;
+    return config.int32(EncoderConfig::nMode) == EncoderConfig::ModeJointStereo
+               ? EncoderConfig::ModeJointStereo
+               : EncoderConfig::ModeStereo;
+}
+
 class Conversion
 {
 public:
@@ -200,7 +210,7 @@ qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const Enc
         return Mp3Result::Mp3NotCreated;
     }
     EncoderConfig copy = config;
-    copy.setInt32(EncoderConfig::nMode, header.channels == 1 ? 3 : 0);
+    copy.setInt32(EncoderConfig::nMode, modeFor(header.channels, config));
     std::uint32_t samples = 0;
     std::uint32_t bufferSize = 0;
     HBE_STREAM stream = 0;

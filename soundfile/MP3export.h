@@ -13,7 +13,8 @@ constexpr qint32 EncoderRefused = -4; // the encoder cannot take the record; no 
 } // namespace Mp3Result
 
 // Encodes the 16-bit PCM of a WAV file (44-byte header; its RIFF size counts the bytes
-// to encode, its channel count chooses mono or stereo) into an MP3 file, chunk by chunk
+// to encode, its channel count chooses mono or stereo, two channels staying joint stereo
+// when the record asks for it) into an MP3 file, chunk by chunk
 // in constant memory. Returns a Mp3Result value; read, encode, write and flush failures
 // throw VemoError naming the file. The WAV file is never changed. Every 64 chunks
 // letMessagesThrough runs (by default QCoreApplication::processEvents) so the window

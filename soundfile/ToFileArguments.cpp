@@ -169,7 +169,8 @@ void Parser::Parse(const QStringList& words)
     Finish();
 }
 
-// With MP3 the WAV files are 16-bit stereo at the MP3 rate, as the dialog makes them.
+// With MP3 the WAV files are 16-bit at the MP3 rate with the chosen channels, as the
+// dialog makes them.
 void Parser::Finish()
 {
     ToFileOptions& o = m_result.options;
@@ -212,8 +213,8 @@ QString ToFileUsage()
         "  --sample-rate HZ     MP3 sample rate: 8000 11025 12000 16000 22050 (default) 24000\n"
         "                       32000 44100 48000\n"
         "  --channels C         mono (default), stereo or joint\n"
-        "  --mode M             cbr, abr, vbr or a preset (r3mix, LQP_STANDARD, LQP_PHONE, ...);\n"
-        "                       without it the encoder's default variable bitrate\n"
+        "  --mode M             cbr (default), abr, vbr or a preset (r3mix, LQP_STANDARD,\n"
+        "                       LQP_PHONE, LQP_CBR at --bitrate, ...)\n"
         "  --bitrate K          kbps (default 64); one the sample rate cannot take becomes 128\n"
         "  --max-bitrate K      largest kbps for vbr (default 64)\n"
         "  --vbr-quality Q      0 (best) to 9 for vbr (default 0)\n"

@@ -206,7 +206,7 @@ void TestSpeakToFile::mp3Conversion()
         const Mp3Probe probe = Mp3Probe::of(path(name));
         QVERIFY2(probe.ok, qPrintable(name));
         QCOMPARE(probe.sampleRate, 22050);
-        QCOMPARE(probe.channels, 2);
+        QCOMPARE(probe.channels, 1); // mono, as the panel starts
         QVERIFY(host.captions.contains(" Конвертация " + path(QString(name).replace(".mp3", ".wav")) + " в " +
                                        path(name)));
     }
