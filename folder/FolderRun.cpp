@@ -11,6 +11,9 @@
 #include "speech/SpeechVoice.h"
 #include "speech/filestream/SpFileStream.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 // Gives both voices back the output streams they had before the run.
@@ -92,6 +95,7 @@ void FolderRun::ConvertTextFile(const QString& textFile, VideoBatch& batch, QStr
         settings.encoderConfig = m_settings.encoderConfig;
     settings.streamFormatType = m_settings.streamFormatType;
     settings.divide = m_settings.divide;
+    settings.album = QFileInfo(QDir::cleanPath(m_settings.folderName)).fileName();
     settings.speakFlags =
         SpeakToFileRun::SplitText(text, m_settings.xml, m_settings.digitLang, m_speaker.Fragments());
     m_speaker.SetFragmentIndex(0);

@@ -23,6 +23,7 @@ EncoderConfig defaultRecord(const SampleRateEntry& rate)
     c.setDword(EncoderConfig::dwBitrate, mpeg1 ? 32 : 8);
     c.setDword(EncoderConfig::dwMaxBitrate, mpeg1 ? 320 : 160);
     c.setInt32(EncoderConfig::bOriginal, True);
+    c.setInt32(EncoderConfig::bWriteVBRHeader, True); // the info frame: players see the true length
     c.setInt32(EncoderConfig::bEnableVBR, True);
     c.setInt32(EncoderConfig::bStrictIso, True);
     return c;

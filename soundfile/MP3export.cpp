@@ -113,6 +113,7 @@ private:
     qint64 readChunk(qint64 n, bool last);
     void encodeChunk(qint64 bytes);
     void write(std::uint32_t bytes);
+    void writeInfoFrame();
 
     QFile& m_wav;
     QFile& m_mp3;
@@ -186,7 +187,26 @@ void Conversion::flush(StreamCloser& closer)
         throw VemoError(QStringLiteral(" Ошибка де-инициализации MP3 потока"));
     }
     write(written);
+    writeInfoFrame();
     closer.close();
+}
+
+// The info frame replaces the room the encoder left for it near the start of the file. A
+// pipe or device cannot go back: there the room stays, an empty frame players skip.
+void Conversion::writeInfoFrame()
+{
+    std::uint32_t bytes = 0;
+    std::uint32_t offset = 0;
+    if (beInfoFrame(m_stream, m_output.data(), &bytes, &offset) != 0) {
+        throw VemoError(QStringLiteral(" Ошибка де-инициализации MP3 потока"));
+    }
+    if (bytes == 0 || m_mp3.isSequential()) {
+        return;
+    }
+    if (!m_mp3.seek(offset)) {
+        throw VemoError(QStringLiteral(" Ошибка записи в файл ") + m_mp3.fileName());
+    }
+    write(bytes);
 }
 
 void processPendingEvents()
@@ -201,6 +221,12 @@ void processPendingEvents()
 qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
                        const std::function<void()>& letMessagesThrough)
 {
+    return ConvertWavToMp3(wavName, mp3Name, config, Mp3Tags{}, letMessagesThrough);
+}
+
+qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
+                       const Mp3Tags& tags, const std::function<void()>& letMessagesThrough)
+{
     QFile wav(wavName);
     if (!wav.open(QIODevice::ReadOnly)) {
         return Mp3Result::WavNotOpened;
@@ -214,7 +240,7 @@ qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const Enc
     std::uint32_t samples = 0;
     std::uint32_t bufferSize = 0;
     HBE_STREAM stream = 0;
-    if (beInitStream(copy, &samples, &bufferSize, &stream) != 0) {
+    if (beInitStream(copy, tags, &samples, &bufferSize, &stream) != 0) {
         return Mp3Result::EncoderRefused;
     }
     StreamCloser closer(stream);

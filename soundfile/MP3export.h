@@ -1,6 +1,7 @@
 #pragma once
 
 #include "soundfile/EncoderConfig.h"
+#include "soundfile/Mp3Tags.h"
 
 #include <QString>
 #include <functional>
@@ -19,5 +20,11 @@ constexpr qint32 EncoderRefused = -4; // the encoder cannot take the record; no 
 // throw VemoError naming the file. The WAV file is never changed. Every 64 chunks
 // letMessagesThrough runs (by default QCoreApplication::processEvents) so the window
 // stays responsive.
+// The MP3 file starts with an ID3v2 tag holding tags, followed by the encoder's info
+// frame (true length for players), which is put in place once the data is encoded; the
+// file is therefore opened for reading and writing.
 qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
-                       const std::function<void()>& letMessagesThrough = {});
+                       const Mp3Tags& tags = {}, const std::function<void()>& letMessagesThrough = {});
+// The same with no tags but the encoder.
+qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
+                       const std::function<void()>& letMessagesThrough);

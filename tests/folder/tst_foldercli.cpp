@@ -1,5 +1,6 @@
 #include "FolderTestFiles.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -45,7 +46,8 @@ QJsonObject Probe(const QString& file)
     QProcess ffprobe;
     ffprobe.start("ffprobe",
                   {"-v", "error", "-show_entries",
-                   "stream=codec_type,codec_name,width,height:format=duration", "-of", "json", file});
+                   "stream=codec_type,codec_name,width,height,channels:format=duration:format_tags", "-of",
+                   "json", file});
     ffprobe.waitForFinished(30000);
     return QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
 }
@@ -98,7 +100,13 @@ void TestFolderCli::bilingualFolderToMp3AndVideo()
         QCOMPARE(picture["codec_name"].toString(), "msmpeg4v2");
         QCOMPARE(picture["width"].toInt(), 320);
         QCOMPARE(picture["height"].toInt(), 240);
-        const double sound = Duration(Probe(books.filePath(stem + ".mp3")));
+        const QJsonObject mp3 = Probe(books.filePath(stem + ".mp3"));
+        const QJsonObject tags = mp3["format"].toObject()["tags"].toObject();
+        QCOMPARE(tags["title"].toString(), stem);
+        QCOMPARE(tags["album"].toString(), QFileInfo(books.path()).fileName());
+        QCOMPARE(tags["encoder"].toString(), "Vemo");
+        QCOMPARE(mp3["streams"].toArray().at(0)["channels"].toInt(), 1); // mono, as the default asks
+        const double sound = Duration(mp3);
         QVERIFY2(sound > 1.0 && qAbs(Duration(video) - sound) < 0.5,
                  qPrintable(QString("%1 s video, %2 s sound").arg(Duration(video)).arg(sound)));
     }

@@ -45,15 +45,25 @@ void TestEncoderConfig::fillRecord_data()
     QTest::addColumn<Fields>("expected");
 
     QTest::newRow("panel as it starts: CBR at the shown 64 kbps, mono")
-        << Mp3Choices{}
-        << Fields{{C::bEnableVBR, 0},     {C::dwBitrate, 64},    {C::nPreset, -1},        {C::nMode, 3},
-                  {C::dwMaxBitrate, 160}, {C::dwMpegVersion, 0}, {C::dwSampleRate, 22050}};
+        << Mp3Choices{} << Fields{{C::bEnableVBR, 0},       {C::dwBitrate, 64},
+                                  {C::nPreset, -1},         {C::nMode, 3},
+                                  {C::dwMaxBitrate, 160},   {C::dwMpegVersion, 0},
+                                  {C::bWriteVBRHeader, -1}, {C::dwSampleRate, 22050}};
     QTest::newRow("mode never picked keeps VBR defaults")
-        << choices(4, -1) << Fields{{C::bEnableVBR, -1},       {C::nVbrMethod, 0}, {C::nPreset, -1},
-                                    {C::nVBRQuality, 0},       {C::dwBitrate, 8},  {C::dwMaxBitrate, 160},
-                                    {C::dwMpegVersion, 0},     {C::nMode, 3},      {C::bOriginal, -1},
-                                    {C::bStrictIso, -1},       {C::bCRC, 0},       {C::dwSampleRate, 22050},
-                                    {C::dwReSampleRate, 22050}};
+        << choices(4, -1) << Fields{{C::bEnableVBR, -1},
+                                    {C::nVbrMethod, 0},
+                                    {C::nPreset, -1},
+                                    {C::nVBRQuality, 0},
+                                    {C::dwBitrate, 8},
+                                    {C::dwMaxBitrate, 160},
+                                    {C::dwMpegVersion, 0},
+                                    {C::nMode, 3},
+                                    {C::bOriginal, -1},
+                                    {C::bStrictIso, -1},
+                                    {C::bCRC, 0},
+                                    {C::dwSampleRate, 22050},
+                                    {C::dwReSampleRate, 22050},
+                                    {C::bWriteVBRHeader, -1}};
     QTest::newRow("LQP_CBR takes the shown bitrate")
         << choices(4, 16, 7) << Fields{{C::nPreset, 12}, {C::dwBitrate, 64}, {C::dwVbrAbr_bps, 0}};
     QTest::newRow("LQP_CBR 24 kbps at 44100 Hz falls back to 128")
@@ -180,7 +190,8 @@ void TestEncoderConfig::byteLayout()
     QCOMPARE(bytes.mid(0, 12), QByteArray::fromHex("00010000010000004b010000"));
     QCOMPARE(bytes.mid(12, 8), QByteArray::fromHex("44ac000044ac0000"));
     QCOMPARE(bytes.mid(32, 4), QByteArray::fromHex("ffffffff"));
-    QCOMPARE(bytes.mid(76, 8), QByteArray::fromHex("00f4010004000000")); // 128000, method 4
+    QCOMPARE(bytes.mid(60, 12), QByteArray::fromHex("ffffffffffffffffffffffff")); // original, info frame, VBR
+    QCOMPARE(bytes.mid(76, 8), QByteArray::fromHex("00f4010004000000"));          // 128000, method 4
     QCOMPARE(bytes.mid(88, 6), QByteArray::fromHex("ffffffff02fd"));
     QCOMPARE(bytes.mid(94), QByteArray(237, '\0'));
     QCOMPARE(EncoderConfig::fromBytes(bytes).toBytes(), bytes);
