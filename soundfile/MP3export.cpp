@@ -106,7 +106,7 @@ public:
     Conversion(QFile& wav, QFile& mp3, HBE_STREAM stream, std::uint32_t samples, std::uint32_t bufferSize)
         : m_wav(wav), m_mp3(mp3), m_stream(stream), m_input(samples), m_output(bufferSize)
     {}
-    void encodeData(qint64 count, const std::function<void()>& letMessagesThrough);
+    void encodeData(qint64 count, const Mp3Progress& progress);
     void flush(StreamCloser& closer);
 
 private:
@@ -160,7 +160,7 @@ void Conversion::encodeChunk(qint64 bytes)
     write(written);
 }
 
-void Conversion::encodeData(qint64 count, const std::function<void()>& letMessagesThrough)
+void Conversion::encodeData(qint64 count, const Mp3Progress& progress)
 {
     const qint64 fullChunk = qint64(m_input.size()) * 2;
     qint64 done = 0;
@@ -172,7 +172,7 @@ void Conversion::encodeData(qint64 count, const std::function<void()>& letMessag
         encodeChunk(n);
         done += asked;
         if (++chunks % ChunksBetweenMessages == 0) {
-            letMessagesThrough();
+            progress(done, count);
         }
         if (n < asked) {
             break;
@@ -209,7 +209,7 @@ void Conversion::writeInfoFrame()
     write(bytes);
 }
 
-void processPendingEvents()
+void processPendingEvents(qint64, qint64)
 {
     if (QCoreApplication::instance()) {
         QCoreApplication::processEvents();
@@ -221,11 +221,14 @@ void processPendingEvents()
 qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
                        const std::function<void()>& letMessagesThrough)
 {
-    return ConvertWavToMp3(wavName, mp3Name, config, Mp3Tags{}, letMessagesThrough);
+    Mp3Progress progress;
+    if (letMessagesThrough)
+        progress = [&letMessagesThrough](qint64, qint64) { letMessagesThrough(); };
+    return ConvertWavToMp3(wavName, mp3Name, config, Mp3Tags{}, progress);
 }
 
 qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
-                       const Mp3Tags& tags, const std::function<void()>& letMessagesThrough)
+                       const Mp3Tags& tags, const Mp3Progress& progress)
 {
     QFile wav(wavName);
     if (!wav.open(QIODevice::ReadOnly)) {
@@ -249,7 +252,7 @@ qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const Enc
         return Mp3Result::Mp3NotCreated;
     }
     Conversion conversion(wav, mp3, stream, samples, bufferSize);
-    conversion.encodeData(header.count, letMessagesThrough ? letMessagesThrough : processPendingEvents);
+    conversion.encodeData(header.count, progress ? progress : processPendingEvents);
     conversion.flush(closer);
     return Mp3Result::Done;
 }

@@ -22,9 +22,11 @@ constexpr qint32 EncoderRefused = -4; // the encoder cannot take the record; no 
 // stays responsive.
 // The MP3 file starts with an ID3v2 tag holding tags, followed by the encoder's info
 // frame (true length for players), which is put in place once the data is encoded; the
-// file is therefore opened for reading and writing.
+// file is therefore opened for reading and writing. progress, when given, runs every 64
+// chunks in the place of letMessagesThrough, with the bytes encoded and the bytes to encode.
+using Mp3Progress = std::function<void(qint64 done, qint64 total)>;
 qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
-                       const Mp3Tags& tags = {}, const std::function<void()>& letMessagesThrough = {});
+                       const Mp3Tags& tags = {}, const Mp3Progress& progress = {});
 // The same with no tags but the encoder.
 qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
                        const std::function<void()>& letMessagesThrough);

@@ -83,8 +83,10 @@ void SpeakToFileRun::Run()
         EndLastFile();
     } catch (...) {
         AbandonAfterError();
+        m_host.ShowRunEnded();
         throw;
     }
+    m_host.ShowRunEnded();
 }
 
 void SpeakToFileRun::OpenSoundFile()
@@ -108,7 +110,9 @@ void SpeakToFileRun::SpeakFragments()
         m_host.SetFragmentIndex(int(i));
         m_host.LetMessagesThrough();
         const QString& text = fragments.FragmentTexts.at(i);
+        m_host.ShowSpeakingProgress(m_soundFileName, i, n);
         SpeakFragment(fragments.FragmentLangs.at(i), text);
+        m_host.ShowSpeakingProgress(m_soundFileName, i + 1, n);
         m_partChars += text.size();
         if (m_settings.divide && m_partChars > m_settings.partCharLimit && !EndPart(i == n - 1))
             break;
@@ -175,12 +179,17 @@ void SpeakToFileRun::FinishSoundFile(const QString& mp3Name)
         return;
     }
     m_host.ShowProgress(QStringLiteral(" Конвертация ") + m_soundFileName + QStringLiteral(" в ") + mp3Name);
+    m_host.ShowConversionProgress(mp3Name, 0, 1);
     const qint32 result = ConvertWavToMp3(m_soundFileName, mp3Name, m_settings.encoderConfig,
-                                          TagsOfSoundFile(), [this] { m_host.LetMessagesThrough(); });
+                                          TagsOfSoundFile(), [this, &mp3Name](qint64 done, qint64 total) {
+                                              m_host.LetMessagesThrough();
+                                              m_host.ShowConversionProgress(mp3Name, done, total);
+                                          });
     if (result < 0) {
         m_host.ShowConversionError(ConversionFailed, m_soundFileName);
         return;
     }
+    m_host.ShowConversionProgress(mp3Name, 1, 1);
     QFile::remove(m_soundFileName);
     m_host.SoundFileFinished(mp3Name);
 }

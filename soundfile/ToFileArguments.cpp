@@ -144,6 +144,8 @@ void Parser::Flag(const QString& word)
         m_result.options.mp3 = true;
     else if (word == u"--xml")
         m_result.options.xml = true;
+    else if (word == u"--quiet")
+        m_result.options.quiet = true;
     else
         Refuse(QStringLiteral("unknown option «%1» (vemo --help lists them)").arg(word));
 }
@@ -202,7 +204,9 @@ QString ToFileUsage()
         "vemo --to-file TEXT OUT [options]\n"
         "    Speaks the text file TEXT (plain text in UTF-8 or Windows-1251, or RTF) into the WAV\n"
         "    file OUT, as the To File button does. Fragments are dumped to tempTex.txt in the\n"
-        "    current folder; progress goes to standard error. Exit status 0 on success.\n"
+        "    current folder. Progress goes to standard error: on a terminal one line with the\n"
+        "    phase (speaking, converting), percent and time left, else a line per file and\n"
+        "    phase. Exit status 0 on success.\n"
         "  --divide N           numbered part files (OUT without extension + 000, 001, ... +\n"
         "                       extension), a part ending after the fragment that takes it\n"
         "                       above N characters\n"
@@ -220,6 +224,7 @@ QString ToFileUsage()
         "  --vbr-quality Q      0 (best) to 9 for vbr (default 0)\n"
         "  --quality Q          algorithm quality 0 (best, slow) to 9 (default 2)\n"
         "  --xml                the text carries speech markup: one fragment, Russian voice\n"
+        "  --quiet              print errors only\n"
         "  --digits ru|en       the voice that reads numbers (default ru)\n"
         "  --voice-ru NAME      Russian voice by id or description (vemo --list-voices);\n"
         "  --voice-en NAME      default the first Russian / English voice\n"

@@ -173,6 +173,13 @@ void TestSpeakToFile::division()
         QVERIFY2(sizeOf(path(it.key())) > 44 + 40 * it.value(), qPrintable(it.key()));
     QVERIFY(!host.stream.isOpen());
     QCOMPARE(host.logEntries.size(), lengths.size());
+    // Progress names the file each fragment goes into, before and after it is spoken.
+    for (int i = 0; i < lengths.size(); ++i) {
+        const QString file = host.fileOfFragment.value(i);
+        QCOMPARE(host.speakingProgress.at(2 * i), QString("%1 %2/%3").arg(file).arg(i).arg(lengths.size()));
+        QCOMPARE(host.speakingProgress.at(2 * i + 1),
+                 QString("%1 %2/%3").arg(file).arg(i + 1).arg(lengths.size()));
+    }
     QCOMPARE(host.logEntries.last(), "E\r\n" + texts.last() + "\r\n");
     QCOMPARE(host.captions.last(), QString(" фрагмент %1 из %1").arg(lengths.size()));
 }
@@ -253,6 +260,8 @@ void TestSpeakToFile::mp3Conversion()
                                        path(name)));
     }
     QCOMPARE(host.finished.size(), expected.size());
+    QCOMPARE(host.conversionDone.keys(), host.finished);
+    QVERIFY(!host.conversionDone.values().contains(false));
 }
 
 void TestSpeakToFile::failedConversionKeepsWav()
