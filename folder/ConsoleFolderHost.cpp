@@ -1,6 +1,7 @@
 #include "folder/ConsoleFolderHost.h"
 
 #include "main/TextDocumentIO.h"
+#include "soundfile/ConsoleProgress.h"
 
 #include <QDir>
 #include <QTextDocument>
@@ -13,25 +14,40 @@ void ConsoleFolderHost::Print(const QString& line)
 
 void ConsoleFolderHost::ShowTextFile(const QString& textFile, int number, int count)
 {
-    Print(QStringLiteral("[%1/%2] %3").arg(number).arg(count).arg(QDir::toNativeSeparators(textFile)));
+    m_progress.Line(
+        QStringLiteral("[%1/%2] %3").arg(number).arg(count).arg(QDir::toNativeSeparators(textFile)));
 }
 
 // As the main window holds a file after Open: RTF read as a document when the bytes are
 // RTF, plain text otherwise.
 QString ConsoleFolderHost::LoadText(const QString& textFile)
 {
+    return ReadText(textFile);
+}
+
+QString ConsoleFolderHost::ReadText(const QString& textFile)
+{
     QTextDocument document;
     LoadDocument(textFile, false, document);
     return DocumentPlainText(document);
 }
 
+// The only log line of a folder run names a batch killed at its time limit.
 void ConsoleFolderHost::Log(const QString& line)
 {
-    Print(line);
+    m_progress.Error(line);
 }
 
 void ConsoleFolderHost::Beep(int times)
 {
-    Print(times > 1 ? QStringLiteral("The video batch has run.")
-                    : QStringLiteral("The video batch could not be run or was stopped at its time limit."));
+    if (times > 1)
+        m_progress.Line(QStringLiteral("The video batch has run."));
+    else
+        m_progress.Error(
+            QStringLiteral("The video batch could not be run or was stopped at its time limit."));
+}
+
+void ConsoleFolderHost::ShowVideoProgress(const QString& batchFile, int done, int total)
+{
+    m_progress.Update(QStringLiteral("videos"), batchFile, done, total);
 }

@@ -104,6 +104,7 @@ void FolderParser::TakeSoundOptions(const QStringList& soundWords)
     s.digitLang = o.digitLang;
     m_result.ru = parsed.ru;
     m_result.en = parsed.en;
+    m_result.quiet = o.quiet;
 }
 
 } // namespace
@@ -131,8 +132,9 @@ QString ConvertFolderUsage()
         "    DirToSoundAndAvi button does, and writes the video commands to DIR/ToVideo.bat.\n"
         "    Progress goes to standard error; Ctrl+C stops after the current fragment.\n"
         "    Exit status 0 on success, 1 on failure, 130 when stopped.\n"
-        "  --divide N, --format, --mp3 and the MP3, voice and --xml/--digits options\n"
-        "                       as for vemo --to-file\n"
+        "  --divide N, --format, --mp3 and the MP3, voice, --xml/--digits and --quiet\n"
+        "                       options as for vemo --to-file; the videos' progress is\n"
+        "                       shown as the sound's\n"
         "  --video              run ToVideo.bat at the end (one video per sound file); the\n"
         "                       exit status is 1 when a video was not made\n"
         "  --ffmpeg-dir DIR     folder of the converter ffmpeg (default from opsDir.txt, else\n"

@@ -16,6 +16,7 @@ struct FolderArguments
     FolderRunSettings settings; // settings.folderName: the folder, as a full name
     VoiceArguments ru;
     VoiceArguments en;
+    bool quiet = false; // errors only on standard error
 };
 
 // Parses the words after the command (command names it in messages). Throws VemoError

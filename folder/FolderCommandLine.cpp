@@ -32,43 +32,45 @@ FolderArguments ParseWithKeptSettings(const QString& command, const QStringList&
 }
 
 // Every video the batch should have made and did not, named on standard error.
-int MissingVideos(const QStringList& videoFiles)
+int MissingVideos(const QStringList& videoFiles, ConsoleProgress& progress)
 {
     int missing = 0;
     for (const QString& video : videoFiles) {
         if (QFileInfo(video).size() > 0)
             continue;
-        Print(QStringLiteral("The video %1 was not made.").arg(QDir::toNativeSeparators(video)));
+        progress.Error(QStringLiteral("The video %1 was not made.").arg(QDir::toNativeSeparators(video)));
         ++missing;
     }
     return missing;
 }
 
 // Says how the run ended and gives its exit status.
-int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, int conversionFailures)
+int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, int conversionFailures,
+            ConsoleProgress& progress)
 {
     if (result.stopped) {
-        Print(QStringLiteral(
+        progress.Line(QStringLiteral(
             "Stopped: the text files after this one are left; a sound file cut short is kept as WAV."));
         return ExitStopped;
     }
     if (result.textFiles == 0) {
-        Print(QStringLiteral("No *.txt file in %1: nothing to do.")
-                  .arg(QDir::toNativeSeparators(settings.folderName)));
+        progress.Line(QStringLiteral("No *.txt file in %1: nothing to do.")
+                          .arg(QDir::toNativeSeparators(settings.folderName)));
         return 0;
     }
     bool failed = conversionFailures > 0;
     if (result.batchRan)
-        failed = !*result.batchRan || MissingVideos(result.videoFiles) > 0 || failed;
+        failed = !*result.batchRan || MissingVideos(result.videoFiles, progress) > 0 || failed;
     return failed ? ExitFailed : 0;
 }
 
 int ConvertOnce(const FolderRunSettings& settings, ConsoleToFileHost& speaker)
 {
-    ConsoleFolderHost host;
+    ConsoleFolderHost host(speaker.Progress());
     const int failuresBefore = speaker.ConversionFailures();
     const FolderRunResult result = FolderRun(speaker, host, settings).Run();
-    return Outcome(settings, result, speaker.ConversionFailures() - failuresBefore);
+    speaker.Progress().Finish();
+    return Outcome(settings, result, speaker.ConversionFailures() - failuresBefore, speaker.Progress());
 }
 
 // Runs command, printing the error that ends it; returns its status or 1.
@@ -96,21 +98,25 @@ void PauseUnlessStopped(const ConsoleToFileHost& speaker)
 void PollOnce(UnattendedStart& start, const FolderRunSettings& settings, ConsoleToFileHost& speaker)
 {
     const UnattendedStart::Poll poll = start.Check(settings.folderName, false, [&] {
-        Print(QStringLiteral("%1 found: converting the folder.")
-                  .arg(QDir::toNativeSeparators(UnattendedStart::FlagFilePath(settings.folderName))));
+        speaker.Progress().Line(
+            QStringLiteral("%1 found: converting the folder.")
+                .arg(QDir::toNativeSeparators(UnattendedStart::FlagFilePath(settings.folderName))));
         ConvertOnce(settings, speaker);
     });
     if (poll == UnattendedStart::Poll::FlagKept)
-        Print(QStringLiteral("Start.Flag could not be deleted: the folder will be converted again."));
+        speaker.Progress().Error(
+            QStringLiteral("Start.Flag could not be deleted: the folder will be converted again."));
 }
 
 int Watch(const FolderArguments& arguments)
 {
     ConsoleToFileHost speaker(DefaultSpeechEngine());
     speaker.SetUpVoices(arguments.ru, arguments.en);
-    UnattendedStart start([](const QString& line) { Print(line); });
-    Print(QStringLiteral("Waiting for %1 (Ctrl+C ends).")
-              .arg(QDir::toNativeSeparators(UnattendedStart::FlagFilePath(arguments.settings.folderName))));
+    speaker.SetQuiet(arguments.quiet);
+    UnattendedStart start([&speaker](const QString& line) { speaker.Progress().Error(line); });
+    speaker.Progress().Line(
+        QStringLiteral("Waiting for %1 (Ctrl+C ends).")
+            .arg(QDir::toNativeSeparators(UnattendedStart::FlagFilePath(arguments.settings.folderName))));
     while (!speaker.StopToFileRequested()) {
         Reported(QStringLiteral("vemo --watch"), [&] {
             PollOnce(start, arguments.settings, speaker);
@@ -130,6 +136,7 @@ int RunConvertFolderCommand(const QStringList& words)
         const FolderArguments arguments = ParseWithKeptSettings(command, words);
         ConsoleToFileHost speaker(DefaultSpeechEngine());
         speaker.SetUpVoices(arguments.ru, arguments.en);
+        speaker.SetQuiet(arguments.quiet);
         return ConvertOnce(arguments.settings, speaker);
     });
 }

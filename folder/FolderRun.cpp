@@ -11,6 +11,9 @@
 #include "speech/SpeechVoice.h"
 #include "speech/filestream/SpFileStream.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 // Gives both voices back the output streams they had before the run.
@@ -34,6 +37,16 @@ private:
     SpFileStream* m_ru;
     SpFileStream* m_eng;
 };
+
+// The batch makes its videos one after another: every video file that exists is complete
+// but the last one begun.
+int VideosMade(const QStringList& videoFiles)
+{
+    int begun = 0;
+    for (const QString& video : videoFiles)
+        begun += QFileInfo::exists(video) ? 1 : 0;
+    return qMax(0, begun - 1);
+}
 
 } // namespace
 
@@ -92,6 +105,7 @@ void FolderRun::ConvertTextFile(const QString& textFile, VideoBatch& batch, QStr
         settings.encoderConfig = m_settings.encoderConfig;
     settings.streamFormatType = m_settings.streamFormatType;
     settings.divide = m_settings.divide;
+    settings.album = QFileInfo(QDir::cleanPath(m_settings.folderName)).fileName();
     settings.speakFlags =
         SpeakToFileRun::SplitText(text, m_settings.xml, m_settings.digitLang, m_speaker.Fragments());
     m_speaker.SetFragmentIndex(0);
@@ -104,10 +118,18 @@ void FolderRun::RunBatch(const VideoBatch& batch, FolderRunResult& result)
 {
     if (!m_settings.makeVideos || batch.BatchLines().isEmpty())
         return;
+    const QStringList& videos = result.videoFiles;
+    const QString batchFile = batch.BatchFilePath();
+    m_host.ShowVideoProgress(batchFile, 0, int(videos.size()));
     const bool ran = RunBatchAndWait(
-        batch.BatchFilePath(), m_settings.batchTimeLimitSeconds,
-        [this] { return m_speaker.StopToFileRequested(); },
+        batchFile, m_settings.batchTimeLimitSeconds,
+        [this, &videos, &batchFile] {
+            m_host.ShowVideoProgress(batchFile, VideosMade(videos), int(videos.size()));
+            return m_speaker.StopToFileRequested();
+        },
         [this](const QString& line) { m_host.Log(line); });
+    if (ran)
+        m_host.ShowVideoProgress(batchFile, int(videos.size()), int(videos.size()));
     result.batchRan = ran;
     m_host.Beep(ran ? 3 : 1);
 }

@@ -19,4 +19,9 @@ public:
     virtual void Log(const QString& line) = 0;
     // The outcome of the video batch: three beeps when it ran, one when it failed.
     virtual void Beep(int times) = 0;
+    // While the video batch runs: done of total videos are complete.
+    virtual void ShowVideoProgress(const QString& batchFile, int done, int total)
+    {
+        (void)batchFile, (void)done, (void)total;
+    }
 };

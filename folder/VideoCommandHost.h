@@ -26,6 +26,15 @@ public:
     void ShowFragment(const QString& logEntry) override { m_host.ShowFragment(logEntry); }
     void ShowProgress(const QString& captionSuffix) override { m_host.ShowProgress(captionSuffix); }
     void ShowConversionError(const QString& message, const QString& wavFileName) override;
+    void ShowSpeakingProgress(const QString& soundFileName, qsizetype fragment, qsizetype count) override
+    {
+        m_host.ShowSpeakingProgress(soundFileName, fragment, count);
+    }
+    void ShowConversionProgress(const QString& mp3FileName, qint64 done, qint64 total) override
+    {
+        m_host.ShowConversionProgress(mp3FileName, done, total);
+    }
+    void ShowRunEnded() override { m_host.ShowRunEnded(); }
     void SoundFileFinished(const QString& fileName) override;
 
     // The video file of a sound file: its name with ".avi" in place of its extension.

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <csignal>
-#include <cstdio>
 
 namespace {
 
@@ -25,11 +24,6 @@ void SetUpVoice(SpeechVoice& voice, const VoiceArguments& arguments, const QStri
         voice.setRate(*arguments.rate);
     if (arguments.volume)
         voice.setVolume(*arguments.volume);
-}
-
-void PrintLine(const QString& line)
-{
-    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
 }
 
 } // namespace
@@ -64,13 +58,19 @@ void ConsoleToFileHost::LetMessagesThrough()
     QCoreApplication::processEvents();
 }
 
-void ConsoleToFileHost::ShowProgress(const QString& captionSuffix)
-{
-    PrintLine(captionSuffix.trimmed());
-}
-
 void ConsoleToFileHost::ShowConversionError(const QString& message, const QString& wavFileName)
 {
     ++m_conversionFailures;
-    PrintLine(message.trimmed() + QStringLiteral(" ") + wavFileName);
+    m_progress.Error(message.trimmed() + QStringLiteral(" ") + wavFileName);
+}
+
+void ConsoleToFileHost::ShowSpeakingProgress(const QString& soundFileName, qsizetype fragment,
+                                             qsizetype count)
+{
+    m_progress.Update(QStringLiteral("speaking"), soundFileName, fragment, count);
+}
+
+void ConsoleToFileHost::ShowConversionProgress(const QString& mp3FileName, qint64 done, qint64 total)
+{
+    m_progress.Update(QStringLiteral("converting"), mp3FileName, done, total);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "soundfile/ConsoleProgress.h"
 #include "soundfile/SpeakToFileHost.h"
 #include "speech/VoiceFactory.h"
 #include "speech/filestream/SpFileStream.h"
@@ -9,9 +10,9 @@
 
 struct VoiceArguments;
 
-// The To File run without a window: its own two voices and file stream, progress and
-// conversion errors written to standard error, and Ctrl+C (SIGINT) or SIGTERM taken as
-// Stop To File.
+// The To File run without a window: its own two voices and file stream, progress (speaking
+// and converting) and conversion errors written to standard error, and Ctrl+C (SIGINT) or
+// SIGTERM taken as Stop To File.
 class ConsoleToFileHost : public SpeakToFileHost
 {
 public:
@@ -23,6 +24,7 @@ public:
     void SetUpVoices(const VoiceArguments& ru, const VoiceArguments& en);
 
     int ConversionFailures() const { return m_conversionFailures; }
+    ConsoleProgress& Progress() { return m_progress; }
 
     SpeechVoice& VoiceRu() override { return *m_ru; }
     SpeechVoice& VoiceEng() override { return *m_eng; }
@@ -32,13 +34,18 @@ public:
     bool StopToFileRequested() const override;
     void LetMessagesThrough() override;
     void ShowFragment(const QString&) override {}
-    void ShowProgress(const QString& captionSuffix) override;
+    void ShowProgress(const QString&) override {}
     void ShowConversionError(const QString& message, const QString& wavFileName) override;
+    void ShowSpeakingProgress(const QString& soundFileName, qsizetype fragment, qsizetype count) override;
+    void ShowConversionProgress(const QString& mp3FileName, qint64 done, qint64 total) override;
+    void ShowRunEnded() override { m_progress.Finish(); }
+    void SetQuiet(bool quiet) override { m_progress.SetQuiet(quiet); }
 
 private:
     std::unique_ptr<SpeechVoice> m_ru;
     std::unique_ptr<SpeechVoice> m_eng;
     SpFileStream m_stream;
     FragmentLists m_fragments;
+    ConsoleProgress m_progress;
     int m_conversionFailures = 0;
 };

@@ -43,6 +43,10 @@ public:
     };
 
     static constexpr std::uint32_t ConfigLame = 256;
+    // Values of nMode.
+    static constexpr std::int32_t ModeStereo = 0;
+    static constexpr std::int32_t ModeJointStereo = 1;
+    static constexpr std::int32_t ModeMono = 3;
 
     EncoderConfig(); // all bytes zero
     // Takes exactly Size bytes; throws VemoError on another length.

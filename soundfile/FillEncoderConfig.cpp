@@ -6,6 +6,8 @@
 namespace {
 
 constexpr std::int32_t True = -1; // a boolean field with every bit set
+constexpr std::int32_t PresetAbr = 11;
+constexpr std::int32_t PresetCbr = 12;
 
 EncoderConfig defaultRecord(const SampleRateEntry& rate)
 {
@@ -21,6 +23,7 @@ EncoderConfig defaultRecord(const SampleRateEntry& rate)
     c.setDword(EncoderConfig::dwBitrate, mpeg1 ? 32 : 8);
     c.setDword(EncoderConfig::dwMaxBitrate, mpeg1 ? 320 : 160);
     c.setInt32(EncoderConfig::bOriginal, True);
+    c.setInt32(EncoderConfig::bWriteVBRHeader, True); // the info frame: players see the true length
     c.setInt32(EncoderConfig::bEnableVBR, True);
     c.setInt32(EncoderConfig::bStrictIso, True);
     return c;
@@ -61,7 +64,12 @@ void applyMode(EncoderConfig& c, const Mp3Choices& choices, MpegClass mpegClass)
         c.setDword(EncoderConfig::dwMaxBitrate, validated(choices.bitrateMaxItem));
         break;
     case EncodingKind::Preset:
+        // The constant and average bitrate presets encode at the bitrate the list shows.
         c.setInt32(EncoderConfig::nPreset, mode.preset);
+        if (mode.preset == PresetCbr)
+            c.setDword(EncoderConfig::dwBitrate, validated(choices.bitrateItem));
+        else if (mode.preset == PresetAbr)
+            c.setDword(EncoderConfig::dwVbrAbr_bps, validated(choices.bitrateItem) * 1000);
         break;
     }
 }
@@ -79,5 +87,8 @@ FilledEncoderConfig FillEncoderConfig(const Mp3Choices& choices)
     if (choices.modeItem >= 0) {
         applyMode(c, choices, rate.mpegClass);
     }
-    return {c, rate.wavFormat};
+    // The speech is written with the channels the MP3 gets: the WAV's channel count is
+    // what the conversion encodes, and mono halves the data it works on.
+    const bool mono = c.int32(EncoderConfig::nMode) == EncoderConfig::ModeMono;
+    return {c, rate.WavFormat(mono ? 1 : 2)};
 }

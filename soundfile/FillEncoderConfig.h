@@ -8,7 +8,7 @@ struct Mp3Choices
 {
     int sampleRateItem = 4;
     int channelsItem = 0;
-    int modeItem = -1;
+    int modeItem = 0; // "CBR-Constant Bitrate"
     int bitrateItem = 7;
     int bitrateMaxItem = 7;
     int vbrQuality = 0; // track-bar position 0..9
@@ -18,7 +18,7 @@ struct Mp3Choices
 struct FilledEncoderConfig
 {
     EncoderConfig config;
-    int streamFormatType; // 16-bit stereo WAV at the MP3 sample rate
+    int streamFormatType; // 16-bit WAV at the MP3 sample rate: mono for "Mono  ", else stereo
 };
 
 // Turns the panel's choices into the encoder record and the WAV format the speech engine

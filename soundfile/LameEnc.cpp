@@ -14,7 +14,12 @@ struct EncoderStream
     int channels = 2;
     std::uint32_t samples = 0;    // S
     std::uint32_t bufferSize = 0; // B
+    std::uint32_t tagSize = 0;    // the ID3v2 tag in front of the info frame
 };
+
+// Besides the encoded data the first output holds the ID3v2 tag and the room for the info
+// frame, one frame at most (1441 bytes at 320 kbps and 32 kHz).
+constexpr std::uint32_t InfoFrameRoom = 1441;
 
 // Open streams by handle. Handles count up and are never reused, so a stale handle
 // can never reach another caller's stream.
@@ -70,6 +75,12 @@ StreamTable& streams()
 std::uint32_t beInitStream(const EncoderConfig& config, std::uint32_t* samples, std::uint32_t* bufferSize,
                            HBE_STREAM* stream)
 {
+    return beInitStream(config, Mp3Tags{}, samples, bufferSize, stream);
+}
+
+std::uint32_t beInitStream(const EncoderConfig& config, const Mp3Tags& tags, std::uint32_t* samples,
+                           std::uint32_t* bufferSize, HBE_STREAM* stream)
+{
     if (!samples || !bufferSize || !stream) {
         return BeErr::InvalidFormatParameters;
     }
@@ -81,14 +92,16 @@ std::uint32_t beInitStream(const EncoderConfig& config, std::uint32_t* samples, 
     if (!s.lame) {
         return BeErr::NoMoreHandles;
     }
-    if (!ApplyEncoderConfig(s.lame, config) || lame_init_params(s.lame) < 0) {
+    if (!ApplyEncoderConfig(s.lame, config) || !ApplyMp3Tags(s.lame, tags) || lame_init_params(s.lame) < 0) {
         lame_close(s.lame);
         return BeErr::InvalidFormatParameters;
     }
     s.channels = lame_get_num_channels(s.lame);
     s.samples = std::uint32_t(lame_get_framesize(s.lame) * s.channels);
+    // Asked with no buffer, LAME tells the size of the tag it wrote.
+    s.tagSize = std::uint32_t(lame_get_id3v2_tag(s.lame, nullptr, 0));
     // LAME's own worst case for n samples per channel is 1.25 n + 7200 bytes.
-    s.bufferSize = s.samples + s.samples / 4 + 7200;
+    s.bufferSize = s.samples + s.samples / 4 + 7200 + s.tagSize + InfoFrameRoom;
     const HBE_STREAM handle = streams().add(s);
     if (handle == 0) {
         lame_close(s.lame);
@@ -137,6 +150,25 @@ std::uint32_t beDeinitStream(HBE_STREAM stream, unsigned char* output, std::uint
         return BeErr::BufferTooSmall;
     }
     *outputBytes = std::uint32_t(written);
+    return BeErr::Successful;
+}
+
+std::uint32_t beInfoFrame(HBE_STREAM stream, unsigned char* output, std::uint32_t* outputBytes,
+                          std::uint32_t* offset)
+{
+    EncoderStream s;
+    if (!streams().find(stream, &s)) {
+        return BeErr::InvalidHandle;
+    }
+    if (!output || !outputBytes || !offset) {
+        return BeErr::BufferTooSmall;
+    }
+    const std::size_t size = lame_get_lametag_frame(s.lame, output, s.bufferSize);
+    if (size > s.bufferSize) {
+        return BeErr::BufferTooSmall;
+    }
+    *outputBytes = std::uint32_t(size);
+    *offset = s.tagSize;
     return BeErr::Successful;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "soundfile/EncoderConfig.h"
+#include "soundfile/Mp3Tags.h"
 
 #include <cstdint>
 
@@ -21,6 +22,11 @@ constexpr std::uint32_t BufferTooSmall = 5; // more samples than one chunk, or a
 
 // Opens an encoder stream. samples: S, the 16-bit samples of one chunk, all channels
 // together; bufferSize: B, the most bytes one beEncodeChunk or beDeinitStream writes.
+// The stream's output starts with an ID3v2 tag holding tags and "Vemo" as the encoder,
+// followed (when the record's bWriteVBRHeader is set) by room for the info frame.
+std::uint32_t beInitStream(const EncoderConfig& config, const Mp3Tags& tags, std::uint32_t* samples,
+                           std::uint32_t* bufferSize, HBE_STREAM* stream);
+// The same with no tags but the encoder.
 std::uint32_t beInitStream(const EncoderConfig& config, std::uint32_t* samples, std::uint32_t* bufferSize,
                            HBE_STREAM* stream);
 
@@ -30,6 +36,13 @@ std::uint32_t beEncodeChunk(HBE_STREAM stream, std::uint32_t sampleCount, const 
 
 // Writes what the encoder still holds into output (B bytes).
 std::uint32_t beDeinitStream(HBE_STREAM stream, unsigned char* output, std::uint32_t* outputBytes);
+
+// After beDeinitStream: the final info frame (frame and byte counts, seek table, encoder
+// delay and padding) into output (B bytes), and the byte offset from the start of the
+// stream's output where it belongs, in place of the room left for it. outputBytes 0: the
+// record asked for no info frame.
+std::uint32_t beInfoFrame(HBE_STREAM stream, unsigned char* output, std::uint32_t* outputBytes,
+                          std::uint32_t* offset);
 
 // Releases the stream; its handle is invalid afterwards.
 std::uint32_t beCloseStream(HBE_STREAM stream);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -103,10 +104,11 @@ void applyFlags(lame_t lame, const EncoderConfig& c)
     if (emphasis <= 3) {
         lame_set_emphasis(lame, int(emphasis));
     }
-    // The four calls never return to the start of the file, so a VBR tag frame would stay
-    // an empty placeholder that misleads players about the length: none is written.
-    // LAME has a single psychoacoustic model, so dwPsyModel has nothing to choose.
-    lame_set_bWriteVbrTag(lame, 0);
+    // The info frame (Xing or Info: frame count, byte count, seek table, encoder delay and
+    // padding) gives players the true length; LAME leaves room for it in its first output
+    // and beInfoFrame hands it over at the end. LAME has a single psychoacoustic model, so
+    // dwPsyModel has nothing to choose.
+    lame_set_bWriteVbrTag(lame, c.dword(EncoderConfig::bWriteVBRHeader) != 0);
     lame_set_write_id3tag_automatic(lame, 0);
 }
 
@@ -240,7 +242,43 @@ void applyPreset(lame_t lame, const EncoderConfig& c)
     }
 }
 
+// LAME takes UTF-16 text with a byte order mark, ended by a zero.
+std::vector<unsigned short> utf16WithBom(const QString& text)
+{
+    std::vector<unsigned short> result{0xFEFF};
+    for (const QChar c : text)
+        result.push_back(c.isNull() ? u' ' : c.unicode());
+    result.push_back(0);
+    return result;
+}
+
+bool setText(lame_t lame, const char* frame, const QString& text)
+{
+    return text.isEmpty() || id3tag_set_textinfo_utf16(lame, frame, utf16WithBom(text).data()) == 0;
+}
+
+QString trackText(const Mp3Tags& tags)
+{
+    if (tags.track <= 0)
+        return {};
+    const QString track = QString::number(tags.track);
+    return tags.trackCount > 0 ? track + u'/' + QString::number(tags.trackCount) : track;
+}
+
 } // namespace
+
+bool ApplyMp3Tags(lame_t lame, const Mp3Tags& tags)
+{
+    id3tag_init(lame);
+    id3tag_add_v2(lame);
+    id3tag_v2_only(lame);
+    const bool set = setText(lame, "TIT2", tags.title) && setText(lame, "TALB", tags.album) &&
+                     setText(lame, "TRCK", trackText(tags)) &&
+                     setText(lame, "TYER", tags.year > 0 ? QString::number(tags.year) : QString()) &&
+                     setText(lame, "TLAN", tags.language) && setText(lame, "TSSE", QStringLiteral("Vemo"));
+    lame_set_write_id3tag_automatic(lame, 1);
+    return set;
+}
 
 int InputChannels(const EncoderConfig& config)
 {

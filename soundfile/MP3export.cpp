@@ -90,19 +90,30 @@ bool isSameFile(const QFile& wav, const QString& mp3Name)
     return wavStat.st_dev == mp3Stat.st_dev && wavStat.st_ino == mp3Stat.st_ino;
 }
 
+// The samples decide mono or stereo; two channels keep joint stereo when it was chosen.
+std::int32_t modeFor(quint16 channels, const EncoderConfig& config)
+{
+    if (channels == 1)
+        return EncoderConfig::ModeMono;
+    return config.int32(EncoderConfig::nMode) == EncoderConfig::ModeJointStereo
+               ? EncoderConfig::ModeJointStereo
+               : EncoderConfig::ModeStereo;
+}
+
 class Conversion
 {
 public:
     Conversion(QFile& wav, QFile& mp3, HBE_STREAM stream, std::uint32_t samples, std::uint32_t bufferSize)
         : m_wav(wav), m_mp3(mp3), m_stream(stream), m_input(samples), m_output(bufferSize)
     {}
-    void encodeData(qint64 count, const std::function<void()>& letMessagesThrough);
+    void encodeData(qint64 count, const Mp3Progress& progress);
     void flush(StreamCloser& closer);
 
 private:
     qint64 readChunk(qint64 n, bool last);
     void encodeChunk(qint64 bytes);
     void write(std::uint32_t bytes);
+    void writeInfoFrame();
 
     QFile& m_wav;
     QFile& m_mp3;
@@ -149,7 +160,7 @@ void Conversion::encodeChunk(qint64 bytes)
     write(written);
 }
 
-void Conversion::encodeData(qint64 count, const std::function<void()>& letMessagesThrough)
+void Conversion::encodeData(qint64 count, const Mp3Progress& progress)
 {
     const qint64 fullChunk = qint64(m_input.size()) * 2;
     qint64 done = 0;
@@ -161,7 +172,7 @@ void Conversion::encodeData(qint64 count, const std::function<void()>& letMessag
         encodeChunk(n);
         done += asked;
         if (++chunks % ChunksBetweenMessages == 0) {
-            letMessagesThrough();
+            progress(done, count);
         }
         if (n < asked) {
             break;
@@ -176,10 +187,29 @@ void Conversion::flush(StreamCloser& closer)
         throw VemoError(QStringLiteral(" Ошибка де-инициализации MP3 потока"));
     }
     write(written);
+    writeInfoFrame();
     closer.close();
 }
 
-void processPendingEvents()
+// The info frame replaces the room the encoder left for it near the start of the file. A
+// pipe or device cannot go back: there the room stays, an empty frame players skip.
+void Conversion::writeInfoFrame()
+{
+    std::uint32_t bytes = 0;
+    std::uint32_t offset = 0;
+    if (beInfoFrame(m_stream, m_output.data(), &bytes, &offset) != 0) {
+        throw VemoError(QStringLiteral(" Ошибка де-инициализации MP3 потока"));
+    }
+    if (bytes == 0 || m_mp3.isSequential()) {
+        return;
+    }
+    if (!m_mp3.seek(offset)) {
+        throw VemoError(QStringLiteral(" Ошибка записи в файл ") + m_mp3.fileName());
+    }
+    write(bytes);
+}
+
+void processPendingEvents(qint64, qint64)
 {
     if (QCoreApplication::instance()) {
         QCoreApplication::processEvents();
@@ -191,6 +221,15 @@ void processPendingEvents()
 qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
                        const std::function<void()>& letMessagesThrough)
 {
+    Mp3Progress progress;
+    if (letMessagesThrough)
+        progress = [&letMessagesThrough](qint64, qint64) { letMessagesThrough(); };
+    return ConvertWavToMp3(wavName, mp3Name, config, Mp3Tags{}, progress);
+}
+
+qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
+                       const Mp3Tags& tags, const Mp3Progress& progress)
+{
     QFile wav(wavName);
     if (!wav.open(QIODevice::ReadOnly)) {
         return Mp3Result::WavNotOpened;
@@ -200,11 +239,11 @@ qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const Enc
         return Mp3Result::Mp3NotCreated;
     }
     EncoderConfig copy = config;
-    copy.setInt32(EncoderConfig::nMode, header.channels == 1 ? 3 : 0);
+    copy.setInt32(EncoderConfig::nMode, modeFor(header.channels, config));
     std::uint32_t samples = 0;
     std::uint32_t bufferSize = 0;
     HBE_STREAM stream = 0;
-    if (beInitStream(copy, &samples, &bufferSize, &stream) != 0) {
+    if (beInitStream(copy, tags, &samples, &bufferSize, &stream) != 0) {
         return Mp3Result::EncoderRefused;
     }
     StreamCloser closer(stream);
@@ -213,7 +252,7 @@ qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const Enc
         return Mp3Result::Mp3NotCreated;
     }
     Conversion conversion(wav, mp3, stream, samples, bufferSize);
-    conversion.encodeData(header.count, letMessagesThrough ? letMessagesThrough : processPendingEvents);
+    conversion.encodeData(header.count, progress ? progress : processPendingEvents);
     conversion.flush(closer);
     return Mp3Result::Done;
 }

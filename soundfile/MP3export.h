@@ -1,6 +1,7 @@
 #pragma once
 
 #include "soundfile/EncoderConfig.h"
+#include "soundfile/Mp3Tags.h"
 
 #include <QString>
 #include <functional>
@@ -13,10 +14,19 @@ constexpr qint32 EncoderRefused = -4; // the encoder cannot take the record; no 
 } // namespace Mp3Result
 
 // Encodes the 16-bit PCM of a WAV file (44-byte header; its RIFF size counts the bytes
-// to encode, its channel count chooses mono or stereo) into an MP3 file, chunk by chunk
+// to encode, its channel count chooses mono or stereo, two channels staying joint stereo
+// when the record asks for it) into an MP3 file, chunk by chunk
 // in constant memory. Returns a Mp3Result value; read, encode, write and flush failures
 // throw VemoError naming the file. The WAV file is never changed. Every 64 chunks
 // letMessagesThrough runs (by default QCoreApplication::processEvents) so the window
 // stays responsive.
+// The MP3 file starts with an ID3v2 tag holding tags, followed by the encoder's info
+// frame (true length for players), which is put in place once the data is encoded; the
+// file is therefore opened for reading and writing. progress, when given, runs every 64
+// chunks in the place of letMessagesThrough, with the bytes encoded and the bytes to encode.
+using Mp3Progress = std::function<void(qint64 done, qint64 total)>;
 qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
-                       const std::function<void()>& letMessagesThrough = {});
+                       const Mp3Tags& tags = {}, const Mp3Progress& progress = {});
+// The same with no tags but the encoder.
+qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
+                       const std::function<void()>& letMessagesThrough);

@@ -25,8 +25,7 @@ Mp3Panel::Mp3Panel(QWidget* parent) : QFrame(parent)
     CBoxSampleRate =
         AddList(grid, 0, "CBoxSampleRate", "Частота дискретизации", Mp3Tables::sampleRateTexts(), 4);
     CBoxChannels = AddList(grid, 1, "CBoxChannels", "Количество каналов", Mp3Tables::channelTexts(), 0);
-    CBoxMode = AddList(grid, 2, "CBoxMode", "Режим кодирования", Mp3Tables::modeTexts(), -1);
-    CBoxMode->setPlaceholderText(Mp3Tables::modeTexts().first());
+    CBoxMode = AddList(grid, 2, "CBoxMode", "Режим кодирования", Mp3Tables::modeTexts(), 0);
     CBoxBitrate = AddList(grid, 3, "CBoxBitrate", "Скорость бит. потока", Mp3Tables::bitrateTexts(), 7);
     CBoxBitrateMax = AddList(grid, 4, "CBoxBitrateMax", "Максимальная скорость битового потока для VBR",
                              Mp3Tables::bitrateTexts(), 7);

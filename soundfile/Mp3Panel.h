@@ -12,9 +12,9 @@ class QSlider;
 
 // The MP3 encoder options shared by the sound-file and folder dialogs: sample rate,
 // channels, encoding mode, bitrates, VBR quality and algorithm quality. The lists are
-// pick-only; the mode list starts with no item, showing "CBR-Constant Bitrate", which
-// keeps the record's defaults. Picking a bitrate the chosen sample rate cannot encode
-// moves that list to "128 kbps".
+// pick-only; the mode list starts on "CBR-Constant Bitrate", so what it shows is what the
+// encoder does. Picking a bitrate the chosen sample rate cannot encode moves that list to
+// "128 kbps".
 class Mp3Panel : public QFrame
 {
     Q_OBJECT

@@ -17,6 +17,10 @@ struct SampleRateEntry
     std::uint32_t rate;
     MpegClass mpegClass;
     int wavFormat; // SpeechAudioFormatType of 16-bit stereo at this rate
+
+    // The 16-bit WAV format at this rate with the given channel count (1 or 2); the
+    // mono format comes just before the stereo one.
+    int WavFormat(int channels) const { return channels == 1 ? wavFormat - 1 : wavFormat; }
 };
 
 enum class EncodingKind

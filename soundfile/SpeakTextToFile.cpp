@@ -6,6 +6,7 @@
 
 void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const QString& text)
 {
+    host.SetQuiet(options.quiet);
     SpeakToFileSettings settings;
     settings.streamFormatType = options.streamFormatType;
     settings.divide = options.divide;

@@ -33,4 +33,19 @@ public:
     virtual void ShowConversionError(const QString& message, const QString& wavFileName) = 0;
     // A sound file is complete under its final name (the MP3 file when converted).
     virtual void SoundFileFinished(const QString& fileName) { (void)fileName; }
+
+    // Progress for a console, which shows no caption: fragment (from 1) of count of the
+    // text spoken, the current one into soundFileName; bytes done of total of the WAV file
+    // being converted into mp3FileName. The run's end, also by an error, ends the progress.
+    virtual void ShowSpeakingProgress(const QString& soundFileName, qsizetype fragment, qsizetype count)
+    {
+        (void)soundFileName, (void)fragment, (void)count;
+    }
+    virtual void ShowConversionProgress(const QString& mp3FileName, qint64 done, qint64 total)
+    {
+        (void)mp3FileName, (void)done, (void)total;
+    }
+    virtual void ShowRunEnded() {}
+    // The command line's --quiet: nothing but errors is reported.
+    virtual void SetQuiet(bool quiet) { (void)quiet; }
 };

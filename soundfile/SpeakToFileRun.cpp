@@ -6,7 +6,9 @@
 #include "speech/filestream/SpFileStream.h"
 #include "text/Segmentation.h"
 
+#include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <utility>
 
 namespace {
@@ -15,6 +17,40 @@ const QString ConversionFailed = QStringLiteral(" Ошибка при конве
 constexpr int SeekStart = 0;
 constexpr int SeekCurrent = 1;
 constexpr int SeekEnd = 2;
+
+// The number of part files a division makes of these fragments when the run is not
+// stopped: a part ends after the fragment that takes it above the limit, and no empty
+// part follows the last fragment. An empty text still gives one file.
+int CountParts(const QStringList& texts, qint64 limit)
+{
+    int parts = 0;
+    qint64 chars = 0;
+    bool open = true;
+    for (const QString& text : texts) {
+        open = true;
+        chars += text.size();
+        if (chars > limit) {
+            ++parts;
+            chars = 0;
+            open = false;
+        }
+    }
+    return parts + (open ? 1 : 0);
+}
+
+// ISO 639-2 codes of the voices' languages that speak, the one with most characters first
+// and following each other without a separator, as ID3v2.3 writes several languages.
+QString SpokenLanguages(const FragmentLists& fragments)
+{
+    qint64 ru = 0;
+    qint64 en = 0;
+    const qsizetype n = qMin(fragments.FragmentLangs.size(), fragments.FragmentTexts.size());
+    for (qsizetype i = 0; i < n; ++i)
+        (fragments.FragmentLangs.at(i) == u"E" ? en : ru) += fragments.FragmentTexts.at(i).size();
+    const QString rus = ru > 0 ? QStringLiteral("rus") : QString();
+    const QString eng = en > 0 ? QStringLiteral("eng") : QString();
+    return ru >= en ? rus + eng : eng + rus;
+}
 
 } // namespace
 
@@ -47,8 +83,10 @@ void SpeakToFileRun::Run()
         EndLastFile();
     } catch (...) {
         AbandonAfterError();
+        m_host.ShowRunEnded();
         throw;
     }
+    m_host.ShowRunEnded();
 }
 
 void SpeakToFileRun::OpenSoundFile()
@@ -65,11 +103,16 @@ void SpeakToFileRun::SpeakFragments()
 {
     const FragmentLists fragments = m_host.Fragments();
     const qsizetype n = qMin(fragments.FragmentLangs.size(), fragments.FragmentTexts.size());
+    m_partCount =
+        m_settings.divide ? CountParts(fragments.FragmentTexts.mid(0, n), m_settings.partCharLimit) : 1;
+    m_languages = SpokenLanguages(fragments);
     for (qsizetype i = 0; i < n; ++i) {
         m_host.SetFragmentIndex(int(i));
         m_host.LetMessagesThrough();
         const QString& text = fragments.FragmentTexts.at(i);
+        m_host.ShowSpeakingProgress(m_soundFileName, i, n);
         SpeakFragment(fragments.FragmentLangs.at(i), text);
+        m_host.ShowSpeakingProgress(m_soundFileName, i + 1, n);
         m_partChars += text.size();
         if (m_settings.divide && m_partChars > m_settings.partCharLimit && !EndPart(i == n - 1))
             break;
@@ -136,14 +179,37 @@ void SpeakToFileRun::FinishSoundFile(const QString& mp3Name)
         return;
     }
     m_host.ShowProgress(QStringLiteral(" Конвертация ") + m_soundFileName + QStringLiteral(" в ") + mp3Name);
+    m_host.ShowConversionProgress(mp3Name, 0, 1);
     const qint32 result = ConvertWavToMp3(m_soundFileName, mp3Name, m_settings.encoderConfig,
-                                          [this] { m_host.LetMessagesThrough(); });
+                                          TagsOfSoundFile(), [this, &mp3Name](qint64 done, qint64 total) {
+                                              m_host.LetMessagesThrough();
+                                              m_host.ShowConversionProgress(mp3Name, done, total);
+                                          });
     if (result < 0) {
         m_host.ShowConversionError(ConversionFailed, m_soundFileName);
         return;
     }
+    m_host.ShowConversionProgress(mp3Name, 1, 1);
     QFile::remove(m_soundFileName);
     m_host.SoundFileFinished(mp3Name);
+}
+
+// The title is the base name the files share, with the part number for a part; the
+// album the caller's (the folder of a folder run) or else that base name.
+Mp3Tags SpeakToFileRun::TagsOfSoundFile() const
+{
+    const QString baseName = QFileInfo(m_names.Base()).fileName();
+    Mp3Tags tags;
+    tags.title = baseName;
+    tags.album = m_settings.album.isEmpty() ? baseName : m_settings.album;
+    if (m_settings.divide) {
+        tags.title += u' ' + PartFileNames::PartNumberText(m_partNumber);
+        tags.track = m_partNumber + 1;
+        tags.trackCount = m_partCount;
+    }
+    tags.year = QDate::currentDate().year();
+    tags.language = m_languages;
+    return tags;
 }
 
 // After an error nothing more may be written: the voices are silenced and the file is

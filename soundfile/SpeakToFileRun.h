@@ -1,6 +1,7 @@
 #pragma once
 
 #include "soundfile/EncoderConfig.h"
+#include "soundfile/Mp3Tags.h"
 #include "soundfile/PartFileNames.h"
 #include "speech/SpeechVoice.h"
 
@@ -18,12 +19,14 @@ struct SpeakToFileSettings
     int partCharLimit = 1000; // a part ends after the fragment that takes it above this
     bool mp3 = false;
     EncoderConfig encoderConfig; // used when mp3
+    QString album;               // the MP3 files' album tag; empty: the files' base name
 };
 
 // Speaks the host's fragments one at a time into the file stream, each by the voice of
 // its language, waiting for each; divides the output into part files by characters of
 // fragment text, converts every finished WAV file to MP3 when asked (deleting the WAV once
-// converted) and ends early on the host's stop request. The run lets window messages
+// converted; the MP3 tagged with title, album, part n of N, year and spoken languages) and
+// ends early on the host's stop request. The run lets window messages
 // through between fragments, while it waits and while it converts.
 class SpeakToFileRun
 {
@@ -49,6 +52,7 @@ private:
     bool EndPart(bool lastFragment);
     void EndLastFile();
     void FinishSoundFile(const QString& mp3Name);
+    Mp3Tags TagsOfSoundFile() const;
     void AbandonAfterError();
     bool StopRequested() const;
 
@@ -60,4 +64,6 @@ private:
     qint64 m_partChars = 0;
     qint64 m_streamPosition = 0;
     bool m_fileOpen = false;
+    int m_partCount = 1; // the parts the whole text gives
+    QString m_languages; // of the spoken fragments, as the language tag writes them
 };

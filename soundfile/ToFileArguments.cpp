@@ -144,6 +144,8 @@ void Parser::Flag(const QString& word)
         m_result.options.mp3 = true;
     else if (word == u"--xml")
         m_result.options.xml = true;
+    else if (word == u"--quiet")
+        m_result.options.quiet = true;
     else
         Refuse(QStringLiteral("unknown option «%1» (vemo --help lists them)").arg(word));
 }
@@ -169,7 +171,8 @@ void Parser::Parse(const QStringList& words)
     Finish();
 }
 
-// With MP3 the WAV files are 16-bit stereo at the MP3 rate, as the dialog makes them.
+// With MP3 the WAV files are 16-bit at the MP3 rate with the chosen channels, as the
+// dialog makes them.
 void Parser::Finish()
 {
     ToFileOptions& o = m_result.options;
@@ -201,7 +204,9 @@ QString ToFileUsage()
         "vemo --to-file TEXT OUT [options]\n"
         "    Speaks the text file TEXT (plain text in UTF-8 or Windows-1251, or RTF) into the WAV\n"
         "    file OUT, as the To File button does. Fragments are dumped to tempTex.txt in the\n"
-        "    current folder; progress goes to standard error. Exit status 0 on success.\n"
+        "    current folder. Progress goes to standard error: on a terminal one line with the\n"
+        "    phase (speaking, converting), percent and time left, else a line per file and\n"
+        "    phase. Exit status 0 on success.\n"
         "  --divide N           numbered part files (OUT without extension + 000, 001, ... +\n"
         "                       extension), a part ending after the fragment that takes it\n"
         "                       above N characters\n"
@@ -212,13 +217,14 @@ QString ToFileUsage()
         "  --sample-rate HZ     MP3 sample rate: 8000 11025 12000 16000 22050 (default) 24000\n"
         "                       32000 44100 48000\n"
         "  --channels C         mono (default), stereo or joint\n"
-        "  --mode M             cbr, abr, vbr or a preset (r3mix, LQP_STANDARD, LQP_PHONE, ...);\n"
-        "                       without it the encoder's default variable bitrate\n"
+        "  --mode M             cbr (default), abr, vbr or a preset (r3mix, LQP_STANDARD,\n"
+        "                       LQP_PHONE, LQP_CBR at --bitrate, ...)\n"
         "  --bitrate K          kbps (default 64); one the sample rate cannot take becomes 128\n"
         "  --max-bitrate K      largest kbps for vbr (default 64)\n"
         "  --vbr-quality Q      0 (best) to 9 for vbr (default 0)\n"
         "  --quality Q          algorithm quality 0 (best, slow) to 9 (default 2)\n"
         "  --xml                the text carries speech markup: one fragment, Russian voice\n"
+        "  --quiet              print errors only\n"
         "  --digits ru|en       the voice that reads numbers (default ru)\n"
         "  --voice-ru NAME      Russian voice by id or description (vemo --list-voices);\n"
         "  --voice-en NAME      default the first Russian / English voice\n"

@@ -16,6 +16,7 @@ struct ToFileOptions
     EncoderConfig encoderConfig; // used when mp3
     bool xml = false;            // the text carries speech markup
     QString digitLang = QStringLiteral("R");
+    bool quiet = false; // the command line reports errors only
 };
 
 // The characters of text per part, as typed: an integer, blanks around it allowed.

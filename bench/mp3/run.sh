@@ -34,11 +34,12 @@ measure() {
     END { printf "%.2f %.2f %d\n", w, u+s, r }' "$log"
 }
 
-# Seconds vemo spent converting: from each "Конвертация" line to the line after it (or the
-# last line, which vemo prints on finishing the last fragment, when it converts at the end).
+# Seconds vemo spent converting: from each "converting" progress line (standard error is
+# not a terminal here, so vemo prints one line as each phase starts on a file) to the line
+# after it, or to the end of the run for the last file.
 conversion_seconds() { # conversion_seconds STAMPED_LOG END_STAMP
   awk -v end="$2" '
-    { t[NR]=$1; c[NR]=index($0, "Конвертация") > 0 }
+    { t[NR]=$1; c[NR]=index($0, " converting ") > 0 }
     END { for (i=1;i<=NR;i++) if (c[i]) k += (i<NR ? t[i+1] : end) - t[i]; printf "%.2f\n", k }' "$1"
 }
 

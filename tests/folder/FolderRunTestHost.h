@@ -44,7 +44,7 @@ public:
     {
         if (unreadable.contains(QFileInfo(textFile).fileName()))
             throw VemoError("Cannot read " + textFile);
-        return ConsoleFolderHost().LoadText(textFile);
+        return ConsoleFolderHost::ReadText(textFile);
     }
     void Log(const QString&) override {}
     void Beep(int times) override { beeps.append(times); }

@@ -128,7 +128,13 @@ void TestFileSelectDir::acceptWithMp3ThenCancel()
     dialog.PanelMp3->CBoxSampleRate->setCurrentIndex(4); // "22050 Hz"
     dialog.Accept();
     QVERIFY(dialog.Accepted);
-    QCOMPARE(dialog.StreamFormatType, 23); // 16-bit stereo at the MP3 rate, whatever the WAV list shows
+    QCOMPARE(dialog.StreamFormatType, 22); // 16-bit mono at the MP3 rate, whatever the WAV list shows
+    QCOMPARE(dialog.EncoderConfig.dword(EncoderConfig::bEnableVBR), 0u); // CBR, as the mode list shows
+    QCOMPARE(dialog.EncoderConfig.dword(EncoderConfig::dwBitrate), 64u);
+    dialog.PanelMp3->CBoxChannels->setCurrentIndex(2); // "Joint Stereo  "
+    dialog.Accept();
+    QCOMPARE(dialog.StreamFormatType, 23);
+    QCOMPARE(dialog.EncoderConfig.int32(EncoderConfig::nMode), 1);
     QCOMPARE(dialog.EncoderConfig.dword(EncoderConfig::dwSampleRate), 22050u);
     dialog.show();
     QTest::mouseClick(dialog.ButtonCancel, Qt::LeftButton);

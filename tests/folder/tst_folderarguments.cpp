@@ -62,9 +62,9 @@ void TestFolderArguments::parse_data()
         << QStringList{} << "format=34 divide=0/1000 mp3=0 xml=0 digits=R" + kept;
     QTest::newRow("divide and format") << QStringList{"--divide", " 250 ", "--format", "SAFT22kHz16BitMono"}
                                        << "format=22 divide=1/250 mp3=0 xml=0 digits=R" + kept;
-    QTest::newRow("MP3 at 22050 Hz: 16-bit stereo WAV at that rate")
+    QTest::newRow("MP3 at 22050 Hz: 16-bit mono WAV at that rate")
         << QStringList{"--mp3", "--sample-rate", "22050", "--bitrate", "64"}
-        << "format=23 divide=0/1000 mp3=1 xml=0 digits=R" + kept;
+        << "format=22 divide=0/1000 mp3=1 xml=0 digits=R" + kept;
     QTest::newRow("video options, any order")
         << QStringList{"--template",    "-i %fsnd %fvideo", "--video",  "--cover-rule", "2", "--cover",
                        "-odd name.png", "--ffmpeg-dir",     "/usr/bin", "--voice-ru",   "ru"}

@@ -58,4 +58,15 @@ public:
         conversionErrors.append(message + wav);
     }
     void SoundFileFinished(const QString& fileName) override { finished.append(fileName); }
+    void ShowSpeakingProgress(const QString& soundFileName, qsizetype fragment, qsizetype count) override
+    {
+        speakingProgress.append(QStringLiteral("%1 %2/%3").arg(soundFileName).arg(fragment).arg(count));
+    }
+    void ShowConversionProgress(const QString& mp3FileName, qint64 done, qint64 total) override
+    {
+        conversionDone[mp3FileName] = done == total;
+    }
+
+    QStringList speakingProgress;       // "file fragment/count"
+    QMap<QString, bool> conversionDone; // by MP3 file: the last progress said all done
 };

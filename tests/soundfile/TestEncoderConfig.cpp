@@ -44,12 +44,32 @@ void TestEncoderConfig::fillRecord_data()
     QTest::addColumn<Mp3Choices>("choices");
     QTest::addColumn<Fields>("expected");
 
+    QTest::newRow("panel as it starts: CBR at the shown 64 kbps, mono")
+        << Mp3Choices{} << Fields{{C::bEnableVBR, 0},       {C::dwBitrate, 64},
+                                  {C::nPreset, -1},         {C::nMode, 3},
+                                  {C::dwMaxBitrate, 160},   {C::dwMpegVersion, 0},
+                                  {C::bWriteVBRHeader, -1}, {C::dwSampleRate, 22050}};
     QTest::newRow("mode never picked keeps VBR defaults")
-        << choices(4, -1) << Fields{{C::bEnableVBR, -1},       {C::nVbrMethod, 0}, {C::nPreset, -1},
-                                    {C::nVBRQuality, 0},       {C::dwBitrate, 8},  {C::dwMaxBitrate, 160},
-                                    {C::dwMpegVersion, 0},     {C::nMode, 3},      {C::bOriginal, -1},
-                                    {C::bStrictIso, -1},       {C::bCRC, 0},       {C::dwSampleRate, 22050},
-                                    {C::dwReSampleRate, 22050}};
+        << choices(4, -1) << Fields{{C::bEnableVBR, -1},
+                                    {C::nVbrMethod, 0},
+                                    {C::nPreset, -1},
+                                    {C::nVBRQuality, 0},
+                                    {C::dwBitrate, 8},
+                                    {C::dwMaxBitrate, 160},
+                                    {C::dwMpegVersion, 0},
+                                    {C::nMode, 3},
+                                    {C::bOriginal, -1},
+                                    {C::bStrictIso, -1},
+                                    {C::bCRC, 0},
+                                    {C::dwSampleRate, 22050},
+                                    {C::dwReSampleRate, 22050},
+                                    {C::bWriteVBRHeader, -1}};
+    QTest::newRow("LQP_CBR takes the shown bitrate")
+        << choices(4, 16, 7) << Fields{{C::nPreset, 12}, {C::dwBitrate, 64}, {C::dwVbrAbr_bps, 0}};
+    QTest::newRow("LQP_CBR 24 kbps at 44100 Hz falls back to 128")
+        << choices(7, 16, 2) << Fields{{C::nPreset, 12}, {C::dwBitrate, 128}};
+    QTest::newRow("LQP_ABR averages the shown bitrate")
+        << choices(4, 15, 9) << Fields{{C::nPreset, 11}, {C::dwVbrAbr_bps, 96000}, {C::dwBitrate, 8}};
     QTest::newRow("ABR 64 kbps at 22050 Hz")
         << choices(4, 1, 7) << Fields{{C::nVbrMethod, 4}, {C::dwVbrAbr_bps, 64000}, {C::bEnableVBR, -1},
                                       {C::dwBitrate, 8},  {C::dwMaxBitrate, 160},   {C::dwMpegVersion, 0}};
@@ -105,6 +125,8 @@ void TestEncoderConfig::presetModesSetOnlyThePreset_data()
     }
 }
 
+// Besides the preset, the constant and average bitrate presets take the validated bitrate
+// (144 kbps here: kept at 22050 Hz, 128 at 44100 Hz).
 void TestEncoderConfig::presetModesSetOnlyThePreset()
 {
     QFETCH(int, item);
@@ -115,6 +137,14 @@ void TestEncoderConfig::presetModesSetOnlyThePreset()
         QCOMPARE(withPreset.int32(C::nPreset), preset);
         picked.modeItem = -1;
         EncoderConfig defaults = FillEncoderConfig(picked).config;
+        const std::uint32_t kbps = rate == 4 ? 144 : 128;
+        if (preset == 12) {
+            QCOMPARE(withPreset.dword(C::dwBitrate), kbps);
+            withPreset.setDword(C::dwBitrate, defaults.dword(C::dwBitrate));
+        } else if (preset == 11) {
+            QCOMPARE(withPreset.dword(C::dwVbrAbr_bps), kbps * 1000);
+            withPreset.setDword(C::dwVbrAbr_bps, 0);
+        }
         withPreset.setInt32(C::nPreset, -1);
         QVERIFY(withPreset == defaults);
     }
@@ -127,9 +157,14 @@ void TestEncoderConfig::streamFormatFollowsSampleRate_data()
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("mpegVersion");
     const int rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+    QTest::addColumn<int>("channelsItem");
+    const char* channelNames[] = {"mono", "stereo", "joint stereo"};
     for (int i = 0; i < 9; ++i) {
-        QTest::newRow(qPrintable(QString::number(rates[i])))
-            << i << rates[i] << 7 + 4 * i << (i >= 6 ? 1 : 0);
+        for (int channels = 0; channels < 3; ++channels) {
+            // 16-bit mono at 8000 Hz is 6, 16-bit stereo 7; each rate adds 4.
+            QTest::addRow("%d %s", rates[i], channelNames[channels])
+                << i << rates[i] << (channels == 0 ? 6 : 7) + 4 * i << (i >= 6 ? 1 : 0) << channels;
+        }
     }
 }
 
@@ -139,7 +174,8 @@ void TestEncoderConfig::streamFormatFollowsSampleRate()
     QFETCH(int, rate);
     QFETCH(int, format);
     QFETCH(int, mpegVersion);
-    const FilledEncoderConfig filled = FillEncoderConfig(choices(item, 0));
+    QFETCH(int, channelsItem);
+    const FilledEncoderConfig filled = FillEncoderConfig(choices(item, 0, 7, 7, 2, channelsItem));
     QCOMPARE(filled.streamFormatType, format);
     QCOMPARE(filled.config.int32(C::dwSampleRate), rate);
     QCOMPARE(filled.config.int32(C::dwReSampleRate), rate);
@@ -154,7 +190,8 @@ void TestEncoderConfig::byteLayout()
     QCOMPARE(bytes.mid(0, 12), QByteArray::fromHex("00010000010000004b010000"));
     QCOMPARE(bytes.mid(12, 8), QByteArray::fromHex("44ac000044ac0000"));
     QCOMPARE(bytes.mid(32, 4), QByteArray::fromHex("ffffffff"));
-    QCOMPARE(bytes.mid(76, 8), QByteArray::fromHex("00f4010004000000")); // 128000, method 4
+    QCOMPARE(bytes.mid(60, 12), QByteArray::fromHex("ffffffffffffffffffffffff")); // original, info frame, VBR
+    QCOMPARE(bytes.mid(76, 8), QByteArray::fromHex("00f4010004000000"));          // 128000, method 4
     QCOMPARE(bytes.mid(88, 6), QByteArray::fromHex("ffffffff02fd"));
     QCOMPARE(bytes.mid(94), QByteArray(237, '\0'));
     QCOMPARE(EncoderConfig::fromBytes(bytes).toBytes(), bytes);

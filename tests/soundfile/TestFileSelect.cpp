@@ -92,8 +92,8 @@ void TestFileSelect::initialState()
     QVERIFY(!find<QCheckBox>("CheckBoxMP3")->isChecked());
     QCOMPARE(find<QComboBox>("CBoxSampleRate")->currentText(), QStringLiteral("22050 Hz"));
     QCOMPARE(find<QComboBox>("CBoxChannels")->currentText(), QStringLiteral("Mono  "));
-    QCOMPARE(find<QComboBox>("CBoxMode")->currentIndex(), -1);
-    QCOMPARE(find<QComboBox>("CBoxMode")->placeholderText(), QStringLiteral("CBR-Constant Bitrate"));
+    QCOMPARE(find<QComboBox>("CBoxMode")->currentIndex(), 0);
+    QCOMPARE(find<QComboBox>("CBoxMode")->currentText(), QStringLiteral("CBR-Constant Bitrate"));
     QCOMPARE(find<QComboBox>("CBoxMode")->count(), 29);
     QCOMPARE(find<QComboBox>("CBoxBitrate")->currentText(), QStringLiteral("64 kbps"));
     QCOMPARE(find<QComboBox>("CBoxQuality")->currentText(), QStringLiteral("2 - высокое качество"));
@@ -163,11 +163,14 @@ void TestFileSelect::okResults_data()
     QTest::addColumn<bool>("mp3");
     QTest::addColumn<int>("formatItem");
     QTest::addColumn<int>("rateItem");
+    QTest::addColumn<int>("channelsItem");
     QTest::addColumn<int>("streamFormat");
-    QTest::newRow("WAV only, item 30") << false << 30 << 4 << 34;
-    QTest::newRow("WAV only, item 0") << false << 0 << 4 << 4;
-    QTest::newRow("MP3 at 22050 Hz") << true << 30 << 4 << 23;
-    QTest::newRow("MP3 at 48000 Hz") << true << 2 << 8 << 39;
+    QTest::newRow("WAV only, item 30") << false << 30 << 4 << 0 << 34;
+    QTest::newRow("WAV only, item 0") << false << 0 << 4 << 0 << 4;
+    QTest::newRow("MP3 at 22050 Hz, mono") << true << 30 << 4 << 0 << 22;
+    QTest::newRow("MP3 at 48000 Hz, mono") << true << 2 << 8 << 0 << 38;
+    QTest::newRow("MP3 at 22050 Hz, stereo") << true << 30 << 4 << 1 << 23;
+    QTest::newRow("MP3 at 48000 Hz, joint stereo") << true << 2 << 8 << 2 << 39;
 }
 
 void TestFileSelect::okResults()
@@ -175,12 +178,14 @@ void TestFileSelect::okResults()
     QFETCH(bool, mp3);
     QFETCH(int, formatItem);
     QFETCH(int, rateItem);
+    QFETCH(int, channelsItem);
     QFETCH(int, streamFormat);
     m_dialog->show();
     find<QLineEdit>("EditNameFile")->setText(QStringLiteral("  /tmp/книга.wav "));
     find<QComboBox>("CBStreamFormattype")->setCurrentIndex(formatItem);
     find<QCheckBox>("CheckBoxMP3")->setChecked(mp3);
     find<QComboBox>("CBoxSampleRate")->setCurrentIndex(rateItem);
+    find<QComboBox>("CBoxChannels")->setCurrentIndex(channelsItem);
     find<QPushButton>("ButtonOk")->click();
     QVERIFY(!m_dialog->isVisible());
     QVERIFY(m_dialog->Accepted);
@@ -254,7 +259,7 @@ void TestFileSelect::cancelKeepsEarlierResults()
         QVERIFY(!m_dialog->isVisible());
         QVERIFY(!m_dialog->Accepted);
         QCOMPARE(m_dialog->ChosenFileName, QStringLiteral("first.wav"));
-        QCOMPARE(m_dialog->StreamFormatType, 23);
+        QCOMPARE(m_dialog->StreamFormatType, 22); // 16-bit mono at 22050 Hz, as "Mono  " asks
         QVERIFY(m_dialog->EncoderConfig == earlier);
     }
 }

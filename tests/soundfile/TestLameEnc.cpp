@@ -15,6 +15,8 @@ private slots:
     void refusedRecords();
     void staleHandlesAreRefused();
     void chunkLongerThanReportedIsRefused();
+    void infoFrameFollowsTheTag_data();
+    void infoFrameFollowsTheTag();
 };
 
 namespace {
@@ -116,6 +118,8 @@ void TestLameEnc::staleHandlesAreRefused()
     for (HBE_STREAM bad : {stream, HBE_STREAM(0), HBE_STREAM(0xFFFFFFFF)}) {
         QCOMPARE(beEncodeChunk(bad, s, input.data(), output.data(), &written), BeErr::InvalidHandle);
         QCOMPARE(beDeinitStream(bad, output.data(), &written), BeErr::InvalidHandle);
+        std::uint32_t offset = 0;
+        QCOMPARE(beInfoFrame(bad, output.data(), &written, &offset), BeErr::InvalidHandle);
         QCOMPARE(beCloseStream(bad), BeErr::InvalidHandle);
     }
     HBE_STREAM next = 0;
@@ -138,6 +142,56 @@ void TestLameEnc::chunkLongerThanReportedIsRefused()
     QCOMPARE(beEncodeChunk(stream, 0, nullptr, output.data(), &written), BeErr::Successful);
     QCOMPARE(beEncodeChunk(stream, 3, input.data(), output.data(), &written), BeErr::Successful);
     QCOMPARE(beCloseStream(stream), BeErr::Successful);
+}
+
+void TestLameEnc::infoFrameFollowsTheTag_data()
+{
+    QTest::addColumn<bool>("infoFrame"); // bWriteVBRHeader
+    QTest::addColumn<QString>("title");
+    QTest::newRow("info frame, tag with a title") << true << QStringLiteral("Глава 001");
+    QTest::newRow("info frame, tag with the encoder only") << true << QString();
+    QTest::newRow("no info frame asked") << false << QStringLiteral("Глава");
+}
+
+// The stream's output starts with the ID3v2 tag; the info frame's place is right after it,
+// where the output holds an MPEG frame header.
+void TestLameEnc::infoFrameFollowsTheTag()
+{
+    QFETCH(bool, infoFrame);
+    QFETCH(QString, title);
+    EncoderConfig c = record(4, 3);
+    c.setInt32(EncoderConfig::bWriteVBRHeader, infoFrame ? -1 : 0);
+    Mp3Tags tags;
+    tags.title = title;
+    std::uint32_t s = 0;
+    std::uint32_t b = 0;
+    HBE_STREAM stream = 0;
+    QCOMPARE(beInitStream(c, tags, &s, &b, &stream), BeErr::Successful);
+    std::vector<short> input(s, 1000);
+    std::vector<unsigned char> output(b);
+    QByteArray mp3;
+    std::uint32_t written = 0;
+    for (int i = 0; i < 20; ++i) {
+        QCOMPARE(beEncodeChunk(stream, s, input.data(), output.data(), &written), BeErr::Successful);
+        mp3.append(reinterpret_cast<const char*>(output.data()), written);
+    }
+    QCOMPARE(beDeinitStream(stream, output.data(), &written), BeErr::Successful);
+    mp3.append(reinterpret_cast<const char*>(output.data()), written);
+    std::uint32_t offset = 0;
+    QCOMPARE(beInfoFrame(stream, output.data(), &written, &offset), BeErr::Successful);
+    QCOMPARE(beCloseStream(stream), BeErr::Successful);
+    QVERIFY(mp3.startsWith("ID3"));
+    const auto* p = reinterpret_cast<const uchar*>(mp3.constData());
+    const std::uint32_t tagSize = 10 + (p[6] << 21 | p[7] << 14 | p[8] << 7 | p[9]);
+    QCOMPARE(offset, tagSize);
+    QCOMPARE(uchar(mp3.at(int(offset))), uchar(0xFF));
+    if (!infoFrame) {
+        QCOMPARE(written, 0u);
+        return;
+    }
+    QVERIFY(written > 100);
+    QCOMPARE(uchar(output[0]), uchar(0xFF));
+    QVERIFY(QByteArray(reinterpret_cast<const char*>(output.data()), int(written)).contains("Info"));
 }
 
 QTEST_APPLESS_MAIN(TestLameEnc)

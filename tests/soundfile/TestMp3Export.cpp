@@ -11,7 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <unistd.h>
+
+using Tags = QMap<QString, QString>;
+Q_DECLARE_METATYPE(Mp3Tags)
 
 class TestMp3Export : public QObject
 {
@@ -21,6 +25,10 @@ private slots:
     void init();
     void realMp3_data();
     void realMp3();
+    void durationMatchesDecodedLength_data();
+    void durationMatchesDecodedLength();
+    void tagsReadBack_data();
+    void tagsReadBack();
     void everyModeEncodes_data();
     void everyModeEncodes();
     void spokenWav();
@@ -88,15 +96,38 @@ void TestMp3Export::realMp3_data()
     QTest::addColumn<int>("bitrateItem");
     QTest::addColumn<int>("channels");
     QTest::addColumn<int>("kbps"); // 0: variable, not checked
-    QTest::newRow("CBR 128 kbps 44100 Hz stereo") << 7 << 2 << 1 << 0 << 11 << 2 << 128;
-    QTest::newRow("CBR 32 kbps 22050 Hz mono") << 4 << 1 << 0 << 0 << 3 << 1 << 32;
-    QTest::newRow("CBR 8 kbps 8000 Hz mono") << 0 << 1 << 0 << 0 << 0 << 1 << 8;
-    QTest::newRow("CBR 320 kbps 48000 Hz stereo") << 8 << 2 << 1 << 0 << 17 << 2 << 320;
-    QTest::newRow("ABR 64 kbps 22050 Hz") << 4 << 2 << 1 << 1 << 7 << 2 << 0;
-    QTest::newRow("VBR 32000 Hz") << 6 << 2 << 1 << 2 << 7 << 2 << 0;
-    QTest::newRow("mode never picked 16000 Hz") << 3 << 2 << 1 << -1 << 7 << 2 << 0;
-    QTest::newRow("joint stereo asked, mono WAV") << 5 << 1 << 2 << 0 << 7 << 1 << 64;
-    QTest::newRow("mono asked, stereo WAV") << 7 << 2 << 0 << 0 << 11 << 2 << 128;
+    QTest::addColumn<int>("frameMode");
+    QTest::addColumn<QByteArray>("infoTag"); // empty: a frame too small to hold the info
+    using W = Mp3FrameWalk;
+    QTest::newRow("CBR 128 kbps 44100 Hz stereo")
+        << 7 << 2 << 1 << 0 << 11 << 2 << 128 << int(W::Stereo) << QByteArray("Info");
+    QTest::newRow("CBR 32 kbps 22050 Hz mono")
+        << 4 << 1 << 0 << 0 << 3 << 1 << 32 << int(W::Mono) << QByteArray();
+    QTest::newRow("CBR 8 kbps 8000 Hz mono")
+        << 0 << 1 << 0 << 0 << 0 << 1 << 8 << int(W::Mono) << QByteArray();
+    QTest::newRow("CBR 56 kbps 22050 Hz mono")
+        << 4 << 1 << 0 << 0 << 6 << 1 << 56 << int(W::Mono) << QByteArray("Info");
+    QTest::newRow("CBR 320 kbps 48000 Hz stereo")
+        << 8 << 2 << 1 << 0 << 17 << 2 << 320 << int(W::Stereo) << QByteArray("Info");
+    QTest::newRow("ABR 64 kbps 22050 Hz")
+        << 4 << 2 << 1 << 1 << 7 << 2 << 0 << int(W::Stereo) << QByteArray("Xing");
+    QTest::newRow("VBR 32000 Hz") << 6 << 2 << 1 << 2 << 7 << 2 << 0 << int(W::Stereo) << QByteArray("Xing");
+    QTest::newRow("VBR 8000 Hz mono")
+        << 0 << 1 << 0 << 2 << 7 << 1 << 0 << int(W::Mono) << QByteArray("Xing");
+    QTest::newRow("mode never picked 16000 Hz")
+        << 3 << 2 << 1 << -1 << 7 << 2 << 0 << int(W::Stereo) << QByteArray("Xing");
+    QTest::newRow("joint stereo stays joint")
+        << 7 << 2 << 2 << 0 << 11 << 2 << 128 << int(W::JointStereo) << QByteArray("Info");
+    QTest::newRow("joint stereo VBR stays joint")
+        << 4 << 2 << 2 << 2 << 7 << 2 << 0 << int(W::JointStereo) << QByteArray("Xing");
+    QTest::newRow("joint stereo asked, mono WAV")
+        << 5 << 1 << 2 << 0 << 7 << 1 << 64 << int(W::Mono) << QByteArray("Info");
+    QTest::newRow("mono asked, stereo WAV")
+        << 7 << 2 << 0 << 0 << 11 << 2 << 128 << int(W::Stereo) << QByteArray("Info");
+    QTest::newRow("LQP_CBR at the chosen 96 kbps")
+        << 7 << 2 << 1 << 16 << 9 << 2 << 96 << int(W::Stereo) << QByteArray("Info");
+    QTest::newRow("LQP_CBR at the chosen 64 kbps, mono")
+        << 4 << 1 << 0 << 16 << 7 << 1 << 64 << int(W::Mono) << QByteArray("Info");
 }
 
 void TestMp3Export::realMp3()
@@ -108,6 +139,8 @@ void TestMp3Export::realMp3()
     QFETCH(int, bitrateItem);
     QFETCH(int, channels);
     QFETCH(int, kbps);
+    QFETCH(int, frameMode);
+    QFETCH(QByteArray, infoTag);
     const int rate = rateOf(rateItem);
     const int inputFrames = rate * 3 / 2;
     QVERIFY(WavMaker::writeTone(path("in.wav"), rate, wavChannels, inputFrames));
@@ -121,6 +154,79 @@ void TestMp3Export::realMp3()
         QCOMPARE(probe.bitRate, qint64(kbps) * 1000);
     }
     QVERIFY2(lengthFits(probe, rate, inputFrames), qPrintable(QString::number(probe.frames)));
+    const Mp3FrameWalk walk = Mp3FrameWalk::of(WavMaker::read(path("out.mp3")));
+    QVERIFY(walk.ok);
+    QCOMPARE(walk.channelMode, frameMode);
+    QCOMPARE(walk.infoTag, infoTag);
+    if (!infoTag.isEmpty())
+        QCOMPARE(walk.infoFrameCount, qint64(walk.frames));
+    QCOMPARE(probe.tags.value("encoder"), "Vemo");
+}
+
+// With the info frame players show the length the decoder plays, also for variable
+// bitrates; a minute of sound keeps the encoder's delay and padding (under 0.1 s, counted
+// by ffprobe but not played) within the bound.
+void TestMp3Export::durationMatchesDecodedLength_data()
+{
+    QTest::addColumn<int>("rateItem");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("modeItem");
+    QTest::newRow("CBR 22050 Hz mono") << 4 << 1 << 0;
+    QTest::newRow("ABR 22050 Hz mono") << 4 << 1 << 1;
+    QTest::newRow("VBR 22050 Hz mono") << 4 << 1 << 2;
+    QTest::newRow("CBR 44100 Hz stereo") << 7 << 2 << 0;
+    QTest::newRow("ABR 44100 Hz stereo") << 7 << 2 << 1;
+    QTest::newRow("VBR 44100 Hz joint stereo") << 7 << 2 << 2;
+    QTest::newRow("LQP_STANDARD 44100 Hz stereo") << 7 << 2 << 10;
+}
+
+void TestMp3Export::durationMatchesDecodedLength()
+{
+    QFETCH(int, rateItem);
+    QFETCH(int, channels);
+    QFETCH(int, modeItem);
+    const int rate = rateOf(rateItem);
+    QVERIFY(WavMaker::writeVaried(path("in.wav"), rate, channels, rate * 60));
+    const EncoderConfig c = config(rateItem, modeItem, 7, channels == 1 ? 0 : 2);
+    QCOMPARE(ConvertWavToMp3(path("in.wav"), path("out.mp3"), c), Mp3Result::Done);
+    const Mp3Probe probe = Mp3Probe::of(path("out.mp3"));
+    QVERIFY(probe.ok);
+    QCOMPARE(probe.channels, channels);
+    const qint64 decoded = Mp3Probe::decodedFrames(path("out.mp3"), channels);
+    QVERIFY2(decoded >= rate * 60, qPrintable(QString::number(decoded)));
+    const double seconds = double(decoded) / rate;
+    QVERIFY2(std::abs(probe.duration - seconds) <= seconds * 0.002,
+             qPrintable(QStringLiteral("ffprobe %1 s, decoded %2 s").arg(probe.duration).arg(seconds)));
+}
+
+void TestMp3Export::tagsReadBack_data()
+{
+    QTest::addColumn<Mp3Tags>("tags");
+    QTest::addColumn<Tags>("expected");
+    QTest::newRow("a part") << Mp3Tags{"Сказка 001", "Сказки", 2, 5, 2026, "ruseng"}
+                            << Tags{{"title", "Сказка 001"}, {"album", "Сказки"},    {"track", "2/5"},
+                                    {"date", "2026"},        {"language", "ruseng"}, {"encoder", "Vemo"}};
+    QTest::newRow("a whole text") << Mp3Tags{"tale", "tale", 0, 0, 2025, "eng"}
+                                  << Tags{{"title", "tale"},
+                                          {"album", "tale"},
+                                          {"date", "2025"},
+                                          {"language", "eng"},
+                                          {"encoder", "Vemo"}};
+    QTest::newRow("nothing but the encoder") << Mp3Tags{} << Tags{{"encoder", "Vemo"}};
+}
+
+void TestMp3Export::tagsReadBack()
+{
+    QFETCH(Mp3Tags, tags);
+    QFETCH(Tags, expected);
+    QVERIFY(WavMaker::writeTone(path("in.wav"), 22050, 1, 22050));
+    QCOMPARE(ConvertWavToMp3(path("in.wav"), path("out.mp3"), config(4, 0, 7, 0), tags), Mp3Result::Done);
+    const Mp3Probe probe = Mp3Probe::of(path("out.mp3"));
+    QVERIFY(probe.ok);
+    QCOMPARE(probe.tags, expected);
+    const Mp3FrameWalk walk = Mp3FrameWalk::of(WavMaker::read(path("out.mp3")));
+    QVERIFY(walk.ok && walk.tagSize > 10);
+    QCOMPARE(walk.infoTag, "Info");
 }
 
 void TestMp3Export::everyModeEncodes_data()

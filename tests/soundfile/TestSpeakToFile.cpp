@@ -1,11 +1,14 @@
 #include "FileRunHost.h"
+#include "Mp3FrameWalk.h"
 #include "Mp3Probe.h"
+#include "WavMaker.h"
 #include "files/VemoError.h"
 #include "soundfile/FillEncoderConfig.h"
 #include "soundfile/SpeakTextToFile.h"
 #include "soundfile/SpeakToFileRun.h"
 #include "soundfile/ToFileOptions.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -53,14 +56,14 @@ QString fragmentOf(int n)
     return QString("word ").repeated(n / 5 + 1).left(n);
 }
 
-SpeakToFileSettings settings(bool divide, int limit, bool mp3 = false)
+SpeakToFileSettings settings(bool divide, int limit, bool mp3 = false, const Mp3Choices& choices = {})
 {
     SpeakToFileSettings s;
     s.divide = divide;
     s.partCharLimit = limit;
     s.mp3 = mp3;
     if (mp3) {
-        const FilledEncoderConfig filled = FillEncoderConfig(Mp3Choices{});
+        const FilledEncoderConfig filled = FillEncoderConfig(choices);
         s.encoderConfig = filled.config;
         s.streamFormatType = filled.streamFormatType;
     }
@@ -170,6 +173,13 @@ void TestSpeakToFile::division()
         QVERIFY2(sizeOf(path(it.key())) > 44 + 40 * it.value(), qPrintable(it.key()));
     QVERIFY(!host.stream.isOpen());
     QCOMPARE(host.logEntries.size(), lengths.size());
+    // Progress names the file each fragment goes into, before and after it is spoken.
+    for (int i = 0; i < lengths.size(); ++i) {
+        const QString file = host.fileOfFragment.value(i);
+        QCOMPARE(host.speakingProgress.at(2 * i), QString("%1 %2/%3").arg(file).arg(i).arg(lengths.size()));
+        QCOMPARE(host.speakingProgress.at(2 * i + 1),
+                 QString("%1 %2/%3").arg(file).arg(i + 1).arg(lengths.size()));
+    }
     QCOMPARE(host.logEntries.last(), "E\r\n" + texts.last() + "\r\n");
     QCOMPARE(host.captions.last(), QString(" фрагмент %1 из %1").arg(lengths.size()));
 }
@@ -188,29 +198,70 @@ void TestSpeakToFile::moreThanAThousandParts()
 void TestSpeakToFile::mp3Conversion_data()
 {
     QTest::addColumn<bool>("divide");
+    QTest::addColumn<int>("channelsItem");
+    QTest::addColumn<QString>("firstLang"); // of the first fragment; the others are English
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("whole") << false << QStringList{"tale.mp3"};
-    QTest::newRow("parts") << true << QStringList{"tale000.mp3", "tale001.mp3"};
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("frameMode");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("tracks");
+    QTest::addColumn<QString>("languages");
+    using W = Mp3FrameWalk;
+    QTest::newRow("whole, mono") << false << 0 << "E" << QStringList{"tale.mp3"} << 1 << int(W::Mono)
+                                 << QStringList{"tale"} << QStringList{""} << "eng";
+    QTest::newRow("parts, stereo") << true << 1 << "E" << QStringList{"tale000.mp3", "tale001.mp3"} << 2
+                                   << int(W::Stereo) << QStringList{"tale 000", "tale 001"}
+                                   << QStringList{"1/2", "2/2"} << "eng";
+    QTest::newRow("parts, joint stereo, Russian first")
+        << true << 2 << "R" << QStringList{"tale000.mp3", "tale001.mp3"} << 2 << int(W::JointStereo)
+        << QStringList{"tale 000", "tale 001"} << QStringList{"1/2", "2/2"} << "engrus";
 }
 
+// The WAV is written with the chosen channels and the MP3 keeps them; the tags come from
+// the file names and the run, the part count included.
 void TestSpeakToFile::mp3Conversion()
 {
     QFETCH(bool, divide);
+    QFETCH(int, channelsItem);
+    QFETCH(QString, firstLang);
     QFETCH(QStringList, expected);
+    QFETCH(int, channels);
+    QFETCH(int, frameMode);
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, tracks);
+    QFETCH(QString, languages);
     FileRunHost host;
     host.setFragments({fragmentOf(600), fragmentOf(600), fragmentOf(600)});
-    run(host, settings(divide, 1000, true));
+    host.lists.FragmentLangs[0] = firstLang;
+    Mp3Choices choices;
+    choices.channelsItem = channelsItem;
+    SpeakToFileSettings s = settings(divide, 1000, true, choices);
+    run(host, s);
     QCOMPARE(files(), expected);
     QVERIFY(host.conversionErrors.isEmpty());
-    for (const QString& name : expected) {
+    for (int i = 0; i < expected.size(); ++i) {
+        const QString name = expected.at(i);
         const Mp3Probe probe = Mp3Probe::of(path(name));
         QVERIFY2(probe.ok, qPrintable(name));
         QCOMPARE(probe.sampleRate, 22050);
-        QCOMPARE(probe.channels, 2);
+        QCOMPARE(probe.channels, channels);
+        QCOMPARE(probe.bitRate, 64000); // CBR at the bitrate the panel starts with
+        const Mp3FrameWalk walk = Mp3FrameWalk::of(WavMaker::read(path(name)));
+        QVERIFY(walk.ok);
+        QCOMPARE(walk.channelMode, frameMode);
+        QCOMPARE(walk.infoTag, "Info");
+        QCOMPARE(probe.tags.value("title"), titles.at(i));
+        QCOMPARE(probe.tags.value("album"), "tale");
+        QCOMPARE(probe.tags.value("track"), tracks.at(i));
+        QCOMPARE(probe.tags.value("language"), languages);
+        QCOMPARE(probe.tags.value("date"), QString::number(QDate::currentDate().year()));
+        QCOMPARE(probe.tags.value("encoder"), "Vemo");
         QVERIFY(host.captions.contains(" Конвертация " + path(QString(name).replace(".mp3", ".wav")) + " в " +
                                        path(name)));
     }
     QCOMPARE(host.finished.size(), expected.size());
+    QCOMPARE(host.conversionDone.keys(), host.finished);
+    QVERIFY(!host.conversionDone.values().contains(false));
 }
 
 void TestSpeakToFile::failedConversionKeepsWav()

@@ -94,11 +94,15 @@ void TestToFileCli::arguments_data()
     QTest::newRow("defaults") << "t o" << 34 << -1 << 0 << 0 << 0;
     QTest::newRow("format by name") << "t o --format saft8khz8bitmono" << 4 << -1 << 0 << 0 << 0;
     QTest::newRow("format by number") << "t o --format 22 --divide 500" << 22 << 500 << 0 << 0 << 0;
-    QTest::newRow("mp3 defaults") << "t o --mp3" << 23 << -1 << 22050 << 8 << 0xFD02;
-    QTest::newRow("mp3 cbr") << "t o --mp3 --sample-rate 44100 --mode CBR --bitrate 96 --quality 5" << 35
+    QTest::newRow("mp3 defaults: mono, CBR 64 kbps") << "t o --mp3" << 22 << -1 << 22050 << 64 << 0xFD02;
+    QTest::newRow("mp3 stereo") << "t o --mp3 --channels stereo" << 23 << -1 << 22050 << 64 << 0xFD02;
+    QTest::newRow("LQP_CBR at the given bitrate")
+        << "t o --mp3 --mode lqp_cbr --bitrate 96" << 22 << -1 << 22050 << 96 << 0xFD02;
+    QTest::newRow("mp3 cbr") << "t o --mp3 --sample-rate 44100 --mode CBR --bitrate 96 --quality 5" << 34
                              << -1 << 44100 << 96 << 0xFA05;
     QTest::newRow("bitrate the rate cannot take")
-        << "t o --mp3 --sample-rate 44100 --mode cbr --bitrate 24" << 35 << -1 << 44100 << 128 << 0xFD02;
+        << "t o --mp3 --sample-rate 44100 --mode cbr --bitrate 24 --channels joint" << 35 << -1 << 44100
+        << 128 << 0xFD02;
 }
 
 void TestToFileCli::arguments()
@@ -166,11 +170,19 @@ void TestToFileCli::spokenFiles_data()
     QTest::addColumn<QString>("options");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("format");
-    QTest::newRow("wav") << "" << QStringList{"out.wav"} << "pcm_s16le,44100,1";
-    QTest::newRow("wav 8-bit stereo")
-        << "--format SAFT22kHz8BitStereo" << QStringList{"out.wav"} << "pcm_u8,22050,2";
+    QTest::addColumn<QStringList>("progress"); // standard error, not a terminal: a line per file and phase
+    QTest::newRow("wav") << "" << QStringList{"out.wav"} << "pcm_s16le,44100,1"
+                         << QStringList{"speaking out.wav"};
+    QTest::newRow("wav 8-bit stereo") << "--format SAFT22kHz8BitStereo" << QStringList{"out.wav"}
+                                      << "pcm_u8,22050,2" << QStringList{"speaking out.wav"};
     QTest::newRow("mp3 parts") << "--divide 20 --mp3 --sample-rate 16000 --mode cbr --bitrate 32"
-                               << QStringList{"out000.mp3", "out001.mp3", "out002.mp3"} << "mp3,16000,2";
+                               << QStringList{"out000.mp3", "out001.mp3", "out002.mp3"} << "mp3,16000,1"
+                               << QStringList{"speaking out000.wav", "converting out000.mp3",
+                                              "speaking out001.wav", "converting out001.mp3",
+                                              "speaking out002.wav", "converting out002.mp3"};
+    QTest::newRow("mp3 stereo") << "--mp3 --channels stereo" << QStringList{"out.mp3"} << "mp3,22050,2"
+                                << QStringList{"speaking out.wav", "converting out.mp3"};
+    QTest::newRow("quiet") << "--mp3 --quiet" << QStringList{"out.mp3"} << "mp3,22050,1" << QStringList{};
 }
 
 void TestToFileCli::spokenFiles()
@@ -178,11 +190,12 @@ void TestToFileCli::spokenFiles()
     QFETCH(QString, options);
     QFETCH(QStringList, files);
     QFETCH(QString, format);
+    QFETCH(QStringList, progress);
     QCOMPARE(vemo(QStringList{"text.txt", "out.wav"} + words(options)), 0);
     QCOMPARE(QDir(m_dir->path()).entryList({"out*"}, QDir::Files, QDir::Name), files);
     for (const QString& file : files)
         QCOMPARE(probe(path(file)), format);
-    QVERIFY2(m_stderr.contains("фрагмент 6 из 6"), qPrintable(m_stderr));
+    QCOMPARE(m_stderr.split('\n', Qt::SkipEmptyParts), progress);
     QVERIFY(QFile::exists(path("tempTex.txt")));
 }
 

@@ -23,6 +23,25 @@ inline QByteArray tone(int rate, int channels, int frames)
     return data;
 }
 
+// A signal whose bitrate needs change: a quarter of silence, then a rising tone with
+// noise that grows and fades, so that VBR and ABR frames differ widely.
+inline QByteArray varied(int rate, int channels, int frames)
+{
+    QByteArray data(frames * channels * 2, '\0');
+    auto* samples = reinterpret_cast<uchar*>(data.data());
+    quint32 noise = 12345;
+    for (int i = frames / 4; i < frames; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        const double t = double(i) / rate;
+        const double swell = 0.5 + 0.5 * std::sin(2 * M_PI * t / 7);
+        const double value = 6000 * std::sin(2 * M_PI * (200 + 20 * t) * t) +
+                             swell * 4000 * (int(noise >> 16) % 2001 - 1000) / 1000.0;
+        for (int c = 0; c < channels; ++c)
+            qToLittleEndian(qint16(c == 0 ? value : -value), samples + 2 * (i * channels + c));
+    }
+    return data;
+}
+
 inline QByteArray header(qint32 riffSize, int channels, int rate, qint32 dataSize)
 {
     QByteArray h(44, '\0');
@@ -52,6 +71,12 @@ inline bool write(const QString& name, const QByteArray& bytes)
 inline bool writeTone(const QString& name, int rate, int channels, int frames)
 {
     const QByteArray data = tone(rate, channels, frames);
+    return write(name, header(qint32(data.size() + 36), channels, rate, qint32(data.size())) + data);
+}
+
+inline bool writeVaried(const QString& name, int rate, int channels, int frames)
+{
+    const QByteArray data = varied(rate, channels, frames);
     return write(name, header(qint32(data.size() + 36), channels, rate, qint32(data.size())) + data);
 }
 
