@@ -51,5 +51,11 @@ fuzz: setup
 fuzz-run: fuzz
 	@tools/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# A Debian package of the program alone (build/vemo_VERSION_ARCH.deb).
+deb: setup-run
+	@$(MAKE) --no-print-directory configure
+	@cmake --build $(BUILD) -j$(JOBS) --target vemo vemo_manpage
+	@cd $(BUILD) && cpack -G DEB
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
