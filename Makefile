@@ -6,20 +6,29 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 20
 
-.PHONY: all setup configure build run test test-sanitize fuzz fuzz-run clean
+.PHONY: all setup setup-run configure build run test test-sanitize fuzz fuzz-run deb clean
 
 all: build
 
-setup:
-	@tools/setup.sh
+# Package lists in tools/packages/: running and building need run.txt and build.txt; the
+# tests, fuzzers and package checks also test.txt. make run never installs a sound server.
+setup-run:
+	@tools/setup.sh run build
 
-configure: setup
+setup:
+	@tools/setup.sh run build test
+
+configure:
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) >/dev/null
 
-build: configure
+build: setup
+	@$(MAKE) --no-print-directory configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# Only the program, not the test suite.
+run: setup-run
+	@$(MAKE) --no-print-directory configure
+	@cmake --build $(BUILD) -j$(JOBS) --target vemo
 	./$(BUILD)/app/vemo $(ARGS)
 
 test: build
@@ -41,6 +50,12 @@ fuzz: setup
 
 fuzz-run: fuzz
 	@tools/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# A Debian package of the program alone (build/vemo_VERSION_ARCH.deb).
+deb: setup-run
+	@$(MAKE) --no-print-directory configure
+	@cmake --build $(BUILD) -j$(JOBS) --target vemo vemo_manpage
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

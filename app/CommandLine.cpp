@@ -1,8 +1,11 @@
 #include "app/CommandLine.h"
 
-#include "app/HelpCommand.h"
 #include "app/ListVoicesCommand.h"
+#include "app/StartArguments.h"
 #include "app/ToFileCommandLine.h"
+#include "files/SettingsFile.h"
+#include "files/VemoError.h"
+#include "folder/DirSettings.h"
 #include "folder/FolderArguments.h"
 #include "folder/FolderCommandLine.h"
 #include "soundfile/ToFileArguments.h"
@@ -10,26 +13,72 @@
 #include <QGuiApplication>
 #include <QStringList>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
-// One line per command: its option, what runs it (given the words after the option) and
-// its part of vemo --help.
+void CheckToFileWords(const QStringList& words)
+{
+    ParseToFileArguments(words);
+}
+
+// The folder commands read their defaults from "opsDir.txt"; a settings file that cannot be
+// read is the command's own failure, reported when it runs, not a usage error.
+void CheckFolderWords(const QString& command, const QStringList& words)
+{
+    DirSettings kept;
+    try {
+        kept.Load(SettingsFilePath(QStringLiteral("opsDir.txt")));
+    } catch (const VemoError&) {
+        return;
+    }
+    ParseFolderArguments(command, words, kept);
+}
+
+void CheckConvertFolderWords(const QStringList& words)
+{
+    CheckFolderWords(QStringLiteral("vemo --convert-folder"), words);
+}
+
+void CheckWatchWords(const QStringList& words)
+{
+    CheckFolderWords(QStringLiteral("vemo --watch"), words);
+}
+
+void CheckNoWords(const QStringList& words)
+{
+    if (!words.isEmpty())
+        throw VemoError(QStringLiteral("vemo --list-voices takes no arguments, not «%1»").arg(words.first()));
+}
+
+// One line per command: its option, what checks its words (throwing VemoError on a usage
+// error), what runs it (given the words after the option) and its part of vemo --help.
 struct HeadlessCommand
 {
     const char* option;
+    void (*check)(const QStringList& words);
     int (*run)(const QStringList& words);
     QString (*usage)();
 };
 
 const HeadlessCommand Commands[] = {
-    {"--to-file", RunToFileCommand, ToFileUsage},
-    {"--convert-folder", RunConvertFolderCommand, ConvertFolderUsage},
-    {"--watch", RunWatchCommand, WatchUsage},
-    {"--list-voices", RunListVoicesCommand, ListVoicesUsage},
-    {"--help", RunHelpCommand, HelpUsage},
+    {"--to-file", CheckToFileWords, RunToFileCommand, ToFileUsage},
+    {"--convert-folder", CheckConvertFolderWords, RunConvertFolderCommand, ConvertFolderUsage},
+    {"--watch", CheckWatchWords, RunWatchCommand, WatchUsage},
+    {"--list-voices", CheckNoWords, RunListVoicesCommand, ListVoicesUsage},
 };
+
+int RunCommand(const HeadlessCommand& command, const QStringList& words)
+{
+    try {
+        command.check(words);
+    } catch (const VemoError& e) {
+        std::fprintf(stderr, "%s\n", e.message().simplified().toLocal8Bit().constData());
+        return ExitUsage;
+    }
+    return command.run(words);
+}
 
 } // namespace
 
@@ -39,6 +88,14 @@ QString HeadlessUsage()
     for (const HeadlessCommand& command : Commands)
         usage += command.usage();
     return usage;
+}
+
+QStringList HeadlessOptions()
+{
+    QStringList options;
+    for (const HeadlessCommand& command : Commands)
+        options << QString::fromLatin1(command.option);
+    return options;
 }
 
 std::optional<int> RunHeadlessCommand(int argc, char* argv[])
@@ -56,7 +113,8 @@ std::optional<int> RunHeadlessCommand(int argc, char* argv[])
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
         QGuiApplication::setApplicationName(QStringLiteral("Vemo"));
-        return command.run(QGuiApplication::arguments().mid(2));
+        QGuiApplication::setApplicationVersion(QStringLiteral(VEMO_VERSION));
+        return RunCommand(command, QGuiApplication::arguments().mid(2));
     }
     return std::nullopt;
 }

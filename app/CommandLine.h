@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
-// Runs the headless command that argv[1] names (--to-file, --list-voices, --help, ...) and
-// returns its exit status; nullopt when argv[1] names none, so the windows start.
+// Runs the headless command that argv[1] names (--to-file, --list-voices, ...) and returns its
+// exit status (2 when its arguments are wrong, said in one line on standard error); nullopt
+// when argv[1] names none, so the windows start.
 std::optional<int> RunHeadlessCommand(int argc, char* argv[]);
 
-// Every headless command's usage, in the order of the command table.
+// The options that start a headless command, and every headless command's usage, in the
+// order of the command table.
+QStringList HeadlessOptions();
 QString HeadlessUsage();

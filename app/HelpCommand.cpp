@@ -2,20 +2,57 @@
 
 #include "app/CommandLine.h"
 
-#include <cstdio>
+namespace {
 
-int RunHelpCommand(const QStringList&)
+const char* const EnglishHelp = "Vemo reads Russian and English text aloud.\n\n"
+                                "vemo [FILE]\n"
+                                "    Opens the main window, with the text of FILE when one is given.\n"
+                                "vemo -h, --help\n"
+                                "    Shows this text.\n"
+                                "vemo -v, --version\n"
+                                "    Shows the version.\n";
+
+// The headless commands' options keep their English names; their details are in man vemo.
+const char* const RussianHelp =
+    "Вемо читает вслух русский и английский текст.\n\n"
+    "vemo [ФАЙЛ]\n"
+    "    Открывает главное окно, с текстом ФАЙЛА, если он указан.\n"
+    "vemo -h, --help\n"
+    "    Показывает эту справку.\n"
+    "vemo -v, --version\n"
+    "    Показывает версию.\n"
+    "vemo --to-file ТЕКСТ ВЫХОД [параметры]\n"
+    "    Озвучивает текстовый файл ТЕКСТ (простой текст или RTF) в WAV-файл ВЫХОД, как кнопка\n"
+    "    To File. Параметры: --divide N, --format ИМЯ|НОМЕР, --mp3, --sample-rate ГЦ,\n"
+    "    --channels mono|stereo|joint, --mode M, --bitrate K, --max-bitrate K, --vbr-quality Q,\n"
+    "    --quality Q, --xml, --digits ru|en, --voice-ru ГОЛОС, --voice-en ГОЛОС, --rate-ru N,\n"
+    "    --rate-en N (-10..10), --volume-ru N, --volume-en N (0..100).\n"
+    "vemo --convert-folder ПАПКА [параметры]\n"
+    "    Озвучивает каждый файл *.txt ПАПКИ в звуковые файлы рядом с ним, как кнопка\n"
+    "    DirToSoundAndAvi, и записывает команды для видео в ПАПКА/ToVideo.bat. Параметры\n"
+    "    --to-file, а также --video, --ffmpeg-dir ПАПКА, --cover ФАЙЛ, --cover-rule 0|1|2,\n"
+    "    --template ТЕКСТ.\n"
+    "vemo --watch ПАПКА [параметры]\n"
+    "    Каждые 3 с ищет в ПАПКЕ файл Start.Flag и тогда преобразует папку, как\n"
+    "    --convert-folder; работает до SIGINT или SIGTERM.\n"
+    "vemo --list-voices\n"
+    "    Перечисляет голоса: идентификатор, табуляция, описание.\n\n"
+    "Код выхода: 0 - успех, 1 - ошибка, 2 - неверная командная строка, 130 - прервано.\n"
+    "Подробно: man vemo.\n";
+
+} // namespace
+
+QString ProgramHelp(bool russian)
 {
-    const QString text =
-        QStringLiteral("Вемо - синтезатор двуязычной речи (a reader of Russian and English text).\n\n"
-                       "vemo [FILE]\n"
-                       "    Opens the main window, with the text of FILE when one is given.\n") +
-        HeadlessUsage();
-    std::fputs(text.toLocal8Bit().constData(), stdout);
-    return 0;
+    if (russian)
+        return QString::fromUtf8(RussianHelp);
+    return QString::fromUtf8(EnglishHelp) + HeadlessUsage() +
+           QStringLiteral("\nExit status: 0 success, 1 failure, 2 wrong command line, 130 stopped.\n");
 }
 
-QString HelpUsage()
+QString ProgramVersion(bool russian)
 {
-    return QStringLiteral("vemo --help\n    Shows this text.\n");
+    return QStringLiteral("vemo " VEMO_VERSION "\n") + (russian
+                                                            ? QStringLiteral("Лицензия: GPL-3.0-or-later.\n")
+                                                            : QStringLiteral("License: GPL-3.0-or-later.\n"));
 }

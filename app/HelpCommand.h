@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
-// vemo --help: how to start the program and every headless command.
-int RunHelpCommand(const QStringList& words);
-QString HelpUsage();
+// The texts of vemo --help (how to start the program and every headless command) and
+// vemo --version, in Russian or in English.
+QString ProgramHelp(bool russian);
+QString ProgramVersion(bool russian);

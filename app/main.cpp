@@ -1,4 +1,6 @@
 #include "app/CommandLine.h"
+#include "app/HelpCommand.h"
+#include "app/StartArguments.h"
 #include "files/UnitFindFilesSL.h"
 #include "folder/FolderRunCommand.h"
 #include "folder/UnitFileSelectDir.h"
@@ -14,15 +16,66 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+// The desktop entry and icon name the installed program goes by.
+constexpr const char* DesktopId = "org.vemo.Vemo";
+
+QStringList ArgumentList(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// The sound server shows the program's icon beside its sound (PulseStreamNames.cpp gives the
+// name); set before the first connection, unless the user chose another.
+void NameSoundStreams()
+{
+    if (qEnvironmentVariableIsEmpty("PULSE_PROP_application.icon_name"))
+        qputenv("PULSE_PROP_application.icon_name", DesktopId);
+}
+
+// --help, --version and usage errors, answered without a display; nullopt for the windows.
+std::optional<int> AnswerWithoutWindow(const StartRequest& request, bool russian)
+{
+    switch (request.action) {
+    case StartRequest::Action::Help:
+        std::fputs(ProgramHelp(russian).toLocal8Bit().constData(), stdout);
+        return 0;
+    case StartRequest::Action::Version:
+        std::fputs(ProgramVersion(russian).toLocal8Bit().constData(), stdout);
+        return 0;
+    case StartRequest::Action::UsageError:
+        std::fprintf(stderr, "%s\n", request.error.toLocal8Bit().constData());
+        return ExitUsage;
+    case StartRequest::Action::Headless:
+    case StartRequest::Action::Window:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 // vemo [FILE]: the main window, with FILE opened as the Open command opens it.
 int main(int argc, char* argv[])
 {
+    const bool russian = MessagesInRussian();
+    const StartRequest request = ParseStartArguments(ArgumentList(argc, argv), HeadlessOptions(), russian);
+    if (const std::optional<int> status = AnswerWithoutWindow(request, russian))
+        return *status;
+    NameSoundStreams();
     if (const std::optional<int> status = RunHeadlessCommand(argc, argv))
         return *status;
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setApplicationName(QStringLiteral("Vemo"));
+    QApplication::setApplicationVersion(QStringLiteral(VEMO_VERSION));
+    QApplication::setDesktopFileName(QString::fromLatin1(DesktopId));
     QApplication::setApplicationDisplayName(QStringLiteral("Вемо"));
     QApplication::setWindowIcon(TAboutBox::VemoIcon());
     SetAlertBeep([] { QApplication::beep(); });
@@ -43,9 +96,8 @@ int main(int argc, char* argv[])
     ToFileCommand toFile(formMain, formFileSelect);
     FolderRunCommand folderRun(formMain, formFileSelectDir);
     TextToolsCommands textTools(formMain, formPT, formGetText);
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) {
-        const QString fileName = QFileInfo(arguments.at(1)).absoluteFilePath();
+    if (!request.fileName.isEmpty()) {
+        const QString fileName = QFileInfo(request.fileName).absoluteFilePath();
         Guarded(&formMain, [&] { formMain.Documents->OpenFile(fileName); });
     }
     formMain.show();

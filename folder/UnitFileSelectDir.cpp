@@ -32,6 +32,21 @@ template <typename Widget> Widget* Named(Widget* widget, const char* name)
     return widget;
 }
 
+// What a screen reader says for a control: its name and what it is for.
+void Describe(QWidget* widget, const QString& name, const QString& description)
+{
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
+// A label that leads to the control it names.
+QLabel* BuddyLabel(const QString& text, QWidget* control)
+{
+    auto* label = new QLabel(text);
+    label->setBuddy(control);
+    return label;
+}
+
 QPushButton* NamedButton(const QString& caption, const char* name)
 {
     return Named(new QPushButton(caption), name);
@@ -76,6 +91,44 @@ void TFormFileSelectDir::CreateControls()
     OpenDialogJpg->setDefaultSuffix(QStringLiteral("jpg"));
     OpenDialogJpg->setFileMode(QFileDialog::ExistingFile);
     OpenDialogJpg->setAcceptMode(QFileDialog::AcceptOpen);
+    DescribeControls();
+}
+
+void TFormFileSelectDir::DescribeControls()
+{
+    Describe(EditNameFileDir, QStringLiteral("Имя папки"),
+             QStringLiteral("Папка с текстовыми файлами *.txt"));
+    Describe(ButtonSaveAs, QStringLiteral("Выбрать папку с текстами"),
+             QStringLiteral("Открывает выбор папки с текстовыми файлами"));
+    Describe(CBStreamFormattype, QStringLiteral("Частота дискретизации Wav"),
+             QStringLiteral("Формат WAV-файлов: частота, разрядность и число каналов"));
+    Describe(
+        EditMaxSimvolInFragm, QStringLiteral("Символов текста в одной части"),
+        QStringLiteral("Часть файла заканчивается после фрагмента, на котором текст превысил это число"));
+    Describe(CBoxDivFile, QStringLiteral("Делить аудио-файл на части"),
+             QStringLiteral("Записывать каждую книгу в пронумерованные части звукового файла"));
+    Describe(CheckBoxMP3, QStringLiteral("Конвертировать в MP3"),
+             QStringLiteral("Преобразовать WAV-файлы в MP3 с настройками ниже"));
+    Describe(Editffmpeg, QStringLiteral("Папка с ffmpeg"),
+             QStringLiteral("Папка, в которой лежит программа ffmpeg, например /usr/bin"));
+    Describe(ButtonFfmpeGetDir, QStringLiteral("Выбрать папку с ffmpeg"),
+             QStringLiteral("Открывает выбор папки с программой ffmpeg"));
+    Describe(EditCover, QStringLiteral("Обложка книги"),
+             QStringLiteral("Картинка для видео; имя относительно папки с текстами"));
+    Describe(ButtonGetCover, QStringLiteral("Выбрать обложку"),
+             QStringLiteral("Открывает выбор картинки-обложки"));
+    Describe(EditCmd, QStringLiteral("Опции конвертирования звука в видео"),
+             QStringLiteral("Параметры ffmpeg: %fsnd - звук, %fjpg - обложка, %fvideo - видео"));
+    const QStringList coverRules{QStringLiteral("Одна обложка для всех файлов"),
+                                 QStringLiteral("Обложка по первым двум буквам имени текстового файла"),
+                                 QStringLiteral("Обложка с именем текстового файла")};
+    for (int i = 0; i < coverRules.size(); ++i)
+        Describe(m_coverButtons->button(i), coverRules[i], QStringLiteral("Как выбирать обложку для видео"));
+    Describe(CheckBoxAvi, QStringLiteral("Конвертировать в видео"),
+             QStringLiteral("После озвучивания делать видео из звука и обложки через ffmpeg"));
+    Describe(ButtonOk, QStringLiteral("Принять"), QStringLiteral("Принимает настройки и закрывает окно"));
+    Describe(ButtonCancel, QStringLiteral("Отказаться"),
+             QStringLiteral("Закрывает окно без преобразования папки"));
 }
 
 QLayout* TFormFileSelectDir::CreateFolderRows()
@@ -83,7 +136,7 @@ QLayout* TFormFileSelectDir::CreateFolderRows()
     auto* row = new QHBoxLayout;
     EditNameFileDir = Named(new QLineEdit, "EditNameFileDir");
     ButtonSaveAs = NamedButton(QStringLiteral("Выбрать папку"), "ButtonSaveAs");
-    row->addWidget(new QLabel(QStringLiteral("Имя папки")));
+    row->addWidget(BuddyLabel(QStringLiteral("Имя папки"), EditNameFileDir));
     row->addWidget(EditNameFileDir);
     row->addWidget(ButtonSaveAs);
     return row;
@@ -114,9 +167,10 @@ QLayout* TFormFileSelectDir::CreateSoundRows()
     EditMaxSimvolInFragm = Named(new QLineEdit(QStringLiteral("1000")), "EditMaxSimvolInFragm");
     CheckBoxMP3 = Named(new QCheckBox(QStringLiteral("Конвертировать в MP3")), "CheckBoxMP3");
     grid->setVerticalSpacing(2);
-    grid->addWidget(new QLabel(QStringLiteral("Частота дискретизации Wav")), 0, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("Частота дискретизации Wav"), CBStreamFormattype), 0, 0);
     grid->addWidget(CBStreamFormattype, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Символов текста в одном фрагменте")), 1, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("Символов текста в одном фрагменте"), EditMaxSimvolInFragm), 1,
+                    0);
     grid->addWidget(EditMaxSimvolInFragm, 1, 1);
     grid->addWidget(CBoxDivFile, 2, 0);
     grid->addWidget(CheckBoxMP3, 2, 1);
@@ -138,10 +192,11 @@ QLayout* TFormFileSelectDir::CreateVideoRows()
     LabelCMD->setCursor(Qt::PointingHandCursor);
     LabelCMD->installEventFilter(this);
     EditCmd = Named(new QLineEdit(DirSettings::DefaultCommandTemplate()), "EditCmd");
-    grid->addWidget(new QLabel(QStringLiteral("Папка с  ffmpeg")), 0, 0);
+    LabelCMD->setBuddy(EditCmd);
+    grid->addWidget(BuddyLabel(QStringLiteral("Папка с  ffmpeg"), Editffmpeg), 0, 0);
     grid->addWidget(Editffmpeg, 0, 1);
     grid->addWidget(ButtonFfmpeGetDir, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Обложка книги ")), 1, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("Обложка книги "), EditCover), 1, 0);
     grid->addWidget(EditCover, 1, 1);
     grid->addWidget(ButtonGetCover, 1, 2);
     grid->addWidget(LabelCMD, 2, 0, 1, 3);

@@ -84,6 +84,7 @@ private:
     QLayout* CreateVideoRows();
     QLayout* CreateButtonRow();
     void CreateCoverGroup();
+    void DescribeControls();
     void ConnectHandlers();
     void LoadSettings();
     void ApplySettings(const DirSettings& settings);

@@ -38,6 +38,13 @@ QByteArray Resource(const QString& name)
     return file.readAll();
 }
 
+// What a screen reader says for a control: its name and what it is for.
+void Describe(QWidget* widget, const QString& name, const QString& description)
+{
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
 } // namespace
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
@@ -50,6 +57,11 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     column->addWidget(SetupTopPanel());
     column->addWidget(SetupHelpGroup(), 1);
     resize(560, 520);
+    Describe(ProgramIcon, QStringLiteral("Значок Вемо"), QStringLiteral("Значок программы"));
+    Describe(OKButton, QStringLiteral("OK"), QStringLiteral("Закрывает окно «О программе»"));
+    Describe(MemoHelp, QStringLiteral("Справка"), QStringLiteral("Как пользоваться программой"));
+    Describe(ButtonXmlPage, QStringLiteral("Открыть справку по разметке XML"),
+             QStringLiteral("Открывает страницу xml_sapi.html о речевых тегах в браузере"));
 }
 
 QWidget* TAboutBox::SetupTopPanel()

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QSplitter>
 #include <QStyle>
@@ -94,6 +95,79 @@ QGroupBox* VoiceGroup(QWidget* parent, const char* name, const QString& title, c
     return group;
 }
 
+// What a screen reader says for a control: its name and what it is for.
+void Describe(QWidget* widget, const QString& name, const QString& description)
+{
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
+// Names of their own for the controls whose text would be the group's title or the current
+// entry; the labels lead to their track bars.
+void DescribeVoiceControls(FormMainUi& ui)
+{
+    Describe(ui.cbVoicesRu, QStringLiteral("Голос для русского текста"),
+             QStringLiteral("Голос, которым читаются русские слова и знаки"));
+    Describe(ui.TBRateRu, QStringLiteral("Скорость чтения, русский голос"),
+             QStringLiteral("От -10 (медленнее) до 10 (быстрее), 0 - обычная скорость"));
+    Describe(ui.TBVolumeRu, QStringLiteral("Громкость, русский голос"), QStringLiteral("От 0 до 100"));
+    Describe(ui.PBVolumeRu, QStringLiteral("Уровень звука, русский голос"),
+             QStringLiteral("Громкость звучащего сейчас русского фрагмента"));
+    Describe(ui.cbVoicesEng, QStringLiteral("Голос для английского текста"),
+             QStringLiteral("Голос, которым читаются английские слова"));
+    Describe(ui.TBRateEng, QStringLiteral("Скорость чтения, английский голос"),
+             QStringLiteral("От -10 (медленнее) до 10 (быстрее), 0 - обычная скорость"));
+    Describe(ui.TBVolumeEng, QStringLiteral("Громкость, английский голос"), QStringLiteral("От 0 до 100"));
+    Describe(ui.PBVolumeEng, QStringLiteral("Уровень звука, английский голос"),
+             QStringLiteral("Громкость звучащего сейчас английского фрагмента"));
+    ui.LRateRu->setBuddy(ui.TBRateRu);
+    ui.LVolumeRu->setBuddy(ui.TBVolumeRu);
+    ui.LRateEng->setBuddy(ui.TBRateEng);
+    ui.LVolumeEng->setBuddy(ui.TBVolumeEng);
+}
+
+void DescribeButtons(FormMainUi& ui)
+{
+    Describe(ui.ButtonStart, QStringLiteral("Читать"),
+             QStringLiteral("Читает текст вслух от курсора до конца"));
+    Describe(ui.BPause, QStringLiteral("Пауза"),
+             QStringLiteral("Приостанавливает чтение или продолжает его"));
+    Describe(ui.ButtonStop, QStringLiteral("Стоп"), QStringLiteral("Останавливает чтение"));
+    Describe(ui.ButtonButtonToFile, QStringLiteral("В файл"),
+             QStringLiteral("Озвучивает текст в звуковой файл WAV или MP3"));
+    Describe(ui.BStopToFile, QStringLiteral("Остановить запись в файл"),
+             QStringLiteral("Прерывает озвучивание в файл; сказанное сохраняется"));
+    Describe(ui.ButtonFont, QStringLiteral("Шрифт"), QStringLiteral("Выбор шрифта текста"));
+    Describe(ui.ButtonColor, QStringLiteral("Цвет фона"), QStringLiteral("Выбор цвета фона текста"));
+    Describe(ui.BProsTxt, QStringLiteral("Обработка текста"),
+             QStringLiteral("Открывает окно обработки: убирает переносы, заменяет, вставляет теги"));
+    Describe(ui.SButtonGetText, QStringLiteral("Окно для приёма текста"),
+             QStringLiteral("Открывает маленькое окно, в которое перетаскивают текст из других программ"));
+    Describe(ui.CBoxIsXML, QStringLiteral("С тегами XML"),
+             QStringLiteral("Текст содержит речевую разметку XML и читается одним фрагментом"));
+    Describe(ui.CBoxPlainText, QStringLiteral("Простой текст"),
+             QStringLiteral("Открывать и сохранять файлы как простой текст, без оформления RTF"));
+    Describe(ui.CheckBoxImg, QStringLiteral("С картинками"),
+             QStringLiteral("Показывать картинку к произносимому английскому слову"));
+    Describe(ui.RGDigitSay->Item(0), QStringLiteral("Числа читает русский голос"),
+             QStringLiteral("Голос для чисел в тексте"));
+    Describe(ui.RGDigitSay->Item(1), QStringLiteral("Числа читает английский голос"),
+             QStringLiteral("Голос для чисел в тексте"));
+    Describe(ui.ButtonDirToSound, QStringLiteral("Папку в звук и видео"),
+             QStringLiteral("Озвучивает все текстовые файлы папки и делает из них видео"));
+    Describe(ui.ChkBoxAutoStart, QStringLiteral("Запускать автоматически по файлу-флагу"),
+             QStringLiteral("Преобразует папку, когда в ней появляется файл Start.Flag"));
+}
+
+void DescribeTextAreas(FormMainUi& ui)
+{
+    Describe(ui.MLog, QStringLiteral("Протокол"), QStringLiteral("Прочитанные фрагменты и сообщения"));
+    Describe(ui.MText, QStringLiteral("Текст для чтения"),
+             QStringLiteral("Читаемое слово выделяется, текущее предложение - полужирным"));
+    Describe(ui.ImageV, QStringLiteral("Картинка к слову"),
+             QStringLiteral("Картинка к произносимому английскому слову из словаря картинок"));
+}
+
 } // namespace
 
 void FormMainUi::SetupUi(QMainWindow* window)
@@ -114,6 +188,9 @@ void FormMainUi::SetupUi(QMainWindow* window)
     TimerDirToSoundAndAvi = Named(new QTimer(window), "TimerDirToSoundAndAvi");
     TimerDirToSoundAndAvi->setInterval(3000);
     window->resize(997, 777 + MM->sizeHint().height());
+    DescribeVoiceControls(*this);
+    DescribeButtons(*this);
+    DescribeTextAreas(*this);
 }
 
 QAction* FormMainUi::AddAction(QMenu* menu, const char* name, const QString& caption, const QString& key)

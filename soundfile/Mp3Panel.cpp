@@ -7,6 +7,13 @@
 
 namespace {
 
+// What a screen reader says for a control: its name and what it is for.
+void Describe(QWidget* widget, const QString& name, const QString& description)
+{
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
 QLabel* AddLabel(QGridLayout* grid, int row, const char* name, const char* text)
 {
     auto* label = new QLabel(QString::fromUtf8(text));
@@ -35,6 +42,22 @@ Mp3Panel::Mp3Panel(QWidget* parent) : QFrame(parent)
     connect(CBoxBitrate, &QComboBox::activated, this, &Mp3Panel::CBoxBitrateClick);
     connect(CBoxBitrateMax, &QComboBox::activated, this, &Mp3Panel::CBoxBitrateMaxClick);
     connect(TkBarVBRQuality, &QSlider::valueChanged, this, &Mp3Panel::TkBarVBRQualityChange);
+    for (QComboBox* box : {CBoxSampleRate, CBoxChannels, CBoxMode, CBoxBitrate, CBoxBitrateMax, CBoxQuality})
+        findChild<QLabel*>(QStringLiteral("Label") + box->objectName().mid(4))->setBuddy(box);
+    findChild<QLabel*>(QStringLiteral("LabelVBRQuality"))->setBuddy(TkBarVBRQuality);
+    Describe(CBoxSampleRate, QStringLiteral("Частота дискретизации MP3"),
+             QStringLiteral("Частота MP3-файла, Гц"));
+    Describe(CBoxChannels, QStringLiteral("Количество каналов MP3"),
+             QStringLiteral("Моно, стерео или объединённое стерео"));
+    Describe(CBoxMode, QStringLiteral("Режим кодирования MP3"),
+             QStringLiteral("Постоянный, средний или переменный битрейт, или готовая настройка"));
+    Describe(CBoxBitrate, QStringLiteral("Скорость битового потока MP3"), QStringLiteral("Битрейт, кбит/с"));
+    Describe(CBoxBitrateMax, QStringLiteral("Максимальная скорость потока для VBR"),
+             QStringLiteral("Наибольший битрейт при переменном битрейте, кбит/с"));
+    Describe(TkBarVBRQuality, QStringLiteral("Качество VBR"),
+             QStringLiteral("Качество потока с переменным битрейтом: 0 - наилучшее, 9 - наихудшее"));
+    Describe(CBoxQuality, QStringLiteral("Качество алгоритма MP3"),
+             QStringLiteral("0 - лучшее и медленное, 9 - самое быстрое"));
 }
 
 QComboBox* Mp3Panel::AddList(QGridLayout* grid, int row, const char* name, const char* label,

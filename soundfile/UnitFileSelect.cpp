@@ -19,6 +19,13 @@ namespace {
 
 constexpr int InitialFormatItem = 30; // "  SAFT44kHz16BitMono"
 
+// What a screen reader says for a control: its name and what it is for.
+void Describe(QWidget* widget, const QString& name, const QString& description)
+{
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
 template <typename W> W* Named(W* widget, const char* name)
 {
     widget->setObjectName(QString::fromLatin1(name));
@@ -35,6 +42,25 @@ TFormFileSelect::TFormFileSelect(QWidget* parent)
     CreateControls();
     CreateSaveDialog();
     ConnectHandlers();
+    findChild<QLabel*>(QStringLiteral("LabelNameFile"))->setBuddy(EditNameFile);
+    findChild<QLabel*>(QStringLiteral("LabelStreamFormat"))->setBuddy(CBStreamFormattype);
+    findChild<QLabel*>(QStringLiteral("LabelMaxSimvol"))->setBuddy(EditMaxSimvolInFragm);
+    Describe(EditNameFile, QStringLiteral("Имя аудио-файла"),
+             QStringLiteral("Полное имя WAV-файла, в который озвучивается текст"));
+    Describe(ButtonSaveAs, QStringLiteral("Сохранить как"),
+             QStringLiteral("Выбор папки и имени звукового файла"));
+    Describe(ButtonOk, QStringLiteral("Принять"), QStringLiteral("Принимает настройки и закрывает окно"));
+    Describe(ButtonCancel, QStringLiteral("Отказаться"),
+             QStringLiteral("Закрывает окно без озвучивания в файл"));
+    Describe(CBStreamFormattype, QStringLiteral("Частота дискретизации Wav"),
+             QStringLiteral("Формат WAV-файла: частота, разрядность и число каналов"));
+    Describe(CBoxDivFile, QStringLiteral("Делить аудио-файл на части"),
+             QStringLiteral("Записывать текст в пронумерованные части звукового файла"));
+    Describe(
+        EditMaxSimvolInFragm, QStringLiteral("Символов текста в одной части"),
+        QStringLiteral("Часть файла заканчивается после фрагмента, на котором текст превысил это число"));
+    Describe(CheckBoxMP3, QStringLiteral("Конвертировать в MP3"),
+             QStringLiteral("Преобразовать WAV-файлы в MP3 с настройками ниже"));
 }
 
 void TFormFileSelect::CreateControls()

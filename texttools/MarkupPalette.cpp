@@ -7,6 +7,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace {
+
+// What a screen reader says for a control: its name and what it is for.
+void Describe(QWidget* widget, const QString& name, const QString& description)
+{
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
+} // namespace
+
 MarkupPalette::MarkupPalette(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabXml"));
@@ -25,6 +36,19 @@ MarkupPalette::MarkupPalette(QWidget* parent) : QWidget(parent)
         "CBoxContext", {QStringLiteral("date_mdy"), QStringLiteral("date_dmy"), QStringLiteral("date_ymd")});
     auto* grid = new QGridLayout(this);
     LayOut(grid);
+    Describe(EditLang, QStringLiteral("Язык голоса"),
+             QStringLiteral("Для тега Lang: 409 - английский, 419 - русский"));
+    Describe(EditVolume, QStringLiteral("Громкость"), QStringLiteral("Для тега Volume: от 0 до 100"));
+    Describe(EditAbsSpeed, QStringLiteral("Скорость"), QStringLiteral("Для тегов скорости: от -10 до 10"));
+    Describe(EditPitch, QStringLiteral("Высота голоса"),
+             QStringLiteral("Для тегов высоты голоса: от -10 до 10"));
+    Describe(EditSilence, QStringLiteral("Длительность паузы"),
+             QStringLiteral("Для тега Silence: миллисекунды"));
+    Describe(EditPron, QStringLiteral("Произношение"), QStringLiteral("Для тега Pron: фонетическая запись"));
+    Describe(EditBookmark, QStringLiteral("Имя закладки"), QStringLiteral("Для тега Bookmark"));
+    Describe(CBoxPartOfSp, QStringLiteral("Часть речи"), QStringLiteral("Для тега PartOfSp"));
+    Describe(CBoxContext, QStringLiteral("Контекст"),
+             QStringLiteral("Для тега Context: порядок частей даты"));
 }
 
 QLineEdit* MarkupPalette::MakeEdit(const char* name, const QString& start)
@@ -68,6 +92,9 @@ QPushButton* MarkupPalette::MakeButton(const MarkupTag& tag)
     auto* button = new QPushButton(tag.caption, this);
     button->setObjectName(QString::fromLatin1(tag.button));
     button->setToolTip(tag.hint);
+    // Named after the text it inserts, with … where the value of its field goes.
+    Describe(button, QStringLiteral("Тег ") + BuildMarkup(tag, QStringLiteral("…")),
+             tag.hint.isEmpty() ? QStringLiteral("Вставляет тег в текст у курсора") : tag.hint);
     connect(button, &QPushButton::clicked, this, [this, &tag] { ButtonClick(tag); });
     return button;
 }

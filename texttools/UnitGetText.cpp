@@ -12,6 +12,17 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+namespace {
+
+// What a screen reader says for a control: its name and what it is for.
+void Describe(QWidget* widget, const QString& name, const QString& description)
+{
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
+} // namespace
+
 TFormGetText::TFormGetText(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint)
@@ -39,6 +50,10 @@ TFormGetText::TFormGetText(QWidget* parent)
     Timer->setInterval(3000);
     Timer->setSingleShot(true);
     connect(Timer, &QTimer::timeout, this, &TFormGetText::TimerTimer);
+    Describe(Image, QStringLiteral("Говорящий кот: перетащите сюда текст"),
+             QStringLiteral("Принимает перетащенный текст; щелчок по зелёной рожице в правом верхнем углу "
+                            "закрывает окно и передаёт весь текст в главное окно"));
+    Describe(Src, QStringLiteral("Принятый текст"), QStringLiteral("Последний перетащенный сюда текст"));
 }
 
 void TFormGetText::PlaceOnScreenOf(const QWidget* mainWindow)

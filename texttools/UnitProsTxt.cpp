@@ -24,6 +24,17 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+namespace {
+
+// What a screen reader says for a control: its name and what it is for.
+void Describe(QWidget* widget, const QString& name, const QString& description)
+{
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
+} // namespace
+
 TFormPT::TFormPT(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormPT"));
@@ -46,6 +57,30 @@ TFormPT::TFormPT(QWidget* parent) : QDialog(parent)
     layout->addWidget(MakeChoicePanel());
     resize(780, 580);
     FormCreate();
+    Describe(PageControl, QStringLiteral("Операции"),
+             QStringLiteral("Вкладки: удаление и замена, теги XML, настройки"));
+    Describe(ButtonDelTag, QStringLiteral("Удалить символы < и >"),
+             QStringLiteral("Удаляет из текста угловые скобки"));
+    Describe(ButtonRemovingCarrying, QStringLiteral("Удалить переносы"),
+             QStringLiteral("Соединяет слова, разорванные переносом в конце строки"));
+    Describe(ButtonReplace, QStringLiteral("Заменить"),
+             QStringLiteral("Заменяет в тексте всё, что совпадает с полем «Что заменить», на поле «На»"));
+    Describe(EditReplace, QStringLiteral("Что заменить"), QStringLiteral("Текст, который нужно заменить"));
+    Describe(EditReplaceOn, QStringLiteral("На"), QStringLiteral("Текст, которым заменяется найденное"));
+    Describe(ButtonDelOneVK, QStringLiteral("Удалить одиночные переводы строк"),
+             QStringLiteral("Соединяет строки внутри абзацев"));
+    Describe(ButtonDelDVK, QStringLiteral("Удалить двойные переводы строк"),
+             QStringLiteral("Оставляет один перевод строки там, где их два"));
+    Describe(ButtonFont, QStringLiteral("Шрифт текста"),
+             QStringLiteral("Выбор шрифта обрабатываемого текста"));
+    Describe(ButtonColor, QStringLiteral("Цвет фона текста"),
+             QStringLiteral("Выбор цвета фона обрабатываемого текста"));
+    Describe(RETxt, QStringLiteral("Обрабатываемый текст"),
+             QStringLiteral("Текст из главного окна; он вернётся туда по кнопке «Принять изменения»"));
+    Describe(ButtonExit, QStringLiteral("Отказаться от изменений"),
+             QStringLiteral("Закрывает окно; текст главного окна остаётся прежним"));
+    Describe(ButtonOk, QStringLiteral("Принять изменения"),
+             QStringLiteral("Закрывает окно и передаёт обработанный текст в главное окно"));
 }
 
 QPushButton* TFormPT::MakeButton(const char* name, const QString& caption, void (TFormPT::*handler)())
@@ -74,6 +109,7 @@ QWidget* TFormPT::MakeCleanupTab()
     EditReplaceOn->setObjectName(QStringLiteral("EditReplaceOn"));
     auto* labelOn = new QLabel(QStringLiteral("На (On)"), tab);
     labelOn->setObjectName(QStringLiteral("LabelOn"));
+    labelOn->setBuddy(EditReplaceOn);
     ButtonDelOneVK = MakeButton("ButtonDelOneVK", QStringLiteral("Удалить одиночный  #13#10"),
                                 &TFormPT::ButtonDelOneVKClick);
     ButtonDelDVK =

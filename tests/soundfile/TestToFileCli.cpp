@@ -217,10 +217,6 @@ void TestToFileCli::failures_data()
     QTest::addColumn<QString>("shellPrefix");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("kept"); // a file that must stay
-    QTest::newRow("limit not a number") << "text.txt out.wav --divide x1"
-                                        << ""
-                                        << "«x1»"
-                                        << "";
     QTest::newRow("missing folder") << "text.txt nofolder/out.wav"
                                     << ""
                                     << "nofolder/out.wav"

@@ -1,0 +1,127 @@
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The program's command line as a user meets it: no display at all (no X, no Wayland, no
+// offscreen platform), so an answer that opened the window would fail instead of passing.
+class TestVemoCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void answers_data();
+    void answers();
+
+private:
+    QTemporaryDir m_settings;
+};
+
+namespace {
+
+struct Finished
+{
+    int status = -1;
+    QString out;
+    QString errors;
+};
+
+Finished RunVemo(const QStringList& arguments, const QString& lang, const QString& settingsDir)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES"})
+        environment.remove(QString::fromLatin1(variable));
+    environment.insert("LANG", lang);
+    environment.insert("VEMO_SETTINGS_DIR", settingsDir);
+    environment.insert("VEMO_SPEECH_ENGINE", "test");
+    environment.insert("XDG_RUNTIME_DIR", settingsDir); // a private one, as a desktop session has
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(settingsDir);
+    process.start(VEMO_PROGRAM, arguments);
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// A Russian sentence has lower-case Cyrillic words; a file name in an example does not count.
+bool HasRussianWords(const QString& text)
+{
+    static const QRegularExpression word("[а-яё]{3,}");
+    return text.contains(word);
+}
+
+} // namespace
+
+void TestVemoCli::answers_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");   // part of standard output; empty: nothing written
+    QTest::addColumn<QString>("error"); // part of the one line on standard error; empty: none
+
+    const QString en = "en_US.UTF-8";
+    const QString ru = "ru_RU.UTF-8";
+    QTest::newRow("--version") << QStringList{"--version"} << en << 0 << "vemo " VEMO_VERSION "\n"
+                               << "";
+    QTest::newRow("-v in Russian") << QStringList{"-v"} << ru << 0 << "Лицензия"
+                                   << "";
+    QTest::newRow("-h names every mode") << QStringList{"-h"} << en << 0 << "--convert-folder DIR [options]"
+                                         << "";
+    QTest::newRow("--help in Russian") << QStringList{"--help"} << ru << 0 << "vemo --watch ПАПКА"
+                                       << "";
+    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << en << 2 << ""
+                                    << "vemo: unknown option --frobnicate";
+    QTest::newRow("unknown option in Russian") << QStringList{"--frobnicate"} << ru << 2 << ""
+                                               << "неизвестный параметр --frobnicate";
+    QTest::newRow("two files") << QStringList{"a.txt", "b.txt"} << en << 2 << ""
+                               << "«b.txt»";
+    QTest::newRow("to-file: wrong value")
+        << QStringList{"--to-file", "a.txt", "b.wav", "--divide", "x1"} << en << 2 << ""
+        << "«x1»";
+    QTest::newRow("to-file: unknown option")
+        << QStringList{"--to-file", "a.txt", "b.wav", "--loud"} << en << 2 << ""
+        << "--loud";
+    QTest::newRow("to-file: missing output") << QStringList{"--to-file", "a.txt"} << en << 2 << ""
+                                             << "";
+    QTest::newRow("convert-folder: no such folder")
+        << QStringList{"--convert-folder", "/no/such/folder"} << en << 2 << ""
+        << "/no/such/folder";
+    QTest::newRow("watch: wrong cover rule")
+        << QStringList{"--watch", "/tmp", "--cover-rule", "7"} << en << 2 << ""
+        << "--cover-rule";
+    QTest::newRow("list-voices: extra word") << QStringList{"--list-voices", "all"} << en << 2 << ""
+                                             << "«all»";
+}
+
+void TestVemoCli::answers()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, lang);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, error);
+    const Finished run = RunVemo(arguments, lang, m_settings.path());
+    QVERIFY2(run.status == status,
+             qPrintable(QString("status %1, errors: %2").arg(run.status).arg(run.errors)));
+    if (out.isEmpty())
+        QVERIFY2(run.out.isEmpty(), qPrintable(run.out));
+    else
+        QVERIFY2(run.out.contains(out), qPrintable(run.out));
+    if (status == 0) {
+        QVERIFY2(run.errors.isEmpty(), qPrintable(run.errors));
+        // One language per stream: Russian help has no English sentence, English none in Russian.
+        QCOMPARE(HasRussianWords(run.out), lang.startsWith("ru"));
+        return;
+    }
+    QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
+    QCOMPARE(run.errors.count('\n'), 1);
+}
+
+QTEST_GUILESS_MAIN(TestVemoCli)
+#include "tst_vemocli.moc"
