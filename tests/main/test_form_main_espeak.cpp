@@ -3,6 +3,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 
 // The main window reading aloud with espeak-ng through the sound server.
@@ -12,6 +13,7 @@ class TestFormMainEspeak : public QObject
 
 private slots:
     void readsBilingualTextToTheEnd();
+    void readsToTheEndRunAfterRun();
 };
 
 void TestFormMainEspeak::readsBilingualTextToTheEnd()
@@ -46,6 +48,34 @@ void TestFormMainEspeak::readsBilingualTextToTheEnd()
     }
     QVERIFY(selected.contains(QStringLiteral("world")));
     QVERIFY(selected.contains(QStringLiteral("Good")));
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+// Read from the start again and again, as a user does with Ctrl+Home and F5: every run
+// reaches "End!" in a bounded time and leaves the text box editable. VEMO_WINDOW_RUNS sets
+// how many runs (5 by default).
+void TestFormMainEspeak::readsToTheEndRunAfterRun()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    form.TBRateRu->setValue(5);
+    form.TBRateEng->setValue(5);
+    form.MText->setPlainText(
+        QStringLiteral("Привет, world! Как дела? This is a test. Это второе предложение, with English words. "
+                       "Ещё one more sentence."));
+    const int runs =
+        qEnvironmentVariableIsSet("VEMO_WINDOW_RUNS") ? qEnvironmentVariableIntValue("VEMO_WINDOW_RUNS") : 5;
+    for (int run = 0; run < runs; ++run) {
+        QTest::keyClick(form.MText, Qt::Key_Home, Qt::ControlModifier);
+        form.ButtonStart->click();
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            form.MLog->toPlainText().endsWith(QStringLiteral("End!")),
+            qPrintable(
+                QStringLiteral("run %1 stopped after: %2").arg(run).arg(form.MLog->toPlainText().right(60))),
+            20000);
+        QTRY_VERIFY(!form.MText->isReadOnly());
+    }
+    qInfo("%d runs in a row reached End!", runs);
     QVERIFY(fixture.Errors.isEmpty());
 }
 
