@@ -63,6 +63,10 @@ void ConsoleProgress::Update(const QString& phase, const QString& subject, qint6
 {
     if (m_mode == Mode::Quiet)
         return;
+    // A late word that an earlier file is complete (a part converted beside the speaking of
+    // the next) starts nothing: the line stays with what is going on.
+    if (total > 0 && done >= total && !m_phase.isEmpty() && (phase != m_phase || subject != m_subject))
+        return;
     const qint64 now = m_clock();
     const auto count = m_counts.find(phase);
     if (count == m_counts.end() || done < count->done || total != count->total)

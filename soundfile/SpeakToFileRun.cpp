@@ -1,6 +1,8 @@
 #include "soundfile/SpeakToFileRun.h"
 
+#include "files/VemoError.h"
 #include "soundfile/MP3export.h"
+#include "soundfile/PartConversions.h"
 #include "soundfile/SpeakToFileHost.h"
 #include "speech/WaitForVoice.h"
 #include "speech/filestream/SpFileStream.h"
@@ -59,6 +61,8 @@ SpeakToFileRun::SpeakToFileRun(SpeakToFileHost& host, PartFileNames names,
     : m_host(host), m_names(std::move(names)), m_settings(settings)
 {}
 
+SpeakToFileRun::~SpeakToFileRun() = default;
+
 int SpeakToFileRun::SplitText(const QString& text, bool xml, const QString& digitLang, FragmentLists& lists)
 {
     if (xml) {
@@ -75,6 +79,8 @@ void SpeakToFileRun::Run()
     m_partChars = 0;
     m_host.FileStream().setFormatType(m_settings.streamFormatType);
     m_soundFileName = m_names.WavName(m_settings.divide, m_partNumber);
+    if (m_settings.mp3 && m_settings.divide)
+        m_conversions = std::make_unique<PartConversions>();
     try {
         OpenSoundFile();
         m_host.VoiceEng().setAllowAudioOutputFormatChangesOnNextSet(false);
@@ -121,6 +127,7 @@ void SpeakToFileRun::SpeakFragments()
         ShowSpokenFragment(fragments, i);
         m_host.ShowProgress(QStringLiteral(" фрагмент %1 из %2").arg(i + 1).arg(n));
         m_host.LetMessagesThrough();
+        TakeConversions(false);
     }
 }
 
@@ -148,7 +155,10 @@ bool SpeakToFileRun::EndPart(bool lastFragment)
     m_partChars = 0;
     m_host.FileStream().Close();
     m_fileOpen = false;
-    FinishSoundFile(m_settings.mp3 ? m_names.Mp3Name(true, m_partNumber) : QString());
+    if (m_conversions)
+        StartPartConversion();
+    else
+        FinishSoundFile(m_settings.mp3 ? m_names.Mp3Name(true, m_partNumber) : QString());
     ++m_partNumber;
     m_host.LetMessagesThrough();
     if (StopRequested())
@@ -162,12 +172,44 @@ bool SpeakToFileRun::EndPart(bool lastFragment)
 // The file still open after the loop is closed; a stopped run leaves it unconverted.
 void SpeakToFileRun::EndLastFile()
 {
-    if (!m_fileOpen)
+    if (m_fileOpen) {
+        m_host.FileStream().Close();
+        m_fileOpen = false;
+        const bool convert = m_settings.mp3 && !StopRequested();
+        if (convert && m_conversions)
+            StartPartConversion();
+        else
+            FinishSoundFile(convert ? m_names.Mp3Name(m_settings.divide, m_partNumber) : QString());
+    }
+    TakeConversions(true);
+}
+
+void SpeakToFileRun::StartPartConversion()
+{
+    const QString mp3Name = m_names.Mp3Name(true, m_partNumber);
+    m_host.ShowProgress(QStringLiteral(" Конвертация ") + m_soundFileName + QStringLiteral(" в ") + mp3Name);
+    m_host.ShowConversionProgress(mp3Name, 0, 1);
+    m_conversions->start({m_soundFileName, mp3Name, m_settings.encoderConfig, TagsOfSoundFile()});
+}
+
+void SpeakToFileRun::TakeConversions(bool wait)
+{
+    if (!m_conversions)
         return;
-    m_host.FileStream().Close();
-    m_fileOpen = false;
-    const bool convert = m_settings.mp3 && !StopRequested();
-    FinishSoundFile(convert ? m_names.Mp3Name(m_settings.divide, m_partNumber) : QString());
+    // The progress shown stays on the last conversion started, which the others precede.
+    const auto whileWaiting = [this](const QString&, qint64, qint64) { m_host.LetMessagesThrough(); };
+    while (m_conversions->hasPending() && (wait || m_conversions->nextIsReady())) {
+        const PartConversions::Result result = m_conversions->takeNext(whileWaiting);
+        if (!result.error.isEmpty())
+            throw VemoError(result.error);
+        if (result.status < 0) {
+            m_host.ShowConversionError(ConversionFailed, result.job.wavName);
+            continue;
+        }
+        m_host.ShowConversionProgress(result.job.mp3Name, 1, 1);
+        QFile::remove(result.job.wavName);
+        m_host.SoundFileFinished(result.job.mp3Name);
+    }
 }
 
 // With an MP3 name: converts the closed WAV file and deletes it once converted; a failed
@@ -217,6 +259,14 @@ Mp3Tags SpeakToFileRun::TagsOfSoundFile() const
 // error that ended the run.
 void SpeakToFileRun::AbandonAfterError()
 {
+    // The parts already handed to the converter are finished as far as they can be.
+    for (bool more = true; more;) {
+        try {
+            TakeConversions(true);
+            more = false;
+        } catch (...) {
+        }
+    }
     for (SpeechVoice* voice : {&m_host.VoiceRu(), &m_host.VoiceEng()}) {
         try {
             voice->Speak(QString(), SpeakPurge);

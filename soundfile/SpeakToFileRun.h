@@ -6,6 +6,9 @@
 #include "speech/SpeechVoice.h"
 
 #include <QString>
+#include <memory>
+
+class PartConversions;
 
 class SpeakToFileHost;
 struct FragmentLists;
@@ -27,11 +30,14 @@ struct SpeakToFileSettings
 // fragment text, converts every finished WAV file to MP3 when asked (deleting the WAV once
 // converted; the MP3 tagged with title, album, part n of N, year and spoken languages) and
 // ends early on the host's stop request. The run lets window messages
-// through between fragments, while it waits and while it converts.
+// through between fragments, while it waits and while it converts. The parts of a divided
+// file are converted on other cores while the next part is spoken; each is finished (WAV
+// deleted, file announced) in part order, as when it was converted before going on.
 class SpeakToFileRun
 {
 public:
     SpeakToFileRun(SpeakToFileHost& host, PartFileNames names, const SpeakToFileSettings& settings);
+    ~SpeakToFileRun();
 
     // Cuts text into the fragment lists as the file runs do (fragment limit 1000) and
     // returns the speak flags: 9 for marked-up text, else 17.
@@ -52,6 +58,9 @@ private:
     bool EndPart(bool lastFragment);
     void EndLastFile();
     void FinishSoundFile(const QString& mp3Name);
+    void StartPartConversion();
+    // Takes back the part conversions that have ended (wait: all of them, waiting).
+    void TakeConversions(bool wait);
     Mp3Tags TagsOfSoundFile() const;
     void AbandonAfterError();
     bool StopRequested() const;
@@ -66,4 +75,6 @@ private:
     bool m_fileOpen = false;
     int m_partCount = 1; // the parts the whole text gives
     QString m_languages; // of the spoken fragments, as the language tag writes them
+    // The MP3 conversions of finished parts, beside the speaking of the next ones.
+    std::unique_ptr<PartConversions> m_conversions;
 };

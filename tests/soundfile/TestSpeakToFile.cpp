@@ -4,6 +4,7 @@
 #include "WavMaker.h"
 #include "files/VemoError.h"
 #include "soundfile/FillEncoderConfig.h"
+#include "soundfile/MP3export.h"
 #include "soundfile/SpeakTextToFile.h"
 #include "soundfile/SpeakToFileRun.h"
 #include "soundfile/ToFileOptions.h"
@@ -32,6 +33,7 @@ private slots:
     void moreThanAThousandParts();
     void mp3Conversion_data();
     void mp3Conversion();
+    void partsConvertedBesideSpeakingAsInTurn();
     void failedConversionKeepsWav();
     void emptyText_data();
     void emptyText();
@@ -262,6 +264,53 @@ void TestSpeakToFile::mp3Conversion()
     QCOMPARE(host.finished.size(), expected.size());
     QCOMPARE(host.conversionDone.keys(), host.finished);
     QVERIFY(!host.conversionDone.values().contains(false));
+}
+
+// The audio frames of an MP3 file, without its ID3v2 tag.
+QByteArray Mp3Frames(const QString& name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray all = file.readAll();
+    if (!all.startsWith("ID3") || all.size() < 10)
+        return all;
+    const auto b = [&](int i) { return qint64(uchar(all.at(i)) & 0x7f); };
+    const qint64 tagSize = 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9));
+    return all.mid(tagSize);
+}
+
+// Parts are converted on other cores while the next part is spoken: every MP3 file holds
+// exactly what converting its WAV file after the run gives, and the files are finished in
+// part order.
+void TestSpeakToFile::partsConvertedBesideSpeakingAsInTurn()
+{
+    QStringList texts;
+    for (int i = 0; i < 12; ++i)
+        texts << fragmentOf(700);
+    FileRunHost mp3Host;
+    mp3Host.setFragments(texts);
+    const SpeakToFileSettings mp3 = settings(true, 1000, true);
+    run(mp3Host, mp3);
+    QVERIFY(QDir().mkdir(path("wav")));
+    FileRunHost wavHost;
+    wavHost.setFragments(texts);
+    SpeakToFileSettings wav = settings(true, 1000);
+    wav.streamFormatType = mp3.streamFormatType;
+    run(wavHost, wav, "wav/tale.wav");
+    const QStringList parts = QDir(path("wav")).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(parts.size(), 6); // two fragments a part
+    QStringList expected;
+    for (const QString& part : parts) {
+        const QString name = QString(part).replace(".wav", ".mp3");
+        expected << path(name);
+        QCOMPARE(ConvertWavToMp3(path("wav/" + part), path("wav/" + name), mp3.encoderConfig), 0);
+        const QByteArray frames = Mp3Frames(path(name));
+        QVERIFY2(frames.size() > 1000, qPrintable(name));
+        QVERIFY2(frames == Mp3Frames(path("wav/" + name)), qPrintable(name));
+        QVERIFY(!QFileInfo::exists(path(part)));
+    }
+    QCOMPARE(mp3Host.finished, expected);
 }
 
 void TestSpeakToFile::failedConversionKeepsWav()
