@@ -216,7 +216,9 @@ QList<SpeechEvent> EspeakSynthesis::wordEvents(const espeak_EVENT& event)
 
 bool EspeakSynthesis::handOn(const qint16* samples, qsizetype count, QList<SpeechEvent> events)
 {
-    events += m_meter.measure(samples, count);
+    // Levels are only shown for what is heard; a file's audio is not metered.
+    if (!m_job.file)
+        events += m_meter.measure(samples, count);
     for (qsizetype i = count - 1; i >= 0; --i) {
         if (qAbs(int(samples[i])) >= SilenceLevel) {
             m_lastSound = m_written + i + 1;
