@@ -4,8 +4,10 @@
 #include "soundfile/MP3export.h"
 #include "soundfile/PartConversions.h"
 #include "soundfile/SpeakToFileHost.h"
+#include "speech/SpeechEvent.h"
 #include "speech/WaitForVoice.h"
 #include "speech/filestream/SpFileStream.h"
+#include "speech/filestream/SpeechAudioFormat.h"
 #include "text/Segmentation.h"
 
 #include <QDate>
@@ -52,6 +54,21 @@ QString SpokenLanguages(const FragmentLists& fragments)
     const QString rus = ru > 0 ? QStringLiteral("rus") : QString();
     const QString eng = en > 0 ? QStringLiteral("eng") : QString();
     return ru >= en ? rus + eng : eng + rus;
+}
+
+// The fragments' texts where their offsets place them, blanks between: the text the word
+// positions count in, with the sentence ends that fall inside fragments.
+QString LaidOutText(const FragmentLists& fragments)
+{
+    QString text;
+    const qsizetype n = qMin(fragments.FragmentTexts.size(), fragments.FragmentOffsets.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const int offset = qMax(0, fragments.FragmentOffsets.at(i).toInt());
+        if (text.size() < offset)
+            text += QString(offset - text.size(), u' ');
+        text.replace(offset, fragments.FragmentTexts.at(i).size(), fragments.FragmentTexts.at(i));
+    }
+    return text;
 }
 
 } // namespace
@@ -101,6 +118,8 @@ void SpeakToFileRun::OpenSoundFile()
     stream.Open(m_soundFileName, 3);
     m_fileOpen = true;
     m_streamPosition = stream.Seek(0, SeekEnd);
+    m_dataStart = m_streamPosition;
+    m_subtitles.clear();
 }
 
 // The lists are taken as they are when the loop starts, so that a handler run while
@@ -109,6 +128,14 @@ void SpeakToFileRun::SpeakFragments()
 {
     const FragmentLists fragments = m_host.Fragments();
     const qsizetype n = qMin(fragments.FragmentLangs.size(), fragments.FragmentTexts.size());
+    m_subtitles = Subtitles(LaidOutText(fragments));
+    QObject words;
+    for (SpeechVoice* voice : {&m_host.VoiceRu(), &m_host.VoiceEng()}) {
+        QObject::connect(voice, &SpeechVoice::Word, &words,
+                         [this](int, qint64 streamPosition, int position, int length) {
+                             TakeWord(streamPosition, position, length);
+                         });
+    }
     m_partCount =
         m_settings.divide ? CountParts(fragments.FragmentTexts.mid(0, n), m_settings.partCharLimit) : 1;
     m_languages = SpokenLanguages(fragments);
@@ -116,6 +143,7 @@ void SpeakToFileRun::SpeakFragments()
         m_host.SetFragmentIndex(int(i));
         m_host.LetMessagesThrough();
         const QString& text = fragments.FragmentTexts.at(i);
+        m_fragmentOffset = i < fragments.FragmentOffsets.size() ? fragments.FragmentOffsets.at(i).toInt() : 0;
         m_host.ShowSpeakingProgress(m_soundFileName, i, n);
         SpeakFragment(fragments.FragmentLangs.at(i), text);
         m_host.ShowSpeakingProgress(m_soundFileName, i + 1, n);
@@ -137,6 +165,8 @@ void SpeakToFileRun::SpeakFragment(const QString& lang, const QString& text)
     SpFileStream& stream = m_host.FileStream();
     voice.setAudioOutputStream(&stream);
     stream.Seek(m_streamPosition, SeekStart);
+    const auto format = SpeechAudioFormat::fromType(stream.formatType());
+    m_fragmentSeconds = format ? double(m_streamPosition - m_dataStart) / format->bytesPerSecond() : 0;
     voice.Speak(text, m_settings.speakFlags);
     WaitForVoice(voice, [this] { return StopRequested(); });
     m_streamPosition = stream.Seek(0, SeekCurrent);
@@ -155,6 +185,7 @@ bool SpeakToFileRun::EndPart(bool lastFragment)
     m_partChars = 0;
     m_host.FileStream().Close();
     m_fileOpen = false;
+    WriteSubtitles(m_settings.mp3 ? m_names.Mp3Name(true, m_partNumber) : m_soundFileName);
     if (m_conversions)
         StartPartConversion();
     else
@@ -176,12 +207,29 @@ void SpeakToFileRun::EndLastFile()
         m_host.FileStream().Close();
         m_fileOpen = false;
         const bool convert = m_settings.mp3 && !StopRequested();
+        WriteSubtitles(convert ? m_names.Mp3Name(m_settings.divide, m_partNumber) : m_soundFileName);
         if (convert && m_conversions)
             StartPartConversion();
         else
             FinishSoundFile(convert ? m_names.Mp3Name(m_settings.divide, m_partNumber) : QString());
     }
     TakeConversions(true);
+}
+
+void SpeakToFileRun::TakeWord(qint64 streamPosition, int position, int length)
+{
+    if (m_fileOpen)
+        m_subtitles.addWord(m_fragmentOffset + position, length,
+                            m_fragmentSeconds + double(streamPosition) / (2.0 * EngineSampleRate));
+}
+
+// The subtitles of the file just closed, named after the file it becomes.
+void SpeakToFileRun::WriteSubtitles(const QString& soundFileName)
+{
+    const auto format = SpeechAudioFormat::fromType(m_host.FileStream().formatType());
+    const double seconds = format ? double(m_streamPosition - m_dataStart) / format->bytesPerSecond() : 0;
+    m_subtitles.write(soundFileName, seconds);
+    m_subtitles.clear();
 }
 
 void SpeakToFileRun::StartPartConversion()

@@ -3,6 +3,7 @@
 #include "soundfile/EncoderConfig.h"
 #include "soundfile/Mp3Tags.h"
 #include "soundfile/PartFileNames.h"
+#include "soundfile/Subtitles.h"
 #include "speech/SpeechVoice.h"
 
 #include <QString>
@@ -29,7 +30,8 @@ struct SpeakToFileSettings
 // its language, waiting for each; divides the output into part files by characters of
 // fragment text, converts every finished WAV file to MP3 when asked (deleting the WAV once
 // converted; the MP3 tagged with title, album, part n of N, year and spoken languages) and
-// ends early on the host's stop request. The run lets window messages
+// ends early on the host's stop request. Beside every sound file it writes its subtitles
+// (".srt" and ".lrc"), timed from the voices' word events. The run lets window messages
 // through between fragments, while it waits and while it converts. The parts of a divided
 // file are converted on other cores while the next part is spoken; each is finished (WAV
 // deleted, file announced) in part order, as when it was converted before going on.
@@ -59,6 +61,8 @@ private:
     void EndLastFile();
     void FinishSoundFile(const QString& mp3Name);
     void StartPartConversion();
+    void WriteSubtitles(const QString& soundFileName);
+    void TakeWord(qint64 streamPosition, int position, int length);
     // Takes back the part conversions that have ended (wait: all of them, waiting).
     void TakeConversions(bool wait);
     Mp3Tags TagsOfSoundFile() const;
@@ -77,4 +81,10 @@ private:
     QString m_languages; // of the spoken fragments, as the language tag writes them
     // The MP3 conversions of finished parts, beside the speaking of the next ones.
     std::unique_ptr<PartConversions> m_conversions;
+    // The words of the open file, for its subtitles: the text laid out as the fragment
+    // offsets place it, where the current fragment starts in it and in the file.
+    Subtitles m_subtitles;
+    int m_fragmentOffset = 0;
+    double m_fragmentSeconds = 0;
+    qint64 m_dataStart = 0; // byte where the open file's audio starts
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 // Small file helpers of the folder-run tests.
@@ -19,15 +20,30 @@ inline QString ReadText(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// The files the run made in folder: everything but the texts and the batch files, by name.
+// The files the run made in folder: everything but the texts, the batch files and the
+// subtitles beside the sound files, by name.
 inline QStringList MadeFiles(const QString& folder)
 {
     QStringList made;
     for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
-        if (!name.endsWith(".txt") && !name.startsWith("ToVideo."))
+        if (!name.endsWith(".txt") && !name.startsWith("ToVideo.") && !name.endsWith(".srt") &&
+            !name.endsWith(".lrc"))
             made.append(name);
     }
     return made;
+}
+
+// The sound files (WAV or MP3) of folder that lack an SRT or LRC file beside them.
+inline QStringList SoundFilesWithoutSubtitles(const QString& folder)
+{
+    QStringList missing;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({"*.wav", "*.mp3"}, QDir::Files, QDir::Name)) {
+        const QString base = QFileInfo(name).completeBaseName();
+        if (!dir.exists(base + ".srt") || !dir.exists(base + ".lrc"))
+            missing.append(name);
+    }
+    return missing;
 }
 
 // A converter folder holding an executable "ffmpeg" that records each of its arguments,

@@ -91,6 +91,7 @@ void TestFolderCli::bilingualFolderToMp3AndVideo()
     QVERIFY(run.errors.contains("[2/2]"));
     QCOMPARE(MadeFiles(books.path()),
              (QStringList{"01 начало.avi", "01 начало.mp3", "02 end.avi", "02 end.mp3", "Cover.jpg"}));
+    QCOMPARE(SoundFilesWithoutSubtitles(books.path()), QStringList());
     for (const QString& stem : QStringList{"01 начало", "02 end"}) {
         const QJsonObject video = Probe(books.filePath(stem + ".avi"));
         const QJsonArray streams = video["streams"].toArray();

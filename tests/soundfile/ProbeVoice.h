@@ -11,7 +11,12 @@
 class ProbeVoice : public SpeechVoice
 {
 public:
-    ProbeVoice(std::unique_ptr<SpeechVoice> inner, QString lang) : m_inner(std::move(inner)), m_lang(lang) {}
+    ProbeVoice(std::unique_ptr<SpeechVoice> inner, QString lang) : m_inner(std::move(inner)), m_lang(lang)
+    {
+        connect(m_inner.get(), &SpeechVoice::Word, this, &SpeechVoice::Word);
+        connect(m_inner.get(), &SpeechVoice::Sentence, this, &SpeechVoice::Sentence);
+        connect(m_inner.get(), &SpeechVoice::EndStream, this, &SpeechVoice::EndStream);
+    }
 
     struct Spoken
     {

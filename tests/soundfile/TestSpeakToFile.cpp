@@ -8,10 +8,12 @@
 #include "soundfile/SpeakTextToFile.h"
 #include "soundfile/SpeakToFileRun.h"
 #include "soundfile/ToFileOptions.h"
+#include "speech/filestream/SpeechAudioFormat.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +36,8 @@ private slots:
     void mp3Conversion_data();
     void mp3Conversion();
     void partsConvertedBesideSpeakingAsInTurn();
+    void subtitlesBesideEverySoundFile_data();
+    void subtitlesBesideEverySoundFile();
     void failedConversionKeepsWav();
     void emptyText_data();
     void emptyText();
@@ -45,7 +49,13 @@ private slots:
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    QStringList files() const { return QDir(m_dir->path()).entryList(QDir::Files, QDir::Name); }
+    // The sound files (and other files) of the run, leaving out the subtitles beside them.
+    QStringList files() const
+    {
+        QStringList all = QDir(m_dir->path()).entryList(QDir::Files, QDir::Name);
+        all.removeIf([](const QString& name) { return name.endsWith(".srt") || name.endsWith(".lrc"); });
+        return all;
+    }
     void run(FileRunHost& host, const SpeakToFileSettings& settings, const QString& name = "tale.wav");
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -298,7 +308,7 @@ void TestSpeakToFile::partsConvertedBesideSpeakingAsInTurn()
     SpeakToFileSettings wav = settings(true, 1000);
     wav.streamFormatType = mp3.streamFormatType;
     run(wavHost, wav, "wav/tale.wav");
-    const QStringList parts = QDir(path("wav")).entryList(QDir::Files, QDir::Name);
+    const QStringList parts = QDir(path("wav")).entryList({"*.wav"}, QDir::Files, QDir::Name);
     QCOMPARE(parts.size(), 6); // two fragments a part
     QStringList expected;
     for (const QString& part : parts) {
@@ -311,6 +321,74 @@ void TestSpeakToFile::partsConvertedBesideSpeakingAsInTurn()
         QVERIFY(!QFileInfo::exists(path(part)));
     }
     QCOMPARE(mp3Host.finished, expected);
+}
+
+void TestSpeakToFile::subtitlesBesideEverySoundFile_data()
+{
+    QTest::addColumn<bool>("divide");
+    QTest::addColumn<bool>("mp3");
+    QTest::addColumn<QStringList>("soundFiles");
+    QTest::newRow("one WAV file") << false << false << QStringList{"tale.wav"};
+    QTest::newRow("MP3 parts") << true << true << QStringList{"tale000.mp3", "tale001.mp3"};
+}
+
+// Beside every sound file stand its SRT and LRC subtitles: one cue (line) per sentence in
+// the order of the text, each part timed from its own start, the last time at the end of
+// its audio.
+void TestSpeakToFile::subtitlesBesideEverySoundFile()
+{
+    QFETCH(bool, divide);
+    QFETCH(bool, mp3);
+    QFETCH(QStringList, soundFiles);
+    const QStringList sentences{"One two three.", "Four five six seven!", "Eight nine?",
+                                "Ten eleven twelve."};
+    FileRunHost host;
+    host.setFragments(
+        {sentences.at(0) + ' ' + sentences.at(1) + ' ', sentences.at(2) + ' ' + sentences.at(3)});
+    host.lists.FragmentOffsets = {"0", QString::number(host.lists.FragmentTexts.at(0).size())};
+    run(host, settings(divide, 30, mp3));
+    QStringList cues;
+    for (const QString& sound : soundFiles) {
+        const QString base = path(QFileInfo(sound).completeBaseName());
+        QFile srt(base + ".srt");
+        QVERIFY2(srt.open(QIODevice::ReadOnly), qPrintable(srt.fileName()));
+        const QStringList blocks = QString::fromUtf8(srt.readAll()).split("\r\n\r\n", Qt::SkipEmptyParts);
+        QVERIFY(!blocks.isEmpty());
+        double last = 0;
+        const QRegularExpression time(
+            "(\\d\\d):(\\d\\d):(\\d\\d),(\\d\\d\\d) --> (\\d\\d):(\\d\\d):(\\d\\d),(\\d\\d\\d)");
+        double start = -1;
+        for (const QString& block : blocks) {
+            const QStringList lines = block.split("\r\n");
+            QCOMPARE(lines.size(), 3);
+            const QRegularExpressionMatch m = time.match(lines.at(1));
+            QVERIFY2(m.hasMatch(), qPrintable(lines.at(1)));
+            const auto at = [&](int k) {
+                return m.captured(k).toInt() * 3600 + m.captured(k + 1).toInt() * 60 +
+                       m.captured(k + 2).toInt() + m.captured(k + 3).toInt() / 1000.0;
+            };
+            QVERIFY(at(1) >= last && at(5) >= at(1));
+            if (start < 0)
+                start = at(1);
+            last = at(5);
+            cues << lines.at(2);
+        }
+        QVERIFY2(start < 0.1, "every file's subtitles start again at its beginning");
+        const SpeakToFileSettings wavFormat;
+        const double seconds =
+            mp3 ? Mp3Probe::of(path(sound)).duration
+                : (QFileInfo(path(sound)).size() - 44) /
+                      double(SpeechAudioFormat::fromType(wavFormat.streamFormatType)->bytesPerSecond());
+        QVERIFY2(qAbs(last - seconds) < 0.1, qPrintable(QString("%1 against %2 s").arg(last).arg(seconds)));
+        QFile lrc(base + ".lrc");
+        QVERIFY(lrc.open(QIODevice::ReadOnly));
+        const QString lyrics = QString::fromUtf8(lrc.readAll());
+        QVERIFY2(
+            lyrics.contains(QRegularExpression("^\\[\\d\\d:\\d\\d\\.\\d\\d\\]<\\d\\d:\\d\\d\\.\\d\\d>\\w+ <",
+                                               QRegularExpression::MultilineOption)),
+            qPrintable(lyrics));
+    }
+    QCOMPARE(cues, sentences);
 }
 
 void TestSpeakToFile::failedConversionKeepsWav()

@@ -192,7 +192,11 @@ void TestToFileCli::spokenFiles()
     QFETCH(QString, format);
     QFETCH(QStringList, progress);
     QCOMPARE(vemo(QStringList{"text.txt", "out.wav"} + words(options)), 0);
-    QCOMPARE(QDir(m_dir->path()).entryList({"out*"}, QDir::Files, QDir::Name), files);
+    QCOMPARE(QDir(m_dir->path()).entryList({"out*.wav", "out*.mp3"}, QDir::Files, QDir::Name), files);
+    for (const QString& file : files) {
+        const QString base = m_dir->filePath(QFileInfo(file).completeBaseName());
+        QVERIFY2(QFileInfo::exists(base + ".srt") && QFileInfo::exists(base + ".lrc"), qPrintable(file));
+    }
     for (const QString& file : files)
         QCOMPARE(probe(path(file)), format);
     QCOMPARE(m_stderr.split('\n', Qt::SkipEmptyParts), progress);

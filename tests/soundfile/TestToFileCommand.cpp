@@ -72,7 +72,7 @@ void TestToFileCommand::answerDialog(const QString& name, const QString& limit, 
 
 QStringList TestToFileCommand::soundFiles() const
 {
-    return QDir(m_fixture->Folder()).entryList({"tale*"}, QDir::Files, QDir::Name);
+    return QDir(m_fixture->Folder()).entryList({"tale", "tale*.wav", "tale*.mp3"}, QDir::Files, QDir::Name);
 }
 
 void TestToFileCommand::dividedMp3Run()
