@@ -1,9 +1,9 @@
 #include "soundfile/ToFileCommand.h"
 
+#include "documents/PositionMap.h"
 #include "main/ErrorGuard.h"
 #include "main/FileRunRestorer.h"
 #include "main/FormMain.h"
-#include "main/PositionMap.h"
 #include "main/RadioGroup.h"
 #include "main/RichTextBox.h"
 #include "soundfile/FormToFileHost.h"
