@@ -4,6 +4,7 @@
 #include "files/VemoError.h"
 #include "main/DocumentCommands.h"
 #include "main/ErrorGuard.h"
+#include "main/FileRunSession.h"
 #include "main/PictureDictionary.h"
 #include "main/PictureView.h"
 #include "main/RichTextBox.h"
@@ -350,6 +351,11 @@ void TFormMain::BreakOffReading()
     if (run.Speaking && run.Paused)
         SetPauseEnabled(true);
     run.BreakOff();
+}
+
+FileRunSession TFormMain::BeginFileRun(FileRunKind kind)
+{
+    return FileRunSession(*this, kind);
 }
 
 void TFormMain::TimerNextFragmentTimer()

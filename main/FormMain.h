@@ -12,7 +12,9 @@
 #include <memory>
 
 class DocumentCommands;
+class FileRunSession;
 class SpFileStream;
+enum class FileRunKind;
 
 // The main window: the text box, the two voices and the file stream, the voice lists and
 // the reading run. The run, the settings and the pictures are objects of their own; the
@@ -53,9 +55,8 @@ public:
     void OpenPlainText(const QString& text, const QString& fileName);
     void UpdateCaption();
 
-    // What the runs into files do first: a paused run is resumed (Pause enabled again),
-    // a run under way is stopped and its fragment lists emptied.
-    void BreakOffReading();
+    // The window for a run into files, from its button's click to its end (see FileRunSession).
+    FileRunSession BeginFileRun(FileRunKind kind);
 
     // Selects entry index of the voice list of lang ("R" or "E") and applies its voice;
     // throws VemoError, leaving the list without a selection, when no entry has the index.
@@ -65,8 +66,17 @@ public:
     void ShowDictionaryPicture(const QString& word);
 
     void ButtonStartClick();
-    void BPauseClick();
     void ButtonStopClick();
+
+private:
+    // The session enters and leaves file-run mode through the window's insides.
+    friend class FileRunSession;
+
+    // What the runs into files do first: a paused run is resumed (Pause enabled again),
+    // a run under way is stopped and its fragment lists emptied.
+    void BreakOffReading();
+
+    void BPauseClick();
     void TimerNextFragmentTimer();
     void cbVoicesRuChange();
     void cbVoicesEngChange();
@@ -84,7 +94,6 @@ public:
     void SpVoiceRuAudioLevel(int streamNumber, qint64 streamPosition, int audioLevel);
     void SpVoiceEngAudioLevel(int streamNumber, qint64 streamPosition, int audioLevel);
 
-private:
     void ConnectControls();
     void ConnectVoice(SpeechVoice& voice, bool english);
     void FormCreate();
