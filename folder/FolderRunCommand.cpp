@@ -50,7 +50,7 @@ void FolderRunCommand::TimerDirToSoundAndAviTimer()
 {
     if (!m_form.ChkBoxAutoStart->isChecked())
         return;
-    const bool busy = m_running || m_form.FileRunActive;
+    const bool busy = m_running || m_form.FileRunActive();
     Guarded(&m_form, [this, busy] {
         m_unattended.Check(m_dialog.EditNameFileDir->text(), busy, [this] {
             m_form.TimerDirToSoundAndAvi->stop();
@@ -64,7 +64,7 @@ void FolderRunCommand::TimerDirToSoundAndAviTimer()
 // A click while a run is active does nothing: the run owns the file stream.
 void FolderRunCommand::RunUnlessActive()
 {
-    if (m_running || m_form.FileRunActive)
+    if (m_running || m_form.FileRunActive())
         return;
     m_running = true;
     try {

@@ -32,19 +32,19 @@ FileRunSession::FileRunSession(TFormMain& form, FileRunKind kind)
     m_form.Reading().DigitLang =
         m_form.RGDigitSay->ItemIndex() == 0 ? QStringLiteral("R") : QStringLiteral("E");
     m_form.BreakOffReading();
-    m_form.StopToFileRequested = false;
+    m_form.m_stopToFileRequested = false;
 }
 
 void FileRunSession::TakeWindow()
 {
-    m_form.FileRunActive = true;
+    m_form.m_fileRunActive = true;
     m_streams.emplace(*m_form.SpVoiceRu, *m_form.SpVoiceEng);
     for (QPushButton* button : m_buttons)
         button->setEnabled(false);
     m_form.ControlTTSSpeechSynthesisPause->setEnabled(false);
     m_form.TimerNextFragment->stop();
     m_form.Reading().Speaking = false;
-    m_form.StopToFileRequested = false;
+    m_form.m_stopToFileRequested = false;
 }
 
 FileRunSession::~FileRunSession()
@@ -56,7 +56,7 @@ FileRunSession::~FileRunSession()
     m_form.Reading().Speaking = false;
     m_form.Reading().Paused = false;
     m_form.setWindowTitle(m_caption);
-    m_form.FileRunActive = false;
+    m_form.m_fileRunActive = false;
 }
 
 QString FileRunSession::DigitLang() const

@@ -69,9 +69,9 @@ void TFormMain::ConnectControls()
     connect(ControlTTSSpeechSynthesisPause, &QAction::triggered, this, &TFormMain::BPauseClick);
     connect(ButtonStop, &QPushButton::clicked, this, &TFormMain::ButtonStopClick);
     connect(ControlTTSSpeechSynthesisResume, &QAction::triggered, this, &TFormMain::ButtonStopClick);
-    connect(BStopToFile, &QPushButton::clicked, this, [this] { StopToFileRequested = true; });
+    connect(BStopToFile, &QPushButton::clicked, this, [this] { m_stopToFileRequested = true; });
     connect(ControlTTSSpeechSynthesisStopToFile, &QAction::triggered, this,
-            [this] { StopToFileRequested = true; });
+            [this] { m_stopToFileRequested = true; });
     connect(TimerNextFragment, &QTimer::timeout, this, &TFormMain::TimerNextFragmentTimer);
     connect(cbVoicesRu, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesRuChange);
     connect(cbVoicesEng, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesEngChange);
@@ -279,7 +279,7 @@ void TFormMain::SetPauseEnabled(bool enabled)
 
 void TFormMain::ButtonStartClick()
 {
-    if (FileRunActive)
+    if (m_fileRunActive)
         return;
     Guarded(this, [this] {
         TimerNextFragment->stop();
@@ -315,7 +315,7 @@ void TFormMain::StartOrResume()
 
 void TFormMain::BPauseClick()
 {
-    if (FileRunActive)
+    if (m_fileRunActive)
         return;
     Guarded(this, [this] {
         ReadingRun& run = Reading();
@@ -329,7 +329,7 @@ void TFormMain::BPauseClick()
 
 void TFormMain::ButtonStopClick()
 {
-    if (FileRunActive)
+    if (m_fileRunActive)
         return;
     Guarded(this, [this] {
         ReadingRun& run = Reading();

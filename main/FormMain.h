@@ -38,11 +38,12 @@ public:
 
     // Full name of the file the text came from or was saved to; empty for an untitled text.
     QString CurrentFileName;
-    // Set by Stop To File; the runs that speak into files test it while they wait.
-    bool StopToFileRequested = false;
-    // True while a run speaks into files: Read, Pause and Stop then do nothing, since the
-    // run owns the voices, the file stream and the fragment lists.
-    bool FileRunActive = false;
+    // Set by Stop To File, cleared by a file-run session; the runs that speak into files
+    // test it while they wait.
+    bool StopToFileRequested() const { return m_stopToFileRequested; }
+    // True while a file-run session has the window: Read, Pause and Stop then do nothing,
+    // since the run owns the voices, the file stream and the fragment lists.
+    bool FileRunActive() const { return m_fileRunActive; }
 
     // The reading run with its state (Speaking, Paused, FragmentIndex, the fragment lists...).
     ReadingRun& Reading() { return *m_reading; }
@@ -110,6 +111,8 @@ private:
     QList<VoiceToken>& VoiceTokens(const QString& lang);
     SpeechVoice& VoiceFor(const QString& lang);
 
+    bool m_stopToFileRequested = false;
+    bool m_fileRunActive = false;
     std::unique_ptr<::SpFileStream> m_fileStream;
     MainReadingView m_view;
     MainSettings m_settings;

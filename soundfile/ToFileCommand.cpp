@@ -31,7 +31,7 @@ void ToFileCommand::ControlTTSSpeechSynthesisToFileClick()
 // A second To File while a run is active does nothing: the run owns the file stream.
 void ToFileCommand::ButtonButtonToFileClick()
 {
-    if (m_running || m_form.FileRunActive)
+    if (m_running || m_form.FileRunActive())
         return;
     m_running = true;
     Guarded(&m_form, [this] { Run(); });

@@ -1,4 +1,5 @@
 #include "FormMainFixture.h"
+#include "main/FileRunSession.h"
 #include "main/PictureView.h"
 #include "main/RadioGroup.h"
 #include "main/RichTextBox.h"
@@ -492,12 +493,13 @@ void TestFormMain::stopToFileFlag()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
-    QVERIFY(!form.StopToFileRequested);
+    QVERIFY(!form.StopToFileRequested());
     form.BStopToFile->click();
-    QVERIFY(form.StopToFileRequested);
-    form.StopToFileRequested = false;
+    QVERIFY(form.StopToFileRequested());
+    form.BeginFileRun(FileRunKind::ToFile); // a new run clears the request
+    QVERIFY(!form.StopToFileRequested());
     form.ControlTTSSpeechSynthesisStopToFile->trigger();
-    QVERIFY(form.StopToFileRequested);
+    QVERIFY(form.StopToFileRequested());
 }
 
 void TestFormMain::textLimit()

@@ -69,15 +69,16 @@ void TestFileRunSession::entering()
     form.BPause->click();
     QVERIFY(form.Reading().Paused && !form.BPause->isEnabled());
     form.MLog->setPlainText(QStringLiteral("old log"));
-    form.StopToFileRequested = true;
+    form.BStopToFile->click();
+    QVERIFY(form.StopToFileRequested());
 
     FileRunSession session = form.BeginFileRun(kind);
     QVERIFY(!form.Reading().Speaking && !form.Reading().Paused);
     QCOMPARE(form.Reading().Fragments.count(), 0);
     QVERIFY(form.BPause->isEnabled() && form.ControlTTSSpeechSynthesisPause->isEnabled());
     QVERIFY(form.MLog->toPlainText().isEmpty());
-    QVERIFY(!form.StopToFileRequested);
-    QVERIFY(!form.FileRunActive);
+    QVERIFY(!form.StopToFileRequested());
+    QVERIFY(!form.FileRunActive());
     QCOMPARE(session.DigitLang(), digitLang);
     QCOMPARE(form.ButtonDirToSound->isEnabled(), dirButtonOn);
 }
@@ -107,7 +108,7 @@ void TestFileRunSession::errorGivesTheWindowBack()
     try {
         FileRunSession session = form.BeginFileRun(kind);
         session.TakeWindow();
-        QVERIFY(form.FileRunActive);
+        QVERIFY(form.FileRunActive());
         for (QPushButton* button : std::as_const(buttons))
             QVERIFY(!button->isEnabled());
         QVERIFY(!form.ControlTTSSpeechSynthesisPause->isEnabled());
@@ -119,7 +120,7 @@ void TestFileRunSession::errorGivesTheWindowBack()
         throw VemoError(QStringLiteral("disk full"));
     } catch (const VemoError&) {
     }
-    QVERIFY(!form.FileRunActive);
+    QVERIFY(!form.FileRunActive());
     for (QPushButton* button : std::as_const(buttons))
         QVERIFY(button->isEnabled());
     QVERIFY(form.ControlTTSSpeechSynthesisPause->isEnabled());
