@@ -42,7 +42,7 @@ void FileRunSession::TakeWindow()
     for (QPushButton* button : m_buttons)
         button->setEnabled(false);
     m_form.ControlTTSSpeechSynthesisPause->setEnabled(false);
-    m_form.TimerNextFragment->stop();
+    m_form.Reading().TimerNextFragment->stop();
     m_form.Reading().Speaking = false;
     m_form.m_stopToFileRequested = false;
 }

@@ -44,19 +44,18 @@ TFormMain::TFormMain(SpeechEngineKind engine, QWidget* parent)
 {
     SetupUi(this);
     m_reading = std::make_unique<ReadingRun>(*SpVoiceRu, *SpVoiceEng, m_view, this);
-    TimerNextFragment = m_reading->TimerNextFragment;
     ConnectControls();
     Documents = new DocumentCommands(*this);
     ConnectVoice(*SpVoiceRu, false);
     ConnectVoice(*SpVoiceEng, true);
     FormCreate();
-    TimerNextFragment->start();
+    m_reading->TimerNextFragment->start();
 }
 
 TFormMain::~TFormMain()
 {
     FormDestroy();
-    TimerNextFragment->stop();
+    m_reading->TimerNextFragment->stop();
     SpVoiceRu->disconnect(this);
     SpVoiceEng->disconnect(this);
 }
@@ -72,7 +71,7 @@ void TFormMain::ConnectControls()
     connect(BStopToFile, &QPushButton::clicked, this, [this] { m_stopToFileRequested = true; });
     connect(ControlTTSSpeechSynthesisStopToFile, &QAction::triggered, this,
             [this] { m_stopToFileRequested = true; });
-    connect(TimerNextFragment, &QTimer::timeout, this, &TFormMain::TimerNextFragmentTimer);
+    connect(m_reading->TimerNextFragment, &QTimer::timeout, this, &TFormMain::TimerNextFragmentTimer);
     connect(cbVoicesRu, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesRuChange);
     connect(cbVoicesEng, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesEngChange);
     connect(CBoxPlainText, &QCheckBox::toggled, this, &TFormMain::CBoxPlainTextClick);
@@ -282,15 +281,15 @@ void TFormMain::ButtonStartClick()
     if (m_fileRunActive)
         return;
     Guarded(this, [this] {
-        TimerNextFragment->stop();
+        m_reading->TimerNextFragment->stop();
         try {
             StartOrResume();
         } catch (...) {
             // The timer's next tick makes the text box editable again after a failed start.
-            TimerNextFragment->start();
+            m_reading->TimerNextFragment->start();
             throw;
         }
-        TimerNextFragment->start();
+        m_reading->TimerNextFragment->start();
     });
 }
 
@@ -321,7 +320,7 @@ void TFormMain::BPauseClick()
         ReadingRun& run = Reading();
         if (!run.Speaking || run.Paused)
             return;
-        TimerNextFragment->stop();
+        m_reading->TimerNextFragment->stop();
         run.PauseReading();
         SetPauseEnabled(false);
     });
@@ -335,7 +334,7 @@ void TFormMain::ButtonStopClick()
         ReadingRun& run = Reading();
         if (!run.Speaking)
             return;
-        TimerNextFragment->stop();
+        m_reading->TimerNextFragment->stop();
         if (run.Paused) {
             run.ResumeReading();
             SetPauseEnabled(true);

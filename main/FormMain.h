@@ -45,9 +45,9 @@ public:
     // since the run owns the voices, the file stream and the fragment lists.
     bool FileRunActive() const { return m_fileRunActive; }
 
-    // The reading run with its state (Speaking, Paused, FragmentIndex, the fragment lists...).
+    // The reading run with its state (Speaking, Paused, FragmentIndex, the fragment lists...)
+    // and its timer TimerNextFragment.
     ReadingRun& Reading() { return *m_reading; }
-    QTimer* TimerNextFragment = nullptr;
 
     // The file stream the voices speak into, created on first use.
     ::SpFileStream& FileStream();

@@ -112,7 +112,7 @@ void TestFileRunSession::errorGivesTheWindowBack()
         for (QPushButton* button : std::as_const(buttons))
             QVERIFY(!button->isEnabled());
         QVERIFY(!form.ControlTTSSpeechSynthesisPause->isEnabled());
-        QVERIFY(!form.TimerNextFragment->isActive());
+        QVERIFY(!form.Reading().TimerNextFragment->isActive());
         QCOMPARE(session.Caption(), QStringLiteral("Before"));
         form.setWindowTitle(QStringLiteral("Before фрагмент 1 из 2"));
         form.SpVoiceRu->setAudioOutputStream(&form.FileStream());
