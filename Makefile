@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 20
 
-.PHONY: all setup setup-run configure build run test test-sanitize fuzz fuzz-run deb clean
+.PHONY: all setup setup-run configure build run test test-sanitize fuzz fuzz-run deb format-check clean
 
 all: build
 
@@ -50,6 +50,10 @@ fuzz: setup
 
 fuzz-run: fuzz
 	@tools/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Every C++ file of the project as clang-format makes it with .clang-format (a few seconds).
+format-check: setup
+	@tools/check-format.sh
 
 # A Debian package of the program alone (build/vemo_VERSION_ARCH.deb).
 deb: setup-run

@@ -1,7 +1,7 @@
 #include "app/ToFileCommandLine.h"
 
+#include "documents/TextDocumentIO.h"
 #include "files/VemoError.h"
-#include "main/TextDocumentIO.h"
 #include "soundfile/ConsoleToFileHost.h"
 #include "soundfile/SpeakTextToFile.h"
 #include "soundfile/ToFileArguments.h"

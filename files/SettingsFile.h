@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 // The settings files "ops.txt" and "opsDir.txt": one "key=value" line per setting.

@@ -3,8 +3,8 @@
 #include "files/FileNameMatch.h"
 #include "files/MyBufStream.h"
 #include "files/TextFileCodec.h"
+#include "files/TextLineBreaks.h"
 #include "files/VemoError.h"
-#include "text/LineBreaks.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <stdexcept>
 
 // The error that ends a command: it carries the message the user sees in the error box
@@ -9,10 +8,8 @@
 class VemoError : public std::runtime_error
 {
 public:
-    explicit VemoError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
+    explicit VemoError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message)
+    {}
     QString message() const { return m_message; }
 
 private:

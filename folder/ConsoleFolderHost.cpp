@@ -1,6 +1,6 @@
 #include "folder/ConsoleFolderHost.h"
 
-#include "main/TextDocumentIO.h"
+#include "documents/TextDocumentIO.h"
 #include "soundfile/ConsoleProgress.h"
 
 #include <QDir>

@@ -4,6 +4,7 @@
 #include "folder/BatchRunner.h"
 #include "folder/FolderRunHost.h"
 #include "folder/VideoCommandHost.h"
+#include "soundfile/KeptOutputStreams.h"
 #include "soundfile/PartFileNames.h"
 #include "soundfile/SpeakToFileHost.h"
 #include "soundfile/SpeakToFileRun.h"
@@ -15,28 +16,6 @@
 #include <QFileInfo>
 
 namespace {
-
-// Gives both voices back the output streams they had before the run.
-class KeptOutputStreams
-{
-public:
-    explicit KeptOutputStreams(SpeakToFileHost& speaker)
-        : m_speaker(speaker), m_ru(speaker.VoiceRu().AudioOutputStream()),
-          m_eng(speaker.VoiceEng().AudioOutputStream())
-    {}
-    ~KeptOutputStreams()
-    {
-        m_speaker.VoiceRu().setAudioOutputStream(m_ru);
-        m_speaker.VoiceEng().setAudioOutputStream(m_eng);
-    }
-    KeptOutputStreams(const KeptOutputStreams&) = delete;
-    KeptOutputStreams& operator=(const KeptOutputStreams&) = delete;
-
-private:
-    SpeakToFileHost& m_speaker;
-    SpFileStream* m_ru;
-    SpFileStream* m_eng;
-};
 
 // The batch makes its videos one after another: every video file that exists is complete
 // but the last one begun.
@@ -66,7 +45,7 @@ QStringList FolderRun::TextFiles(const QString& folderName)
 FolderRunResult FolderRun::Run()
 {
     FolderRunResult result;
-    const KeptOutputStreams kept(m_speaker);
+    const KeptOutputStreams kept(m_speaker.VoiceRu(), m_speaker.VoiceEng());
     VideoBatch batch(m_settings.folderName, m_settings.video);
     try {
         ConvertFiles(batch, result);

@@ -4,27 +4,16 @@
 #include "folder/FormFolderRunHost.h"
 #include "folder/UnitFileSelectDir.h"
 #include "main/ErrorGuard.h"
-#include "main/FileRunRestorer.h"
+#include "main/FileRunSession.h"
 #include "main/FormMain.h"
-#include "main/RadioGroup.h"
 #include "soundfile/FormToFileHost.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-
-namespace {
-
-QList<QPushButton*> RunButtons(const TFormMain& form)
-{
-    return {form.ButtonStart, form.ButtonStop, form.BPause, form.ButtonButtonToFile, form.ButtonDirToSound};
-}
-
-} // namespace
 
 FolderRunCommand::FolderRunCommand(TFormMain& form, TFormFileSelectDir& dialog)
     : QObject(&form), m_form(form), m_dialog(dialog), m_unattended([this](const QString& line) { Log(line); })
@@ -61,7 +50,7 @@ void FolderRunCommand::TimerDirToSoundAndAviTimer()
 {
     if (!m_form.ChkBoxAutoStart->isChecked())
         return;
-    const bool busy = m_running || m_form.FileRunActive;
+    const bool busy = m_running || m_form.FileRunActive();
     Guarded(&m_form, [this, busy] {
         m_unattended.Check(m_dialog.EditNameFileDir->text(), busy, [this] {
             m_form.TimerDirToSoundAndAvi->stop();
@@ -75,7 +64,7 @@ void FolderRunCommand::TimerDirToSoundAndAviTimer()
 // A click while a run is active does nothing: the run owns the file stream.
 void FolderRunCommand::RunUnlessActive()
 {
-    if (m_running || m_form.FileRunActive)
+    if (m_running || m_form.FileRunActive())
         return;
     m_running = true;
     try {
@@ -89,33 +78,14 @@ void FolderRunCommand::RunUnlessActive()
 
 void FolderRunCommand::Run()
 {
-    const FileRunRestorer restorer(m_form, RunButtons(m_form));
-    Prepare();
+    FileRunSession session = m_form.BeginFileRun(FileRunKind::Folder);
     if (!TakeSettings())
         return;
-    const FolderRunSettings settings = SettingsFromDialog();
-    m_form.FileRunActive = true;
+    const FolderRunSettings settings = SettingsFromDialog(session);
+    session.TakeWindow();
     FormFolderRunHost host(m_form);
-    for (QPushButton* button : RunButtons(m_form))
-        button->setEnabled(false);
-    m_form.ControlTTSSpeechSynthesisPause->setEnabled(false);
-    m_form.TimerNextFragment->stop();
-    m_form.Reading().Speaking = false;
-    FormToFileHost speaker(m_form, restorer.Caption());
-    m_form.StopToFileRequested = false;
+    FormToFileHost speaker(m_form, session.Caption());
     FolderRun(speaker, host, settings).Run();
-}
-
-void FolderRunCommand::Prepare()
-{
-    m_form.MLog->clear();
-    m_form.MLog->repaint();
-    m_form.Reading().StreamEnded = false;
-    m_form.ButtonDirToSound->setEnabled(false);
-    m_form.Reading().DigitLang =
-        m_form.RGDigitSay->ItemIndex() == 0 ? QStringLiteral("R") : QStringLiteral("E");
-    m_form.BreakOffReading();
-    m_form.StopToFileRequested = false;
 }
 
 // Unattended, the dialog is not shown: its settings are taken as they stand, and a refusal
@@ -135,7 +105,7 @@ bool FolderRunCommand::TakeSettings()
     return false;
 }
 
-FolderRunSettings FolderRunCommand::SettingsFromDialog() const
+FolderRunSettings FolderRunCommand::SettingsFromDialog(const FileRunSession& session) const
 {
     FolderRunSettings settings;
     settings.folderName = m_dialog.FolderName;
@@ -145,8 +115,8 @@ FolderRunSettings FolderRunCommand::SettingsFromDialog() const
     settings.mp3 = m_dialog.CheckBoxMP3->isChecked();
     if (settings.mp3)
         settings.encoderConfig = m_dialog.EncoderConfig;
-    settings.xml = m_form.CBoxIsXML->isChecked();
-    settings.digitLang = m_form.Reading().DigitLang;
+    settings.xml = session.XmlMode();
+    settings.digitLang = session.DigitLang();
     settings.video = m_dialog.VideoSettings();
     settings.makeVideos = m_dialog.CheckBoxAvi->isChecked();
     return settings;

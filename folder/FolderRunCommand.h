@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class FileRunSession;
 class TFormFileSelectDir;
 class TFormMain;
 struct FolderRunSettings;
@@ -34,9 +35,8 @@ public:
 private:
     void RunUnlessActive();
     void Run();
-    void Prepare();
     bool TakeSettings();
-    FolderRunSettings SettingsFromDialog() const;
+    FolderRunSettings SettingsFromDialog(const FileRunSession& session) const;
     void Convert(const FolderRunSettings& settings);
     void Log(const QString& line);
 

@@ -1,9 +1,9 @@
 #include "folder/FormFolderRunHost.h"
 
+#include "documents/PositionMap.h"
+#include "documents/TextDocumentIO.h"
 #include "main/FormMain.h"
-#include "main/PositionMap.h"
 #include "main/RichTextBox.h"
-#include "main/TextDocumentIO.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

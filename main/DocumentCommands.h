@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/TextDocumentIO.h"
+#include "documents/TextDocumentIO.h"
 
 #include <QColor>
 #include <QObject>

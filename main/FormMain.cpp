@@ -4,6 +4,7 @@
 #include "files/VemoError.h"
 #include "main/DocumentCommands.h"
 #include "main/ErrorGuard.h"
+#include "main/FileRunSession.h"
 #include "main/PictureDictionary.h"
 #include "main/PictureView.h"
 #include "main/RichTextBox.h"
@@ -43,19 +44,18 @@ TFormMain::TFormMain(SpeechEngineKind engine, QWidget* parent)
 {
     SetupUi(this);
     m_reading = std::make_unique<ReadingRun>(*SpVoiceRu, *SpVoiceEng, m_view, this);
-    TimerNextFragment = m_reading->TimerNextFragment;
     ConnectControls();
     Documents = new DocumentCommands(*this);
     ConnectVoice(*SpVoiceRu, false);
     ConnectVoice(*SpVoiceEng, true);
     FormCreate();
-    TimerNextFragment->start();
+    m_reading->TimerNextFragment->start();
 }
 
 TFormMain::~TFormMain()
 {
     FormDestroy();
-    TimerNextFragment->stop();
+    m_reading->TimerNextFragment->stop();
     SpVoiceRu->disconnect(this);
     SpVoiceEng->disconnect(this);
 }
@@ -68,10 +68,10 @@ void TFormMain::ConnectControls()
     connect(ControlTTSSpeechSynthesisPause, &QAction::triggered, this, &TFormMain::BPauseClick);
     connect(ButtonStop, &QPushButton::clicked, this, &TFormMain::ButtonStopClick);
     connect(ControlTTSSpeechSynthesisResume, &QAction::triggered, this, &TFormMain::ButtonStopClick);
-    connect(BStopToFile, &QPushButton::clicked, this, [this] { StopToFileRequested = true; });
+    connect(BStopToFile, &QPushButton::clicked, this, [this] { m_stopToFileRequested = true; });
     connect(ControlTTSSpeechSynthesisStopToFile, &QAction::triggered, this,
-            [this] { StopToFileRequested = true; });
-    connect(TimerNextFragment, &QTimer::timeout, this, &TFormMain::TimerNextFragmentTimer);
+            [this] { m_stopToFileRequested = true; });
+    connect(m_reading->TimerNextFragment, &QTimer::timeout, this, &TFormMain::TimerNextFragmentTimer);
     connect(cbVoicesRu, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesRuChange);
     connect(cbVoicesEng, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesEngChange);
     connect(CBoxPlainText, &QCheckBox::toggled, this, &TFormMain::CBoxPlainTextClick);
@@ -278,18 +278,18 @@ void TFormMain::SetPauseEnabled(bool enabled)
 
 void TFormMain::ButtonStartClick()
 {
-    if (FileRunActive)
+    if (m_fileRunActive)
         return;
     Guarded(this, [this] {
-        TimerNextFragment->stop();
+        m_reading->TimerNextFragment->stop();
         try {
             StartOrResume();
         } catch (...) {
             // The timer's next tick makes the text box editable again after a failed start.
-            TimerNextFragment->start();
+            m_reading->TimerNextFragment->start();
             throw;
         }
-        TimerNextFragment->start();
+        m_reading->TimerNextFragment->start();
     });
 }
 
@@ -314,13 +314,13 @@ void TFormMain::StartOrResume()
 
 void TFormMain::BPauseClick()
 {
-    if (FileRunActive)
+    if (m_fileRunActive)
         return;
     Guarded(this, [this] {
         ReadingRun& run = Reading();
         if (!run.Speaking || run.Paused)
             return;
-        TimerNextFragment->stop();
+        m_reading->TimerNextFragment->stop();
         run.PauseReading();
         SetPauseEnabled(false);
     });
@@ -328,13 +328,13 @@ void TFormMain::BPauseClick()
 
 void TFormMain::ButtonStopClick()
 {
-    if (FileRunActive)
+    if (m_fileRunActive)
         return;
     Guarded(this, [this] {
         ReadingRun& run = Reading();
         if (!run.Speaking)
             return;
-        TimerNextFragment->stop();
+        m_reading->TimerNextFragment->stop();
         if (run.Paused) {
             run.ResumeReading();
             SetPauseEnabled(true);
@@ -350,6 +350,11 @@ void TFormMain::BreakOffReading()
     if (run.Speaking && run.Paused)
         SetPauseEnabled(true);
     run.BreakOff();
+}
+
+FileRunSession TFormMain::BeginFileRun(FileRunKind kind)
+{
+    return FileRunSession(*this, kind);
 }
 
 void TFormMain::TimerNextFragmentTimer()

@@ -12,7 +12,9 @@
 #include <memory>
 
 class DocumentCommands;
+class FileRunSession;
 class SpFileStream;
+enum class FileRunKind;
 
 // The main window: the text box, the two voices and the file stream, the voice lists and
 // the reading run. The run, the settings and the pictures are objects of their own; the
@@ -36,15 +38,16 @@ public:
 
     // Full name of the file the text came from or was saved to; empty for an untitled text.
     QString CurrentFileName;
-    // Set by Stop To File; the runs that speak into files test it while they wait.
-    bool StopToFileRequested = false;
-    // True while a run speaks into files: Read, Pause and Stop then do nothing, since the
-    // run owns the voices, the file stream and the fragment lists.
-    bool FileRunActive = false;
+    // Set by Stop To File, cleared by a file-run session; the runs that speak into files
+    // test it while they wait.
+    bool StopToFileRequested() const { return m_stopToFileRequested; }
+    // True while a file-run session has the window: Read, Pause and Stop then do nothing,
+    // since the run owns the voices, the file stream and the fragment lists.
+    bool FileRunActive() const { return m_fileRunActive; }
 
-    // The reading run with its state (Speaking, Paused, FragmentIndex, the fragment lists...).
+    // The reading run with its state (Speaking, Paused, FragmentIndex, the fragment lists...)
+    // and its timer TimerNextFragment.
     ReadingRun& Reading() { return *m_reading; }
-    QTimer* TimerNextFragment = nullptr;
 
     // The file stream the voices speak into, created on first use.
     ::SpFileStream& FileStream();
@@ -53,9 +56,8 @@ public:
     void OpenPlainText(const QString& text, const QString& fileName);
     void UpdateCaption();
 
-    // What the runs into files do first: a paused run is resumed (Pause enabled again),
-    // a run under way is stopped and its fragment lists emptied.
-    void BreakOffReading();
+    // The window for a run into files, from its button's click to its end (see FileRunSession).
+    FileRunSession BeginFileRun(FileRunKind kind);
 
     // Selects entry index of the voice list of lang ("R" or "E") and applies its voice;
     // throws VemoError, leaving the list without a selection, when no entry has the index.
@@ -65,8 +67,17 @@ public:
     void ShowDictionaryPicture(const QString& word);
 
     void ButtonStartClick();
-    void BPauseClick();
     void ButtonStopClick();
+
+private:
+    // The session enters and leaves file-run mode through the window's insides.
+    friend class FileRunSession;
+
+    // What the runs into files do first: a paused run is resumed (Pause enabled again),
+    // a run under way is stopped and its fragment lists emptied.
+    void BreakOffReading();
+
+    void BPauseClick();
     void TimerNextFragmentTimer();
     void cbVoicesRuChange();
     void cbVoicesEngChange();
@@ -84,7 +95,6 @@ public:
     void SpVoiceRuAudioLevel(int streamNumber, qint64 streamPosition, int audioLevel);
     void SpVoiceEngAudioLevel(int streamNumber, qint64 streamPosition, int audioLevel);
 
-private:
     void ConnectControls();
     void ConnectVoice(SpeechVoice& voice, bool english);
     void FormCreate();
@@ -101,6 +111,8 @@ private:
     QList<VoiceToken>& VoiceTokens(const QString& lang);
     SpeechVoice& VoiceFor(const QString& lang);
 
+    bool m_stopToFileRequested = false;
+    bool m_fileRunActive = false;
     std::unique_ptr<::SpFileStream> m_fileStream;
     MainReadingView m_view;
     MainSettings m_settings;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/PositionMap.h"
+#include "documents/PositionMap.h"
 #include "main/ReadingView.h"
 
 class TFormMain;

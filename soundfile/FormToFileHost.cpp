@@ -38,7 +38,7 @@ void FormToFileHost::SetFragmentIndex(int index)
 
 bool FormToFileHost::StopToFileRequested() const
 {
-    return m_form.StopToFileRequested;
+    return m_form.StopToFileRequested();
 }
 
 void FormToFileHost::LetMessagesThrough()

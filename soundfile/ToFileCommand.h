@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class FileRunSession;
 class TFormFileSelect;
 class TFormMain;
 struct ToFileOptions;
@@ -24,9 +25,7 @@ public:
 
 private:
     void Run();
-    void BeginRun();
-    ToFileOptions OptionsFromDialog() const;
-    void SetReadingButtonsEnabled(bool enabled);
+    ToFileOptions OptionsFromDialog(const FileRunSession& session) const;
 
     TFormMain& m_form;
     TFormFileSelect& m_dialog;

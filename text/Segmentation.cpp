@@ -1,5 +1,6 @@
 #include "text/Segmentation.h"
 
+#include "files/TextLineBreaks.h"
 #include "files/VemoError.h"
 #include "text/LineBreaks.h"
 

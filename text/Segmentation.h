@@ -30,8 +30,7 @@ QString LanguageOf(const QString& word, const QString& digitLang);
 void SplitPlainText(const QString& text, int limit, const QString& digitLang, FragmentLists& lists,
                     const QString& dumpFile = FragmentDumpFileName);
 // The whole (normalised) text as one Russian fragment at 0, then the dump as above.
-void SplitXmlText(const QString& text, FragmentLists& lists,
-                  const QString& dumpFile = FragmentDumpFileName);
+void SplitXmlText(const QString& text, FragmentLists& lists, const QString& dumpFile = FragmentDumpFileName);
 
 // The region a reading run starts from, given the text and the caret (the selection start).
 struct ReadingRegion

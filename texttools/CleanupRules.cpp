@@ -1,5 +1,6 @@
 #include "texttools/CleanupRules.h"
 
+#include "files/TextLineBreaks.h"
 #include "text/LineBreaks.h"
 
 namespace {

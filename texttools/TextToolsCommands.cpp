@@ -1,9 +1,9 @@
 #include "texttools/TextToolsCommands.h"
 
+#include "documents/TextDocumentIO.h"
 #include "main/ErrorGuard.h"
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
-#include "main/TextDocumentIO.h"
 #include "texttools/GetTextIcon.h"
 #include "texttools/UnitGetText.h"
 #include "texttools/UnitProsTxt.h"

@@ -1,10 +1,10 @@
 // Open and Save of about 1 MB of plain text (Windows-1251 and UTF-8) and of RTF through the
 // main window's document commands into a real text box (offscreen, test speech engine).
 // Prints milliseconds for each (best of three); aims: plain text 300 ms, RTF 1 s.
+#include "documents/TextDocumentIO.h"
 #include "main/DocumentCommands.h"
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
-#include "main/TextDocumentIO.h"
 #include "text/rtf/Rtf.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 // Times each clean-up rule on a text of 1,000,000 and of 2,000,000 characters and prints
 // milliseconds per rule and the ratio between the two sizes (2.0 for linear time).
 
+#include "files/TextLineBreaks.h"
 #include "text/LineBreaks.h"
 #include "texttools/CleanupRules.h"
 

@@ -3,6 +3,7 @@
 #include "folder/FolderRunCommand.h"
 #include "folder/UnitFileSelectDir.h"
 #include "main/ErrorGuard.h"
+#include "main/FileRunSession.h"
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
 
@@ -16,6 +17,7 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 using namespace FolderTestFiles;
 
@@ -116,7 +118,7 @@ void TestFolderRunCommand::stopDuringSecondFileRestoresWindow()
     QVERIFY(form->MText->document()->toHtml().contains("font-weight:700"));
     for (QPushButton* button : {form->ButtonStart, form->ButtonDirToSound, form->ButtonButtonToFile})
         QVERIFY(button->isEnabled());
-    QVERIFY(!form->FileRunActive);
+    QVERIFY(!form->FileRunActive());
 }
 
 void TestFolderRunCommand::flagStartsUnattendedRun()
@@ -130,10 +132,11 @@ void TestFolderRunCommand::flagStartsUnattendedRun()
     QCOMPARE(MadeFiles(books.path()), QStringList{});
 
     QVERIFY(Write(books.filePath("Start.Flag"), ""));
-    form->FileRunActive = true; // a To File run: no second run inside it
+    std::optional<FileRunSession> toFile(std::in_place, *form, FileRunKind::ToFile);
+    toFile->TakeWindow(); // a To File run: no second run inside it
     command->TimerDirToSoundAndAviTimer();
     QCOMPARE(MadeFiles(books.path()), QStringList{"Start.Flag"});
-    form->FileRunActive = false;
+    toFile.reset();
     command->TimerDirToSoundAndAviTimer();
     QCOMPARE(MadeFiles(books.path()), (QStringList{"a.wav", "b.wav", "c.wav"}));
     QVERIFY(!QFileInfo::exists(books.filePath("Start.Flag")));

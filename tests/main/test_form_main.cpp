@@ -1,4 +1,5 @@
 #include "FormMainFixture.h"
+#include "main/FileRunSession.h"
 #include "main/PictureView.h"
 #include "main/RadioGroup.h"
 #include "main/RichTextBox.h"
@@ -191,8 +192,8 @@ void TestFormMain::startUpDefaults()
     QCOMPARE(form.MText->MaxLength(), 1000000);
     QCOMPARE(form.MText->font().pixelSize(), 15);
     QCOMPARE(form.MText->palette().color(QPalette::Text), QColor(0, 0, 0x80));
-    QVERIFY(form.TimerNextFragment->isActive());
-    QCOMPARE(form.TimerNextFragment->interval(), 100);
+    QVERIFY(form.Reading().TimerNextFragment->isActive());
+    QCOMPARE(form.Reading().TimerNextFragment->interval(), 100);
     QVERIFY(!form.TimerDirToSoundAndAvi->isActive());
     QCOMPARE(form.TimerDirToSoundAndAvi->interval(), 3000);
     QCOMPARE(form.RGDigitSay->ItemIndex(), 0);
@@ -326,7 +327,7 @@ void TestFormMain::stateTable()
     TFormMain& form = fixture.Open();
     SlowDown(form, 40);
     form.MText->setPlainText(LongRussianText());
-    QTRY_VERIFY(!form.TimerNextFragment->isActive()); // idle: the first tick stopped it
+    QTRY_VERIFY(!form.Reading().TimerNextFragment->isActive()); // idle: the first tick stopped it
     if (state != u"idle")
         form.ButtonStart->click();
     if (state == u"paused")
@@ -343,7 +344,7 @@ void TestFormMain::stateTable()
     QTEST(form.BPause->isEnabled(), "pauseEnabled");
     QTEST(form.ControlTTSSpeechSynthesisPause->isEnabled(), "pauseEnabled");
     QTEST(form.MText->isReadOnly(), "readOnly");
-    QTEST(form.TimerNextFragment->isActive(), "timerActive");
+    QTEST(form.Reading().TimerNextFragment->isActive(), "timerActive");
     if (state == u"paused" && action == u"read")
         QCOMPARE(form.MLog->toPlainText(), logBefore); // resumed, not split again
     QVERIFY(fixture.Errors.isEmpty());
@@ -492,12 +493,13 @@ void TestFormMain::stopToFileFlag()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
-    QVERIFY(!form.StopToFileRequested);
+    QVERIFY(!form.StopToFileRequested());
     form.BStopToFile->click();
-    QVERIFY(form.StopToFileRequested);
-    form.StopToFileRequested = false;
+    QVERIFY(form.StopToFileRequested());
+    form.BeginFileRun(FileRunKind::ToFile); // a new run clears the request
+    QVERIFY(!form.StopToFileRequested());
     form.ControlTTSSpeechSynthesisStopToFile->trigger();
-    QVERIFY(form.StopToFileRequested);
+    QVERIFY(form.StopToFileRequested());
 }
 
 void TestFormMain::textLimit()

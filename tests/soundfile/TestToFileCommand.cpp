@@ -93,7 +93,7 @@ void TestToFileCommand::dividedMp3Run()
     QCOMPARE(form.SpVoiceRu->AudioOutputStream(), nullptr);
     QCOMPARE(form.SpVoiceEng->AudioOutputStream(), nullptr);
     QVERIFY(!form.FileStream().isOpen());
-    QVERIFY(!form.FileRunActive);
+    QVERIFY(!form.FileRunActive());
     QVERIFY(form.MLog->toPlainText().startsWith("R\n"));
     QVERIFY(QFile::exists(m_fixture->Folder() + "/tempTex.txt"));
 }
@@ -155,7 +155,7 @@ void TestToFileCommand::refusals()
     QCOMPARE(form.windowTitle(), caption);
     QVERIFY(form.ButtonStart->isEnabled() && form.ButtonButtonToFile->isEnabled());
     QVERIFY(!form.FileStream().isOpen());
-    QVERIFY(!form.FileRunActive);
+    QVERIFY(!form.FileRunActive());
 }
 
 void TestToFileCommand::menuEntryClicksTheButton()

@@ -1,3 +1,4 @@
+#include "files/TextLineBreaks.h"
 #include "text/LineBreaks.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+#include "files/TextLineBreaks.h"
 #include "files/VemoError.h"
 #include "text/LineBreaks.h"
 #include "text/Segmentation.h"

@@ -1,4 +1,4 @@
-#include "main/PositionMap.h"
+#include "documents/PositionMap.h"
 
 #include <algorithm>
 

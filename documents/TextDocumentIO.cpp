@@ -1,4 +1,4 @@
-#include "main/TextDocumentIO.h"
+#include "documents/TextDocumentIO.h"
 
 #include "files/VemoError.h"
 #include "text/rtf/Rtf.h"

@@ -1,7 +1,7 @@
 // Reading and writing documents by mode and encoding: byte-exact plain text, RTF in either
 // mode, the corpus, and files that cannot be read or written.
+#include "documents/TextDocumentIO.h"
 #include "files/VemoError.h"
-#include "main/TextDocumentIO.h"
 #include "text/rtf/Rtf.h"
 
 #include <QDir>

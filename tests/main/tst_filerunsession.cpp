@@ -1,0 +1,134 @@
+#include "FormMainFixture.h"
+#include "files/VemoError.h"
+#include "main/FileRunSession.h"
+#include "main/RadioGroup.h"
+#include "main/RichTextBox.h"
+#include "speech/filestream/SpFileStream.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+Q_DECLARE_METATYPE(FileRunKind)
+
+namespace {
+
+QString Repeated(const QString& word, int times)
+{
+    QString text;
+    for (int i = 0; i < times; ++i)
+        text += word;
+    return text;
+}
+
+QList<QPushButton*> ReadingButtons(const TFormMain& form)
+{
+    return {form.ButtonStart, form.ButtonStop, form.BPause, form.ButtonButtonToFile};
+}
+
+} // namespace
+
+// The main window's file-run session against a real window on the test engine: what it
+// breaks off and takes on entering, and everything it gives back when it ends by an error.
+class TestFileRunSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void entering_data();
+    void entering();
+    void errorGivesTheWindowBack_data();
+    void errorGivesTheWindowBack();
+};
+
+void TestFileRunSession::entering_data()
+{
+    QTest::addColumn<FileRunKind>("kind");
+    QTest::addColumn<int>("digitIndex");
+    QTest::addColumn<QString>("digitLang");
+    QTest::addColumn<bool>("dirButtonOn");
+    QTest::newRow("To File, digits in Russian") << FileRunKind::ToFile << 0 << "R" << true;
+    QTest::newRow("folder run, digits in English") << FileRunKind::Folder << 1 << "E" << false;
+}
+
+// A paused reading run is resumed and broken off before the dialog shows; the run's own
+// button goes off at once only for the folder run.
+void TestFileRunSession::entering()
+{
+    QFETCH(FileRunKind, kind);
+    QFETCH(int, digitIndex);
+    QFETCH(QString, digitLang);
+    QFETCH(bool, dirButtonOn);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    form.MText->setPlainText(Repeated(QStringLiteral("слово "), 400));
+    form.RGDigitSay->SetItemIndex(digitIndex);
+    form.ButtonStart->click();
+    form.BPause->click();
+    QVERIFY(form.Reading().Paused && !form.BPause->isEnabled());
+    form.MLog->setPlainText(QStringLiteral("old log"));
+    form.BStopToFile->click();
+    QVERIFY(form.StopToFileRequested());
+
+    FileRunSession session = form.BeginFileRun(kind);
+    QVERIFY(!form.Reading().Speaking && !form.Reading().Paused);
+    QCOMPARE(form.Reading().Fragments.count(), 0);
+    QVERIFY(form.BPause->isEnabled() && form.ControlTTSSpeechSynthesisPause->isEnabled());
+    QVERIFY(form.MLog->toPlainText().isEmpty());
+    QVERIFY(!form.StopToFileRequested());
+    QVERIFY(!form.FileRunActive());
+    QCOMPARE(session.DigitLang(), digitLang);
+    QCOMPARE(form.ButtonDirToSound->isEnabled(), dirButtonOn);
+}
+
+void TestFileRunSession::errorGivesTheWindowBack_data()
+{
+    QTest::addColumn<FileRunKind>("kind");
+    QTest::newRow("To File") << FileRunKind::ToFile;
+    QTest::newRow("folder run") << FileRunKind::Folder;
+}
+
+// While the run has the window, its buttons and the Pause entry are off, the reading timer
+// stands still and the window is in file-run mode; an error that ends the run gives all of
+// it back, with the caption and the voices' streams the window had before.
+void TestFileRunSession::errorGivesTheWindowBack()
+{
+    QFETCH(FileRunKind, kind);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    form.setWindowTitle(QStringLiteral("Before"));
+    SpFileStream earlier;
+    form.SpVoiceRu->setAudioOutputStream(&earlier);
+    QList<QPushButton*> buttons = ReadingButtons(form);
+    if (kind == FileRunKind::Folder)
+        buttons.append(form.ButtonDirToSound);
+
+    try {
+        FileRunSession session = form.BeginFileRun(kind);
+        session.TakeWindow();
+        QVERIFY(form.FileRunActive());
+        for (QPushButton* button : std::as_const(buttons))
+            QVERIFY(!button->isEnabled());
+        QVERIFY(!form.ControlTTSSpeechSynthesisPause->isEnabled());
+        QVERIFY(!form.Reading().TimerNextFragment->isActive());
+        QCOMPARE(session.Caption(), QStringLiteral("Before"));
+        form.setWindowTitle(QStringLiteral("Before фрагмент 1 из 2"));
+        form.SpVoiceRu->setAudioOutputStream(&form.FileStream());
+        form.SpVoiceEng->setAudioOutputStream(&form.FileStream());
+        throw VemoError(QStringLiteral("disk full"));
+    } catch (const VemoError&) {
+    }
+    QVERIFY(!form.FileRunActive());
+    for (QPushButton* button : std::as_const(buttons))
+        QVERIFY(button->isEnabled());
+    QVERIFY(form.ControlTTSSpeechSynthesisPause->isEnabled());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Before"));
+    QCOMPARE(form.SpVoiceRu->AudioOutputStream(), &earlier);
+    QCOMPARE(form.SpVoiceEng->AudioOutputStream(), nullptr);
+    QVERIFY(!form.Reading().Speaking && !form.Reading().Paused);
+}
+
+QTEST_MAIN(TestFileRunSession)
+#include "tst_filerunsession.moc"
