@@ -75,8 +75,8 @@ int main(int argc, char* argv[])
     Compare(
         "select a word", 200, [&](int p, int i) { view.SelectRange(p + i % 20, 5); }, start, end);
     Compare(
-        "set a sentence bold, then regular", 200, [&](int p, int i) { view.SetRangeStyle(p, 30, i % 2 == 0); },
-        start, end);
+        "set a sentence bold, then regular", 200,
+        [&](int p, int i) { view.SetRangeStyle(p, 30, i % 2 == 0); }, start, end);
 
     QTextCursor cursor = form.MText->textCursor();
     cursor.setPosition(0);

@@ -35,8 +35,8 @@ public:
         QObject::connect(&m_parec, &QProcess::readyReadStandardOutput, [this] { take(); });
         m_parec.start(QStringLiteral("parec"),
                       {QStringLiteral("-d"), QStringLiteral("null.monitor"), QStringLiteral("--raw"),
-                       QStringLiteral("--format=s16le"), QStringLiteral("--rate=22050"), QStringLiteral("--channels=1"),
-                       QStringLiteral("--latency-msec=5")});
+                       QStringLiteral("--format=s16le"), QStringLiteral("--rate=22050"),
+                       QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=5")});
     }
     ~Recorder()
     {
@@ -102,7 +102,8 @@ int main(int argc, char* argv[])
     QTemporaryDir dir;
     qputenv("VEMO_SETTINGS_DIR", dir.path().toUtf8());
     QDir::setCurrent(dir.path());
-    SetErrorDisplay([](QWidget*, const QString& message) { std::fprintf(stderr, "%s\n", qPrintable(message)); });
+    SetErrorDisplay(
+        [](QWidget*, const QString& message) { std::fprintf(stderr, "%s\n", qPrintable(message)); });
     const QString paragraphs = PeerBenchmarkText();
     if (paragraphs.isEmpty()) {
         std::fprintf(stderr, "the bench text could not be read\n");
@@ -142,7 +143,8 @@ int main(int argc, char* argv[])
         }
     }
     std::printf("Read to first sound, 1,000,000 characters: median %.0f ms, worst %.0f ms (%lld runs)\n",
-                Median(firstSound), firstSound.isEmpty() ? 0 : *std::max_element(firstSound.begin(), firstSound.end()),
+                Median(firstSound),
+                firstSound.isEmpty() ? 0 : *std::max_element(firstSound.begin(), firstSound.end()),
                 static_cast<long long>(firstSound.size()));
 
     // Word skew: a stretch of the bench text read aloud; every word onset after a pause (at
@@ -188,9 +190,10 @@ int main(int argc, char* argv[])
     QList<double> magnitudes;
     for (double s : skews)
         magnitudes << qAbs(s);
-    std::printf("Word event against its sound: %lld words after a silence, median skew %+.0f ms, median |skew| %.0f "
-                "ms, worst %.0f ms (positive: the word is selected after it sounds)\n",
-                static_cast<long long>(skews.size()), Median(skews), Median(magnitudes),
-                magnitudes.isEmpty() ? 0 : *std::max_element(magnitudes.begin(), magnitudes.end()));
+    std::printf(
+        "Word event against its sound: %lld words after a silence, median skew %+.0f ms, median |skew| %.0f "
+        "ms, worst %.0f ms (positive: the word is selected after it sounds)\n",
+        static_cast<long long>(skews.size()), Median(skews), Median(magnitudes),
+        magnitudes.isEmpty() ? 0 : *std::max_element(magnitudes.begin(), magnitudes.end()));
     return 0;
 }
