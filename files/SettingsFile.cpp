@@ -1,5 +1,6 @@
 #include "files/SettingsFile.h"
 
+#include "files/TextFileCodec.h"
 #include "files/VemoError.h"
 
 #include <QCoreApplication>
@@ -21,11 +22,12 @@ SettingsFile SettingsFile::fromText(const QString& text)
 
 SettingsFile SettingsFile::load(const QString& path)
 {
+    RequireRegularFile(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw VemoError(QCoreApplication::translate("SettingsFile", "Cannot read the settings file %1: %2")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return fromText(QString::fromUtf8(file.readAll()));
+    return fromText(QString::fromUtf8(ReadOpenFileBytes(file, path)));
 }
 
 std::optional<QString> SettingsFile::value(const QString& key) const

@@ -3,10 +3,12 @@
 #include "files/VemoError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <cerrno>
 #include <iconv.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -103,19 +105,58 @@ std::optional<QByteArray> EncodeText(const QString& text, TextEncoding encoding,
     return Convert(cd, text.toUtf8(), QByteArray(), 1);
 }
 
-DecodedText ReadTextFile(const QString& path)
+void RequireRegularFile(const QString& path)
 {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        throw VemoError(QStringLiteral("Не удалось открыть файл \"%1\": это не обычный файл "
+                                       "(папка, устройство или канал), текст читается только из файлов")
+                            .arg(path));
+}
+
+QByteArray ReadOpenFileBytes(QFile& file, const QString& path)
+{
+    struct stat status = {};
+    if (fstat(file.handle(), &status) != 0 || !S_ISREG(status.st_mode))
+        throw VemoError(QStringLiteral("Не удалось открыть файл \"%1\": это не обычный файл").arg(path));
+    const auto tooLarge = [&path] {
+        return VemoError(QStringLiteral("Файл \"%1\" слишком велик: читается не больше %2 МБ")
+                             .arg(path)
+                             .arg(MaxTextFileBytes / (1024 * 1024)));
+    };
+    if (status.st_size > MaxTextFileBytes)
+        throw tooLarge();
+    QByteArray bytes;
+    bytes.reserve(qsizetype(status.st_size));
+    constexpr qint64 Chunk = 1024 * 1024;
+    for (;;) {
+        const qsizetype had = bytes.size();
+        const qint64 wanted = qMin(Chunk, MaxTextFileBytes + 1 - had);
+        bytes.resize(had + qsizetype(wanted));
+        const qint64 got = file.read(bytes.data() + had, wanted);
+        if (got < 0)
+            throw VemoError(
+                QStringLiteral("Не удалось прочитать файл \"%1\": %2").arg(path, file.errorString()));
+        bytes.truncate(had + qsizetype(got));
+        if (bytes.size() > MaxTextFileBytes)
+            throw tooLarge();
+        if (got == 0)
+            return bytes;
+    }
+}
+
+QByteArray ReadFileBytes(const QString& path)
+{
+    RequireRegularFile(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw VemoError(QStringLiteral("Не удалось прочитать файл \"%1\": %2").arg(path, file.errorString()));
-    if (file.size() > MaxTextFileBytes)
-        throw VemoError(QStringLiteral("Файл \"%1\" слишком велик (%2 байт) для чтения текста")
-                            .arg(path)
-                            .arg(file.size()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw VemoError(QStringLiteral("Не удалось прочитать файл \"%1\": %2").arg(path, file.errorString()));
-    return DecodeTextBytes(bytes);
+        throw VemoError(QStringLiteral("Не удалось открыть файл \"%1\": %2").arg(path, file.errorString()));
+    return ReadOpenFileBytes(file, path);
+}
+
+DecodedText ReadTextFile(const QString& path)
+{
+    return DecodeTextBytes(ReadFileBytes(path));
 }
 
 void WriteTextFile(const QString& path, const QString& text, TextEncoding encoding, bool withBom)

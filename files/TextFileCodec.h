@@ -19,8 +19,8 @@ struct DecodedText
     bool hadBom = false; // a UTF-8 byte order mark stood at the start (not part of text)
 };
 
-// The largest text file read or written whole.
-constexpr qint64 MaxTextFileBytes = qint64(512) * 1024 * 1024;
+// The most bytes read from any file: a text, a settings file, the caption.
+constexpr qint64 MaxTextFileBytes = qint64(256) * 1024 * 1024;
 
 // Decodes bytes as UTF-8 when valid, else as Windows-1251 (a byte that code page leaves
 // undefined becomes U+FFFD).
@@ -28,6 +28,20 @@ DecodedText DecodeTextBytes(const QByteArray& bytes);
 
 // The text in the given encoding; nullopt when a character cannot be held by Windows-1251.
 std::optional<QByteArray> EncodeText(const QString& text, TextEncoding encoding, bool withBom = false);
+
+class QFile;
+
+// Reads a whole regular file. A device, FIFO, socket or folder is refused before it is
+// opened (a FIFO would block, a device never end), and no more than MaxTextFileBytes are
+// ever read, also from a file that grows while it is read. Throws VemoError naming the file.
+QByteArray ReadFileBytes(const QString& path);
+
+// The same for a file already opened for reading (path names it in the messages).
+QByteArray ReadOpenFileBytes(QFile& file, const QString& path);
+
+// Throws VemoError naming the file when path exists but is not a regular file (or a link to
+// one).
+void RequireRegularFile(const QString& path);
 
 // Reads and decodes a whole file. Throws VemoError naming the file when it cannot be read
 // or is larger than MaxTextFileBytes.

@@ -30,23 +30,15 @@ std::function<void()>& AlertBeep()
 std::optional<QByteArray> TryReadBytes(const QString& fileName)
 {
     // Only a regular file is opened: opening a FIFO for reading would block for ever.
-    const QFileInfo info(fileName);
-    if (!info.isFile())
+    if (!QFileInfo(fileName).isFile())
         return std::nullopt;
-    if (info.size() > MaxTextFileBytes)
-        throw VemoError(QStringLiteral("Файл \"%1\" слишком велик (%2 байт) для чтения текста")
-                            .arg(fileName)
-                            .arg(info.size()));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     // A writer holding the file's lock (TSBufOut) has not finished it yet.
     if (flock(file.handle(), LOCK_SH | LOCK_NB) != 0)
         return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    return ReadOpenFileBytes(file, fileName);
 }
 
 QString TextAsLines(QByteArray bytes)

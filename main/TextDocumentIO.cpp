@@ -55,19 +55,6 @@ void ReplaceContent(QTextDocument& target, const QTextDocument& source)
     target.setUndoRedoEnabled(undo);
 }
 
-QByteArray ReadWholeFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw VemoError(QStringLiteral("Не удалось открыть файл \"%1\": %2").arg(path, file.errorString()));
-    if (file.size() > MaxTextFileBytes)
-        throw VemoError(LoadError(path, QStringLiteral("файл больше %1 байт").arg(MaxTextFileBytes)));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw VemoError(LoadError(path, file.errorString()));
-    return bytes;
-}
-
 } // namespace
 
 DocumentEncoding BytesToDocument(const QByteArray& bytes, bool plainTextMode, QTextDocument& document,
@@ -138,7 +125,7 @@ DocumentBytes DocumentToBytes(const QTextDocument& document, bool plainTextMode,
 DocumentEncoding LoadDocument(const QString& path, bool plainTextMode, QTextDocument& document,
                               qsizetype maxCharacters)
 {
-    return BytesToDocument(ReadWholeFile(path), plainTextMode, document, path, maxCharacters);
+    return BytesToDocument(ReadFileBytes(path), plainTextMode, document, path, maxCharacters);
 }
 
 DocumentEncoding SaveDocument(const QString& path, bool plainTextMode, const QTextDocument& document,

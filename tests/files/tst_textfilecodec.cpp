@@ -2,10 +2,12 @@
 #include "files/VemoError.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -40,6 +42,9 @@ private slots:
     void writeAndReadBack();
     void unencodableKeepsOldFile();
     void errorsNameTheFile();
+    void refusesWhatIsNotAFile_data();
+    void refusesWhatIsNotAFile();
+    void readingIsBounded();
 };
 
 void TestTextFileCodec::utf8ReferenceFiles()
@@ -188,6 +193,59 @@ void TestTextFileCodec::errorsNameTheFile()
     } catch (const VemoError& e) {
         QVERIFY2(e.message().contains(unwritable), qPrintable(e.message()));
     }
+}
+
+void TestTextFileCodec::refusesWhatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("device") << QStringLiteral("/dev/zero");
+    QTest::newRow("folder") << QDir::tempPath();
+    QTest::newRow("fifo") << QString();
+}
+
+// A device never ends and a FIFO blocks: both are refused at once, with the file's name,
+// instead of filling the memory or waiting for ever.
+void TestTextFileCodec::refusesWhatIsNotAFile()
+{
+    QFETCH(QString, path);
+    QTemporaryDir dir;
+    if (path.isEmpty()) {
+        path = dir.filePath("fifo.txt");
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const std::vector<std::function<void()>> readers = {[&] { ReadTextFile(path); },
+                                                        [&] { ReadFileBytes(path); }};
+    for (const auto& read : readers) {
+        try {
+            read();
+            QFAIL("what is not a regular file must be refused");
+        } catch (const VemoError& e) {
+            QVERIFY2(e.message().contains(path) && e.message().contains("не обычный файл"),
+                     qPrintable(e.message()));
+        }
+    }
+    QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+}
+
+// No reader takes more than MaxTextFileBytes; a file of that size exactly is read whole.
+void TestTextFileCodec::readingIsBounded()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big.txt");
+    QFile big(path);
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    QVERIFY(big.resize(MaxTextFileBytes + 1)); // sparse: takes no room on the disk
+    big.close();
+    try {
+        ReadFileBytes(path);
+        QFAIL("a file over the bound must be refused");
+    } catch (const VemoError& e) {
+        QVERIFY2(e.message().contains(path) && e.message().contains("256"), qPrintable(e.message()));
+    }
+    QVERIFY(big.resize(MaxTextFileBytes));
+    QCOMPARE(ReadFileBytes(path).size(), MaxTextFileBytes);
 }
 
 QTEST_GUILESS_MAIN(TestTextFileCodec)

@@ -181,6 +181,7 @@ void TestTextDocumentIO::failedLoadKeepsDocument_data()
     const QString missing = m_dir.filePath(QStringLiteral("none.txt"));
     QTest::newRow("missing") << missing << "Не удалось открыть файл" << true << "kept";
     QTest::newRow("folder") << m_dir.path() << "Не удалось открыть файл" << false << "kept";
+    QTest::newRow("device") << QStringLiteral("/dev/zero") << "Не удалось открыть файл" << true << "kept";
     const QString longText = m_dir.filePath(QStringLiteral("long.txt"));
     WriteBytes(longText, QByteArray(30, 'x'));
     QTest::newRow("too long plain") << longText << "Failed to Load Stream" << true << "kept";
