@@ -154,6 +154,17 @@ QByteArray ReadFileBytes(const QString& path)
     return ReadOpenFileBytes(file, path);
 }
 
+bool IsSameFile(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    struct stat first = {};
+    struct stat second = {};
+    return stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 DecodedText ReadTextFile(const QString& path)
 {
     return DecodeTextBytes(ReadFileBytes(path));

@@ -43,6 +43,10 @@ QByteArray ReadOpenFileBytes(QFile& file, const QString& path);
 // one).
 void RequireRegularFile(const QString& path);
 
+// True when both names lead to one existing file (the same inode on the same device), also
+// through links or different spellings of the path.
+bool IsSameFile(const QString& a, const QString& b);
+
 // Reads and decodes a whole file. Throws VemoError naming the file when it cannot be read
 // or is larger than MaxTextFileBytes.
 DecodedText ReadTextFile(const QString& path);

@@ -157,6 +157,7 @@ void Parser::Parse(const QStringList& words)
         Refuse(QStringLiteral("give the text file and the sound file first: vemo --to-file TEXT OUT"));
     m_result.textFile = words.at(0);
     m_result.options.chosenFileName = words.at(1);
+    m_result.options.textFileName = words.at(0);
     const std::map<QString, Handler> options = ValueOptions();
     for (qsizetype i = 2; i < words.size(); ++i) {
         const QString& word = words.at(i);

@@ -111,6 +111,7 @@ ToFileOptions ToFileCommand::OptionsFromDialog() const
     options.streamFormatType = m_dialog.StreamFormatType;
     options.divide = m_dialog.CBoxDivFile->isChecked();
     options.chosenFileName = m_dialog.ChosenFileName;
+    options.textFileName = m_form.CurrentFileName;
     options.xml = m_form.CBoxIsXML->isChecked();
     options.digitLang = m_form.Reading().DigitLang;
     return options;
