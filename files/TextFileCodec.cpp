@@ -6,7 +6,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <cerrno>
+#include <climits>
+#include <cmath>
 #include <iconv.h>
 #include <sys/stat.h>
 
@@ -59,12 +62,25 @@ std::optional<QByteArray> Convert(const IconvHandle& cd, const QByteArray& in, c
     return out;
 }
 
-QString DecodeWindows1251(const QByteArray& bytes)
+const char* IconvName(TextEncoding encoding)
 {
-    const IconvHandle cd("UTF-8", "CP1251");
+    switch (encoding) {
+    case TextEncoding::Koi8R:
+        return "KOI8-R";
+    case TextEncoding::Cp866:
+        return "CP866";
+    default:
+        return "CP1251";
+    }
+}
+
+QString DecodeSingleByte(const QByteArray& bytes, TextEncoding encoding)
+{
+    const IconvHandle cd("UTF-8", IconvName(encoding));
     if (!cd.valid())
-        throw VemoError(QStringLiteral("The system has no Windows-1251 converter (iconv CP1251)"));
-    // Every Windows-1251 byte takes at most 3 UTF-8 bytes, as does the replacement mark.
+        throw VemoError(QStringLiteral("The system has no %1 converter (iconv %2)")
+                            .arg(EncodingName(encoding), QLatin1String(IconvName(encoding))));
+    // Every single-byte character takes at most 3 UTF-8 bytes, as does the replacement mark.
     const std::optional<QByteArray> utf8 = Convert(cd, bytes, QByteArray("\xEF\xBF\xBD"), 3);
     return QString::fromUtf8(utf8.value_or(QByteArray()));
 }
@@ -80,25 +96,157 @@ std::optional<QString> DecodeStrictUtf8(QByteArrayView bytes)
     return text;
 }
 
+// UTF-8 with a few bad sequences, each replaced by U+FFFD: taken when the text holds at least
+// ten well-formed multi-byte characters for every bad sequence. A single-byte Cyrillic text
+// seldom forms even one.
+std::optional<DecodedText> DecodeMostlyUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    const qsizetype ownMarks = QByteArrayView(bytes).count(QByteArrayView("\xEF\xBF\xBD"));
+    qsizetype marks = 0;
+    qsizetype wide = 0;
+    for (const QChar c : std::as_const(text)) {
+        if (c.unicode() == 0xFFFD)
+            ++marks;
+        else if (c.unicode() >= 0x80 && !c.isLowSurrogate())
+            ++wide;
+    }
+    const qsizetype bad = marks - ownMarks;
+    if (bad <= 0 || wide < 10 * bad)
+        return std::nullopt;
+    return DecodedText{std::move(text), TextEncoding::Utf8, false, int(qMin<qsizetype>(bad, INT_MAX))};
+}
+
+// How often each lower-case Russian letter stands in ordinary text, per 10 000 letters.
+int LetterFrequency(char16_t lower)
+{
+    static constexpr int Frequencies[32] = {
+        801, 159, 454, 170, 298, 845, 94, 165, 735, 121, 349, 440, 321, 670, 1097, 281,  // а..п
+        473, 547, 626, 262, 26,  97,  48, 144, 73,  36,  4,   190, 174, 32,  64,   201}; // р..я
+    if (lower >= u'а' && lower <= u'я')
+        return Frequencies[lower - u'а'];
+    if (lower == u'ё')
+        return 20;
+    return 5; // the letters of the other Cyrillic alphabets
+}
+
+// Signs a Russian text written in a single-byte code page plausibly holds besides letters.
+bool IsTextSign(QChar c)
+{
+    return QStringView(u"«»„“”‘’–—…№°§©®™€\u00A0\u00AD·").contains(c);
+}
+
+bool IsCyrillicLetter(QChar c)
+{
+    return c.script() == QChar::Script_Cyrillic && c.isLetter();
+}
+
+// How much a text reads like Russian: every character beyond ASCII scores the logarithm of
+// its letter's frequency, a common sign a fixed low score, anything else (box drawing,
+// mathematics, undefined bytes) far less; a capital straight after a small letter, as a
+// code page read as another gives in nearly every word, costs extra.
+double RussianScore(const QString& text)
+{
+    double score = 0;
+    QChar previous;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            if (IsCyrillicLetter(c)) {
+                score += std::log(LetterFrequency(c.toLower().unicode()) / 10000.0);
+                if (c.isUpper() && IsCyrillicLetter(previous) && previous.isLower())
+                    score -= 4.0;
+            } else {
+                score += IsTextSign(c) ? -7.0 : -12.0;
+            }
+        }
+        previous = c;
+    }
+    return score;
+}
+
+// The single-byte Cyrillic code page among Windows-1251, KOI8-R and CP866 whose reading of
+// the bytes scores best. Windows-1251, the most common, starts with a small lead that
+// decides only texts of a letter or two.
+DecodedText DecodeCyrillicCodePage(const QByteArray& bytes)
+{
+    DecodedText best{DecodeSingleByte(bytes, TextEncoding::Windows1251), TextEncoding::Windows1251};
+    double bestScore = RussianScore(best.text) + 4.0;
+    for (const TextEncoding other : {TextEncoding::Koi8R, TextEncoding::Cp866}) {
+        QString text = DecodeSingleByte(bytes, other);
+        const double score = RussianScore(text);
+        if (score > bestScore) {
+            bestScore = score;
+            best = {std::move(text), other};
+        }
+    }
+    return best;
+}
+
+struct ByteOrderMark
+{
+    QByteArrayView bytes;
+    TextEncoding encoding;
+    QStringConverter::Encoding converter;
+};
+
+// UTF-32 LE is looked for before UTF-16 LE, whose mark starts it.
+constexpr ByteOrderMark Boms[] = {
+    {QByteArrayView("\xFF\xFE\x00\x00", 4), TextEncoding::Utf32LE, QStringConverter::Utf32LE},
+    {QByteArrayView("\x00\x00\xFE\xFF", 4), TextEncoding::Utf32BE, QStringConverter::Utf32BE},
+    {QByteArrayView("\xFF\xFE", 2), TextEncoding::Utf16LE, QStringConverter::Utf16LE},
+    {QByteArrayView("\xFE\xFF", 2), TextEncoding::Utf16BE, QStringConverter::Utf16BE},
+};
+
+std::optional<QStringConverter::Encoding> UnicodeConverter(TextEncoding encoding)
+{
+    for (const ByteOrderMark& bom : Boms)
+        if (bom.encoding == encoding)
+            return bom.converter;
+    return std::nullopt;
+}
+
 } // namespace
 
 DecodedText DecodeTextBytes(const QByteArray& bytes)
 {
+    for (const ByteOrderMark& bom : Boms) {
+        if (bytes.startsWith(bom.bytes)) {
+            QStringDecoder decoder(bom.converter, QStringConverter::Flag::Stateless);
+            return {decoder.decode(QByteArrayView(bytes).sliced(bom.bytes.size())), bom.encoding, true};
+        }
+    }
     const bool bom = bytes.startsWith(Utf8Bom);
     const QByteArrayView body = bom ? QByteArrayView(bytes).sliced(Utf8Bom.size()) : QByteArrayView(bytes);
     if (std::optional<QString> text = DecodeStrictUtf8(body))
         return {*text, TextEncoding::Utf8, bom};
-    return {DecodeWindows1251(bytes), TextEncoding::Windows1251, false};
+    if (std::optional<DecodedText> text = DecodeMostlyUtf8(body)) {
+        text->hadBom = bom;
+        return *text;
+    }
+    return DecodeCyrillicCodePage(bytes);
+}
+
+QString ReplacedBytesMessage(const QString& path, int replacedBytes)
+{
+    return QStringLiteral("Файл \"%1\" прочитан как UTF-8; неверных последовательностей байтов: %2, "
+                          "они заменены знаком \uFFFD")
+        .arg(path)
+        .arg(replacedBytes);
 }
 
 std::optional<QByteArray> EncodeText(const QString& text, TextEncoding encoding, bool withBom)
 {
     if (encoding == TextEncoding::Utf8)
         return withBom ? Utf8Bom + text.toUtf8() : text.toUtf8();
-    const IconvHandle cd("CP1251", "UTF-8");
+    if (const std::optional<QStringConverter::Encoding> unicode = UnicodeConverter(encoding)) {
+        QStringEncoder encoder(*unicode, QStringConverter::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    }
+    const IconvHandle cd(IconvName(encoding), "UTF-8");
     if (!cd.valid())
         return std::nullopt;
-    // A lone surrogate has no Windows-1251 form either: refuse rather than write a "?".
+    // A lone surrogate has no single-byte form either: refuse rather than write a "?".
     for (const QChar c : text)
         if (c.isSurrogate())
             return std::nullopt;
@@ -184,5 +332,23 @@ void WriteTextFile(const QString& path, const QString& text, TextEncoding encodi
 
 QString EncodingName(TextEncoding encoding)
 {
-    return encoding == TextEncoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1251");
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case TextEncoding::Windows1251:
+        return QStringLiteral("Windows-1251");
+    case TextEncoding::Koi8R:
+        return QStringLiteral("KOI8-R");
+    case TextEncoding::Cp866:
+        return QStringLiteral("CP866");
+    case TextEncoding::Utf16LE:
+        return QStringLiteral("UTF-16LE");
+    case TextEncoding::Utf16BE:
+        return QStringLiteral("UTF-16BE");
+    case TextEncoding::Utf32LE:
+        return QStringLiteral("UTF-32LE");
+    case TextEncoding::Utf32BE:
+        return QStringLiteral("UTF-32BE");
+    }
+    return QString();
 }

@@ -41,12 +41,17 @@ std::optional<QByteArray> TryReadBytes(const QString& fileName)
     return ReadOpenFileBytes(file, fileName);
 }
 
-QString TextAsLines(QByteArray bytes)
+// The text ends at its first NUL character (found after decoding, since UTF-16 and UTF-32
+// texts hold NUL bytes in most characters).
+QString TextAsLines(const QByteArray& bytes, const QString& fileName)
 {
-    const qsizetype nul = bytes.indexOf('\0');
+    DecodedText decoded = DecodeTextBytes(bytes);
+    if (decoded.replacedBytes > 0)
+        LogErr(ReplacedBytesMessage(fileName, decoded.replacedBytes));
+    const qsizetype nul = decoded.text.indexOf(QChar(0));
     if (nul >= 0)
-        bytes.truncate(nul);
-    QString text = NormalizeLineBreaks(DecodeTextBytes(bytes).text);
+        decoded.text.truncate(nul);
+    QString text = NormalizeLineBreaks(decoded.text);
     if (!text.isEmpty() && !text.endsWith(u"\r\n"))
         text += u"\r\n";
     return text;
@@ -67,7 +72,7 @@ QString StrLoadFromFile(const QString& fileName, int attempts, int waitMs)
 {
     for (int attempt = 1;; ++attempt) {
         if (const std::optional<QByteArray> bytes = TryReadBytes(fileName))
-            return TextAsLines(*bytes);
+            return TextAsLines(*bytes, fileName);
         if (attempt >= attempts) {
             LogErr(QStringLiteral("StrLoadFromFile- ") + fileName);
             throw VemoError(

@@ -1,5 +1,6 @@
 #include "main/TextDocumentIO.h"
 
+#include "files/UnitFindFilesSL.h"
 #include "files/VemoError.h"
 #include "text/rtf/Rtf.h"
 
@@ -83,7 +84,7 @@ DocumentEncoding BytesToDocument(const QByteArray& bytes, bool plainTextMode, QT
     const QString text = AsDocumentText(decoded.text);
     CheckLength(text.size(), maxCharacters, source);
     document.setPlainText(text);
-    return {decoded.encoding, decoded.hadBom};
+    return {decoded.encoding, decoded.hadBom, decoded.replacedBytes};
 }
 
 QString DocumentPlainText(const QTextDocument& document)
@@ -125,7 +126,11 @@ DocumentBytes DocumentToBytes(const QTextDocument& document, bool plainTextMode,
 DocumentEncoding LoadDocument(const QString& path, bool plainTextMode, QTextDocument& document,
                               qsizetype maxCharacters)
 {
-    return BytesToDocument(ReadFileBytes(path), plainTextMode, document, path, maxCharacters);
+    const DocumentEncoding encoding =
+        BytesToDocument(ReadFileBytes(path), plainTextMode, document, path, maxCharacters);
+    if (encoding.replacedBytes > 0)
+        LogErr(ReplacedBytesMessage(path, encoding.replacedBytes));
+    return encoding;
 }
 
 DocumentEncoding SaveDocument(const QString& path, bool plainTextMode, const QTextDocument& document,

@@ -26,6 +26,18 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
+// The bytes of text in a code page, as the system's iconv program makes them.
+QByteArray Iconv(const QString& text, const QString& codePage)
+{
+    QProcess iconv;
+    iconv.start("iconv", {"-f", "UTF-8", "-t", codePage});
+    iconv.waitForStarted(10000);
+    iconv.write(text.toUtf8());
+    iconv.closeWriteChannel();
+    iconv.waitForFinished(10000);
+    return iconv.exitCode() == 0 ? iconv.readAllStandardOutput() : QByteArray();
+}
+
 } // namespace
 
 class TestTextFileCodec : public QObject
@@ -40,6 +52,12 @@ private slots:
     void encode_data();
     void encode();
     void writeAndReadBack();
+    void cyrillicCodePages_data();
+    void cyrillicCodePages();
+    void unicodeWithMark_data();
+    void unicodeWithMark();
+    void mostlyUtf8_data();
+    void mostlyUtf8();
     void unencodableKeepsOldFile();
     void errorsNameTheFile();
     void refusesWhatIsNotAFile_data();
@@ -246,6 +264,110 @@ void TestTextFileCodec::readingIsBounded()
     }
     QVERIFY(big.resize(MaxTextFileBytes));
     QCOMPARE(ReadFileBytes(path).size(), MaxTextFileBytes);
+}
+
+void TestTextFileCodec::cyrillicCodePages_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("codePage");
+    QTest::addColumn<int>("encoding");
+    // Signs KOI8-R or CP866 lack (quotes, dashes, №) become blanks.
+    QString book = QString::fromUtf8(ReadBytes(RtfData + "lo_bilingual_plain.txt"));
+    for (QChar& c : book)
+        if (c.unicode() >= 0x80 &&
+            !(c.script() == QChar::Script_Cyrillic && c.isLetter() && c.unicode() < 0x460))
+            c = u' ';
+    QVERIFY(book.size() > 200);
+    const QList<std::pair<const char*, QString>> texts = {
+        {"pangram", "Съешь же ещё этих мягких французских булок, да выпей чаю."},
+        {"greeting", "Привет, мир!"},
+        {"one word", "Здравствуйте"},
+        {"capitals", "ГЛАВА ПЕРВАЯ. В ЛЕСУ"},
+        {"bilingual", "Hello, world! Это тест. This is a test of 42 things, не больше."},
+        {"book", book}};
+    const QList<std::tuple<const char*, const char*, TextEncoding>> pages = {
+        {"Windows-1251", "CP1251", TextEncoding::Windows1251},
+        {"KOI8-R", "KOI8-R", TextEncoding::Koi8R},
+        {"CP866", "CP866", TextEncoding::Cp866}};
+    for (const auto& [name, text] : texts)
+        for (const auto& [page, iconvName, encoding] : pages)
+            QTest::addRow("%s, %s", name, page) << text << iconvName << int(encoding);
+}
+
+// A Russian text in any of the three single-byte code pages is read in its own; saving
+// writes the same bytes back.
+void TestTextFileCodec::cyrillicCodePages()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, codePage);
+    QFETCH(int, encoding);
+    const QByteArray bytes = Iconv(text, codePage);
+    QVERIFY(!bytes.isEmpty());
+    const DecodedText d = DecodeTextBytes(bytes);
+    QCOMPARE(EncodingName(d.encoding), EncodingName(TextEncoding(encoding)));
+    QCOMPARE(d.text, text);
+    QCOMPARE(EncodeText(d.text, d.encoding, d.hadBom).value_or(QByteArray()), bytes);
+}
+
+void TestTextFileCodec::unicodeWithMark_data()
+{
+    QTest::addColumn<QString>("codePage");
+    QTest::addColumn<int>("encoding");
+    QTest::newRow("UTF-16LE") << "UTF-16LE" << int(TextEncoding::Utf16LE);
+    QTest::newRow("UTF-16BE") << "UTF-16BE" << int(TextEncoding::Utf16BE);
+    QTest::newRow("UTF-32LE") << "UTF-32LE" << int(TextEncoding::Utf32LE);
+    QTest::newRow("UTF-32BE") << "UTF-32BE" << int(TextEncoding::Utf32BE);
+}
+
+// UTF-16 and UTF-32 with their byte order mark, read from a file and written back alike.
+void TestTextFileCodec::unicodeWithMark()
+{
+    QFETCH(QString, codePage);
+    QFETCH(int, encoding);
+    const QString text = QStringLiteral("Ёж и hedgehog \U0001F600\r\nвторая строка");
+    const QByteArray bytes = Iconv(QChar(0xFEFF) + text, codePage);
+    QVERIFY(bytes.size() > text.size() * 2);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("unicode.txt");
+    WriteBytes(path, bytes);
+    const DecodedText d = ReadTextFile(path);
+    QCOMPARE(EncodingName(d.encoding), EncodingName(TextEncoding(encoding)));
+    QVERIFY(d.hadBom);
+    QCOMPARE(d.text, text);
+    WriteTextFile(path, d.text, d.encoding, d.hadBom);
+    QCOMPARE(ReadBytes(path), bytes);
+}
+
+void TestTextFileCodec::mostlyUtf8_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("replaced"); // -1: not UTF-8
+    const QByteArray book = ReadBytes(RtfData + "sources/plain1251.utf8.txt").repeated(3);
+    QTest::newRow("one stray byte") << book.left(100) + "\xFF" + book.mid(100) << 1;
+    QTest::newRow("cut sequence at the end") << book + book.left(book.indexOf("\xD0") + 1) << 1;
+    QTest::newRow("three bad bytes") << "\x80" + book + "\xC0\xC1" << 3;
+    QTest::newRow("own replacement marks are no fault") << "\xEF\xBF\xBD" + book + "\xFE" << 1;
+    QByteArray cp1251 = Iconv(QString::fromUtf8(book), "CP1251");
+    QTest::newRow("Windows-1251 with a UTF-8 letter") << cp1251 + "\xD0\x94" << -1;
+    QTest::newRow("half and half") << Iconv("Привет, мир", "CP1251") + "\xD0\x94\xD0\xB0" << -1;
+}
+
+// A UTF-8 text with a few bad bytes stays UTF-8: they become U+FFFD and are counted; a text
+// in a single-byte code page is not taken for one.
+void TestTextFileCodec::mostlyUtf8()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, replaced);
+    const DecodedText d = DecodeTextBytes(bytes);
+    if (replaced < 0) {
+        QCOMPARE(d.encoding, TextEncoding::Windows1251);
+        QCOMPARE(d.replacedBytes, 0);
+        return;
+    }
+    QCOMPARE(d.encoding, TextEncoding::Utf8);
+    QCOMPARE(d.replacedBytes, replaced);
+    QVERIFY(d.text.contains(QStringLiteral("Простой")));
+    QVERIFY(d.text.count(QChar(0xFFFD)) >= replaced);
 }
 
 QTEST_GUILESS_MAIN(TestTextFileCodec)

@@ -24,6 +24,7 @@ private slots:
     void rtfIsReadAsItsText();
     void failures_data();
     void failures();
+    void strayBytesAreReportedOnce();
     void outputIsTheText_data();
     void outputIsTheText();
 
@@ -247,6 +248,19 @@ void TestToFileCli::failures()
     QVERIFY2(m_stderr.contains(message), qPrintable(m_stderr));
     if (!kept.isEmpty())
         QVERIFY(QFile::exists(path(kept)));
+}
+
+// A UTF-8 text with two bad bytes is spoken as UTF-8, and the replacement is told once.
+void TestToFileCli::strayBytesAreReportedOnce()
+{
+    QFile text(path("stray.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write(Text.toUtf8() + "\xFF " + Text.toUtf8() + "\xC0");
+    text.close();
+    QCOMPARE(vemo({"stray.txt", "stray.wav", "--quiet"}), 0);
+    QCOMPARE(m_stderr.count("stray.txt"), 1);
+    QVERIFY2(m_stderr.contains("UTF-8") && m_stderr.contains(": 2,"), qPrintable(m_stderr));
+    QVERIFY(QFileInfo(path("stray.wav")).size() > 10000);
 }
 
 void TestToFileCli::outputIsTheText_data()
