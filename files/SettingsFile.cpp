@@ -47,10 +47,10 @@ void SettingsFile::save(const QString& path, const QStringList& lines)
     QByteArray data;
     for (const QString& line : lines)
         data += line.toUtf8() + "\r\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    const QString failure = ReplaceFileContents(path, data);
+    if (!failure.isEmpty())
         throw VemoError(QCoreApplication::translate("SettingsFile", "Cannot write the settings file %1: %2")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+                            .arg(QDir::toNativeSeparators(path), failure));
 }
 
 int SettingsInteger(const QString& value)

@@ -10,8 +10,10 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <iconv.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -318,6 +320,28 @@ DecodedText ReadTextFile(const QString& path)
     return DecodeTextBytes(ReadFileBytes(path));
 }
 
+QString ReplaceFileContents(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    // QSaveFile keeps a small write in its buffer; a full disk shows only when the buffer is
+    // flushed, and commit() alone would then rename a short file over the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
+    if (fsync(file.handle()) != 0) {
+        const QString reason = QString::fromLocal8Bit(strerror(errno));
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return QString();
+}
+
 void WriteTextFile(const QString& path, const QString& text, TextEncoding encoding, bool withBom)
 {
     const std::optional<QByteArray> bytes = EncodeText(text, encoding, withBom);
@@ -325,9 +349,9 @@ void WriteTextFile(const QString& path, const QString& text, TextEncoding encodi
         throw VemoError(
             QStringLiteral("Текст содержит знаки, которых нет в кодировке %1; файл \"%2\" не записан")
                 .arg(EncodingName(encoding), path));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
-        throw VemoError(QStringLiteral("Не удалось записать файл \"%1\": %2").arg(path, file.errorString()));
+    const QString failure = ReplaceFileContents(path, *bytes);
+    if (!failure.isEmpty())
+        throw VemoError(QStringLiteral("Не удалось записать файл \"%1\": %2").arg(path, failure));
 }
 
 QString EncodingName(TextEncoding encoding)

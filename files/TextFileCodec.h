@@ -62,6 +62,11 @@ bool IsSameFile(const QString& a, const QString& b);
 // or is larger than MaxTextFileBytes.
 DecodedText ReadTextFile(const QString& path);
 
+// Writes bytes into a temporary file in the folder of path, flushes it to the disk and checks
+// every step before the file replaces path, so a failed write (a full disk included) leaves
+// the earlier file whole. Returns the reason of a failure, empty on success.
+QString ReplaceFileContents(const QString& path, const QByteArray& bytes);
+
 // Writes text in the encoding through a temporary file renamed over the old one, so a
 // failed save leaves the earlier file whole. Throws VemoError naming the file when it cannot
 // be written or when a character cannot be encoded in Windows-1251 (the caller may then

@@ -137,10 +137,8 @@ DocumentEncoding SaveDocument(const QString& path, bool plainTextMode, const QTe
                               DocumentEncoding encoding)
 {
     const DocumentBytes out = DocumentToBytes(document, plainTextMode, encoding);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw VemoError(QStringLiteral("Не удалось создать файл \"%1\": %2").arg(path, file.errorString()));
-    if (file.write(out.bytes) != out.bytes.size() || !file.commit())
-        throw VemoError(SaveError(path, file.errorString()));
+    const QString failure = ReplaceFileContents(path, out.bytes);
+    if (!failure.isEmpty())
+        throw VemoError(SaveError(path, failure));
     return out.encoding;
 }

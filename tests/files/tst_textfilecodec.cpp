@@ -1,3 +1,4 @@
+#include "files/SettingsFile.h"
 #include "files/TextFileCodec.h"
 #include "files/VemoError.h"
 
@@ -5,8 +6,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 namespace {
@@ -63,6 +67,8 @@ private slots:
     void refusesWhatIsNotAFile_data();
     void refusesWhatIsNotAFile();
     void readingIsBounded();
+    void fullDiskKeepsOldFile_data();
+    void fullDiskKeepsOldFile();
 };
 
 void TestTextFileCodec::utf8ReferenceFiles()
@@ -368,6 +374,50 @@ void TestTextFileCodec::mostlyUtf8()
     QCOMPARE(d.replacedBytes, replaced);
     QVERIFY(d.text.contains(QStringLiteral("Простой")));
     QVERIFY(d.text.count(QChar(0xFFFD)) >= replaced);
+}
+
+void TestTextFileCodec::fullDiskKeepsOldFile_data()
+{
+    using Save = std::function<void(const QString&)>;
+    QTest::addColumn<Save>("save");
+    QTest::newRow("document, UTF-8") << Save(
+        [](const QString& path) { WriteTextFile(path, QStringLiteral("Новый текст"), TextEncoding::Utf8); });
+    QTest::newRow("document, Windows-1251") << Save([](const QString& path) {
+        WriteTextFile(path, QStringLiteral("Новый текст"), TextEncoding::Windows1251);
+    });
+    QTest::newRow("settings file") << Save([](const QString& path) {
+        SettingsFile::save(path, {QStringLiteral("Rate=3"), QStringLiteral("Volume=80")});
+    });
+    QTest::newRow("large document") << Save(
+        [](const QString& path) { WriteTextFile(path, QString(100000, u'x'), TextEncoding::Utf8); });
+}
+
+// On a full disk a save fails with the file's name and the old file keeps every byte: a
+// small tmpfs is filled up to the last block, then the file is saved again.
+void TestTextFileCodec::fullDiskKeepsOldFile()
+{
+    QFETCH(std::function<void(const QString&)>, save);
+    QTemporaryDir dir;
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    if (mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP("mounting a small tmpfs is not permitted here");
+    const auto unmount = qScopeGuard([&mountPoint] { umount2(mountPoint.constData(), MNT_DETACH); });
+    const QString path = dir.filePath("saved.txt");
+    WriteBytes(path, "the old text");
+    QFile filler(dir.filePath("filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(512, 'f');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+    try {
+        save(path);
+        QFAIL("a save onto a full disk must fail");
+    } catch (const VemoError& e) {
+        QVERIFY2(e.message().contains(path), qPrintable(e.message()));
+    }
+    QCOMPARE(ReadBytes(path), QByteArray("the old text"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"filler", "saved.txt"}));
 }
 
 QTEST_GUILESS_MAIN(TestTextFileCodec)
