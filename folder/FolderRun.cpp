@@ -1,5 +1,7 @@
 #include "folder/FolderRun.h"
 
+#include "files/SettingsFile.h"
+#include "files/TextFileCodec.h"
 #include "files/UnitFindFilesSL.h"
 #include "folder/BatchRunner.h"
 #include "folder/FolderRunHost.h"
@@ -10,9 +12,11 @@
 #include "soundfile/ToFileOptions.h"
 #include "speech/SpeechVoice.h"
 #include "speech/filestream/SpFileStream.h"
+#include "text/Segmentation.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -54,12 +58,22 @@ FolderRun::FolderRun(SpeakToFileHost& speaker, FolderRunHost& host, const Folder
     : m_speaker(speaker), m_host(host), m_settings(settings)
 {}
 
-// No folder name means no folder: never the root that "/" alone would name.
+// No folder name means no folder: never the root that "/" alone would name. The files the
+// program writes itself (the fragment dump, the error log, the settings files) are never
+// books, whichever folder they are in.
 QStringList FolderRun::TextFiles(const QString& folderName)
 {
     QStringList files;
-    if (!folderName.isEmpty())
-        FindFilesSL(folderName + u'/', QStringLiteral("*.txt"), files);
+    if (folderName.isEmpty())
+        return files;
+    FindFilesSL(folderName + u'/', QStringLiteral("*.txt"), files);
+    const QStringList own = {FragmentDumpFileName, FragmentDumpCachePath(), LogErrFileName,
+                             SettingsFilePath(QStringLiteral("ops.txt")),
+                             SettingsFilePath(QStringLiteral("opsDir.txt"))};
+    files.removeIf([&own](const QString& file) {
+        return std::any_of(own.begin(), own.end(),
+                           [&file](const QString& name) { return IsSameFile(file, name); });
+    });
     return files;
 }
 

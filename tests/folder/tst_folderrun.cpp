@@ -4,6 +4,7 @@
 #include "folder/FolderRun.h"
 #include "soundfile/FillEncoderConfig.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,6 +56,8 @@ class TestFolderRun : public QObject
     Q_OBJECT
 
 private slots:
+    void ownFilesAreNoBooks_data();
+    void ownFilesAreNoBooks();
     void soundFilesAndBatch_data();
     void soundFilesAndBatch();
     void errorEndsRun_data();
@@ -133,6 +136,47 @@ void TestFolderRun::soundFilesAndBatch()
     QVERIFY(!host.stream.isOpen());
     QCOMPARE(host.ru->AudioOutputStream(), nullptr);
     QCOMPARE(host.eng->AudioOutputStream(), nullptr);
+}
+
+void TestFolderRun::ownFilesAreNoBooks_data()
+{
+    QTest::addColumn<QString>("folder"); // as the user names it, from the text folder
+    QTest::newRow("dot") << ".";
+    QTest::newRow("full name") << "";
+    QTest::newRow("through a link") << "link";
+}
+
+// Run from the text folder, the fragment dump, the error log and the settings files the
+// program writes there are never taken as books, however the folder is named; a book of the
+// same name elsewhere is.
+void TestFolderRun::ownFilesAreNoBooks()
+{
+    QFETCH(QString, folder);
+    QTemporaryDir dir;
+    const QString oldFolder = QDir::currentPath();
+    const QByteArray oldSettings = qgetenv("VEMO_SETTINGS_DIR");
+    const auto restore = qScopeGuard([&] {
+        QDir::setCurrent(oldFolder);
+        qputenv("VEMO_SETTINGS_DIR", oldSettings);
+    });
+    QVERIFY(QDir::setCurrent(dir.path()));
+    qputenv("VEMO_SETTINGS_DIR", QFile::encodeName(dir.path()));
+    QVERIFY(QFile::link(dir.path(), "link"));
+    QVERIFY(QDir().mkdir("other"));
+    QVERIFY(WriteTexts(dir.path(), {{"book.txt", "Книга"},
+                                    {"tempTex.txt", "Книга\r\n"},
+                                    {"logerr.txt", "StrLoadFromFile- x"},
+                                    {"ops.txt", "Rate=1"},
+                                    {"opsDir.txt", "Cover=x"},
+                                    {"other/tempTex.txt", "a book of that name"}}));
+    QCOMPARE(Names(FolderRun::TextFiles(folder.isEmpty() ? dir.path() : folder)), QStringList{"book.txt"});
+    QCOMPARE(Names(FolderRun::TextFiles("other")), QStringList{"tempTex.txt"});
+
+    FolderRunTestHost host;
+    const FolderRunResult result = FolderRun(host, host, Settings(".")).Run();
+    QCOMPARE(result.textFiles, 1);
+    QVERIFY(QFile::exists("book.wav"));
+    QVERIFY(!QFile::exists("tempTex.wav"));
 }
 
 void TestFolderRun::errorEndsRun_data()
