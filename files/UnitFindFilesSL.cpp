@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
@@ -61,11 +62,19 @@ QString TextAsLines(const QByteArray& bytes, const QString& fileName)
 
 void LogErr(const QString& text)
 {
-    TSBufOut out;
-    out.setCretateNew(false);
-    out.setFileName(LogErrFileName);
-    out.WriteString(text + QStringLiteral("\r\n"));
-    out.CloseFile();
+    const auto append = [&text](const QString& fileName) {
+        TSBufOut out;
+        out.setCretateNew(false);
+        out.setFileName(fileName);
+        const bool written = out.WriteString(text + QStringLiteral("\r\n"));
+        return out.CloseFile() && written;
+    };
+    if (append(LogErrFileName))
+        return;
+    const QString cache =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/vemo");
+    if (QDir().mkpath(cache))
+        append(QDir(cache).filePath(LogErrFileName));
 }
 
 QString StrLoadFromFile(const QString& fileName, int attempts, int waitMs)

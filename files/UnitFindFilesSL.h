@@ -7,7 +7,9 @@
 inline const QString LogErrFileName = QStringLiteral("logerr.txt");
 
 // Appends text and CR LF, as UTF-8, to "logerr.txt" in the current directory, holding the
-// file's lock for that one line. A line that cannot be written is lost without a word.
+// file's lock for that one line. When the current directory cannot take it, the line goes to
+// "logerr.txt" in the user's cache folder ($XDG_CACHE_HOME/vemo/); a line that cannot be
+// written there either is lost without a word (the log is where failures are told).
 void LogErr(const QString& text);
 
 // The whole text of a file, up to its first NUL byte, with every line (the last one
