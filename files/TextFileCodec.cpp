@@ -152,15 +152,26 @@ double RussianScore(const QString& text)
 {
     double score = 0;
     QChar previous;
+    int vowels = 0;     // in a row
+    int consonants = 0; // in a row
     for (const QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            if (IsCyrillicLetter(c)) {
-                score += std::log(LetterFrequency(c.toLower().unicode()) / 10000.0);
-                if (c.isUpper() && IsCyrillicLetter(previous) && previous.isLower())
-                    score -= 4.0;
-            } else {
+        const bool letter = IsCyrillicLetter(c);
+        if (letter) {
+            const char16_t lower = c.toLower().unicode();
+            score += std::log(LetterFrequency(lower) / 10000.0);
+            if (c.isUpper() && IsCyrillicLetter(previous) && previous.isLower())
+                score -= 4.0;
+            const bool vowel = QStringView(u"аеёиоуыэюя").contains(QChar(lower));
+            vowels = vowel ? vowels + 1 : 0;
+            consonants = vowel ? 0 : consonants + 1;
+            // Russian words alternate vowels and consonants; a code page read as another
+            // gives long runs of either.
+            if (vowels > 2 || consonants > 3)
+                score -= 3.0;
+        } else {
+            vowels = consonants = 0;
+            if (c.unicode() >= 0x80)
                 score += IsTextSign(c) ? -7.0 : -12.0;
-            }
         }
         previous = c;
     }

@@ -13,8 +13,10 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <dirent.h>
 #include <optional>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -105,6 +107,29 @@ void FindFilesSL(const QString& folder, const QString& mask, QStringList& list)
     const QString prefix = folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
     for (const QString& name : std::as_const(names))
         list.append(prefix + name);
+}
+
+QStringList FindUndecodableNames(const QString& folder, const QString& mask)
+{
+    QStringList names;
+    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR* dir = opendir(path.constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        if (raw.isValidUtf8())
+            continue;
+        struct stat status = {};
+        if (fstatat(dirfd(dir), entry->d_name, &status, 0) != 0 || !S_ISREG(status.st_mode))
+            continue;
+        const QString name = DecodeTextBytes(raw).text;
+        if (MatchesMask(name, mask))
+            names.append(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end(), NaturalLess);
+    return names;
 }
 
 bool DeleteFlagFile(const QString& fileName, int waitMs)

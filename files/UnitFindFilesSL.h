@@ -19,6 +19,12 @@ void LogErr(const QString& text);
 // or at once for a file too large to hold, throws VemoError naming the file.
 QString StrLoadFromFile(const QString& fileName, int attempts = 20, int waitMs = 1500);
 
+// The regular files of folder matching mask whose names are not valid UTF-8 (such as a
+// Windows-1251 name copied from an old disk): the program cannot open them by name, so
+// FindFilesSL leaves them out. Each is given as its name read in the Cyrillic code page that
+// fits it best, for telling the user.
+QStringList FindUndecodableNames(const QString& folder, const QString& mask);
+
 // Appends to list, sorted in natural order, folder + name for every regular file in folder
 // (symbolic links to regular files included) whose name matches mask, ignoring case. Hidden
 // files (names starting with "."), folders, sockets, FIFOs and devices are passed over; an

@@ -95,6 +95,7 @@ FolderRunResult FolderRun::Run()
 
 void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
 {
+    ReportUndecodableNames();
     const QStringList files = TextFiles(m_settings.folderName);
     result.textFiles = int(files.size());
     for (const QString& textFile : files) {
@@ -106,6 +107,21 @@ void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
             result.stopped = true;
             break;
         }
+    }
+}
+
+// A text file whose name is not UTF-8 cannot be opened by its name; the user is told about
+// each one, in the log pane and the error log, before the run goes on with the others.
+void FolderRun::ReportUndecodableNames()
+{
+    if (m_settings.folderName.isEmpty())
+        return;
+    for (const QString& name : FindUndecodableNames(m_settings.folderName, QStringLiteral("*.txt"))) {
+        const QString line = QStringLiteral("Файл «%1» в папке «%2» пропущен: его имя не в UTF-8, "
+                                            "переименуйте его")
+                                 .arg(name, m_settings.folderName);
+        m_host.Log(line);
+        LogErr(line);
     }
 }
 

@@ -7,6 +7,9 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace FolderTestFiles;
 
@@ -58,6 +61,8 @@ class TestFolderRun : public QObject
 private slots:
     void ownFilesAreNoBooks_data();
     void ownFilesAreNoBooks();
+    void namesNotInUtf8AreReported_data();
+    void namesNotInUtf8AreReported();
     void soundFilesAndBatch_data();
     void soundFilesAndBatch();
     void errorEndsRun_data();
@@ -177,6 +182,45 @@ void TestFolderRun::ownFilesAreNoBooks()
     QCOMPARE(result.textFiles, 1);
     QVERIFY(QFile::exists("book.wav"));
     QVERIFY(!QFile::exists("tempTex.wav"));
+}
+
+void TestFolderRun::namesNotInUtf8AreReported_data()
+{
+    QTest::addColumn<QByteArray>("rawName");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Windows-1251") << QByteArray("\xEA\xED\xE8\xE3\xE0.txt") << "книга.txt";
+    QTest::newRow("KOI8-R") << QByteArray("\xCB\xCE\xC9\xC7\xC1 \xD0\xC5\xD2\xD7\xC1\xD1.txt")
+                            << "книга первая.txt";
+}
+
+// A text file whose name is not UTF-8 is never left out silently: the log names it, the
+// other books are converted, and a folder or a file of another kind with such a name is no
+// concern of the run.
+void TestFolderRun::namesNotInUtf8AreReported()
+{
+    QFETCH(QByteArray, rawName);
+    QFETCH(QString, shown);
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет"}}));
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    for (const QByteArray& name : {rawName, QByteArray("\xE0\xE1.wav")}) {
+        const int fd = open((folder + name).constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0 && write(fd, "text", 4) == 4 && close(fd) == 0);
+    }
+    QCOMPARE(mkdir((folder + "\xE0\xE1.txt").constData(), 0755), 0);
+    FolderRunTestHost host;
+    const QString oldFolder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(oldFolder); });
+
+    const FolderRunResult result = FolderRun(host, host, Settings(dir.path())).Run();
+
+    QCOMPARE(result.textFiles, 1);
+    QVERIFY(QFile::exists(dir.filePath("a.wav")));
+    QCOMPARE(host.logLines.size(), 1);
+    QVERIFY2(host.logLines.first().contains(shown) && host.logLines.first().contains("UTF-8"),
+             qPrintable(host.logLines.first()));
+    QVERIFY(QFile(dir.filePath("logerr.txt")).size() > 0);
 }
 
 void TestFolderRun::errorEndsRun_data()
