@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QtEndian>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -219,14 +220,56 @@ std::optional<QStringConverter::Encoding> UnicodeConverter(TextEncoding encoding
     return std::nullopt;
 }
 
+// UTF-32 after its mark, read here rather than by Qt 6.4, whose reader turns a value beyond
+// U+10FFFF into stray surrogates: such a value, a surrogate and a cut-off last unit each
+// become U+FFFD.
+QString DecodeUtf32(QByteArrayView body, bool littleEndian)
+{
+    QString text;
+    text.reserve(body.size() / 4 + 1);
+    for (qsizetype i = 0; i + 4 <= body.size(); i += 4) {
+        const auto* unit = reinterpret_cast<const uchar*>(body.data() + i);
+        const char32_t code = littleEndian ? qFromLittleEndian<quint32>(unit) : qFromBigEndian<quint32>(unit);
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            text += QChar(QChar::ReplacementCharacter);
+        else
+            text += QStringView(QChar::fromUcs4(code));
+    }
+    if (body.size() % 4 != 0)
+        text += QChar(QChar::ReplacementCharacter);
+    return text;
+}
+
+// UTF-16 after its mark: a surrogate without its partner becomes U+FFFD.
+QString DecodeUtf16(const QByteArray& bytes, QStringConverter::Encoding converter)
+{
+    // The decoder drops the mark itself, and only the first: a second one is text.
+    QStringDecoder decoder(converter, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            text[i] = QChar(QChar::ReplacementCharacter);
+    }
+    return text;
+}
+
 } // namespace
 
 DecodedText DecodeTextBytes(const QByteArray& bytes)
 {
     for (const ByteOrderMark& bom : Boms) {
         if (bytes.startsWith(bom.bytes)) {
-            QStringDecoder decoder(bom.converter, QStringConverter::Flag::Stateless);
-            return {decoder.decode(QByteArrayView(bytes).sliced(bom.bytes.size())), bom.encoding, true};
+            const QByteArrayView body = QByteArrayView(bytes).sliced(bom.bytes.size());
+            switch (bom.encoding) {
+            case TextEncoding::Utf32LE:
+            case TextEncoding::Utf32BE:
+                return {DecodeUtf32(body, bom.encoding == TextEncoding::Utf32LE), bom.encoding, true};
+            default:
+                return {DecodeUtf16(bytes, bom.converter), bom.encoding, true};
+            }
         }
     }
     const bool bom = bytes.startsWith(Utf8Bom);
