@@ -24,7 +24,9 @@ void PrintError(const QString& message)
 QString ReadText(const QString& fileName)
 {
     QTextDocument document;
-    LoadDocument(fileName, false, document);
+    const DocumentEncoding encoding = LoadDocument(fileName, false, document);
+    if (encoding.replacedBytes > 0)
+        PrintError(ReplacedBytesMessage(fileName, encoding.replacedBytes));
     return DocumentPlainText(document);
 }
 

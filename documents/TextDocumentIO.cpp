@@ -1,5 +1,6 @@
 #include "documents/TextDocumentIO.h"
 
+#include "files/UnitFindFilesSL.h"
 #include "files/VemoError.h"
 #include "text/rtf/Rtf.h"
 
@@ -55,19 +56,6 @@ void ReplaceContent(QTextDocument& target, const QTextDocument& source)
     target.setUndoRedoEnabled(undo);
 }
 
-QByteArray ReadWholeFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw VemoError(QStringLiteral("Не удалось открыть файл \"%1\": %2").arg(path, file.errorString()));
-    if (file.size() > MaxTextFileBytes)
-        throw VemoError(LoadError(path, QStringLiteral("файл больше %1 байт").arg(MaxTextFileBytes)));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw VemoError(LoadError(path, file.errorString()));
-    return bytes;
-}
-
 } // namespace
 
 DocumentEncoding BytesToDocument(const QByteArray& bytes, bool plainTextMode, QTextDocument& document,
@@ -96,7 +84,7 @@ DocumentEncoding BytesToDocument(const QByteArray& bytes, bool plainTextMode, QT
     const QString text = AsDocumentText(decoded.text);
     CheckLength(text.size(), maxCharacters, source);
     document.setPlainText(text);
-    return {decoded.encoding, decoded.hadBom};
+    return {decoded.encoding, decoded.hadBom, decoded.replacedBytes};
 }
 
 QString DocumentPlainText(const QTextDocument& document)
@@ -138,17 +126,19 @@ DocumentBytes DocumentToBytes(const QTextDocument& document, bool plainTextMode,
 DocumentEncoding LoadDocument(const QString& path, bool plainTextMode, QTextDocument& document,
                               qsizetype maxCharacters)
 {
-    return BytesToDocument(ReadWholeFile(path), plainTextMode, document, path, maxCharacters);
+    const DocumentEncoding encoding =
+        BytesToDocument(ReadFileBytes(path), plainTextMode, document, path, maxCharacters);
+    if (encoding.replacedBytes > 0)
+        LogErr(ReplacedBytesMessage(path, encoding.replacedBytes));
+    return encoding;
 }
 
 DocumentEncoding SaveDocument(const QString& path, bool plainTextMode, const QTextDocument& document,
                               DocumentEncoding encoding)
 {
     const DocumentBytes out = DocumentToBytes(document, plainTextMode, encoding);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw VemoError(QStringLiteral("Не удалось создать файл \"%1\": %2").arg(path, file.errorString()));
-    if (file.write(out.bytes) != out.bytes.size() || !file.commit())
-        throw VemoError(SaveError(path, file.errorString()));
+    const QString failure = ReplaceFileContents(path, out.bytes);
+    if (!failure.isEmpty())
+        throw VemoError(SaveError(path, failure));
     return out.encoding;
 }

@@ -8,7 +8,7 @@
 class QTextDocument;
 
 // Reading and writing the text box's documents: in plain-text mode the file's bytes are the
-// text (UTF-8 when valid, else Windows-1251); otherwise the file is read as RTF, and bytes
+// text (in the encoding DecodeTextBytes finds); otherwise the file is read as RTF, and bytes
 // that are not RTF are read as plain text instead. Which of the two is decided by the mode,
 // never by the file name.
 
@@ -17,8 +17,12 @@ struct DocumentEncoding
 {
     TextEncoding encoding = TextEncoding::Utf8;
     bool withBom = false;
+    int replacedBytes = 0; // bad UTF-8 sequences replaced on loading; not part of the encoding
 
-    bool operator==(const DocumentEncoding&) const = default;
+    bool operator==(const DocumentEncoding& other) const
+    {
+        return encoding == other.encoding && withBom == other.withBom;
+    }
 };
 
 // What Save writes: the bytes and, for plain text, the encoding they are in (UTF-8 when the
@@ -47,7 +51,8 @@ DocumentBytes DocumentToBytes(const QTextDocument& document, bool plainTextMode,
 // spaces are kept and embedded objects left out.
 QString DocumentPlainText(const QTextDocument& document);
 
-// Reads the whole file into the document. Throws VemoError naming the file when it cannot be
+// Reads the whole file into the document; bad UTF-8 sequences that were replaced are noted
+// once in the error log. Throws VemoError naming the file when it cannot be
 // opened (folder, missing, no permission) or read, or is too long; document is then untouched.
 DocumentEncoding LoadDocument(const QString& path, bool plainTextMode, QTextDocument& document,
                               qsizetype maxCharacters = NoCharacterLimit);

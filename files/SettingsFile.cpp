@@ -1,5 +1,6 @@
 #include "files/SettingsFile.h"
 
+#include "files/TextFileCodec.h"
 #include "files/VemoError.h"
 
 #include <QCoreApplication>
@@ -21,11 +22,12 @@ SettingsFile SettingsFile::fromText(const QString& text)
 
 SettingsFile SettingsFile::load(const QString& path)
 {
+    RequireRegularFile(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw VemoError(QCoreApplication::translate("SettingsFile", "Cannot read the settings file %1: %2")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return fromText(QString::fromUtf8(file.readAll()));
+    return fromText(QString::fromUtf8(ReadOpenFileBytes(file, path)));
 }
 
 std::optional<QString> SettingsFile::value(const QString& key) const
@@ -45,10 +47,10 @@ void SettingsFile::save(const QString& path, const QStringList& lines)
     QByteArray data;
     for (const QString& line : lines)
         data += line.toUtf8() + "\r\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    const QString failure = ReplaceFileContents(path, data);
+    if (!failure.isEmpty())
         throw VemoError(QCoreApplication::translate("SettingsFile", "Cannot write the settings file %1: %2")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+                            .arg(QDir::toNativeSeparators(path), failure));
 }
 
 int SettingsInteger(const QString& value)

@@ -9,11 +9,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <dirent.h>
 #include <optional>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -30,31 +33,28 @@ std::function<void()>& AlertBeep()
 std::optional<QByteArray> TryReadBytes(const QString& fileName)
 {
     // Only a regular file is opened: opening a FIFO for reading would block for ever.
-    const QFileInfo info(fileName);
-    if (!info.isFile())
+    if (!QFileInfo(fileName).isFile())
         return std::nullopt;
-    if (info.size() > MaxTextFileBytes)
-        throw VemoError(QStringLiteral("Файл \"%1\" слишком велик (%2 байт) для чтения текста")
-                            .arg(fileName)
-                            .arg(info.size()));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     // A writer holding the file's lock (TSBufOut) has not finished it yet.
     if (flock(file.handle(), LOCK_SH | LOCK_NB) != 0)
         return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    return ReadOpenFileBytes(file, fileName);
 }
 
-QString TextAsLines(QByteArray bytes)
+// The text ends at its first NUL character (found after decoding, since UTF-16 and UTF-32
+// texts hold NUL bytes in most characters).
+QString TextAsLines(const QByteArray& bytes, const QString& fileName)
 {
-    const qsizetype nul = bytes.indexOf('\0');
+    DecodedText decoded = DecodeTextBytes(bytes);
+    if (decoded.replacedBytes > 0)
+        LogErr(ReplacedBytesMessage(fileName, decoded.replacedBytes));
+    const qsizetype nul = decoded.text.indexOf(QChar(0));
     if (nul >= 0)
-        bytes.truncate(nul);
-    QString text = NormalizeLineBreaks(DecodeTextBytes(bytes).text);
+        decoded.text.truncate(nul);
+    QString text = NormalizeLineBreaks(decoded.text);
     if (!text.isEmpty() && !text.endsWith(u"\r\n"))
         text += u"\r\n";
     return text;
@@ -64,18 +64,26 @@ QString TextAsLines(QByteArray bytes)
 
 void LogErr(const QString& text)
 {
-    TSBufOut out;
-    out.setCretateNew(false);
-    out.setFileName(LogErrFileName);
-    out.WriteString(text + QStringLiteral("\r\n"));
-    out.CloseFile();
+    const auto append = [&text](const QString& fileName) {
+        TSBufOut out;
+        out.setCretateNew(false);
+        out.setFileName(fileName);
+        const bool written = out.WriteString(text + QStringLiteral("\r\n"));
+        return out.CloseFile() && written;
+    };
+    if (append(LogErrFileName))
+        return;
+    const QString cache =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/vemo");
+    if (QDir().mkpath(cache))
+        append(QDir(cache).filePath(LogErrFileName));
 }
 
 QString StrLoadFromFile(const QString& fileName, int attempts, int waitMs)
 {
     for (int attempt = 1;; ++attempt) {
         if (const std::optional<QByteArray> bytes = TryReadBytes(fileName))
-            return TextAsLines(*bytes);
+            return TextAsLines(*bytes, fileName);
         if (attempt >= attempts) {
             LogErr(QStringLiteral("StrLoadFromFile- ") + fileName);
             throw VemoError(
@@ -99,6 +107,29 @@ void FindFilesSL(const QString& folder, const QString& mask, QStringList& list)
     const QString prefix = folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
     for (const QString& name : std::as_const(names))
         list.append(prefix + name);
+}
+
+QStringList FindUndecodableNames(const QString& folder, const QString& mask)
+{
+    QStringList names;
+    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR* dir = opendir(path.constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        if (raw.isValidUtf8())
+            continue;
+        struct stat status = {};
+        if (fstatat(dirfd(dir), entry->d_name, &status, 0) != 0 || !S_ISREG(status.st_mode))
+            continue;
+        const QString name = DecodeTextBytes(raw).text;
+        if (MatchesMask(name, mask))
+            names.append(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end(), NaturalLess);
+    return names;
 }
 
 bool DeleteFlagFile(const QString& fileName, int waitMs)

@@ -7,7 +7,9 @@
 inline const QString LogErrFileName = QStringLiteral("logerr.txt");
 
 // Appends text and CR LF, as UTF-8, to "logerr.txt" in the current directory, holding the
-// file's lock for that one line. A line that cannot be written is lost without a word.
+// file's lock for that one line. When the current directory cannot take it, the line goes to
+// "logerr.txt" in the user's cache folder ($XDG_CACHE_HOME/vemo/); a line that cannot be
+// written there either is lost without a word (the log is where failures are told).
 void LogErr(const QString& text);
 
 // The whole text of a file, up to its first NUL byte, with every line (the last one
@@ -16,6 +18,12 @@ void LogErr(const QString& text);
 // each failed attempt logs "StrLoadFromFile- " + fileName. After `attempts` failed attempts,
 // or at once for a file too large to hold, throws VemoError naming the file.
 QString StrLoadFromFile(const QString& fileName, int attempts = 20, int waitMs = 1500);
+
+// The regular files of folder matching mask whose names are not valid UTF-8 (such as a
+// Windows-1251 name copied from an old disk): the program cannot open them by name, so
+// FindFilesSL leaves them out. Each is given as its name read in the Cyrillic code page that
+// fits it best, for telling the user.
+QStringList FindUndecodableNames(const QString& folder, const QString& mask);
 
 // Appends to list, sorted in natural order, folder + name for every regular file in folder
 // (symbolic links to regular files included) whose name matches mask, ignoring case. Hidden

@@ -1,5 +1,7 @@
 #include "folder/FolderRun.h"
 
+#include "files/SettingsFile.h"
+#include "files/TextFileCodec.h"
 #include "files/UnitFindFilesSL.h"
 #include "folder/BatchRunner.h"
 #include "folder/FolderRunHost.h"
@@ -11,9 +13,11 @@
 #include "soundfile/ToFileOptions.h"
 #include "speech/SpeechVoice.h"
 #include "speech/filestream/SpFileStream.h"
+#include "text/Segmentation.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -33,12 +37,22 @@ FolderRun::FolderRun(SpeakToFileHost& speaker, FolderRunHost& host, const Folder
     : m_speaker(speaker), m_host(host), m_settings(settings)
 {}
 
-// No folder name means no folder: never the root that "/" alone would name.
+// No folder name means no folder: never the root that "/" alone would name. The files the
+// program writes itself (the fragment dump, the error log, the settings files) are never
+// books, whichever folder they are in.
 QStringList FolderRun::TextFiles(const QString& folderName)
 {
     QStringList files;
-    if (!folderName.isEmpty())
-        FindFilesSL(folderName + u'/', QStringLiteral("*.txt"), files);
+    if (folderName.isEmpty())
+        return files;
+    FindFilesSL(folderName + u'/', QStringLiteral("*.txt"), files);
+    const QStringList own = {FragmentDumpFileName, FragmentDumpCachePath(), LogErrFileName,
+                             SettingsFilePath(QStringLiteral("ops.txt")),
+                             SettingsFilePath(QStringLiteral("opsDir.txt"))};
+    files.removeIf([&own](const QString& file) {
+        return std::any_of(own.begin(), own.end(),
+                           [&file](const QString& name) { return IsSameFile(file, name); });
+    });
     return files;
 }
 
@@ -60,6 +74,7 @@ FolderRunResult FolderRun::Run()
 
 void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
 {
+    ReportUndecodableNames();
     const QStringList files = TextFiles(m_settings.folderName);
     result.textFiles = int(files.size());
     for (const QString& textFile : files) {
@@ -71,6 +86,21 @@ void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
             result.stopped = true;
             break;
         }
+    }
+}
+
+// A text file whose name is not UTF-8 cannot be opened by its name; the user is told about
+// each one, in the log pane and the error log, before the run goes on with the others.
+void FolderRun::ReportUndecodableNames()
+{
+    if (m_settings.folderName.isEmpty())
+        return;
+    for (const QString& name : FindUndecodableNames(m_settings.folderName, QStringLiteral("*.txt"))) {
+        const QString line = QStringLiteral("Файл «%1» в папке «%2» пропущен: его имя не в UTF-8, "
+                                            "переименуйте его")
+                                 .arg(name, m_settings.folderName);
+        m_host.Log(line);
+        LogErr(line);
     }
 }
 

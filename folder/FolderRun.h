@@ -56,6 +56,7 @@ public:
 
 private:
     void ConvertFiles(VideoBatch& batch, FolderRunResult& result);
+    void ReportUndecodableNames();
     void ConvertTextFile(const QString& textFile, VideoBatch& batch, QStringList& videoFiles);
     void RunBatch(const VideoBatch& batch, FolderRunResult& result);
     void CleanUp();

@@ -1,5 +1,6 @@
 #include "folder/VideoBatch.h"
 
+#include "files/TextFileCodec.h"
 #include "files/VemoError.h"
 #include "folder/CoverChoice.h"
 #include "folder/ShellQuote.h"
@@ -119,8 +120,8 @@ void VideoBatch::WriteLines(const QString& path) const
     QByteArray data;
     for (const QString& line : m_batchLines)
         data += line.toUtf8() + '\n';
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    const QString failure = ReplaceFileContents(path, data);
+    if (!failure.isEmpty())
         throw VemoError(QCoreApplication::translate("VideoBatch", "Cannot write the batch file %1: %2")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+                            .arg(QDir::toNativeSeparators(path), failure));
 }

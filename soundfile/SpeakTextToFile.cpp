@@ -11,6 +11,7 @@ void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const 
     settings.streamFormatType = options.streamFormatType;
     settings.divide = options.divide;
     settings.partCharLimit = options.partCharLimit;
+    settings.textFileName = options.textFileName;
     settings.mp3 = options.mp3;
     if (options.mp3)
         settings.encoderConfig = options.encoderConfig;

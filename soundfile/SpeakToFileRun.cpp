@@ -1,5 +1,6 @@
 #include "soundfile/SpeakToFileRun.h"
 
+#include "files/TextFileCodec.h"
 #include "files/VemoError.h"
 #include "soundfile/MP3export.h"
 #include "soundfile/PartConversions.h"
@@ -114,6 +115,14 @@ void SpeakToFileRun::Run()
 
 void SpeakToFileRun::OpenSoundFile()
 {
+    const QStringList outputs = {
+        m_soundFileName, m_settings.mp3 ? m_names.Mp3Name(m_settings.divide, m_partNumber) : QString()};
+    for (const QString& output : outputs) {
+        if (IsSameFile(output, m_settings.textFileName))
+            throw VemoError(QStringLiteral("Звуковой файл \"%1\" — это файл самого текста \"%2\"; "
+                                           "выберите другое имя, текст не перезаписан")
+                                .arg(output, m_settings.textFileName));
+    }
     SpFileStream& stream = m_host.FileStream();
     stream.Open(m_soundFileName, 3);
     m_fileOpen = true;

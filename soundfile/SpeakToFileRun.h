@@ -24,6 +24,7 @@ struct SpeakToFileSettings
     bool mp3 = false;
     EncoderConfig encoderConfig; // used when mp3
     QString album;               // the MP3 files' album tag; empty: the files' base name
+    QString textFileName;        // the file the text came from: no sound file may replace it
 };
 
 // Speaks the host's fragments one at a time into the file stream, each by the voice of

@@ -157,6 +157,7 @@ void Parser::Parse(const QStringList& words)
         Refuse(QStringLiteral("give the text file and the sound file first: vemo --to-file TEXT OUT"));
     m_result.textFile = words.at(0);
     m_result.options.chosenFileName = words.at(1);
+    m_result.options.textFileName = words.at(0);
     const std::map<QString, Handler> options = ValueOptions();
     for (qsizetype i = 2; i < words.size(); ++i) {
         const QString& word = words.at(i);
@@ -202,11 +203,12 @@ QString ToFileUsage()
 {
     return QStringLiteral(
         "vemo --to-file TEXT OUT [options]\n"
-        "    Speaks the text file TEXT (plain text in UTF-8 or Windows-1251, or RTF) into the WAV\n"
-        "    file OUT, as the To File button does. Fragments are dumped to tempTex.txt in the\n"
-        "    current folder. Progress goes to standard error: on a terminal one line with the\n"
-        "    phase (speaking, converting), percent and time left, else a line per file and\n"
-        "    phase. Exit status 0 on success.\n"
+        "    Speaks the text file TEXT (plain text in UTF-8, UTF-16, UTF-32, Windows-1251, KOI8-R\n"
+        "    or CP866, or RTF) into the WAV file OUT, as the To File button does; OUT is never\n"
+        "    TEXT itself. Fragments are dumped to tempTex.txt in the current folder (in\n"
+        "    $XDG_CACHE_HOME/vemo/ when that cannot be written). Progress goes to standard\n"
+        "    error: on a terminal one line with the phase (speaking, converting), percent and\n"
+        "    time left, else a line per file and phase. Exit status 0 on success.\n"
         "  --divide N           numbered part files (OUT without extension + 000, 001, ... +\n"
         "                       extension), a part ending after the fragment that takes it\n"
         "                       above N characters\n"

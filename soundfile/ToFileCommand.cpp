@@ -63,6 +63,7 @@ ToFileOptions ToFileCommand::OptionsFromDialog(const FileRunSession& session) co
     options.streamFormatType = m_dialog.StreamFormatType;
     options.divide = m_dialog.CBoxDivFile->isChecked();
     options.chosenFileName = m_dialog.ChosenFileName;
+    options.textFileName = m_form.CurrentFileName;
     options.xml = session.XmlMode();
     options.digitLang = session.DigitLang();
     return options;

@@ -35,7 +35,17 @@ bool EndsWithPunctuation(const QString& text)
     return false;
 }
 
-// The text as espeak-ng reads it: one wide character per code point, no NUL inside.
+// A control character that espeak-ng must not see: it reads C0 codes as the start of its own
+// embedded commands (U+0001 followed by a letter can crash it). Line breaks and tabs stay.
+bool IsCommandCharacter(char32_t code)
+{
+    if (code == u'\t' || code == u'\n' || code == u'\r')
+        return false;
+    return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
+
+// The text as espeak-ng reads it: one wide character per code point, no NUL inside, every
+// control character but line breaks and tabs a blank (so positions stay where they were).
 std::vector<wchar_t> WideText(const QString& text, std::vector<int>& utf16Index)
 {
     std::vector<wchar_t> wide;
@@ -52,7 +62,7 @@ std::vector<wchar_t> WideText(const QString& text, std::vector<int>& utf16Index)
             pairs = true;
         } else if (c.isSurrogate()) {
             code = 0xFFFD;
-        } else if (code == 0) {
+        } else if (IsCommandCharacter(code)) {
             code = u' ';
         }
         wide.push_back(wchar_t(code));

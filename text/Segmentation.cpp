@@ -4,7 +4,10 @@
 #include "files/VemoError.h"
 #include "text/LineBreaks.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <array>
 #include <string_view>
 
@@ -158,6 +161,17 @@ QString WorkText(const QString& text)
     return ReplaceAll(NormalizeLineBreaks(text), QStringLiteral("#"), QStringLiteral(" "));
 }
 
+// The reason the dump could not be written; empty when it was.
+QString WriteDumpBytes(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    // A dump in a folder that only lets the existing file be rewritten is still written.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return QString();
+}
+
 void WriteFragmentDump(const QStringList& texts, const QString& dumpFile)
 {
     if (dumpFile.isEmpty())
@@ -171,19 +185,30 @@ void WriteFragmentDump(const QStringList& texts, const QString& dumpFile)
         all += t;
         all += u"\r\n";
     }
-    QSaveFile file(dumpFile);
-    // A dump in a folder that only lets the existing file be rewritten is still written.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        throw VemoError(QStringLiteral("Не удалось записать файл фрагментов \"%1\": %2")
-                            .arg(dumpFile, file.errorString()));
     const QByteArray bytes = all.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw VemoError(QStringLiteral("Не удалось записать файл фрагментов \"%1\": %2")
-                            .arg(dumpFile, file.errorString()));
+    QString failure = WriteDumpBytes(dumpFile, bytes);
+    if (failure.isEmpty())
+        return;
+    QString written = dumpFile;
+    if (QDir::isRelativePath(dumpFile)) {
+        written = FragmentDumpCachePath(dumpFile);
+        QDir().mkpath(QFileInfo(written).path());
+        const QString cacheFailure = WriteDumpBytes(written, bytes);
+        if (cacheFailure.isEmpty())
+            return;
+        failure = QStringLiteral("%1; \"%2\": %3").arg(failure, written, cacheFailure);
+    }
+    throw VemoError(QStringLiteral("Не удалось записать файл фрагментов \"%1\": %2")
+                        .arg(QFileInfo(dumpFile).filePath(), failure));
 }
 
 } // namespace
+
+QString FragmentDumpCachePath(const QString& dumpFile)
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return QDir(cache + QStringLiteral("/vemo")).filePath(QFileInfo(dumpFile).fileName());
+}
 
 void FragmentLists::clear()
 {

@@ -18,6 +18,10 @@ struct FragmentLists
 constexpr int FragmentLimit = 1000;
 inline const QString FragmentDumpFileName = QStringLiteral("tempTex.txt");
 
+// Where a relative dump goes when the current folder cannot take it: the user's cache
+// folder, $XDG_CACHE_HOME/vemo/ (default ~/.cache/vemo/).
+QString FragmentDumpCachePath(const QString& dumpFile = FragmentDumpFileName);
+
 bool IsSeparator(QChar c);   // SeparatorSet
 bool IsLeadingSkip(QChar c); // LeadingSkipSet: the separators without the hyphen-minus
 
@@ -26,7 +30,8 @@ QString LanguageOf(const QString& word, const QString& digitLang);
 
 // Cut text into language fragments (lists cleared first), then write the fragment dump
 // dumpFile (UTF-8, CR LF after each entry) when the text is not empty. An empty dumpFile
-// writes none. A dump that cannot be written throws VemoError after the lists are filled.
+// writes none. A relative dumpFile that cannot be written goes to FragmentDumpCachePath; a
+// dump that cannot be written there either throws VemoError after the lists are filled.
 void SplitPlainText(const QString& text, int limit, const QString& digitLang, FragmentLists& lists,
                     const QString& dumpFile = FragmentDumpFileName);
 // The whole (normalised) text as one Russian fragment at 0, then the dump as above.

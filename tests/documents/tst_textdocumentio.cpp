@@ -90,6 +90,12 @@ void TestTextDocumentIO::plainRoundTrip_data()
     QTest::newRow("LF and CR become CR LF") << QByteArray("a\nb\rc\r\n") << QStringLiteral("a\nb\nc\n")
                                             << int(TextEncoding::Utf8) << QByteArray("a\r\nb\r\nc\r\n");
     QTest::newRow("empty") << QByteArray() << QString() << int(TextEncoding::Utf8) << QByteArray();
+    const QByteArray koi8("\xf0\xd2\xc9\xd7\xc5\xd4, \xcd\xc9\xd2!\r\n");
+    QTest::newRow("KOI8-R") << koi8 << QStringLiteral("Привет, мир!\n") << int(TextEncoding::Koi8R) << koi8;
+    const QByteArray cp866("\x8f\xe0\xa8\xa2\xa5\xe2, \xac\xa8\xe0!\r\n");
+    QTest::newRow("CP866") << cp866 << QStringLiteral("Привет, мир!\n") << int(TextEncoding::Cp866) << cp866;
+    const QByteArray utf16("\xFF\xFE\x14\x04\x30\x04\r\0\n\0", 10);
+    QTest::newRow("UTF-16LE") << utf16 << QStringLiteral("Да\n") << int(TextEncoding::Utf16LE) << utf16;
 }
 
 void TestTextDocumentIO::plainRoundTrip()
@@ -181,6 +187,7 @@ void TestTextDocumentIO::failedLoadKeepsDocument_data()
     const QString missing = m_dir.filePath(QStringLiteral("none.txt"));
     QTest::newRow("missing") << missing << "Не удалось открыть файл" << true << "kept";
     QTest::newRow("folder") << m_dir.path() << "Не удалось открыть файл" << false << "kept";
+    QTest::newRow("device") << QStringLiteral("/dev/zero") << "Не удалось открыть файл" << true << "kept";
     const QString longText = m_dir.filePath(QStringLiteral("long.txt"));
     WriteBytes(longText, QByteArray(30, 'x'));
     QTest::newRow("too long plain") << longText << "Failed to Load Stream" << true << "kept";

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/socket.h>
@@ -81,6 +82,7 @@ private slots:
     void cleanup();
     void logErrAppendsLines();
     void logErrFromTwoProcesses();
+    void logErrInUnwritableFolderGoesToCache();
     void strLoad_data();
     void strLoad();
     void strLoadGivesUpOnUnreadable_data();
@@ -129,6 +131,20 @@ void TestUnitFindFilesSL::logErrAppendsLines()
     LogErr(QStringLiteral("second"));
     LogErr(QString());
     QCOMPARE(ReadBytes(LogErrFileName), QStringLiteral("первая строка\r\nsecond\r\n\r\n").toUtf8());
+}
+
+// A current folder nobody can write (/proc, closed even to root) sends the log line to the
+// user's cache folder instead of losing it.
+void TestUnitFindFilesSL::logErrInUnwritableFolderGoesToCache()
+{
+    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir->filePath("cache")));
+    const auto restore = qScopeGuard([&] { qputenv("XDG_CACHE_HOME", oldCache); });
+    QVERIFY(QDir::setCurrent("/proc"));
+    LogErr(QStringLiteral("строка"));
+    LogErr(QStringLiteral("second"));
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QCOMPARE(ReadBytes("cache/vemo/" + LogErrFileName), QStringLiteral("строка\r\nsecond\r\n").toUtf8());
 }
 
 void TestUnitFindFilesSL::logErrFromTwoProcesses()

@@ -27,6 +27,7 @@ public:
     FragmentLists lists;
     QStringList unreadable; // file names whose reading fails
     QList<int> beeps;
+    QStringList logLines;
 
     SpeechVoice& VoiceRu() override { return *ru; }
     SpeechVoice& VoiceEng() override { return *eng; }
@@ -46,6 +47,6 @@ public:
             throw VemoError("Cannot read " + textFile);
         return ConsoleFolderHost::ReadText(textFile);
     }
-    void Log(const QString&) override {}
+    void Log(const QString& line) override { logLines.append(line); }
     void Beep(int times) override { beeps.append(times); }
 };

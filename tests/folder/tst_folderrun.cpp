@@ -4,8 +4,12 @@
 #include "folder/FolderRun.h"
 #include "soundfile/FillEncoderConfig.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace FolderTestFiles;
 
@@ -55,6 +59,10 @@ class TestFolderRun : public QObject
     Q_OBJECT
 
 private slots:
+    void ownFilesAreNoBooks_data();
+    void ownFilesAreNoBooks();
+    void namesNotInUtf8AreReported_data();
+    void namesNotInUtf8AreReported();
     void soundFilesAndBatch_data();
     void soundFilesAndBatch();
     void errorEndsRun_data();
@@ -133,6 +141,86 @@ void TestFolderRun::soundFilesAndBatch()
     QVERIFY(!host.stream.isOpen());
     QCOMPARE(host.ru->AudioOutputStream(), nullptr);
     QCOMPARE(host.eng->AudioOutputStream(), nullptr);
+}
+
+void TestFolderRun::ownFilesAreNoBooks_data()
+{
+    QTest::addColumn<QString>("folder"); // as the user names it, from the text folder
+    QTest::newRow("dot") << ".";
+    QTest::newRow("full name") << "";
+    QTest::newRow("through a link") << "link";
+}
+
+// Run from the text folder, the fragment dump, the error log and the settings files the
+// program writes there are never taken as books, however the folder is named; a book of the
+// same name elsewhere is.
+void TestFolderRun::ownFilesAreNoBooks()
+{
+    QFETCH(QString, folder);
+    QTemporaryDir dir;
+    const QString oldFolder = QDir::currentPath();
+    const QByteArray oldSettings = qgetenv("VEMO_SETTINGS_DIR");
+    const auto restore = qScopeGuard([&] {
+        QDir::setCurrent(oldFolder);
+        qputenv("VEMO_SETTINGS_DIR", oldSettings);
+    });
+    QVERIFY(QDir::setCurrent(dir.path()));
+    qputenv("VEMO_SETTINGS_DIR", QFile::encodeName(dir.path()));
+    QVERIFY(QFile::link(dir.path(), "link"));
+    QVERIFY(QDir().mkdir("other"));
+    QVERIFY(WriteTexts(dir.path(), {{"book.txt", "Книга"},
+                                    {"tempTex.txt", "Книга\r\n"},
+                                    {"logerr.txt", "StrLoadFromFile- x"},
+                                    {"ops.txt", "Rate=1"},
+                                    {"opsDir.txt", "Cover=x"},
+                                    {"other/tempTex.txt", "a book of that name"}}));
+    QCOMPARE(Names(FolderRun::TextFiles(folder.isEmpty() ? dir.path() : folder)), QStringList{"book.txt"});
+    QCOMPARE(Names(FolderRun::TextFiles("other")), QStringList{"tempTex.txt"});
+
+    FolderRunTestHost host;
+    const FolderRunResult result = FolderRun(host, host, Settings(".")).Run();
+    QCOMPARE(result.textFiles, 1);
+    QVERIFY(QFile::exists("book.wav"));
+    QVERIFY(!QFile::exists("tempTex.wav"));
+}
+
+void TestFolderRun::namesNotInUtf8AreReported_data()
+{
+    QTest::addColumn<QByteArray>("rawName");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Windows-1251") << QByteArray("\xEA\xED\xE8\xE3\xE0.txt") << "книга.txt";
+    QTest::newRow("KOI8-R") << QByteArray("\xCB\xCE\xC9\xC7\xC1 \xD0\xC5\xD2\xD7\xC1\xD1.txt")
+                            << "книга первая.txt";
+}
+
+// A text file whose name is not UTF-8 is never left out silently: the log names it, the
+// other books are converted, and a folder or a file of another kind with such a name is no
+// concern of the run.
+void TestFolderRun::namesNotInUtf8AreReported()
+{
+    QFETCH(QByteArray, rawName);
+    QFETCH(QString, shown);
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет"}}));
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    for (const QByteArray& name : {rawName, QByteArray("\xE0\xE1.wav")}) {
+        const int fd = open((folder + name).constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0 && write(fd, "text", 4) == 4 && close(fd) == 0);
+    }
+    QCOMPARE(mkdir((folder + "\xE0\xE1.txt").constData(), 0755), 0);
+    FolderRunTestHost host;
+    const QString oldFolder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(oldFolder); });
+
+    const FolderRunResult result = FolderRun(host, host, Settings(dir.path())).Run();
+
+    QCOMPARE(result.textFiles, 1);
+    QVERIFY(QFile::exists(dir.filePath("a.wav")));
+    QCOMPARE(host.logLines.size(), 1);
+    QVERIFY2(host.logLines.first().contains(shown) && host.logLines.first().contains("UTF-8"),
+             qPrintable(host.logLines.first()));
+    QVERIFY(QFile(dir.filePath("logerr.txt")).size() > 0);
 }
 
 void TestFolderRun::errorEndsRun_data()

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -274,10 +275,19 @@ void TestFormMain::emptyRegionSpeaksNothing()
     QVERIFY(fixture.Errors.isEmpty());
 }
 
+// The dump can be written neither in the current folder nor in the cache folder (a file
+// stands where the cache folder would be).
 void TestFormMain::failedDumpSpeaksNothing()
 {
     FormMainFixture fixture;
     QVERIFY(QDir(fixture.Folder()).mkdir(QStringLiteral("tempTex.txt")));
+    const QString blocked = fixture.Folder() + QStringLiteral("/blocked");
+    QFile blocker(blocked);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(blocked));
+    const auto restore = qScopeGuard([&oldCache] { qputenv("XDG_CACHE_HOME", oldCache); });
     TFormMain& form = fixture.Open();
     form.MText->setPlainText(QStringLiteral("Hello there"));
     QSignalSpy words(form.SpVoiceEng.get(), &SpeechVoice::Word);

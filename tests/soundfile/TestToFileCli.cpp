@@ -24,6 +24,9 @@ private slots:
     void rtfIsReadAsItsText();
     void failures_data();
     void failures();
+    void strayBytesAreReportedOnce();
+    void outputIsTheText_data();
+    void outputIsTheText();
 
 private:
     int vemo(const QStringList& arguments, const QString& shellPrefix = {});
@@ -249,6 +252,51 @@ void TestToFileCli::failures()
     QVERIFY2(m_stderr.contains(message), qPrintable(m_stderr));
     if (!kept.isEmpty())
         QVERIFY(QFile::exists(path(kept)));
+}
+
+// A UTF-8 text with two bad bytes is spoken as UTF-8, and the replacement is told once.
+void TestToFileCli::strayBytesAreReportedOnce()
+{
+    QFile text(path("stray.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write(Text.toUtf8() + "\xFF " + Text.toUtf8() + "\xC0");
+    text.close();
+    QCOMPARE(vemo({"stray.txt", "stray.wav", "--quiet"}), 0);
+    QCOMPARE(m_stderr.count("stray.txt"), 1);
+    QVERIFY2(m_stderr.contains("UTF-8") && m_stderr.contains(": 2,"), qPrintable(m_stderr));
+    QVERIFY(QFileInfo(path("stray.wav")).size() > 10000);
+}
+
+void TestToFileCli::outputIsTheText_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("text"); // the text file, which must stay as it was
+    QTest::newRow("same name") << "text.txt text.txt"
+                               << "text.txt";
+    QTest::newRow("through a link") << "text.txt link.txt"
+                                    << "text.txt";
+    QTest::newRow("other spelling") << "text.txt ./sub/../text.txt"
+                                    << "text.txt";
+    QTest::newRow("divided, first part") << "part000.txt part.txt --divide 1000"
+                                         << "part000.txt";
+    QTest::newRow("the MP3 file") << "words.mp3 words.wav --mp3"
+                                  << "words.mp3";
+}
+
+// A sound file never replaces the text it is spoken from, whatever name leads to it.
+void TestToFileCli::outputIsTheText()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QString, text);
+    QVERIFY(QDir(m_dir->path()).mkdir("sub"));
+    QVERIFY(QFile::link("text.txt", path("link.txt")));
+    if (text != "text.txt")
+        QVERIFY(QFile::copy(path("text.txt"), path(text)));
+    QCOMPARE(vemo(words(arguments)), 1);
+    QVERIFY2(m_stderr.contains(text) && m_stderr.contains("не перезаписан"), qPrintable(m_stderr));
+    QFile file(path(text));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), Text);
 }
 
 QTEST_GUILESS_MAIN(TestToFileCli)

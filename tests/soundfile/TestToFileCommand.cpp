@@ -27,6 +27,8 @@ private slots:
     void refusals_data();
     void refusals();
     void menuEntryClicksTheButton();
+    void neverOverwritesTheOpenText_data();
+    void neverOverwritesTheOpenText();
 
 private:
     // Fills and accepts the dialog once it shows; afterwards runs `during` at the run's
@@ -156,6 +158,39 @@ void TestToFileCommand::refusals()
     QVERIFY(form.ButtonStart->isEnabled() && form.ButtonButtonToFile->isEnabled());
     QVERIFY(!form.FileStream().isOpen());
     QVERIFY(!form.FileRunActive());
+}
+
+void TestToFileCommand::neverOverwritesTheOpenText_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("mp3");
+    QTest::newRow("same name") << "book.txt" << false;
+    QTest::newRow("through a link") << "link.txt" << false;
+    QTest::newRow("the MP3 file") << "book.wav" << true;
+}
+
+// The file the text was opened from is never the sound file: the run is refused with a
+// message naming it and the file keeps its bytes.
+void TestToFileCommand::neverOverwritesTheOpenText()
+{
+    QFETCH(QString, chosen);
+    QFETCH(bool, mp3);
+    TFormMain& form = m_fixture->Form();
+    const QString book = m_fixture->Folder() + (mp3 ? "/book.mp3" : "/book.txt");
+    QFile file(book);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write("the book"), 8);
+    file.close();
+    QVERIFY(QFile::link(book, m_fixture->Folder() + "/link.txt"));
+    form.CurrentFileName = book;
+    answerDialog(m_fixture->Folder() + "/" + chosen, "1000", false, mp3);
+    form.ButtonButtonToFile->click();
+    QCOMPARE(m_fixture->Errors.size(), 1);
+    QVERIFY2(m_fixture->Errors.first().contains(book) && m_fixture->Errors.first().contains("не перезаписан"),
+             qPrintable(m_fixture->Errors.first()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("the book"));
+    QVERIFY(!form.FileStream().isOpen());
 }
 
 void TestToFileCommand::menuEntryClicksTheButton()

@@ -231,6 +231,46 @@ private slots:
     }
 
     // The test engine writes the same samples every time: 5 ms of tone per word at rate 0.
+    void controlCharactersAreBlanks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("flags");
+        // U+0001 + number + letter is espeak-ng's embedded command: "40S" slows the speech
+        // down, "5A" makes it nearly silent.
+        const QString commands = QStringLiteral("Hello\u0001B, then \u0001"
+                                                "40S the slow part, \u0001"
+                                                "5A the quiet part of it.");
+        QTest::newRow("plain") << commands << SpeakAsyncPlain;
+        QTest::newRow("xml") << QStringLiteral("<volume level=\"80\">") + commands +
+                                    QStringLiteral("</volume>")
+                             << SpeakAsyncXml;
+        QTest::newRow("escape, delete, C1")
+            << QStringLiteral("one\u001B[2J two\u007F\u0085three\u000Bfour") << SpeakAsyncPlain;
+    }
+
+    // A control character never reaches espeak-ng as one of its commands: the voice speaks
+    // what it speaks with blanks in their place, as long and as loud.
+    void controlCharactersAreBlanks()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, flags);
+        QString blanks = text;
+        for (QChar& c : blanks)
+            if (c.category() == QChar::Other_Control && c != u'\n' && c != u'\r' && c != u'\t')
+                c = u' ';
+        auto voice = voiceFor(QStringLiteral("en-gb"));
+        const WavFile expected = speak(*voice, blanks, flags);
+        const WavFile spoken = speak(*voice, text, flags);
+        QVERIFY(expected.seconds() > 1);
+        const QString figures = QStringLiteral("%1 s, RMS %2 with blanks; %3 s, RMS %4 as given")
+                                    .arg(expected.seconds())
+                                    .arg(expected.rms())
+                                    .arg(spoken.seconds())
+                                    .arg(spoken.rms());
+        QVERIFY2(qAbs(spoken.seconds() / expected.seconds() - 1) < 0.03, qPrintable(figures));
+        QVERIFY2(qAbs(spoken.rms() / expected.rms() - 1) < 0.05, qPrintable(figures));
+    }
+
     void testEngineIsExact_data()
     {
         QTest::addColumn<QString>("text");

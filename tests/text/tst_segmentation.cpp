@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,6 +58,8 @@ private slots:
     void dumpContent();
     void dumpNotWrittenForEmptyText();
     void dumpFailureAfterListsFilled();
+    void dumpInUnwritableFolderGoesToCache_data();
+    void dumpInUnwritableFolderGoesToCache();
 };
 
 void TestSegmentation::separators()
@@ -341,6 +344,47 @@ void TestSegmentation::dumpFailureAfterListsFilled()
 
     QVERIFY_THROWS_EXCEPTION(VemoError, SplitXmlText(QStringLiteral("x"), lists, dump));
     QCOMPARE(Describe(lists), QStringList{"R@0:x"});
+}
+
+void TestSegmentation::dumpInUnwritableFolderGoesToCache_data()
+{
+    QTest::addColumn<bool>("xml");
+    QTest::newRow("plain") << false;
+    QTest::newRow("markup") << true;
+}
+
+// A current folder nobody can write (here /proc, closed even to root) sends the dump to the
+// user's cache folder; a writable one keeps it under its relative name.
+void TestSegmentation::dumpInUnwritableFolderGoesToCache()
+{
+    QFETCH(bool, xml);
+    QTemporaryDir cache;
+    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    const QString oldFolder = QDir::currentPath();
+    const auto restore = qScopeGuard([&] {
+        QDir::setCurrent(oldFolder);
+        qputenv("XDG_CACHE_HOME", oldCache);
+    });
+    const QString cached = cache.filePath("vemo/" + FragmentDumpFileName);
+    QCOMPARE(FragmentDumpCachePath(), cached);
+    FragmentLists lists;
+    const auto split = [&] {
+        if (xml)
+            SplitXmlText(QStringLiteral("Hello мир"), lists);
+        else
+            SplitPlainText(QStringLiteral("Hello мир"), 1000, "R", lists);
+    };
+    QVERIFY(QDir::setCurrent("/proc"));
+    split();
+    QCOMPARE(ReadAll(cached), xml ? QByteArray("Hello мир\r\n") : QByteArray("Hello \r\nмир\r\n"));
+
+    QTemporaryDir writable;
+    QVERIFY(QDir::setCurrent(writable.path()));
+    QFile::remove(cached);
+    split();
+    QVERIFY(QFile::exists(writable.filePath(FragmentDumpFileName)));
+    QVERIFY(!QFile::exists(cached));
 }
 
 QTEST_GUILESS_MAIN(TestSegmentation)
