@@ -27,9 +27,10 @@ struct SpFileStream::Private
     int formatType = SAFT22kHz16BitMono;
     SpeechAudioFormat format; // the open file's format
     QFile file;
-    qint64 position = 0; // where the next sample byte goes, header not counted
-    qint64 dataSize = 0; // sample bytes in the file, those still buffered included
-    QByteArray buffer;   // bytes not yet written, which belong at bufferStart
+    qint64 position = 0;       // where the next sample byte goes, header not counted
+    qint64 dataSize = 0;       // sample bytes in the file, those still buffered included
+    qint64 headerDataSize = 0; // the data size the header on disk tells
+    QByteArray buffer;         // bytes not yet written, which belong at bufferStart
     qint64 bufferStart = 0;
     std::unique_ptr<StreamResampler> resampler;
     std::vector<qint16> converted;
@@ -179,7 +180,7 @@ void SpFileStream::Open(const QString& fileName, int mode)
     if (!d->file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw VemoError(
             QStringLiteral("Не удалось создать файл %1: %2").arg(fileName, d->file.errorString()));
-    d->position = d->dataSize = d->bufferStart = 0;
+    d->position = d->dataSize = d->bufferStart = d->headerDataSize = 0;
     d->failed = false;
     d->error.clear();
     d->writeHeader();
@@ -200,6 +201,12 @@ qint64 SpFileStream::Seek(qint64 position, int origin)
                             .arg(origin));
     d->drainConverter();
     d->writeBuffer();
+    // The runs seek after every fragment: the header then tells the truth about what is on
+    // disk, so a file cut short by a kill or a power cut plays up to there.
+    if (!d->failed && d->headerDataSize != d->dataSize) {
+        d->writeHeader();
+        d->headerDataSize = d->dataSize;
+    }
     d->throwPendingError();
     const qint64 base = origin == 0 ? 0 : origin == 1 ? d->position : d->dataSize;
     // Clamped before adding, so no offset can overflow; the result stays inside the data.

@@ -6,7 +6,8 @@
 // A RIFF WAV file written by the voices: canonical 44-byte header, 8-bit unsigned or
 // 16-bit signed samples, mono or stereo, in one of the SpeechAudioFormatType formats
 // 4..39. The engine delivers 16-bit mono at its own rate; the stream converts.
-// Sizes in the header are patched on Close. Positions are byte positions in the sample
+// Sizes in the header are patched at every Seek (the runs seek after each fragment) and on
+// Close, so a file cut short still plays up to its last fragment. Positions are byte positions in the sample
 // data (the header not counted). Safe to write from the engine thread while the GUI
 // thread owns the object; the GUI thread seeks only while no voice speaks into it.
 class SpFileStream

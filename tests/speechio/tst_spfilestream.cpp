@@ -83,6 +83,8 @@ private slots:
     void seek_data();
     void seek();
     void writeAfterSeek();
+    void headerTrueWhileOpen_data();
+    void headerTrueWhileOpen();
     void refusals();
     void diskFull();
     void writerThread();
@@ -91,6 +93,37 @@ private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QTemporaryDir m_dir;
 };
+
+void TestSpFileStream::headerTrueWhileOpen_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("22 kHz 16-bit mono") << int(SAFT22kHz16BitMono);
+    QTest::newRow("44 kHz 8-bit stereo") << int(SAFT44kHz8BitStereo);
+    QTest::newRow("8 kHz 16-bit stereo") << int(SAFT8kHz16BitStereo);
+}
+
+// While the file is still open (a program killed now, a power cut), its header already
+// counts every sample written up to the last seek, the point a run reaches after each
+// fragment: the file plays up to there.
+void TestSpFileStream::headerTrueWhileOpen()
+{
+    QFETCH(int, type);
+    SpFileStream stream;
+    stream.setFormatType(type);
+    const QString name = path(QStringLiteral("open%1.wav").arg(type));
+    stream.Open(name);
+    const std::vector<qint16> samples = sine(EngineRate / 4);
+    for (int fragment = 1; fragment <= 3; ++fragment) {
+        stream.writeSamples(samples.data(), qsizetype(samples.size()), EngineRate);
+        stream.flush();
+        const qint64 end = stream.Seek(0, 1);
+        const QByteArray wav = readAll(name);
+        QCOMPARE(qint64(wav.size()), 44 + end);
+        verifySizes(wav);
+        QVERIFY(end > 0);
+    }
+    stream.Close();
+}
 
 void TestSpFileStream::formats_data()
 {
