@@ -37,7 +37,12 @@ int SpeakToFiles(const ToFileArguments& arguments)
     host.SetUpVoices(arguments.ru, arguments.en);
     SpeakTextToFile(host, arguments.options, text);
     if (host.StopToFileRequested()) {
-        PrintError(QStringLiteral("Stopped: what was spoken so far is kept as WAV."));
+        // What is on disk, not what a stop usually leaves: a stop during an MP3 conversion
+        // lets it finish, and the WAV is then gone.
+        const QStringList& kept = host.FinishedFiles();
+        PrintError(kept.isEmpty()
+                       ? QStringLiteral("Stopped: no sound file was written.")
+                       : QStringLiteral("Stopped. On disk: %1").arg(kept.join(QStringLiteral(", "))));
         return ExitStopped;
     }
     return host.ConversionFailures() > 0 ? 1 : 0;

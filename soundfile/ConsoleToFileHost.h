@@ -6,6 +6,7 @@
 #include "speech/filestream/SpFileStream.h"
 #include "text/Segmentation.h"
 
+#include <QStringList>
 #include <memory>
 
 struct VoiceArguments;
@@ -24,6 +25,9 @@ public:
     void SetUpVoices(const VoiceArguments& ru, const VoiceArguments& en);
 
     int ConversionFailures() const { return m_conversionFailures; }
+    // The sound files the run completed, in order (a stopped run's last WAV included).
+    const QStringList& FinishedFiles() const { return m_finished; }
+    void SoundFileFinished(const QString& fileName) override { m_finished.append(fileName); }
     ConsoleProgress& Progress() { return m_progress; }
 
     SpeechVoice& VoiceRu() override { return *m_ru; }
@@ -48,4 +52,5 @@ private:
     FragmentLists m_fragments;
     ConsoleProgress m_progress;
     int m_conversionFailures = 0;
+    QStringList m_finished;
 };

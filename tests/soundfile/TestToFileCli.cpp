@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 // vemo --to-file: the option parser, and the program itself speaking with espeak-ng.
 class TestToFileCli : public QObject
@@ -27,6 +28,8 @@ private slots:
     void strayBytesAreReportedOnce();
     void outputIsTheText_data();
     void outputIsTheText();
+    void ctrlCReportsWhatIsOnDisk_data();
+    void ctrlCReportsWhatIsOnDisk();
 
 private:
     int vemo(const QStringList& arguments, const QString& shellPrefix = {});
@@ -297,6 +300,42 @@ void TestToFileCli::outputIsTheText()
     QFile file(path(text));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()), Text);
+}
+
+void TestToFileCli::ctrlCReportsWhatIsOnDisk_data()
+{
+    QTest::addColumn<QString>("phase"); // the progress line after which Ctrl+C comes
+    QTest::addColumn<QStringList>("onDisk");
+    QTest::newRow("while speaking") << "speaking out.wav" << QStringList{"out.wav"};
+    // The conversion cannot be broken off: it finishes, and the WAV is gone.
+    QTest::newRow("while converting") << "converting out.mp3" << QStringList{"out.mp3"};
+}
+
+// Ctrl+C ends the run with status 130 and says which sound files are on disk.
+void TestToFileCli::ctrlCReportsWhatIsOnDisk()
+{
+    QFETCH(QString, phase);
+    QFETCH(QStringList, onDisk);
+    QFile text(path("long.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 100; ++i) // a few seconds of speaking, and of converting
+        text.write(Text.toUtf8());
+    text.close();
+    QProcess process;
+    process.setWorkingDirectory(m_dir->path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VEMO_SPEECH_ENGINE", "espeak");
+    process.setProcessEnvironment(environment);
+    process.start(VEMO_PROGRAM, {"--to-file", "long.txt", "out.wav", "--mp3", "--quality", "0"});
+    QString errors;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (errors += QString::fromLocal8Bit(process.readAllStandardError())).contains(phase), 30000);
+    ::kill(pid_t(process.processId()), SIGINT);
+    QVERIFY(process.waitForFinished(60000));
+    errors += QString::fromLocal8Bit(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), 130);
+    QCOMPARE(QDir(m_dir->path()).entryList({"out*.wav", "out*.mp3"}, QDir::Files, QDir::Name), onDisk);
+    QVERIFY2(errors.contains("On disk: " + onDisk.join(", ")), qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(TestToFileCli)
