@@ -43,21 +43,22 @@ pa_context* pa_context_new(pa_mainloop_api* api, const char* name)
     return next ? next(api, Renamed(name, "QtPulseAudio:")) : nullptr;
 }
 
-pa_stream* pa_stream_new(pa_context* context, const char* name, const pa_sample_spec* spec,
+pa_stream* pa_stream_new(pa_context* context, const char* name, const pa_sample_spec* sampleSpec,
                          const pa_channel_map* map)
 {
     using Function = pa_stream* (*)(pa_context*, const char*, const pa_sample_spec*, const pa_channel_map*);
     static const Function next = Next<Function>("pa_stream_new");
-    return next ? next(context, Renamed(name, "QtmPulseStream-"), spec, map) : nullptr;
+    return next ? next(context, Renamed(name, "QtmPulseStream-"), sampleSpec, map) : nullptr;
 }
 
-pa_stream* pa_stream_new_with_proplist(pa_context* context, const char* name, const pa_sample_spec* spec,
-                                       const pa_channel_map* map, pa_proplist* properties)
+pa_stream* pa_stream_new_with_proplist(pa_context* context, const char* name,
+                                       const pa_sample_spec* sampleSpec, const pa_channel_map* map,
+                                       pa_proplist* properties)
 {
     using Function =
         pa_stream* (*)(pa_context*, const char*, const pa_sample_spec*, const pa_channel_map*, pa_proplist*);
     static const Function next = Next<Function>("pa_stream_new_with_proplist");
-    return next ? next(context, Renamed(name, "QtmPulseStream-"), spec, map, properties) : nullptr;
+    return next ? next(context, Renamed(name, "QtmPulseStream-"), sampleSpec, map, properties) : nullptr;
 }
 
 } // extern "C"

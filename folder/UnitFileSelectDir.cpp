@@ -2,6 +2,7 @@
 
 #include "files/SettingsFile.h"
 #include "files/VemoError.h"
+#include "main/Accessible.h"
 #include "soundfile/Mp3Panel.h"
 #include "speech/filestream/SpeechAudioFormat.h"
 
@@ -30,13 +31,6 @@ template <typename Widget> Widget* Named(Widget* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
-}
-
-// What a screen reader says for a control: its name and what it is for.
-void Describe(QWidget* widget, const QString& name, const QString& description)
-{
-    widget->setAccessibleName(name);
-    widget->setAccessibleDescription(description);
 }
 
 // A label that leads to the control it names.

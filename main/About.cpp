@@ -1,6 +1,7 @@
 #include "main/About.h"
 
 #include "files/VemoError.h"
+#include "main/Accessible.h"
 #include "main/ErrorGuard.h"
 
 #include <QApplication>
@@ -36,13 +37,6 @@ QByteArray Resource(const QString& name)
     if (!file.open(QIODevice::ReadOnly))
         throw VemoError(QStringLiteral("The program lacks its built-in file \"%1\"").arg(name));
     return file.readAll();
-}
-
-// What a screen reader says for a control: its name and what it is for.
-void Describe(QWidget* widget, const QString& name, const QString& description)
-{
-    widget->setAccessibleName(name);
-    widget->setAccessibleDescription(description);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "main/FormMainUi.h"
 
+#include "main/Accessible.h"
 #include "main/PictureView.h"
 #include "main/RadioGroup.h"
 #include "main/RichTextBox.h"
@@ -93,13 +94,6 @@ QGroupBox* VoiceGroup(QWidget* parent, const char* name, const QString& title, c
     grid->addWidget(*c.volume, 4, 0);
     grid->addWidget(*c.level, 0, 1, 5, 1);
     return group;
-}
-
-// What a screen reader says for a control: its name and what it is for.
-void Describe(QWidget* widget, const QString& name, const QString& description)
-{
-    widget->setAccessibleName(name);
-    widget->setAccessibleDescription(description);
 }
 
 // Names of their own for the controls whose text would be the group's title or the current

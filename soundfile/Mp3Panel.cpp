@@ -1,18 +1,13 @@
 #include "soundfile/Mp3Panel.h"
 
+#include "main/Accessible.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QSlider>
 
 namespace {
-
-// What a screen reader says for a control: its name and what it is for.
-void Describe(QWidget* widget, const QString& name, const QString& description)
-{
-    widget->setAccessibleName(name);
-    widget->setAccessibleDescription(description);
-}
 
 QLabel* AddLabel(QGridLayout* grid, int row, const char* name, const char* text)
 {

@@ -1,6 +1,7 @@
 #include "soundfile/UnitFileSelect.h"
 
 #include "files/VemoError.h"
+#include "main/Accessible.h"
 #include "soundfile/Mp3Panel.h"
 #include "speech/filestream/SpeechAudioFormat.h"
 
@@ -18,13 +19,6 @@
 namespace {
 
 constexpr int InitialFormatItem = 30; // "  SAFT44kHz16BitMono"
-
-// What a screen reader says for a control: its name and what it is for.
-void Describe(QWidget* widget, const QString& name, const QString& description)
-{
-    widget->setAccessibleName(name);
-    widget->setAccessibleDescription(description);
-}
 
 template <typename W> W* Named(W* widget, const char* name)
 {

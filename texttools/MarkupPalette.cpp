@@ -1,22 +1,12 @@
 #include "texttools/MarkupPalette.h"
 
+#include "main/Accessible.h"
 #include "texttools/MarkupTags.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-
-// What a screen reader says for a control: its name and what it is for.
-void Describe(QWidget* widget, const QString& name, const QString& description)
-{
-    widget->setAccessibleName(name);
-    widget->setAccessibleDescription(description);
-}
-
-} // namespace
 
 MarkupPalette::MarkupPalette(QWidget* parent) : QWidget(parent)
 {

@@ -1,5 +1,6 @@
 #include "texttools/UnitGetText.h"
 
+#include "main/Accessible.h"
 #include "texttools/CatPicture.h"
 #include "texttools/DocumentText.h"
 
@@ -11,17 +12,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
-
-namespace {
-
-// What a screen reader says for a control: its name and what it is for.
-void Describe(QWidget* widget, const QString& name, const QString& description)
-{
-    widget->setAccessibleName(name);
-    widget->setAccessibleDescription(description);
-}
-
-} // namespace
 
 TFormGetText::TFormGetText(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

@@ -1,6 +1,7 @@
 #include "texttools/UnitProsTxt.h"
 
 #include "files/VemoError.h"
+#include "main/Accessible.h"
 #include "text/LineBreaks.h"
 #include "texttools/CleanupRules.h"
 #include "texttools/DocumentText.h"
@@ -23,17 +24,6 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
-
-namespace {
-
-// What a screen reader says for a control: its name and what it is for.
-void Describe(QWidget* widget, const QString& name, const QString& description)
-{
-    widget->setAccessibleName(name);
-    widget->setAccessibleDescription(description);
-}
-
-} // namespace
 
 TFormPT::TFormPT(QWidget* parent) : QDialog(parent)
 {
