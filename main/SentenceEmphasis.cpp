@@ -1,53 +1,9 @@
 #include "main/SentenceEmphasis.h"
 
 #include <QList>
-#include <QPointF>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
-
-namespace {
-
-// Lays the block's lines out again where they stood, now with its new formats. A block that
-// was never laid out is left to the document's layout, which takes the formats as they are.
-// When the lines would break differently, the document lays the block out itself.
-void RelayoutInPlace(QTextDocument& document, const QTextBlock& block)
-{
-    QTextLayout* layout = block.layout();
-    const int lines = layout->lineCount();
-    if (lines == 0)
-        return;
-    QList<QPointF> positions;
-    QList<qreal> widths;
-    QList<int> starts;
-    for (int i = 0; i < lines; ++i) {
-        positions << layout->lineAt(i).position();
-        widths << layout->lineAt(i).width();
-        starts << layout->lineAt(i).textStart();
-    }
-    const QPointF origin = layout->position();
-    layout->beginLayout();
-    bool same = true;
-    for (int i = 0;; ++i) {
-        QTextLine line = layout->createLine();
-        if (!line.isValid())
-            break;
-        if (i >= lines) {
-            same = false;
-            line.setLineWidth(widths.constLast());
-            continue;
-        }
-        line.setLineWidth(widths.at(i));
-        line.setPosition(positions.at(i));
-        same = same && line.textStart() == starts.at(i);
-    }
-    layout->endLayout();
-    layout->setPosition(origin);
-    if (!same || layout->lineCount() != lines)
-        document.markContentsDirty(block.position(), block.length());
-}
-
-} // namespace
 
 namespace SentenceEmphasis {
 
@@ -70,7 +26,7 @@ void Set(QTextDocument& document, int from, int to, bool bold)
         if (layout->formats().isEmpty() && ranges.isEmpty())
             continue;
         layout->setFormats(ranges);
-        RelayoutInPlace(document, block);
+        document.markContentsDirty(block.position(), block.length());
     }
 }
 

@@ -5,8 +5,7 @@ class QTextDocument;
 // Shows a range of a document in bold without changing the document: the emphasis lives in
 // the layout of the blocks it covers, as an extra format over their own, so that every
 // character keeps its formatting, nothing enters the undo history and the document is not
-// marked modified. Only the blocks of the range are laid out again, in place, so the cost
-// does not depend on the length of the text.
+// marked modified. The blocks of the range are laid out again by the document.
 namespace SentenceEmphasis {
 
 // Sets (or takes away) the emphasis of the document positions from..to.
