@@ -94,8 +94,11 @@ void ReadingRun::StopReading()
     Speaking = false;
     CurrentVoice().Speak(QString(), SpeakPurge);
     StreamEnded = false;
-    // No end of stream comes after a purge: the sentence shown in bold goes back now.
+    // No end of stream comes after a purge: the sentence shown in bold goes back now, and
+    // both meters fall silent.
     m_view.RemoveEmphasis(SentenceStart, SentenceLength);
+    m_view.ShowAudioLevel(QStringLiteral("R"), 0);
+    m_view.ShowAudioLevel(QStringLiteral("E"), 0);
 }
 
 void ReadingRun::PauseReading()
@@ -144,6 +147,9 @@ void ReadingRun::EndStream()
         });
     m_view.SelectRange(0, 0);
     m_view.SetRangeStyle(SentenceStart, SentenceLength, false);
+    // The voice is quiet now; its meter would otherwise keep the last sound's level.
+    if (HasCurrentFragment())
+        m_view.ShowAudioLevel(Fragments.FragmentLangs.at(FragmentIndex), 0);
 }
 
 void ReadingRun::Word(const QString& lang, int characterPosition, int length)

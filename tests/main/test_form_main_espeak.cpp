@@ -2,6 +2,7 @@
 #include "main/RichTextBox.h"
 
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -65,6 +66,10 @@ void TestFormMainEspeak::readsToTheEndRunAfterRun()
                        "Ещё one more sentence."));
     const int runs =
         qEnvironmentVariableIsSet("VEMO_WINDOW_RUNS") ? qEnvironmentVariableIntValue("VEMO_WINDOW_RUNS") : 5;
+    int loudest = 0;
+    for (QProgressBar* meter : {form.PBVolumeRu, form.PBVolumeEng})
+        connect(meter, &QProgressBar::valueChanged, &form,
+                [&](int level) { loudest = qMax(loudest, level); });
     for (int run = 0; run < runs; ++run) {
         QTest::keyClick(form.MText, Qt::Key_Home, Qt::ControlModifier);
         form.ButtonStart->click();
@@ -74,6 +79,11 @@ void TestFormMainEspeak::readsToTheEndRunAfterRun()
                 QStringLiteral("run %1 stopped after: %2").arg(run).arg(form.MLog->toPlainText().right(60))),
             20000);
         QTRY_VERIFY(!form.MText->isReadOnly());
+        // The meters showed the voices while they spoke and rest once all is said (the
+        // Russian voice ends on a word without a pause after it).
+        QVERIFY(loudest > 0);
+        QCOMPARE(form.PBVolumeRu->value(), 0);
+        QCOMPARE(form.PBVolumeEng->value(), 0);
     }
     qInfo("%d runs in a row reached End!", runs);
     QVERIFY(fixture.Errors.isEmpty());
