@@ -26,11 +26,10 @@ FileRunSession::FileRunSession(TFormMain& form, FileRunKind kind)
 {
     m_form.MLog->clear();
     m_form.MLog->repaint();
-    m_form.Reading().StreamEnded = false;
     if (kind == FileRunKind::Folder)
         m_form.ButtonDirToSound->setEnabled(false);
-    m_form.Reading().DigitLang =
-        m_form.RGDigitSay->ItemIndex() == 0 ? QStringLiteral("R") : QStringLiteral("E");
+    m_form.Reading().SetDigitLang(m_form.RGDigitSay->ItemIndex() == 0 ? QStringLiteral("R")
+                                                                      : QStringLiteral("E"));
     m_form.BreakOffReading();
     m_form.m_stopToFileRequested = false;
 }
@@ -42,8 +41,7 @@ void FileRunSession::TakeWindow()
     for (QPushButton* button : m_buttons)
         button->setEnabled(false);
     m_form.ControlTTSSpeechSynthesisPause->setEnabled(false);
-    m_form.Reading().TimerNextFragment->stop();
-    m_form.Reading().Speaking = false;
+    m_form.Reading().Hold();
     m_form.m_stopToFileRequested = false;
 }
 
@@ -53,15 +51,14 @@ FileRunSession::~FileRunSession()
     for (QPushButton* button : m_buttons)
         button->setEnabled(true);
     m_form.ControlTTSSpeechSynthesisPause->setEnabled(m_form.BPause->isEnabled());
-    m_form.Reading().Speaking = false;
-    m_form.Reading().Paused = false;
+    m_form.Reading().Release();
     m_form.setWindowTitle(m_caption);
     m_form.m_fileRunActive = false;
 }
 
 QString FileRunSession::DigitLang() const
 {
-    return m_form.Reading().DigitLang;
+    return m_form.Reading().DigitLang();
 }
 
 bool FileRunSession::XmlMode() const

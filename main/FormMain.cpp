@@ -43,19 +43,20 @@ TFormMain::TFormMain(SpeechEngineKind engine, QWidget* parent)
       m_settings(*this)
 {
     SetupUi(this);
-    m_reading = std::make_unique<ReadingRun>(*SpVoiceRu, *SpVoiceEng, m_view, this);
+    m_reading = std::make_unique<ReadingRun>(
+        *SpVoiceRu, *SpVoiceEng, m_view, [this](const std::function<void()>& tick) { Guarded(this, tick); },
+        this);
     ConnectControls();
     Documents = new DocumentCommands(*this);
     ConnectVoice(*SpVoiceRu, false);
     ConnectVoice(*SpVoiceEng, true);
     FormCreate();
-    m_reading->TimerNextFragment->start();
 }
 
 TFormMain::~TFormMain()
 {
     FormDestroy();
-    m_reading->TimerNextFragment->stop();
+    m_reading->Hold();
     SpVoiceRu->disconnect(this);
     SpVoiceEng->disconnect(this);
 }
@@ -71,7 +72,6 @@ void TFormMain::ConnectControls()
     connect(BStopToFile, &QPushButton::clicked, this, [this] { m_stopToFileRequested = true; });
     connect(ControlTTSSpeechSynthesisStopToFile, &QAction::triggered, this,
             [this] { m_stopToFileRequested = true; });
-    connect(m_reading->TimerNextFragment, &QTimer::timeout, this, &TFormMain::TimerNextFragmentTimer);
     connect(cbVoicesRu, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesRuChange);
     connect(cbVoicesEng, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesEngChange);
     connect(CBoxPlainText, &QCheckBox::toggled, this, &TFormMain::CBoxPlainTextClick);
@@ -280,35 +280,24 @@ void TFormMain::ButtonStartClick()
 {
     if (m_fileRunActive)
         return;
-    Guarded(this, [this] {
-        m_reading->TimerNextFragment->stop();
-        try {
-            StartOrResume();
-        } catch (...) {
-            // The timer's next tick makes the text box editable again after a failed start.
-            m_reading->TimerNextFragment->start();
-            throw;
-        }
-        m_reading->TimerNextFragment->start();
-    });
+    Guarded(this, [this] { StartOrResume(); });
 }
 
 void TFormMain::StartOrResume()
 {
     ReadingRun& run = Reading();
-    if (run.Paused) {
+    if (run.IsPaused()) {
         run.ResumeReading();
         SetPauseEnabled(true);
         return;
     }
     MText->setFocus();
-    MText->setReadOnly(true);
     int caret = 0;
     const QString text = m_view.TextForReading(caret);
     const ReadingRegion region = GetReadingText(text, caret);
-    run.ReadingBase = region.start;
     GiveRatesAndVolumes();
-    run.StartReading(region.text);
+    MText->setReadOnly(true);
+    run.StartReading(region.text, region.start);
     MText->setFocus();
 }
 
@@ -318,9 +307,8 @@ void TFormMain::BPauseClick()
         return;
     Guarded(this, [this] {
         ReadingRun& run = Reading();
-        if (!run.Speaking || run.Paused)
+        if (!run.IsSpeaking() || run.IsPaused())
             return;
-        m_reading->TimerNextFragment->stop();
         run.PauseReading();
         SetPauseEnabled(false);
     });
@@ -332,10 +320,9 @@ void TFormMain::ButtonStopClick()
         return;
     Guarded(this, [this] {
         ReadingRun& run = Reading();
-        if (!run.Speaking)
+        if (!run.IsSpeaking())
             return;
-        m_reading->TimerNextFragment->stop();
-        if (run.Paused) {
+        if (run.IsPaused()) {
             run.ResumeReading();
             SetPauseEnabled(true);
         }
@@ -347,7 +334,7 @@ void TFormMain::ButtonStopClick()
 void TFormMain::BreakOffReading()
 {
     ReadingRun& run = Reading();
-    if (run.Speaking && run.Paused)
+    if (run.IsSpeaking() && run.IsPaused())
         SetPauseEnabled(true);
     run.BreakOff();
 }
@@ -355,11 +342,6 @@ void TFormMain::BreakOffReading()
 FileRunSession TFormMain::BeginFileRun(FileRunKind kind)
 {
     return FileRunSession(*this, kind);
-}
-
-void TFormMain::TimerNextFragmentTimer()
-{
-    Guarded(this, [this] { Reading().TimerNextFragmentTimer(); });
 }
 
 void TFormMain::SpVoiceRuEndStream()

@@ -45,8 +45,7 @@ public:
     // since the run owns the voices, the file stream and the fragment lists.
     bool FileRunActive() const { return m_fileRunActive; }
 
-    // The reading run with its state (Speaking, Paused, FragmentIndex, the fragment lists...)
-    // and its timer TimerNextFragment.
+    // The reading run: its state, its timer and the fragment lists the file runs share.
     ReadingRun& Reading() { return *m_reading; }
 
     // The file stream the voices speak into, created on first use.
@@ -78,7 +77,6 @@ private:
     void BreakOffReading();
 
     void BPauseClick();
-    void TimerNextFragmentTimer();
     void cbVoicesRuChange();
     void cbVoicesEngChange();
     void CBoxPlainTextClick();

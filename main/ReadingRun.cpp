@@ -4,14 +4,24 @@
 #include "main/ReadingView.h"
 #include "speech/SpeechVoice.h"
 
+#include <QScopeGuard>
 #include <QTimer>
 
-ReadingRun::ReadingRun(SpeechVoice& voiceRu, SpeechVoice& voiceEng, ReadingView& view, QObject* parent)
-    : QObject(parent), TimerNextFragment(new QTimer(this)), m_voiceRu(voiceRu), m_voiceEng(voiceEng),
-      m_view(view)
+ReadingRun::ReadingRun(SpeechVoice& voiceRu, SpeechVoice& voiceEng, ReadingView& view, Guard guard,
+                       QObject* parent)
+    : QObject(parent), m_voiceRu(voiceRu), m_voiceEng(voiceEng), m_view(view), m_guard(std::move(guard)),
+      m_timer(new QTimer(this))
 {
-    TimerNextFragment->setObjectName(QStringLiteral("TimerNextFragment"));
-    TimerNextFragment->setInterval(100);
+    m_timer->setObjectName(QStringLiteral("TimerNextFragment"));
+    m_timer->setInterval(100);
+    connect(m_timer, &QTimer::timeout, this, [this] { m_guard([this] { Tick(); }); });
+    // The first tick makes the text box editable.
+    m_timer->start();
+}
+
+bool ReadingRun::IsTicking() const
+{
+    return m_timer->isActive();
 }
 
 SpeechVoice& ReadingRun::VoiceOf(const QString& lang)
@@ -21,156 +31,188 @@ SpeechVoice& ReadingRun::VoiceOf(const QString& lang)
 
 SpeechVoice& ReadingRun::CurrentVoice()
 {
-    return VoiceOf(HasCurrentFragment() ? Fragments.FragmentLangs.at(FragmentIndex) : QString());
+    return VoiceOf(HasCurrentFragment() ? m_fragments.FragmentLangs.at(m_fragmentIndex) : QString());
 }
 
 bool ReadingRun::HasCurrentFragment() const
 {
-    return FragmentIndex >= 0 && FragmentIndex < Fragments.count() &&
-           FragmentIndex < Fragments.FragmentLangs.size() && FragmentIndex < Fragments.FragmentOffsets.size();
+    return m_fragmentIndex >= 0 && m_fragmentIndex < m_fragments.count() &&
+           m_fragmentIndex < m_fragments.FragmentLangs.size() &&
+           m_fragmentIndex < m_fragments.FragmentOffsets.size();
 }
 
 int ReadingRun::FragmentStart() const
 {
-    return Fragments.FragmentOffsets.at(FragmentIndex).toInt();
+    return m_fragments.FragmentOffsets.at(m_fragmentIndex).toInt();
 }
 
 void ReadingRun::SpeakCurrent()
 {
-    CurrentVoice().Speak(Fragments.FragmentTexts.at(FragmentIndex), SpeakFlags);
+    CurrentVoice().Speak(m_fragments.FragmentTexts.at(m_fragmentIndex), m_speakFlags);
 }
 
-void ReadingRun::StartReading(const QString& region)
+void ReadingRun::StartReading(const QString& region, int base)
 {
+    m_timer->stop();
+    // The tick after the start goes on with the run, or makes the text box editable again
+    // when the run ended at once or failed to start.
+    const auto tickAfter = qScopeGuard([this] { m_timer->start(); });
     m_view.ClearLog();
-    StreamEnded = false;
-    SpeakFlags = 1;
-    DigitLang = m_view.DigitChoice();
-    if (Speaking) {
+    m_streamEnded = false;
+    m_speakFlags = 1;
+    m_digitLang = m_view.DigitChoice();
+    if (m_speaking) {
         StopReading();
-        Speaking = false;
-        Fragments.clear();
-        FragmentIndex = 0;
+        m_speaking = false;
+        m_fragments.clear();
     }
-    FragmentIndex = 0;
+    m_fragmentIndex = 0;
+    m_readingBase = base;
     if (m_view.XmlMode()) {
-        SpeakFlags = SpeakAsyncXml;
-        SplitXmlText(region, Fragments);
+        m_speakFlags = SpeakAsyncXml;
+        SplitXmlText(region, m_fragments);
     } else {
-        SpeakFlags = SpeakAsyncPlain;
-        SplitPlainText(region, FragmentLimit, DigitLang, Fragments);
+        m_speakFlags = SpeakAsyncPlain;
+        SplitPlainText(region, FragmentLimit, m_digitLang, m_fragments);
     }
-    if (Fragments.count() == 0) {
+    if (m_fragments.count() == 0) {
         // Nothing to say from the caret on: the run ends before it begins.
         m_view.AppendLog(QStringLiteral("End!"));
         m_view.SetTextEditable(true);
         return;
     }
     SpeakCurrent();
-    Speaking = true;
-    m_view.AppendLog(Fragments.FragmentLangs.at(FragmentIndex));
-    m_view.AppendLog(Fragments.FragmentTexts.at(FragmentIndex));
+    m_speaking = true;
+    m_view.AppendLog(m_fragments.FragmentLangs.at(m_fragmentIndex));
+    m_view.AppendLog(m_fragments.FragmentTexts.at(m_fragmentIndex));
 }
 
 void ReadingRun::NextFragment()
 {
-    StreamEnded = false;
-    if (FragmentIndex >= Fragments.count() - 1 || !Speaking) {
-        FragmentIndex = 0;
-        Speaking = false;
+    m_streamEnded = false;
+    if (m_fragmentIndex >= m_fragments.count() - 1 || !m_speaking) {
+        m_fragmentIndex = 0;
+        m_speaking = false;
         m_view.AppendLog(QStringLiteral("End!"));
         return;
     }
-    ++FragmentIndex;
+    ++m_fragmentIndex;
     SpeakCurrent();
-    m_view.AppendLog(Fragments.FragmentLangs.at(FragmentIndex));
-    m_view.AppendLog(Fragments.FragmentTexts.at(FragmentIndex));
+    m_view.AppendLog(m_fragments.FragmentLangs.at(m_fragmentIndex));
+    m_view.AppendLog(m_fragments.FragmentTexts.at(m_fragmentIndex));
 }
 
 void ReadingRun::StopReading()
 {
-    if (!Speaking)
+    if (!m_speaking)
         return;
-    Speaking = false;
+    m_timer->stop();
+    m_speaking = false;
     CurrentVoice().Speak(QString(), SpeakPurge);
-    StreamEnded = false;
+    m_streamEnded = false;
     // No end of stream comes after a purge: the sentence shown in bold goes back now, and
     // both meters fall silent.
-    m_view.RemoveEmphasis(SentenceStart, SentenceLength);
+    m_view.RemoveEmphasis(m_sentenceStart, m_sentenceLength);
     m_view.ShowAudioLevel(QStringLiteral("R"), 0);
     m_view.ShowAudioLevel(QStringLiteral("E"), 0);
 }
 
 void ReadingRun::PauseReading()
 {
-    Paused = true;
+    if (!m_speaking || m_paused)
+        return;
+    m_timer->stop();
+    m_paused = true;
     CurrentVoice().Pause();
 }
 
 void ReadingRun::ResumeReading()
 {
+    if (!m_paused)
+        return;
     CurrentVoice().Resume();
-    Paused = false;
+    m_paused = false;
+    m_timer->start();
 }
 
 void ReadingRun::BreakOff()
 {
-    if (!Speaking)
+    m_streamEnded = false;
+    if (!m_speaking)
         return;
-    if (Paused)
-        ResumeReading();
+    ResumeReading();
     StopReading();
-    Fragments.clear();
-    FragmentIndex = 0;
+    m_fragments.clear();
+    m_fragmentIndex = 0;
 }
 
-void ReadingRun::TimerNextFragmentTimer()
+void ReadingRun::Hold()
 {
-    TimerNextFragment->stop();
-    if (Speaking && StreamEnded)
-        NextFragment();
-    if (Speaking)
-        TimerNextFragment->start();
+    m_timer->stop();
+    m_speaking = false;
+}
+
+void ReadingRun::Release()
+{
+    m_speaking = false;
+    m_paused = false;
+}
+
+void ReadingRun::Tick()
+{
+    m_timer->stop();
+    if (m_speaking && m_streamEnded) {
+        try {
+            NextFragment();
+        } catch (...) {
+            // A voice that cannot speak ends the run; the error is shown by the guard.
+            m_speaking = false;
+            m_view.SetTextEditable(true);
+            throw;
+        }
+    }
+    if (m_speaking)
+        m_timer->start();
     else
         m_view.SetTextEditable(true);
 }
 
 void ReadingRun::EndStream()
 {
-    StreamEnded = true;
+    m_streamEnded = true;
     // The next fragment follows at once rather than up to a tick later: the voice reports
     // its end while its closing pause still plays, so the join keeps the pause's length.
-    if (Speaking && !Paused && TimerNextFragment->isActive())
+    if (m_speaking && !m_paused && m_timer->isActive())
         QTimer::singleShot(0, this, [this] {
-            if (StreamEnded && TimerNextFragment->isActive())
-                TimerNextFragmentTimer();
+            if (m_streamEnded && m_timer->isActive())
+                m_guard([this] { Tick(); });
         });
     m_view.SelectRange(0, 0);
-    m_view.SetRangeStyle(SentenceStart, SentenceLength, false);
+    m_view.SetRangeStyle(m_sentenceStart, m_sentenceLength, false);
     // The voice is quiet now; its meter would otherwise keep the last sound's level.
     if (HasCurrentFragment())
-        m_view.ShowAudioLevel(Fragments.FragmentLangs.at(FragmentIndex), 0);
+        m_view.ShowAudioLevel(m_fragments.FragmentLangs.at(m_fragmentIndex), 0);
 }
 
 void ReadingRun::Word(const QString& lang, int characterPosition, int length)
 {
-    if (!Speaking || !HasCurrentFragment())
+    if (!m_speaking || !HasCurrentFragment())
         return;
-    m_view.SelectRange(ReadingBase + FragmentStart() + characterPosition, length);
+    m_view.SelectRange(m_readingBase + FragmentStart() + characterPosition, length);
     if (lang == u"E" && m_view.PicturesWanted())
-        m_view.ShowDictionaryPicture(
-            PictureDictionary::WordAt(Fragments.FragmentTexts.at(FragmentIndex), characterPosition, length));
+        m_view.ShowDictionaryPicture(PictureDictionary::WordAt(m_fragments.FragmentTexts.at(m_fragmentIndex),
+                                                               characterPosition, length));
 }
 
 void ReadingRun::Sentence(int characterPosition, int length)
 {
-    if (!Speaking || !HasCurrentFragment())
+    if (!m_speaking || !HasCurrentFragment())
         return;
-    const int p = ReadingBase + FragmentStart() + characterPosition;
-    m_view.SetRangeStyle(SentenceStart, SentenceLength, false);
+    const int p = m_readingBase + FragmentStart() + characterPosition;
+    m_view.SetRangeStyle(m_sentenceStart, m_sentenceLength, false);
     m_view.SetRangeStyle(p, length, true);
-    SentenceStart = p;
-    SentenceLength = length;
+    m_sentenceStart = p;
+    m_sentenceLength = length;
 }
 
 void ReadingRun::AudioLevel(const QString& lang, int level)

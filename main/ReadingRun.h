@@ -4,51 +4,63 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QTimer;
 class ReadingView;
 class SpeechVoice;
 
 // A reading run: speaks the fragments one after another, each by the voice of its
-// language, advancing on a 100 ms timer after the current fragment's end of stream, and
-// shows the spoken word and sentence through the view. The state is public because the
-// runs that speak into files break off a reading run and reuse the fragment lists.
+// language, advancing on its own 100 ms timer (or at once) after the current fragment's end
+// of stream, and shows the spoken word and sentence through the view. The run owns its state
+// and its timer; the window asks it to start, pause, resume and stop, and hands it the
+// voices' events.
 class ReadingRun : public QObject
 {
     Q_OBJECT
 
 public:
-    ReadingRun(SpeechVoice& voiceRu, SpeechVoice& voiceEng, ReadingView& view, QObject* parent = nullptr);
+    // Runs every tick of the timer through guard, so that an error a tick raises (a voice
+    // that cannot speak) is shown by the window.
+    using Guard = std::function<void(const std::function<void()>&)>;
+    ReadingRun(SpeechVoice& voiceRu, SpeechVoice& voiceEng, ReadingView& view, Guard guard,
+               QObject* parent = nullptr);
 
-    bool Speaking = false;
-    bool Paused = false;
-    bool StreamEnded = false;
-    int FragmentIndex = 0;
-    int SpeakFlags = 1;
-    int ReadingBase = 0;
-    int SentenceStart = 0;
-    int SentenceLength = 0;
-    QString DigitLang = QStringLiteral("R");
-    FragmentLists Fragments;
-    // 100 ms; started by Read, stopped by its own tick once the run has ended.
-    QTimer* const TimerNextFragment;
+    bool IsSpeaking() const { return m_speaking; }
+    bool IsPaused() const { return m_paused; }
+    bool IsTicking() const;
+    int FragmentIndex() const { return m_fragmentIndex; }
+    // How the fragments are spoken: plain text or speech markup.
+    int SpeakFlags() const { return m_speakFlags; }
+    // The sentence last shown in bold, in the reading's positions.
+    int SentenceStart() const { return m_sentenceStart; }
+    // Where the region read starts in the whole text.
+    int ReadingBase() const { return m_readingBase; }
+    // The fragment lists of the last run; the runs into files fill them with their own and
+    // count their fragments with SetFragmentIndex.
+    FragmentLists& Fragments() { return m_fragments; }
+    const FragmentLists& Fragments() const { return m_fragments; }
+    void SetFragmentIndex(int index) { m_fragmentIndex = index; }
+    // The language read for digits ("R" or "E"), taken from the view at each start.
+    QString DigitLang() const { return m_digitLang; }
+    void SetDigitLang(const QString& lang) { m_digitLang = lang; }
 
-    // Splits the region, speaks its first fragment and logs it. A region without a
-    // fragment speaks nothing and logs "End!".
-    void StartReading(const QString& region);
-    void NextFragment();
-    void StopReading();
+    // Splits the region (which starts at base in the whole text), speaks its first
+    // fragment and logs it. A region without a fragment speaks nothing and logs "End!".
+    // When the start fails, the text box is made editable again by the next tick.
+    void StartReading(const QString& region, int base);
     void PauseReading();
     void ResumeReading();
+    // Stops the voice and takes the emphasis away; the text box stays as it is.
+    void StopReading();
     // What the file runs do before speaking: resume a paused run, stop it, empty the lists.
     void BreakOff();
+    // A file run has the voices: no tick, no reading; Release again after it.
+    void Hold();
+    void Release();
 
-    // The voice of fragment FragmentIndex ("E" English, otherwise Russian).
+    // The voice of the current fragment ("E" English, otherwise Russian).
     SpeechVoice& CurrentVoice();
-    SpeechVoice& VoiceOf(const QString& lang);
-
-    // One tick of TimerNextFragment.
-    void TimerNextFragmentTimer();
 
     // Voice events; lang is "R" or "E".
     void EndStream();
@@ -57,6 +69,9 @@ public:
     void AudioLevel(const QString& lang, int level);
 
 private:
+    SpeechVoice& VoiceOf(const QString& lang);
+    void NextFragment();
+    void Tick();
     void SpeakCurrent();
     int FragmentStart() const;
     bool HasCurrentFragment() const;
@@ -64,4 +79,16 @@ private:
     SpeechVoice& m_voiceRu;
     SpeechVoice& m_voiceEng;
     ReadingView& m_view;
+    Guard m_guard;
+    QTimer* const m_timer;
+    bool m_speaking = false;
+    bool m_paused = false;
+    bool m_streamEnded = false;
+    int m_fragmentIndex = 0;
+    int m_speakFlags = 1;
+    int m_readingBase = 0;
+    int m_sentenceStart = 0;
+    int m_sentenceLength = 0;
+    QString m_digitLang = QStringLiteral("R");
+    FragmentLists m_fragments;
 };

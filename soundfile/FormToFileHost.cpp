@@ -28,12 +28,12 @@ SpFileStream& FormToFileHost::FileStream()
 
 FragmentLists& FormToFileHost::Fragments()
 {
-    return m_form.Reading().Fragments;
+    return m_form.Reading().Fragments();
 }
 
 void FormToFileHost::SetFragmentIndex(int index)
 {
-    m_form.Reading().FragmentIndex = index;
+    m_form.Reading().SetFragmentIndex(index);
 }
 
 bool FormToFileHost::StopToFileRequested() const

@@ -50,18 +50,19 @@ private:
     void OnWord(SpeechVoice& voice, int pos, int len)
     {
         ReadingRun& run = m_form.Reading();
-        if (!run.Speaking)
+        if (!run.IsSpeaking())
             return;
-        words.append({run.Fragments.FragmentTexts.at(run.FragmentIndex).mid(pos, len),
+        words.append({run.Fragments().FragmentTexts.at(run.FragmentIndex()).mid(pos, len),
                       m_form.MText->textCursor().selectedText()});
         voicesUsed << (&voice == m_form.SpVoiceEng.get() ? QStringLiteral("E") : QStringLiteral("R"));
     }
     void OnSentence(int pos, int len)
     {
         ReadingRun& run = m_form.Reading();
-        if (!run.Speaking)
+        if (!run.IsSpeaking())
             return;
-        const int start = run.ReadingBase + run.Fragments.FragmentOffsets.at(run.FragmentIndex).toInt() + pos;
+        const int start =
+            run.ReadingBase() + run.Fragments().FragmentOffsets.at(run.FragmentIndex()).toInt() + pos;
         const QString expected = ProgramText(m_form).mid(start, len);
         const QStringList bold = BoldRanges(m_form);
         if (bold != QStringList{expected})
@@ -193,8 +194,7 @@ void TestFormMain::startUpDefaults()
     QCOMPARE(form.MText->MaxLength(), 1000000);
     QCOMPARE(form.MText->font().pixelSize(), 15);
     QCOMPARE(form.MText->palette().color(QPalette::Text), QColor(0, 0, 0x80));
-    QVERIFY(form.Reading().TimerNextFragment->isActive());
-    QCOMPARE(form.Reading().TimerNextFragment->interval(), 100);
+    QVERIFY(form.Reading().IsTicking());
     QVERIFY(!form.TimerDirToSoundAndAvi->isActive());
     QCOMPARE(form.TimerDirToSoundAndAvi->interval(), 3000);
     QCOMPARE(form.RGDigitSay->ItemIndex(), 0);
@@ -234,8 +234,8 @@ void TestFormMain::readsToTheEnd()
     Recorder recorder(form);
     form.ButtonStart->click();
     QVERIFY(form.MText->isReadOnly());
-    QVERIFY(form.Reading().Speaking);
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, RunTimeoutMs);
+    QVERIFY(form.Reading().IsSpeaking());
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
 
     const int from = caret + 1 < text.size() ? caret : 0;
     QStringList selected;
@@ -248,11 +248,11 @@ void TestFormMain::readsToTheEnd()
     QVERIFY2(recorder.sentenceErrors.isEmpty(), qPrintable(recorder.sentenceErrors.join(u'\n')));
 
     QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
-    QCOMPARE(form.Reading().FragmentIndex, 0);
+    QCOMPARE(form.Reading().FragmentIndex(), 0);
     QVERIFY(!form.MText->isReadOnly());
     QTRY_VERIFY(BoldRanges(form).isEmpty());
     const QString program = ProgramText(form);
-    const int lastSentence = form.Reading().SentenceStart;
+    const int lastSentence = form.Reading().SentenceStart();
     QVERIFY(lastSentence > 0);
     QCOMPARE(ProgramText(form).left(lastSentence).count(u'\r') + form.MText->textCursor().position(),
              lastSentence);
@@ -267,7 +267,7 @@ void TestFormMain::emptyRegionSpeaksNothing()
     SetCaret(form, 5);
     QSignalSpy words(form.SpVoiceRu.get(), &SpeechVoice::Word);
     form.ButtonStart->click();
-    QVERIFY(!form.Reading().Speaking);
+    QVERIFY(!form.Reading().IsSpeaking());
     QVERIFY(!form.MText->isReadOnly());
     QCOMPARE(form.MLog->toPlainText(), QStringLiteral("End!"));
     QTest::qWait(250);
@@ -295,7 +295,7 @@ void TestFormMain::failedDumpSpeaksNothing()
     QCOMPARE(fixture.Errors.size(), 1);
     QVERIFY2(fixture.Errors.first().contains(QStringLiteral("tempTex.txt")),
              qPrintable(fixture.Errors.first()));
-    QVERIFY(!form.Reading().Speaking);
+    QVERIFY(!form.Reading().IsSpeaking());
     QTRY_VERIFY(!form.MText->isReadOnly());
     QCOMPARE(words.count(), 0);
 }
@@ -337,7 +337,7 @@ void TestFormMain::stateTable()
     TFormMain& form = fixture.Open();
     SlowDown(form, 40);
     form.MText->setPlainText(LongRussianText());
-    QTRY_VERIFY(!form.Reading().TimerNextFragment->isActive()); // idle: the first tick stopped it
+    QTRY_VERIFY(!form.Reading().IsTicking()); // idle: the first tick stopped it
     if (state != u"idle")
         form.ButtonStart->click();
     if (state == u"paused")
@@ -349,12 +349,12 @@ void TestFormMain::stateTable()
         form.ControlTTSSpeechSynthesisPause->trigger();
     else
         form.ControlTTSSpeechSynthesisResume->trigger();
-    QTEST(form.Reading().Speaking, "speaking");
-    QTEST(form.Reading().Paused, "paused");
+    QTEST(form.Reading().IsSpeaking(), "speaking");
+    QTEST(form.Reading().IsPaused(), "paused");
     QTEST(form.BPause->isEnabled(), "pauseEnabled");
     QTEST(form.ControlTTSSpeechSynthesisPause->isEnabled(), "pauseEnabled");
     QTEST(form.MText->isReadOnly(), "readOnly");
-    QTEST(form.Reading().TimerNextFragment->isActive(), "timerActive");
+    QTEST(form.Reading().IsTicking(), "timerActive");
     if (state == u"paused" && action == u"read")
         QCOMPARE(form.MLog->toPlainText(), logBefore); // resumed, not split again
     QVERIFY(fixture.Errors.isEmpty());
@@ -374,7 +374,7 @@ void TestFormMain::pauseThenReadFinishes()
     QTest::qWait(200);
     QVERIFY(words.count() <= atPause + 1);
     form.ButtonStart->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, RunTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
     QCOMPARE(words.count(), 7);
     QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
 }
@@ -386,9 +386,9 @@ void TestFormMain::xmlModeIsOneRussianFragment()
     form.CBoxIsXML->setChecked(true);
     form.MText->setPlainText(QStringLiteral("Hello <emph>мир</emph> again"));
     form.ButtonStart->click();
-    QCOMPARE(form.Reading().SpeakFlags, 9);
-    QCOMPARE(form.Reading().Fragments.FragmentLangs, QStringList{QStringLiteral("R")});
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, RunTimeoutMs);
+    QCOMPARE(form.Reading().SpeakFlags(), 9);
+    QCOMPARE(form.Reading().Fragments().FragmentLangs, QStringList{QStringLiteral("R")});
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
 }
 
 void TestFormMain::voiceChangeDuringReading()
@@ -398,10 +398,10 @@ void TestFormMain::voiceChangeDuringReading()
     SlowDown(form, 30);
     form.MText->setPlainText(LongRussianText());
     form.ButtonStart->click();
-    QVERIFY(form.Reading().Speaking);
+    QVERIFY(form.Reading().IsSpeaking());
     form.cbVoicesRu->setCurrentIndex(0);
     QCOMPARE(form.SpVoiceRu->Voice(), form.VoiceTokensRu.at(0));
-    QVERIFY(form.Reading().Speaking);
+    QVERIFY(form.Reading().IsSpeaking());
     form.ButtonStop->click();
     QVERIFY(fixture.Errors.isEmpty());
 }
@@ -576,12 +576,12 @@ void TestFormMain::pictureDuringReading()
     QCOMPARE(form.windowTitle(),
              QStringLiteral("Вемо - синтезатор двуязычной речи. ") + form.CurrentFileName);
     form.ButtonStart->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, RunTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
     QVERIFY(form.ImageV->Picture().isNull()); // box not ticked
     form.CheckBoxImg->setChecked(true);
     SetCaret(form, 0);
     form.ButtonStart->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, RunTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
     QCOMPARE(form.ImageV->Picture().size(), QSize(12, 9));
 }
 

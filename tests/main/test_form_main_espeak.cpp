@@ -28,14 +28,14 @@ void TestFormMainEspeak::readsBilingualTextToTheEnd()
     QStringList voices;
     for (SpeechVoice* voice : {form.SpVoiceRu.get(), form.SpVoiceEng.get()}) {
         connect(voice, &SpeechVoice::Word, &form, [&, voice](int, qint64, int, int) {
-            if (!form.Reading().Speaking)
+            if (!form.Reading().IsSpeaking())
                 return;
             selected << form.MText->textCursor().selectedText();
             voices << (voice == form.SpVoiceEng.get() ? QStringLiteral("E") : QStringLiteral("R"));
         });
     }
     form.ButtonStart->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), 30000);
     QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
     QVERIFY2(voices.contains(QStringLiteral("R")) && voices.contains(QStringLiteral("E")),
              qPrintable(voices.join(u',')));

@@ -170,9 +170,9 @@ void TestDocumentCommands::commandsStopReading()
     static_cast<TestVoice*>(form.SpVoiceRu.get())->setWordMilliseconds(200);
     form.MText->setPlainText(QStringLiteral("раз два три четыре пять шесть семь восемь"));
     form.ButtonStart->click();
-    QVERIFY(form.Reading().Speaking);
+    QVERIFY(form.Reading().IsSpeaking());
     form.findChild<QAction*>(action)->trigger();
-    QVERIFY(!form.Reading().Speaking);
+    QVERIFY(!form.Reading().IsSpeaking());
     QVERIFY(!form.MText->isReadOnly());
     QCOMPARE(form.isVisible(), action != u"FilesExit");
 }

@@ -67,14 +67,14 @@ void TestFileRunSession::entering()
     form.RGDigitSay->SetItemIndex(digitIndex);
     form.ButtonStart->click();
     form.BPause->click();
-    QVERIFY(form.Reading().Paused && !form.BPause->isEnabled());
+    QVERIFY(form.Reading().IsPaused() && !form.BPause->isEnabled());
     form.MLog->setPlainText(QStringLiteral("old log"));
     form.BStopToFile->click();
     QVERIFY(form.StopToFileRequested());
 
     FileRunSession session = form.BeginFileRun(kind);
-    QVERIFY(!form.Reading().Speaking && !form.Reading().Paused);
-    QCOMPARE(form.Reading().Fragments.count(), 0);
+    QVERIFY(!form.Reading().IsSpeaking() && !form.Reading().IsPaused());
+    QCOMPARE(form.Reading().Fragments().count(), 0);
     QVERIFY(form.BPause->isEnabled() && form.ControlTTSSpeechSynthesisPause->isEnabled());
     QVERIFY(form.MLog->toPlainText().isEmpty());
     QVERIFY(!form.StopToFileRequested());
@@ -112,7 +112,7 @@ void TestFileRunSession::errorGivesTheWindowBack()
         for (QPushButton* button : std::as_const(buttons))
             QVERIFY(!button->isEnabled());
         QVERIFY(!form.ControlTTSSpeechSynthesisPause->isEnabled());
-        QVERIFY(!form.Reading().TimerNextFragment->isActive());
+        QVERIFY(!form.Reading().IsTicking());
         QCOMPARE(session.Caption(), QStringLiteral("Before"));
         form.setWindowTitle(QStringLiteral("Before фрагмент 1 из 2"));
         form.SpVoiceRu->setAudioOutputStream(&form.FileStream());
@@ -127,7 +127,7 @@ void TestFileRunSession::errorGivesTheWindowBack()
     QCOMPARE(form.windowTitle(), QStringLiteral("Before"));
     QCOMPARE(form.SpVoiceRu->AudioOutputStream(), &earlier);
     QCOMPARE(form.SpVoiceEng->AudioOutputStream(), nullptr);
-    QVERIFY(!form.Reading().Speaking && !form.Reading().Paused);
+    QVERIFY(!form.Reading().IsSpeaking() && !form.Reading().IsPaused());
 }
 
 QTEST_MAIN(TestFileRunSession)

@@ -111,7 +111,7 @@ void TestToFileCommand::duringTheRun()
         buttonsOff = !form.ButtonStart->isEnabled() && !form.ButtonButtonToFile->isEnabled() &&
                      !form.ControlTTSSpeechSynthesisPause->isEnabled() && form.BStopToFile->isEnabled();
         form.ButtonStartClick();
-        readStarted = form.Reading().Speaking;
+        readStarted = form.Reading().IsSpeaking();
         form.ControlTTSSpeechSynthesisToFile->trigger();
         m_command->ButtonButtonToFileClick();
         form.BStopToFile->click();

@@ -257,10 +257,10 @@ void TestTextToolsCommands::handOverStopsReading()
 {
     form->MText->setPlainText(QStringLiteral("one two three four five six seven eight nine ten"));
     form->ButtonStartClick();
-    QVERIFY(form->Reading().Speaking);
+    QVERIFY(form->Reading().IsSpeaking());
     bool stoppedFirst = false;
     WhileShown(*formPT, [&] {
-        stoppedFirst = !form->Reading().Speaking && !form->MText->isReadOnly();
+        stoppedFirst = !form->Reading().IsSpeaking() && !form->MText->isReadOnly();
         formPT->reject();
     });
     commands->BProsTxtClick();
@@ -372,14 +372,14 @@ void TestTextToolsCommands::mainDropWhileReading()
 {
     form->MText->setPlainText(QStringLiteral("one two three four five six seven eight nine ten"));
     form->ButtonStartClick();
-    QVERIFY(form->Reading().Speaking);
+    QVERIFY(form->Reading().IsSpeaking());
     QVERIFY(form->MText->isReadOnly());
     QVERIFY(form->MText->viewport()->acceptDrops());
     QMimeData data;
     data.setText(QStringLiteral("dropped"));
     QVERIFY(SendDrop(data));
     QCOMPARE(MainText(), QStringLiteral("dropped"));
-    QVERIFY(form->Reading().Speaking);
+    QVERIFY(form->Reading().IsSpeaking());
     form->ButtonStopClick();
 }
 

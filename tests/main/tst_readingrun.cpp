@@ -1,0 +1,217 @@
+#include "files/VemoError.h"
+#include "main/ReadingRun.h"
+#include "main/ReadingView.h"
+#include "speech/SpeechVoice.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+// The reading run on its own: voices that only record what they are asked and report the
+// events the test gives them, and a view that records what it is shown.
+class TestReadingRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsEveryFragmentWithItsVoice_data();
+    void readsEveryFragmentWithItsVoice();
+    void pauseHoldsTheRunAndResumeGoesOn();
+    void stopTakesTheEmphasisAway();
+    void breakOffLeavesNothingToRead();
+    void aVoiceThatFailsEndsTheRunThroughTheGuard();
+};
+
+namespace {
+
+class FakeVoice : public SpeechVoice
+{
+public:
+    QList<VoiceToken> GetVoices() const override { return {}; }
+    VoiceToken Voice() const override { return {}; }
+    void setVoice(const VoiceToken&) override {}
+    void setEventInterests(int) override {}
+    int Rate() const override { return 0; }
+    void setRate(int) override {}
+    int Volume() const override { return 100; }
+    void setVolume(int) override {}
+    void Speak(const QString& text, int flags) override
+    {
+        if (failing && !text.isEmpty())
+            throw VemoError(QStringLiteral("the voice cannot speak"));
+        spoken << (flags == SpeakPurge ? QStringLiteral("<purge>") : text);
+    }
+    void Pause() override { ++pauses; }
+    void Resume() override { ++resumes; }
+    bool WaitUntilDone(int) override { return true; }
+    SpFileStream* AudioOutputStream() const override { return nullptr; }
+    void setAudioOutputStream(SpFileStream*) override {}
+    void setAllowAudioOutputFormatChangesOnNextSet(bool) override {}
+
+    QStringList spoken;
+    int pauses = 0;
+    int resumes = 0;
+    bool failing = false;
+};
+
+class FakeView : public ReadingView
+{
+public:
+    void SelectRange(int start, int length) override { selected << qMakePair(start, length); }
+    void SetRangeStyle(int start, int length, bool bold) override
+    {
+        if (bold)
+            emphasis = qMakePair(start, length);
+        else if (emphasis == qMakePair(start, length))
+            emphasis = {};
+    }
+    void RemoveEmphasis(int start, int length) override
+    {
+        if (emphasis == qMakePair(start, length))
+            emphasis = {};
+    }
+    void SetTextEditable(bool editable) override { this->editable = editable; }
+    void ClearLog() override { log.clear(); }
+    void AppendLog(const QString& line) override { log << line; }
+    bool XmlMode() const override { return false; }
+    QString DigitChoice() const override { return QStringLiteral("R"); }
+    bool PicturesWanted() const override { return false; }
+    void ShowDictionaryPicture(const QString&) override {}
+    void ShowAudioLevel(const QString& lang, int level) override { levels[lang] = level; }
+
+    QList<QPair<int, int>> selected;
+    QPair<int, int> emphasis;
+    bool editable = false;
+    QStringList log;
+    QHash<QString, int> levels;
+};
+
+struct Fixture
+{
+    FakeVoice ru;
+    FakeVoice en;
+    FakeView view;
+    QStringList errors;
+    ReadingRun run{ru, en, view, [this](const std::function<void()>& tick) {
+                       try {
+                           tick();
+                       } catch (const VemoError& error) {
+                           errors << error.message();
+                       }
+                   }};
+
+    // The voice of the current fragment reports its end; the run goes on with the next.
+    void EndCurrent()
+    {
+        const qsizetype before = ru.spoken.size() + en.spoken.size();
+        run.EndStream();
+        QTRY_VERIFY(!run.IsSpeaking() || ru.spoken.size() + en.spoken.size() > before);
+    }
+};
+
+} // namespace
+
+void TestReadingRun::readsEveryFragmentWithItsVoice_data()
+{
+    QTest::addColumn<QString>("region");
+    QTest::addColumn<QStringList>("russian");
+    QTest::addColumn<QStringList>("english");
+    QTest::newRow("alternating") << QStringLiteral("Привет, world! Как дела?")
+                                 << QStringList{QStringLiteral("Привет, "), QStringLiteral("Как дела?")}
+                                 << QStringList{QStringLiteral("world! ")};
+    QTest::newRow("one language") << QStringLiteral("Good day.") << QStringList{}
+                                  << QStringList{QStringLiteral("Good day.")};
+}
+
+void TestReadingRun::readsEveryFragmentWithItsVoice()
+{
+    QFETCH(QString, region);
+    QFETCH(QStringList, russian);
+    QFETCH(QStringList, english);
+    Fixture f;
+    f.run.StartReading(region, 10);
+    QVERIFY(f.run.IsSpeaking());
+    QVERIFY(f.run.IsTicking());
+    const int fragments = f.run.Fragments().count();
+    for (int i = 0; i < fragments; ++i) {
+        QCOMPARE(f.run.FragmentIndex(), i);
+        // A word is selected where it stands in the whole text: region start + fragment + word.
+        f.run.Word(f.run.Fragments().FragmentLangs.at(i), 0, 2);
+        QCOMPARE(f.view.selected.constLast().first, 10 + f.run.Fragments().FragmentOffsets.at(i).toInt());
+        f.EndCurrent();
+    }
+    QVERIFY(!f.run.IsSpeaking());
+    QCOMPARE(f.ru.spoken, russian);
+    QCOMPARE(f.en.spoken, english);
+    QCOMPARE(f.view.log.constLast(), QStringLiteral("End!"));
+    QTRY_VERIFY(f.view.editable);
+    QVERIFY(!f.run.IsTicking());
+    QVERIFY(f.errors.isEmpty());
+}
+
+void TestReadingRun::pauseHoldsTheRunAndResumeGoesOn()
+{
+    Fixture f;
+    f.run.StartReading(QStringLiteral("Привет, world!"), 0);
+    f.run.PauseReading();
+    QVERIFY(f.run.IsPaused());
+    QVERIFY(!f.run.IsTicking());
+    QCOMPARE(f.ru.pauses, 1);
+    // An end of stream while paused does not move the run on.
+    f.run.EndStream();
+    QTest::qWait(250);
+    QCOMPARE(f.run.FragmentIndex(), 0);
+    f.run.PauseReading();
+    QCOMPARE(f.ru.pauses, 1);
+    f.run.ResumeReading();
+    QVERIFY(!f.run.IsPaused());
+    QCOMPARE(f.ru.resumes, 1);
+    QTRY_COMPARE(f.run.FragmentIndex(), 1);
+    QCOMPARE(f.en.spoken, QStringList{QStringLiteral("world!")});
+}
+
+void TestReadingRun::stopTakesTheEmphasisAway()
+{
+    Fixture f;
+    f.run.StartReading(QStringLiteral("Как дела? Хорошо."), 0);
+    f.run.Sentence(0, 9);
+    QCOMPARE(f.view.emphasis, qMakePair(0, 9));
+    f.view.levels[QStringLiteral("R")] = 40;
+    f.run.StopReading();
+    QVERIFY(!f.run.IsSpeaking());
+    QVERIFY(!f.run.IsTicking());
+    QCOMPARE(f.view.emphasis, qMakePair(0, 0));
+    QCOMPARE(f.view.levels.value(QStringLiteral("R")), 0);
+    QCOMPARE(f.ru.spoken.constLast(), QStringLiteral("<purge>"));
+    // Events that arrive after the stop show nothing.
+    const qsizetype selections = f.view.selected.size();
+    f.run.Word(QStringLiteral("R"), 0, 3);
+    QCOMPARE(f.view.selected.size(), selections);
+}
+
+void TestReadingRun::breakOffLeavesNothingToRead()
+{
+    Fixture f;
+    f.run.StartReading(QStringLiteral("Привет, world!"), 0);
+    f.run.PauseReading();
+    f.run.BreakOff();
+    QCOMPARE(f.ru.resumes, 1);
+    QVERIFY(!f.run.IsSpeaking() && !f.run.IsPaused());
+    QCOMPARE(f.run.Fragments().count(), 0);
+    QCOMPARE(f.run.FragmentIndex(), 0);
+}
+
+void TestReadingRun::aVoiceThatFailsEndsTheRunThroughTheGuard()
+{
+    Fixture f;
+    f.en.failing = true;
+    f.run.StartReading(QStringLiteral("Привет, world!"), 0);
+    f.run.EndStream();
+    QTRY_COMPARE(f.errors, QStringList{QStringLiteral("the voice cannot speak")});
+    // The run ends with the text box editable, not stuck read-only until Stop.
+    QVERIFY(!f.run.IsSpeaking());
+    QVERIFY(!f.run.IsTicking());
+    QVERIFY(f.view.editable);
+}
+
+QTEST_GUILESS_MAIN(TestReadingRun)
+#include "tst_readingrun.moc"
