@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int BeepGapMs = 250;
-const QString MainCaption = QStringLiteral("Вемо - синтезатор двуязычной речи. ");
 
 } // namespace
 
@@ -45,7 +44,7 @@ void FormFolderRunHost::ReleaseUnlessOriginal(QTextDocument* document) const
 
 void FormFolderRunHost::ShowTextFile(const QString& textFile, int, int)
 {
-    m_form.setWindowTitle(MainCaption + textFile);
+    m_form.ShowFileInCaption(textFile);
 }
 
 // The file is read into a new document that replaces the box's one only when reading

@@ -59,15 +59,6 @@ TFormFileSelectDir::TFormFileSelectDir(QWidget* parent)
     LoadSettings();
 }
 
-TFormFileSelectDir::~TFormFileSelectDir()
-{
-    try {
-        SaveSettings();
-    } catch (const VemoError& error) {
-        qCritical("%s", qUtf8Printable(error.message()));
-    }
-}
-
 void TFormFileSelectDir::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);

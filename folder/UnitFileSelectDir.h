@@ -26,7 +26,6 @@ class TFormFileSelectDir : public QDialog
 
 public:
     explicit TFormFileSelectDir(QWidget* parent = nullptr);
-    ~TFormFileSelectDir() override;
 
     // Enables the format list or the MP3 controls by the MP3 check box; run whenever the
     // dialog is shown, and by the unattended folder run.

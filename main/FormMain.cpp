@@ -161,7 +161,12 @@ void TFormMain::FormDestroy()
 
 void TFormMain::UpdateCaption()
 {
-    setWindowTitle(MainCaption + CurrentFileName);
+    ShowFileInCaption(CurrentFileName);
+}
+
+void TFormMain::ShowFileInCaption(const QString& fileName)
+{
+    setWindowTitle(MainCaption + fileName);
 }
 
 void TFormMain::OpenPlainText(const QString& text, const QString& fileName)

@@ -54,6 +54,8 @@ public:
     // Puts text into MText as plain text and names its file in the caption.
     void OpenPlainText(const QString& text, const QString& fileName);
     void UpdateCaption();
+    // The program's name and fileName in the title bar (a folder run names its book there).
+    void ShowFileInCaption(const QString& fileName);
 
     // The window for a run into files, from its button's click to its end (see FileRunSession).
     FileRunSession BeginFileRun(FileRunKind kind);
