@@ -28,8 +28,7 @@ FileRunSession::FileRunSession(TFormMain& form, FileRunKind kind)
     m_form.MLog->repaint();
     if (kind == FileRunKind::Folder)
         m_form.ButtonDirToSound->setEnabled(false);
-    m_form.Reading().SetDigitLang(m_form.RGDigitSay->ItemIndex() == 0 ? QStringLiteral("R")
-                                                                      : QStringLiteral("E"));
+    m_form.Reading().SetDigitLang(m_form.m_view.DigitChoice());
     m_form.BreakOffReading();
     m_form.m_stopToFileRequested = false;
 }
