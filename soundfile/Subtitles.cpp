@@ -54,12 +54,24 @@ QString OneLine(QString text)
     return text.simplified();
 }
 
-void WriteText(const QString& name, const QString& text)
+// Writes what produce hands out into name, in pieces of about 64 KiB, replacing the file
+// only when all of it was written.
+void WriteText(const QString& name, const std::function<void(const Subtitles::Sink&)>& produce)
 {
     QSaveFile file(name);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        !file.commit())
+    bool ok = file.open(QIODevice::WriteOnly);
+    QByteArray buffer;
+    const auto drain = [&] {
+        ok = ok && file.write(buffer) == buffer.size();
+        buffer.clear();
+    };
+    produce([&](const QString& piece) {
+        buffer += piece.toUtf8();
+        if (buffer.size() >= 64 * 1024)
+            drain();
+    });
+    drain();
+    if (!ok || !file.flush() || !file.commit())
         throw VemoError(
             QStringLiteral("Не удалось записать субтитры «%1»: %2").arg(name, file.errorString()));
 }
@@ -103,56 +115,96 @@ Subtitles::Subtitles(const QString& text) : m_text(text)
     }
 }
 
-QList<Subtitles::Sentence> Subtitles::sentences() const
+void Subtitles::forEachSentence(const std::function<void(const Sentence&)>& each) const
 {
-    QList<Word> words = m_words;
-    std::stable_sort(words.begin(), words.end(),
-                     [](const Word& a, const Word& b) { return a.seconds < b.seconds; });
-    QList<Sentence> out;
-    qsizetype current = -2;
-    for (const Word& word : words) {
+    // Words come in the order they are heard; only an unusual stream needs a sorted copy.
+    const auto earlier = [](const Word& a, const Word& b) { return a.seconds < b.seconds; };
+    QList<Word> sorted;
+    const QList<Word>* words = &m_words;
+    if (!std::is_sorted(m_words.begin(), m_words.end(), earlier)) {
+        sorted = m_words;
+        std::stable_sort(sorted.begin(), sorted.end(), earlier);
+        words = &sorted;
+    }
+    Sentence sentence;
+    for (auto word = words->cbegin(); word != words->cend(); ++word) {
         // The sentence the word stands in: the last that starts at or before it.
         const qsizetype k =
-            std::upper_bound(m_starts.begin(), m_starts.end(), word.position) - m_starts.begin() - 1;
-        if (k != current || out.isEmpty()) {
-            current = k;
-            const int from = k >= 0 ? m_starts.at(k) : 0;
-            const int to = k + 1 < m_starts.size() ? m_starts.at(k + 1) : int(m_text.size());
-            out.append({OneLine(m_text.mid(from, std::max(to, word.position + word.length) - from)), {}});
+            std::upper_bound(m_starts.begin(), m_starts.end(), word->position) - m_starts.begin() - 1;
+        if (word != words->cbegin() && k == sentence.index)
+            continue;
+        if (word != words->cbegin()) {
+            sentence.end = word;
+            each(sentence);
         }
-        out.last().words.append(word);
+        sentence.index = k;
+        sentence.begin = word;
     }
-    return out;
+    if (!words->isEmpty()) {
+        sentence.end = words->cend();
+        each(sentence);
+    }
+}
+
+QString Subtitles::sentenceText(const Sentence& sentence) const
+{
+    const qsizetype k = sentence.index;
+    const int from = k >= 0 ? m_starts.at(k) : 0;
+    int to = k + 1 < m_starts.size() ? m_starts.at(k + 1) : int(m_text.size());
+    for (auto word = sentence.begin; word != sentence.end; ++word)
+        to = std::max(to, word->position + word->length);
+    return OneLine(m_text.mid(from, to - from));
+}
+
+void Subtitles::srt(double seconds, const Sink& put) const
+{
+    // A cue ends where the next begins, so each is written once the next is known.
+    qsizetype number = 0;
+    double pendingFrom = 0;
+    QString pendingText;
+    const auto flush = [&](double to) {
+        put(QStringLiteral("%1\r\n%2 --> %3\r\n%4\r\n\r\n")
+                .arg(number)
+                .arg(SrtTime(pendingFrom), SrtTime(to), pendingText));
+    };
+    forEachSentence([&](const Sentence& sentence) {
+        if (number > 0)
+            flush(sentence.start());
+        ++number;
+        pendingFrom = sentence.start();
+        pendingText = sentenceText(sentence);
+    });
+    if (number > 0)
+        flush(std::max(pendingFrom, seconds));
+}
+
+void Subtitles::lrc(double seconds, const Sink& put) const
+{
+    bool any = false;
+    forEachSentence([&](const Sentence& sentence) {
+        any = true;
+        QString line = u'[' + LrcTime(sentence.start()) + u']';
+        for (auto word = sentence.begin; word != sentence.end; ++word)
+            line += u'<' + LrcTime(word->seconds) + u'>' + OneLine(m_text.mid(word->position, word->length)) +
+                    u' ';
+        line.chop(1);
+        put(line + QStringLiteral("\r\n"));
+    });
+    if (any)
+        put(u'[' + LrcTime(seconds) + QStringLiteral("]\r\n"));
 }
 
 QString Subtitles::srt(double seconds) const
 {
-    const QList<Sentence> all = sentences();
     QString out;
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        const double from = all.at(i).words.constFirst().seconds;
-        const double to =
-            i + 1 < all.size() ? all.at(i + 1).words.constFirst().seconds : std::max(from, seconds);
-        out += QStringLiteral("%1\r\n%2 --> %3\r\n%4\r\n\r\n")
-                   .arg(i + 1)
-                   .arg(SrtTime(from), SrtTime(to), all.at(i).text);
-    }
+    srt(seconds, [&out](const QString& piece) { out += piece; });
     return out;
 }
 
 QString Subtitles::lrc(double seconds) const
 {
     QString out;
-    for (const Sentence& sentence : sentences()) {
-        out += u'[' + LrcTime(sentence.words.constFirst().seconds) + u']';
-        for (const Word& word : sentence.words)
-            out +=
-                u'<' + LrcTime(word.seconds) + u'>' + OneLine(m_text.mid(word.position, word.length)) + u' ';
-        out.chop(1);
-        out += QStringLiteral("\r\n");
-    }
-    if (!out.isEmpty())
-        out += u'[' + LrcTime(seconds) + QStringLiteral("]\r\n");
+    lrc(seconds, [&out](const QString& piece) { out += piece; });
     return out;
 }
 
@@ -160,6 +212,6 @@ void Subtitles::write(const QString& soundFileName, double seconds) const
 {
     const QFileInfo info(soundFileName);
     const QString base = info.path() + u'/' + info.completeBaseName();
-    WriteText(base + QStringLiteral(".srt"), srt(seconds));
-    WriteText(base + QStringLiteral(".lrc"), lrc(seconds));
+    WriteText(base + QStringLiteral(".srt"), [&](const Sink& put) { srt(seconds, put); });
+    WriteText(base + QStringLiteral(".lrc"), [&](const Sink& put) { lrc(seconds, put); });
 }

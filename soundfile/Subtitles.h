@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 // The subtitles of one sound file: when each word of the text starts in it, written as an
 // SRT file (one cue per sentence, with its text) and an LRC file (one line per sentence,
@@ -17,7 +18,11 @@ public:
     void clear() { m_words.clear(); }
     bool isEmpty() const { return m_words.isEmpty(); }
 
-    // The file's audio lasts `seconds`; the last cue ends there.
+    // The file's audio lasts `seconds`; the last cue ends there. Each piece of the text is
+    // handed to put as it is made, so that a long book's subtitles are never held whole.
+    using Sink = std::function<void(const QString& piece)>;
+    void srt(double seconds, const Sink& put) const;
+    void lrc(double seconds, const Sink& put) const;
     QString srt(double seconds) const;
     QString lrc(double seconds) const;
     // Writes soundFileName with ".srt" and with ".lrc" in place of its extension; throws
@@ -31,13 +36,18 @@ private:
         int length = 0;
         double seconds = 0;
     };
+    // The words of one sentence, in the order they are heard.
     struct Sentence
     {
-        QString text;
-        QList<Word> words;
+        qsizetype index = 0; // in the text's sentences
+        QList<Word>::const_iterator begin;
+        QList<Word>::const_iterator end;
+        double start() const { return begin->seconds; }
     };
 
-    QList<Sentence> sentences() const;
+    // Calls each with every sentence that has a word, in the order they are heard.
+    void forEachSentence(const std::function<void(const Sentence&)>& each) const;
+    QString sentenceText(const Sentence& sentence) const;
     int sentenceEnd(int from) const;
 
     QString m_text;
