@@ -1,6 +1,7 @@
 #include "folder/FolderArguments.h"
 
 #include "files/VemoError.h"
+#include "folder/VideoTemplates.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,6 +25,7 @@ private:
     void TakeFolder(const QString& word);
     bool TakeVideoOption(const QString& option, const QString& value);
     int CoverRuleOf(const QString& value) const;
+    QString TemplateNamed(const QString& name) const;
 
     const QString m_command;
     FolderArguments& m_result;
@@ -48,6 +50,14 @@ int FolderParser::CoverRuleOf(const QString& value) const
     return rule;
 }
 
+QString FolderParser::TemplateNamed(const QString& name) const
+{
+    const std::optional<QString> named = VideoTemplates::Named(name);
+    if (!named)
+        Refuse(QStringLiteral("--video-template wants default or mp4, not «%1»").arg(name));
+    return *named;
+}
+
 bool FolderParser::TakeVideoOption(const QString& option, const QString& value)
 {
     VideoOptions& video = m_result.settings.video;
@@ -59,6 +69,8 @@ bool FolderParser::TakeVideoOption(const QString& option, const QString& value)
         video.coverRule = CoverRuleOf(value);
     else if (option == u"--template")
         video.commandTemplate = value;
+    else if (option == u"--video-template")
+        video.commandTemplate = TemplateNamed(value);
     else
         return false;
     return true;
@@ -144,7 +156,12 @@ QString ConvertFolderUsage()
         "  --cover-rule 0|1|2   0: FILE for all; 1: the picture named after the first two\n"
         "                       letters of the text file (ИС140705.txt -> ИС.jpg); 2: the\n"
         "                       picture with the text file's name (.jpg .jpeg .png .gif)\n"
-        "  --template TEXT      converter options with %fsnd, %fjpg and %fvideo\n");
+        "  --template TEXT      converter options with %fsnd (the sound), %fjpg (the cover),\n"
+        "                       %fsrt (the SRT subtitles beside the sound) and %fvideo\n"
+        "  --video-template default|mp4\n"
+        "                       a ready template: default (AVI, 320x240) or mp4 (H.264 and\n"
+        "                       AAC, 1280x720, the subtitles as a soft subtitle track; the\n"
+        "                       videos are named .mp4)\n");
 }
 
 QString WatchUsage()
