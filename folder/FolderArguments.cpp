@@ -1,5 +1,6 @@
 #include "folder/FolderArguments.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "folder/VideoTemplates.h"
 
@@ -34,10 +35,12 @@ private:
 void FolderParser::TakeFolder(const QString& word)
 {
     if (word.isEmpty() || word.startsWith(QStringLiteral("--")))
-        Refuse(QStringLiteral("give the folder of the text files first: %1 DIR").arg(m_command));
+        Refuse(Say("give the folder of the text files first: %1 DIR",
+                   "сначала укажите папку с текстами: %1 ПАПКА")
+                   .arg(m_command));
     const QFileInfo folder(word);
     if (!folder.isDir())
-        Refuse(QStringLiteral("the folder «%1» does not exist").arg(QDir::toNativeSeparators(word)));
+        Refuse(Say("the folder «%1» does not exist", "папки «%1» нет").arg(QDir::toNativeSeparators(word)));
     m_result.settings.folderName = QDir::cleanPath(folder.absoluteFilePath());
 }
 
@@ -46,7 +49,8 @@ int FolderParser::CoverRuleOf(const QString& value) const
     bool ok = false;
     const int rule = value.toInt(&ok);
     if (!ok || rule < 0 || rule > 2)
-        Refuse(QStringLiteral("--cover-rule wants 0, 1 or 2, not «%1»").arg(value));
+        Refuse(Say("--cover-rule wants 0, 1 or 2, not «%1»", "--cover-rule: нужно 0, 1 или 2, а не «%1»")
+                   .arg(value));
     return rule;
 }
 
@@ -54,7 +58,9 @@ QString FolderParser::TemplateNamed(const QString& name) const
 {
     const std::optional<QString> named = VideoTemplates::Named(name);
     if (!named)
-        Refuse(QStringLiteral("--video-template wants default or mp4, not «%1»").arg(name));
+        Refuse(Say("--video-template wants default or mp4, not «%1»",
+                   "--video-template: нужно default или mp4, а не «%1»")
+                   .arg(name));
     return *named;
 }
 
@@ -87,7 +93,7 @@ QStringList FolderParser::TakeFolderOptions(const QStringList& words)
         else if (!TakeVideoOption(word, words.value(i + 1)))
             soundWords.append(word);
         else if (++i == words.size())
-            Refuse(QStringLiteral("%1 wants a value").arg(word));
+            Refuse(Say("%1 wants a value", "%1: не указано значение").arg(word));
     }
     return soundWords;
 }
