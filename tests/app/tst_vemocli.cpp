@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +12,8 @@ class TestVemoCli : public QObject
 private slots:
     void answers_data();
     void answers();
+    void runMessages_data();
+    void runMessages();
 
 private:
     QTemporaryDir m_settings;
@@ -146,6 +149,34 @@ void TestVemoCli::answers()
     QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
     QCOMPARE(run.errors.count('\n'), 1);
     // The message is in the user's language; what the user typed («...») may be in any.
+    static const QRegularExpression quoted("«[^»]*»");
+    QVERIFY2(HasRussianWords(QString(run.errors).remove(quoted)) == lang.startsWith("ru"),
+             qPrintable(run.errors));
+}
+
+void TestVemoCli::runMessages_data()
+{
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("English") << "en_GB.UTF-8"
+                             << "No voice is called «Никто»";
+    QTest::newRow("Russian") << "ru_RU.UTF-8"
+                             << "Голоса «Никто» нет";
+}
+
+// What a run of --to-file says once its command line was right is in the same language.
+void TestVemoCli::runMessages()
+{
+    QFETCH(QString, lang);
+    QFETCH(QString, error);
+    QFile text(m_settings.filePath("short.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("Short text.\n");
+    text.close();
+    const Finished run =
+        RunVemo({"--to-file", "short.txt", "short.wav", "--voice-en", "Никто"}, lang, m_settings.path());
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
     static const QRegularExpression quoted("«[^»]*»");
     QVERIFY2(HasRussianWords(QString(run.errors).remove(quoted)) == lang.startsWith("ru"),
              qPrintable(run.errors));
