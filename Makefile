@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 20
 
-.PHONY: all setup setup-run configure build run test test-sanitize fuzz fuzz-run deb format-check clean
+.PHONY: all setup setup-run configure build run test test-sanitize fuzz fuzz-run deb deb-check format-check clean
 
 all: build
 
@@ -60,6 +60,11 @@ deb: setup-run
 	@$(MAKE) --no-print-directory configure
 	@cmake --build $(BUILD) -j$(JOBS) --target vemo vemo_manpage
 	@cd $(BUILD) && cpack -G DEB
+
+# The package installed into a fresh Debian 12 root (mmdebstrap, from Debian's packages) and
+# run there; it downloads a base system, so neither make test nor CI runs it.
+deb-check: deb setup
+	tools/check-deb-clean-root.sh $(BUILD)/vemo_*.deb
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -49,7 +49,9 @@ void CheckWatchWords(const QStringList& words)
 void CheckNoWords(const QStringList& words)
 {
     if (!words.isEmpty())
-        throw VemoError(QStringLiteral("vemo --list-voices takes no arguments, not «%1»").arg(words.first()));
+        throw VemoError(Say("vemo --list-voices takes no arguments, not «%1»",
+                            "vemo --list-voices не принимает аргументов, а здесь «%1»")
+                            .arg(words.first()));
 }
 
 // One line per command: its option, what checks its words (throwing VemoError on a usage

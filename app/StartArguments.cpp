@@ -106,13 +106,3 @@ StartRequest ParseStartArguments(const QStringList& arguments, const QStringList
     }
     return ParseWindowArguments(arguments, headlessOptions, russian);
 }
-
-bool MessagesInRussian()
-{
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const QString name = qEnvironmentVariable(variable);
-        if (!name.isEmpty())
-            return QLocale(name.section(QLatin1Char('.'), 0, 0)).language() == QLocale::Russian;
-    }
-    return false;
-}

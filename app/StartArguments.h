@@ -30,5 +30,4 @@ constexpr int ExitUsage = 2;
 StartRequest ParseStartArguments(const QStringList& arguments, const QStringList& headlessOptions,
                                  bool russian);
 
-// True when the user's messages locale (LC_ALL, else LC_MESSAGES, else LANG) is Russian.
-bool MessagesInRussian();
+#include "files/MessageLanguage.h"

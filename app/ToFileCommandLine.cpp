@@ -1,6 +1,7 @@
 #include "app/ToFileCommandLine.h"
 
 #include "documents/TextDocumentIO.h"
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "soundfile/ConsoleToFileHost.h"
 #include "soundfile/SpeakTextToFile.h"
@@ -41,8 +42,9 @@ int SpeakToFiles(const ToFileArguments& arguments)
         // lets it finish, and the WAV is then gone.
         const QStringList& kept = host.FinishedFiles();
         PrintError(kept.isEmpty()
-                       ? QStringLiteral("Stopped: no sound file was written.")
-                       : QStringLiteral("Stopped. On disk: %1").arg(kept.join(QStringLiteral(", "))));
+                       ? Say("Stopped: no sound file was written.", "Остановлено: звуковой файл не записан.")
+                       : Say("Stopped. On disk: %1", "Остановлено. На диске: %1")
+                             .arg(kept.join(QStringLiteral(", "))));
         return ExitStopped;
     }
     return host.ConversionFailures() > 0 ? 1 : 0;

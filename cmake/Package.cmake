@@ -1,6 +1,11 @@
 # make deb: a Debian package of the installed files (cmake --install), with the library
 # dependencies that dpkg-shlibdeps finds in the program and the packages it loads at run time.
-set(VEMO_MAINTAINER "The Vemo developers <vemo@example.org>" CACHE STRING "Maintainer of the Debian package")
+# No public address or mail exists for the project yet: the maintainer is named without a
+# made-up domain until one does (-DVEMO_MAINTAINER="Name <mail>").
+set(VEMO_MAINTAINER "Vemo developers <vemo@localhost>" CACHE STRING "Maintainer of the Debian package")
+if(VEMO_MAINTAINER STREQUAL "The Vemo developers <vemo@example.org>")
+    set_property(CACHE VEMO_MAINTAINER PROPERTY VALUE "Vemo developers <vemo@localhost>")
+endif()
 
 # cmake --install and cpack take what is built; make deb builds only the program and its files.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
@@ -21,7 +26,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VEMO_HOMEPAGE})
+if(VEMO_HOMEPAGE)
+    set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VEMO_HOMEPAGE})
+endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the voices' data, the window system's
 # platform plugins and the SVG icon engine. ffmpeg only makes the videos.

@@ -1,6 +1,8 @@
 #include "folder/FolderArguments.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
+#include "folder/VideoTemplates.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,6 +26,7 @@ private:
     void TakeFolder(const QString& word);
     bool TakeVideoOption(const QString& option, const QString& value);
     int CoverRuleOf(const QString& value) const;
+    QString TemplateNamed(const QString& name) const;
 
     const QString m_command;
     FolderArguments& m_result;
@@ -32,10 +35,12 @@ private:
 void FolderParser::TakeFolder(const QString& word)
 {
     if (word.isEmpty() || word.startsWith(QStringLiteral("--")))
-        Refuse(QStringLiteral("give the folder of the text files first: %1 DIR").arg(m_command));
+        Refuse(Say("give the folder of the text files first: %1 DIR",
+                   "сначала укажите папку с текстами: %1 ПАПКА")
+                   .arg(m_command));
     const QFileInfo folder(word);
     if (!folder.isDir())
-        Refuse(QStringLiteral("the folder «%1» does not exist").arg(QDir::toNativeSeparators(word)));
+        Refuse(Say("the folder «%1» does not exist", "папки «%1» нет").arg(QDir::toNativeSeparators(word)));
     m_result.settings.folderName = QDir::cleanPath(folder.absoluteFilePath());
 }
 
@@ -44,8 +49,19 @@ int FolderParser::CoverRuleOf(const QString& value) const
     bool ok = false;
     const int rule = value.toInt(&ok);
     if (!ok || rule < 0 || rule > 2)
-        Refuse(QStringLiteral("--cover-rule wants 0, 1 or 2, not «%1»").arg(value));
+        Refuse(Say("--cover-rule wants 0, 1 or 2, not «%1»", "--cover-rule: нужно 0, 1 или 2, а не «%1»")
+                   .arg(value));
     return rule;
+}
+
+QString FolderParser::TemplateNamed(const QString& name) const
+{
+    const std::optional<QString> named = VideoTemplates::Named(name);
+    if (!named)
+        Refuse(Say("--video-template wants default or mp4, not «%1»",
+                   "--video-template: нужно default или mp4, а не «%1»")
+                   .arg(name));
+    return *named;
 }
 
 bool FolderParser::TakeVideoOption(const QString& option, const QString& value)
@@ -59,6 +75,8 @@ bool FolderParser::TakeVideoOption(const QString& option, const QString& value)
         video.coverRule = CoverRuleOf(value);
     else if (option == u"--template")
         video.commandTemplate = value;
+    else if (option == u"--video-template")
+        video.commandTemplate = TemplateNamed(value);
     else
         return false;
     return true;
@@ -75,7 +93,7 @@ QStringList FolderParser::TakeFolderOptions(const QStringList& words)
         else if (!TakeVideoOption(word, words.value(i + 1)))
             soundWords.append(word);
         else if (++i == words.size())
-            Refuse(QStringLiteral("%1 wants a value").arg(word));
+            Refuse(Say("%1 wants a value", "%1: не указано значение").arg(word));
     }
     return soundWords;
 }
@@ -144,7 +162,12 @@ QString ConvertFolderUsage()
         "  --cover-rule 0|1|2   0: FILE for all; 1: the picture named after the first two\n"
         "                       letters of the text file (ИС140705.txt -> ИС.jpg); 2: the\n"
         "                       picture with the text file's name (.jpg .jpeg .png .gif)\n"
-        "  --template TEXT      converter options with %fsnd, %fjpg and %fvideo\n");
+        "  --template TEXT      converter options with %fsnd (the sound), %fjpg (the cover),\n"
+        "                       %fsrt (the SRT subtitles beside the sound) and %fvideo\n"
+        "  --video-template default|mp4\n"
+        "                       a ready template: default (AVI, 320x240) or mp4 (H.264 and\n"
+        "                       AAC, 1280x720, the subtitles as a soft subtitle track; the\n"
+        "                       videos are named .mp4)\n");
 }
 
 QString WatchUsage()

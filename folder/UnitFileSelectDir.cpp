@@ -2,6 +2,7 @@
 
 #include "files/SettingsFile.h"
 #include "files/VemoError.h"
+#include "folder/VideoTemplates.h"
 #include "main/Accessible.h"
 #include "soundfile/Mp3Panel.h"
 #include "speech/filestream/SpeechAudioFormat.h"
@@ -103,7 +104,11 @@ void TFormFileSelectDir::DescribeControls()
     Describe(ButtonGetCover, QStringLiteral("Выбрать обложку"),
              QStringLiteral("Открывает выбор картинки-обложки"));
     Describe(EditCmd, QStringLiteral("Опции конвертирования звука в видео"),
-             QStringLiteral("Параметры ffmpeg: %fsnd - звук, %fjpg - обложка, %fvideo - видео"));
+             QStringLiteral("Параметры ffmpeg: %fsnd - звук, %fjpg - обложка, %fsrt - субтитры SRT рядом со "
+                            "звуком, %fvideo - видео"));
+    Describe(ButtonCmdMp4, QStringLiteral("Шаблон MP4 с субтитрами"),
+             QStringLiteral("Опции для MP4 (H.264 и AAC, 1280×720) с субтитрами SRT отдельной дорожкой; "
+                            "щелчок по надписи слева возвращает опции по умолчанию"));
     const QStringList coverRules{QStringLiteral("Одна обложка для всех файлов"),
                                  QStringLiteral("Обложка по первым двум буквам имени текстового файла"),
                                  QStringLiteral("Обложка с именем текстового файла")};
@@ -178,13 +183,15 @@ QLayout* TFormFileSelectDir::CreateVideoRows()
     LabelCMD->installEventFilter(this);
     EditCmd = Named(new QLineEdit(DirSettings::DefaultCommandTemplate()), "EditCmd");
     LabelCMD->setBuddy(EditCmd);
+    ButtonCmdMp4 = NamedButton(QStringLiteral("MP4 с субтитрами"), "ButtonCmdMp4");
     grid->addWidget(BuddyLabel(QStringLiteral("Папка с  ffmpeg"), Editffmpeg), 0, 0);
     grid->addWidget(Editffmpeg, 0, 1);
     grid->addWidget(ButtonFfmpeGetDir, 0, 2);
     grid->addWidget(BuddyLabel(QStringLiteral("Обложка книги "), EditCover), 1, 0);
     grid->addWidget(EditCover, 1, 1);
     grid->addWidget(ButtonGetCover, 1, 2);
-    grid->addWidget(LabelCMD, 2, 0, 1, 3);
+    grid->addWidget(LabelCMD, 2, 0, 1, 2);
+    grid->addWidget(ButtonCmdMp4, 2, 2);
     grid->addWidget(EditCmd, 3, 0, 1, 3);
     return grid;
 }
@@ -218,6 +225,7 @@ void TFormFileSelectDir::ConnectHandlers()
     connect(CheckBoxMP3, &QCheckBox::clicked, this, &TFormFileSelectDir::CheckBoxMP3Click);
     connect(CheckBoxAvi, &QCheckBox::clicked, this, &TFormFileSelectDir::CheckBoxMP3Click);
     connect(CBoxDivFile, &QCheckBox::clicked, this, &TFormFileSelectDir::CBoxDivFileClick);
+    connect(ButtonCmdMp4, &QPushButton::clicked, this, &TFormFileSelectDir::ButtonCmdMp4Click);
 }
 
 int TFormFileSelectDir::CoverRule() const
@@ -317,6 +325,11 @@ void TFormFileSelectDir::CBoxDivFileClick()
 void TFormFileSelectDir::LabelCMDClick()
 {
     EditCmd->setText(DirSettings::DefaultCommandTemplate());
+}
+
+void TFormFileSelectDir::ButtonCmdMp4Click()
+{
+    EditCmd->setText(VideoTemplates::Mp4WithSubtitles());
 }
 
 void TFormFileSelectDir::Accept()

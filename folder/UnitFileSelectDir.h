@@ -61,7 +61,8 @@ public:
     QPushButton* ButtonFfmpeGetDir;
     QLineEdit* EditCover;
     QPushButton* ButtonGetCover;
-    QLabel* LabelCMD;
+    QLabel* LabelCMD;          // a click restores the default template
+    QPushButton* ButtonCmdMp4; // puts the MP4 template with subtitles in its place
     QLineEdit* EditCmd;
     QGroupBox* RGroupCover;
     QCheckBox* CheckBoxAvi;
@@ -95,6 +96,7 @@ private:
     void CheckBoxMP3Click();
     void CBoxDivFileClick();
     void LabelCMDClick();
+    void ButtonCmdMp4Click();
 
     QButtonGroup* m_coverButtons;
     QString m_settingsPath;

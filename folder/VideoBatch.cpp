@@ -4,6 +4,8 @@
 #include "files/VemoError.h"
 #include "folder/CoverChoice.h"
 #include "folder/ShellQuote.h"
+#include "folder/VideoTemplates.h"
+#include "soundfile/PartFileNames.h"
 #include "text/LineBreaks.h"
 
 #include <QCoreApplication>
@@ -77,11 +79,14 @@ QString VideoBatch::ConverterPath(const QString& converterFolder)
 }
 
 QString VideoBatch::FillVideoTemplate(const QString& commandTemplate, const QString& sound,
-                                      const std::optional<QString>& cover, const QString& video)
+                                      const std::optional<QString>& cover, const QString& video,
+                                      const std::optional<QString>& subtitles)
 {
     QList<Placeholder> placeholders{{QStringLiteral("%fsnd"), sound}};
     if (cover)
         placeholders.append({QStringLiteral("%fjpg"), *cover});
+    if (subtitles)
+        placeholders.append({QStringLiteral("%fsrt"), *subtitles});
     placeholders.append({QStringLiteral("%fvideo"), video});
     return FillPieces(commandTemplate, placeholders, 0);
 }
@@ -103,10 +108,17 @@ void VideoBatch::AddVideoCommand(const QString& textFile, const QString& soundFi
     std::optional<QString> cover;
     if (m_options.coverRule >= CoverForAll && m_options.coverRule <= CoverBySameName)
         cover = ShellQuote(SafeCoverName(ChooseCover(textFile)));
+    // The SRT file the sound file's run wrote beside it.
+    const QString subtitles = PartFileNames::WithoutExtension(FullName(soundFile)) + QStringLiteral(".srt");
     const QString command = FillVideoTemplate(m_options.commandTemplate, ShellQuote(FullName(soundFile)),
-                                              cover, ShellQuote(FullName(videoFile)));
+                                              cover, ShellQuote(FullName(videoFile)), ShellQuote(subtitles));
     m_batchLines << CdLine(textFile) << ShellQuote(ConverterPath(m_options.converterFolder)) + u' ' + command;
     WriteLines(TempFilePath());
+}
+
+QString VideoBatch::VideoExtension() const
+{
+    return VideoTemplates::VideoExtension(m_options.commandTemplate);
 }
 
 void VideoBatch::WriteVideoBatch() const

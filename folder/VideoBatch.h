@@ -9,7 +9,7 @@ struct VideoOptions
 {
     QString converterFolder; // the folder holding the converter "ffmpeg"
     QString coverDefault;    // the cover picture as typed; a relative name stays relative
-    QString commandTemplate; // with the placeholders "%fsnd", "%fjpg" and "%fvideo"
+    QString commandTemplate; // with the placeholders "%fsnd", "%fjpg", "%fsrt" and "%fvideo"
     int coverRule = 0;       // a CoverRule; any other value leaves "%fjpg" in the command
 };
 
@@ -39,10 +39,15 @@ public:
     // "ffmpeg" found on the search path.
     static QString ConverterPath(const QString& converterFolder);
 
-    // The template with the three placeholders filled in one pass, left to right, so that
-    // a name that itself contains a placeholder is never searched again.
+    // The template with its placeholders filled in one pass, left to right, so that a name
+    // that itself contains a placeholder is never searched again. Without subtitles "%fsrt"
+    // stays as it is, as "%fjpg" does without a cover.
     static QString FillVideoTemplate(const QString& commandTemplate, const QString& sound,
-                                     const std::optional<QString>& cover, const QString& video);
+                                     const std::optional<QString>& cover, const QString& video,
+                                     const std::optional<QString>& subtitles = std::nullopt);
+
+    // The extension of the video files the template makes (VideoTemplates::VideoExtension).
+    QString VideoExtension() const;
 
 private:
     QString ChooseCover(const QString& textFile) const;

@@ -16,12 +16,7 @@ void VideoCommandHost::ShowConversionError(const QString& message, const QString
 void VideoCommandHost::SoundFileFinished(const QString& fileName)
 {
     m_host.SoundFileFinished(fileName);
-    const QString videoFile = VideoFileName(fileName);
+    const QString videoFile = PartFileNames::WithoutExtension(fileName) + m_batch.VideoExtension();
     m_batch.AddVideoCommand(m_textFile, fileName, videoFile);
     m_videoFiles.append(videoFile);
-}
-
-QString VideoCommandHost::VideoFileName(const QString& soundFileName)
-{
-    return PartFileNames::WithoutExtension(soundFileName) + QStringLiteral(".avi");
 }

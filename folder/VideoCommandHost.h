@@ -37,9 +37,6 @@ public:
     void ShowRunEnded() override { m_host.ShowRunEnded(); }
     void SoundFileFinished(const QString& fileName) override;
 
-    // The video file of a sound file: its name with ".avi" in place of its extension.
-    static QString VideoFileName(const QString& soundFileName);
-
 private:
     SpeakToFileHost& m_host;
     VideoBatch& m_batch;

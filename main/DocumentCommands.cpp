@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -79,6 +80,7 @@ void DocumentCommands::ConnectActions()
     connect(m_form.HelpMenu, &QAction::triggered, this, &DocumentCommands::HelpMenuClick);
     connect(m_form.ButtonFont, &QPushButton::clicked, this, &DocumentCommands::ButtonFontClick);
     connect(m_form.ButtonColor, &QPushButton::clicked, this, &DocumentCommands::ButtonColorClick);
+    connect(m_form.MText, &RichTextBox::FileDropped, this, &DocumentCommands::OpenDroppedFile);
 }
 
 bool DocumentCommands::eventFilter(QObject* watched, QEvent* event)
@@ -127,6 +129,8 @@ void DocumentCommands::OpenFile(const QString& path)
     auto loaded = std::make_unique<QTextDocument>();
     loaded->setDefaultFont(box.document()->defaultFont());
     const DocumentEncoding encoding = LoadDocument(path, box.PlainTextMode(), *loaded, box.MaxLength());
+    loaded->clearUndoRedoStacks();
+    loaded->setModified(false);
     loaded->setParent(&box);
     box.setDocument(loaded.release());
     m_encoding = encoding;
@@ -138,35 +142,78 @@ void DocumentCommands::FilesOpenClick()
 {
     Guarded(&m_form, [this] {
         Stop();
+        if (!MayDiscardText())
+            return;
         if (const std::optional<QString> path = ChooseFile(*OpenTextFileDialog, OpenTextFileHistory))
             OpenFile(*path);
     });
+}
+
+void DocumentCommands::OpenDroppedFile(const QString& path)
+{
+    Guarded(&m_form, [&] {
+        Stop();
+        if (MayDiscardText())
+            OpenFile(path);
+    });
+}
+
+bool DocumentCommands::MayDiscardText()
+{
+    if (!m_form.MText->document()->isModified())
+        return true;
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Вемо"),
+                         QStringLiteral("Текст изменён. Сохранить изменения? (Save changes?)"),
+                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, &m_form);
+    question.setObjectName(QStringLiteral("SaveChangesQuestion"));
+    question.button(QMessageBox::Save)->setText(QStringLiteral("Сохранить (Save)"));
+    question.button(QMessageBox::Discard)->setText(QStringLiteral("Не сохранять (Discard)"));
+    question.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена (Cancel)"));
+    question.setDefaultButton(QMessageBox::Save);
+    question.setEscapeButton(QMessageBox::Cancel);
+    ExecDialog(question);
+    switch (question.standardButton(question.clickedButton())) {
+    case QMessageBox::Save:
+        return Save();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void DocumentCommands::SaveTo(const QString& path)
 {
     const RichTextBox& box = *m_form.MText;
     m_encoding = SaveDocument(path, box.PlainTextMode(), *box.document(), Encoding());
+    box.document()->setModified(false);
 }
 
-void DocumentCommands::SaveAs()
+// False when the user cancelled the dialog.
+bool DocumentCommands::SaveAs()
 {
     const std::optional<QString> path = ChooseFile(*SaveTextFileDialog, SaveTextFileHistory);
     if (!path)
-        return;
+        return false;
     SaveTo(*path);
     m_form.CurrentFileName = *path;
     m_form.UpdateCaption();
+    return true;
+}
+
+bool DocumentCommands::Save()
+{
+    if (m_form.CurrentFileName.isEmpty())
+        return SaveAs();
+    SaveTo(m_form.CurrentFileName);
+    return true;
 }
 
 void DocumentCommands::FilesSaveClick()
 {
     Guarded(&m_form, [this] {
         Stop();
-        if (m_form.CurrentFileName.isEmpty())
-            SaveAs();
-        else
-            SaveTo(m_form.CurrentFileName);
+        Save();
     });
 }
 
@@ -182,13 +229,18 @@ void DocumentCommands::FilesNewClick()
 {
     Guarded(&m_form, [this] {
         Stop();
+        if (!MayDiscardText())
+            return;
         m_form.MText->clear();
+        m_form.MText->document()->clearUndoRedoStacks();
+        m_form.MText->document()->setModified(false);
         m_form.CurrentFileName.clear();
         m_encoding = {};
         m_form.UpdateCaption();
     });
 }
 
+// Closing the window asks the save-changes question (TFormMain::closeEvent).
 void DocumentCommands::FilesExitClick()
 {
     Guarded(&m_form, [this] {

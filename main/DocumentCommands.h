@@ -19,7 +19,9 @@ class TFormMain;
 // Save As, New, Exit), the font and background-colour buttons and the Help menu. Every File
 // command first stops a reading run, even when its dialog is then cancelled; every handler
 // runs through the error guard. The plain-text mode of the text box decides how files are
-// read and written; a plain text keeps the encoding it was opened in.
+// read and written; a plain text keeps the encoding it was opened in. New, Open, a dropped
+// file and closing the window ask whether to save a text changed since it was opened, saved
+// or started (Save / Discard / Cancel).
 class DocumentCommands : public QObject
 {
     Q_OBJECT
@@ -29,7 +31,8 @@ public:
     ~DocumentCommands() override;
 
     // Shows a modal dialog and tells whether the user confirmed it. Tests replace it to
-    // answer in the user's place.
+    // answer in the user's place; the save-changes question is answered by the button that
+    // was clicked in it (none: Cancel).
     std::function<bool(QDialog&)> ExecDialog;
 
     QFileDialog* OpenTextFileDialog = nullptr;
@@ -53,6 +56,13 @@ public:
     // is named in the caption. Throws VemoError, leaving text, name and caption unchanged.
     void OpenFile(const QString& path);
 
+    // True when the text may be replaced or closed: it was not changed, or the user saved
+    // it or chose to discard it. False when the user cancelled or the save was cancelled.
+    // Throws VemoError, keeping the text, when the save fails.
+    bool MayDiscardText();
+    // A file dropped onto the text box: Stop, the question above, then Open's steps.
+    void OpenDroppedFile(const QString& path);
+
     void FilesOpenClick();
     void FilesSaveClick();
     void FilesSaveAsClick();
@@ -74,8 +84,9 @@ private:
     void ConnectActions();
     void Stop();
     std::optional<QString> ChooseFile(QFileDialog& dialog, QStringList& history);
-    void SaveAs();
+    bool SaveAs();
     void SaveTo(const QString& path);
+    bool Save();
     void ApplyFontToWholeText();
 
     TFormMain& m_form;

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -157,6 +158,16 @@ void TFormMain::LoadNameForm()
 void TFormMain::FormDestroy()
 {
     Guarded(this, [this] { m_settings.Save(); });
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    bool mayClose = false;
+    Guarded(this, [&] { mayClose = !Documents || Documents->MayDiscardText(); });
+    if (mayClose)
+        QMainWindow::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void TFormMain::UpdateCaption()

@@ -70,6 +70,11 @@ public:
     void ButtonStartClick();
     void ButtonStopClick();
 
+protected:
+    // Asks whether to save a changed text first; Cancel, a cancelled or failed save keep the
+    // window open with its text.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     // The session enters and leaves file-run mode through the window's insides.
     friend class FileRunSession;

@@ -66,28 +66,36 @@ QProgressBar* LevelBar(QWidget* parent, const char* name)
 
 struct VoiceControls
 {
+    QLabel** voicesLabel;
     QComboBox** voices;
     QLabel** rateLabel;
     QSlider** rate;
     QLabel** volumeLabel;
     QSlider** volume;
     QProgressBar** level;
-    const char* names[6];
+    const char* names[7];
 };
 
 QGroupBox* VoiceGroup(QWidget* parent, const char* name, const QString& title, const VoiceControls& c)
 {
     auto* group = Named(new QGroupBox(title, parent), name);
+    // Without a name of its own a group inside a group is named by the outer one's title.
+    group->setAccessibleName(title);
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(4, 2, 4, 2);
     grid->setVerticalSpacing(0);
-    *c.voices = Named(new QComboBox(group), c.names[0]);
-    *c.rateLabel = Named(new QLabel(QStringLiteral("Скрость чтения (Speed)"), group), c.names[1]);
-    *c.rate = TrackBar(group, c.names[2], -10, 10);
-    *c.volumeLabel = Named(new QLabel(QStringLiteral("Громкость (Volume)"), group), c.names[3]);
-    *c.volume = TrackBar(group, c.names[4], 0, 100);
-    *c.level = LevelBar(group, c.names[5]);
-    grid->addWidget(*c.voices, 0, 0);
+    // The list's label stands beside it, so that the row keeps the group's height.
+    *c.voicesLabel = Named(new QLabel(QStringLiteral("Голос"), group), c.names[0]);
+    *c.voices = Named(new QComboBox(group), c.names[1]);
+    *c.rateLabel = Named(new QLabel(QStringLiteral("Скрость чтения (Speed)"), group), c.names[2]);
+    *c.rate = TrackBar(group, c.names[3], -10, 10);
+    *c.volumeLabel = Named(new QLabel(QStringLiteral("Громкость (Volume)"), group), c.names[4]);
+    *c.volume = TrackBar(group, c.names[5], 0, 100);
+    *c.level = LevelBar(group, c.names[6]);
+    auto* voiceRow = new QHBoxLayout;
+    voiceRow->addWidget(*c.voicesLabel);
+    voiceRow->addWidget(*c.voices, 1);
+    grid->addLayout(voiceRow, 0, 0);
     grid->addWidget(*c.rateLabel, 1, 0);
     grid->addWidget(*c.rate, 2, 0);
     grid->addWidget(*c.volumeLabel, 3, 0);
@@ -97,7 +105,9 @@ QGroupBox* VoiceGroup(QWidget* parent, const char* name, const QString& title, c
 }
 
 // Names of their own for the controls whose text would be the group's title or the current
-// entry; the labels lead to their track bars.
+// entry; the labels lead to their lists and track bars. Under AT-SPI a combo box is named by
+// its current entry whatever its accessible name, and a screen reader says what it is for from
+// the label that leads to it.
 void DescribeVoiceControls(FormMainUi& ui)
 {
     Describe(ui.cbVoicesRu, QStringLiteral("Голос для русского текста"),
@@ -114,6 +124,8 @@ void DescribeVoiceControls(FormMainUi& ui)
     Describe(ui.TBVolumeEng, QStringLiteral("Громкость, английский голос"), QStringLiteral("От 0 до 100"));
     Describe(ui.PBVolumeEng, QStringLiteral("Уровень звука, английский голос"),
              QStringLiteral("Громкость звучащего сейчас английского фрагмента"));
+    ui.LVoiceRu->setBuddy(ui.cbVoicesRu);
+    ui.LVoiceEng->setBuddy(ui.cbVoicesEng);
     ui.LRateRu->setBuddy(ui.TBRateRu);
     ui.LVolumeRu->setBuddy(ui.TBVolumeRu);
     ui.LRateEng->setBuddy(ui.TBRateEng);
@@ -237,23 +249,26 @@ QGroupBox* FormMainUi::SetupControlGroup(QWidget* parent)
     GroupBoxControl->setFixedHeight(153);
     auto* row = new QHBoxLayout(GroupBoxControl);
     row->setContentsMargins(4, 2, 4, 2);
-    GroupBoxRu = VoiceGroup(GroupBoxControl, "GroupBoxRu", QStringLiteral("Русский голос (Rus)"),
-                            {&cbVoicesRu,
-                             &LRateRu,
-                             &TBRateRu,
-                             &LVolumeRu,
-                             &TBVolumeRu,
-                             &PBVolumeRu,
-                             {"cbVoicesRu", "LRateRu", "TBRateRu", "LVolumeRu", "TBVolumeRu", "PBVolumeRu"}});
-    GroupBoxEng =
-        VoiceGroup(GroupBoxControl, "GroupBoxEng", QStringLiteral("Английский голос (Eng)"),
-                   {&cbVoicesEng,
-                    &LRateEng,
-                    &TBRateEng,
-                    &LVolumeEng,
-                    &TBVolumeEng,
-                    &PBVolumeEng,
-                    {"cbVoicesEng", "LRateEng", "TBRateEng", "LVolumeEng", "TBVolumeEng", "PBVolumeEng"}});
+    GroupBoxRu = VoiceGroup(
+        GroupBoxControl, "GroupBoxRu", QStringLiteral("Русский голос (Rus)"),
+        {&LVoiceRu,
+         &cbVoicesRu,
+         &LRateRu,
+         &TBRateRu,
+         &LVolumeRu,
+         &TBVolumeRu,
+         &PBVolumeRu,
+         {"LVoiceRu", "cbVoicesRu", "LRateRu", "TBRateRu", "LVolumeRu", "TBVolumeRu", "PBVolumeRu"}});
+    GroupBoxEng = VoiceGroup(
+        GroupBoxControl, "GroupBoxEng", QStringLiteral("Английский голос (Eng)"),
+        {&LVoiceEng,
+         &cbVoicesEng,
+         &LRateEng,
+         &TBRateEng,
+         &LVolumeEng,
+         &TBVolumeEng,
+         &PBVolumeEng,
+         {"LVoiceEng", "cbVoicesEng", "LRateEng", "TBRateEng", "LVolumeEng", "TBVolumeEng", "PBVolumeEng"}});
     row->addWidget(GroupBoxRu);
     row->addWidget(GroupBoxEng);
     row->addWidget(SetupButtons(GroupBoxControl), 1);

@@ -51,6 +51,7 @@ public:
 
     QGroupBox* GroupBoxControl = nullptr;
     QGroupBox* GroupBoxRu = nullptr;
+    QLabel* LVoiceRu = nullptr;
     QComboBox* cbVoicesRu = nullptr;
     QLabel* LRateRu = nullptr;
     QSlider* TBRateRu = nullptr;
@@ -58,6 +59,7 @@ public:
     QSlider* TBVolumeRu = nullptr;
     QProgressBar* PBVolumeRu = nullptr;
     QGroupBox* GroupBoxEng = nullptr;
+    QLabel* LVoiceEng = nullptr;
     QComboBox* cbVoicesEng = nullptr;
     QLabel* LRateEng = nullptr;
     QSlider* TBRateEng = nullptr;

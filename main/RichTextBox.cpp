@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextDocumentFragment>
+#include <QUrl>
 #include <optional>
 
 namespace {
@@ -15,11 +16,34 @@ QString AsDocumentText(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// The local files among the addresses a drag carries (a file manager offers text/uri-list).
+QStringList DroppedLocalFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    return files;
+}
+
+// The one local file a drag carries and nothing else, if that is what it carries.
+std::optional<QString> DroppedFile(const QMimeData* data)
+{
+    const QStringList files = DroppedLocalFiles(data);
+    if (files.size() != 1 || data->urls().size() != 1)
+        return std::nullopt;
+    return files.first();
+}
+
 // The text/plain part of dragged data, if it has a non-empty one. QMimeData::hasText() is
-// not asked: it also answers yes for a bare list of URLs.
+// not asked: it also answers yes for a bare list of URLs. Under X11 a drag of files also
+// offers their addresses as text/plain; such a drag is never text.
 std::optional<QString> DroppedPlainText(const QMimeData* data)
 {
-    if (!data)
+    if (!data || !DroppedLocalFiles(data).isEmpty())
         return std::nullopt;
     QString text;
     if (data->hasFormat(QStringLiteral("text/plain"))) {
@@ -105,8 +129,18 @@ void RichTextBox::SetWholeText(const QString& text)
             --keep;
         plain.truncate(keep);
     }
-    // Through the document, so that the new text does not take the format at the caret.
-    document()->setPlainText(plain);
+    // Through a cursor of its own with empty block and character formats, so that the new
+    // text takes neither the format at the caret nor that of the old first paragraph, and
+    // the whole replacement is a single undo step.
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.setBlockFormat(QTextBlockFormat());
+    cursor.setBlockCharFormat(QTextCharFormat());
+    cursor.setCharFormat(QTextCharFormat());
+    cursor.insertText(plain);
+    cursor.endEditBlock();
     moveCursor(QTextCursor::Start);
 }
 
@@ -117,7 +151,7 @@ bool RichTextBox::DragFromItself(const QDropEvent* event) const
 
 void RichTextBox::OfferCopy(QDropEvent* event)
 {
-    if (DroppedPlainText(event->mimeData())) {
+    if (DroppedPlainText(event->mimeData()) || DroppedFile(event->mimeData())) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -147,6 +181,13 @@ void RichTextBox::dropEvent(QDropEvent* event)
 {
     if (DragFromItself(event)) {
         QTextEdit::dropEvent(event);
+        return;
+    }
+    if (const std::optional<QString> file = DroppedFile(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        QMetaObject::invokeMethod(
+            this, [this, path = *file] { emit FileDropped(path); }, Qt::QueuedConnection);
         return;
     }
     const std::optional<QString> text = DroppedPlainText(event->mimeData());

@@ -5,7 +5,9 @@
 // The text box of the main window: rich or plain text, at most MaxLength characters
 // (a paragraph break counts one). Typing, pasting and dropping never take it beyond the
 // limit: what would overflow is cut off or refused. Plain text dragged in from elsewhere
-// replaces the whole text; a drag within the box moves or copies as usual.
+// replaces the whole text (one undo step gives the old text back); a drag within the box
+// moves or copies as usual. A drag that carries file addresses is never taken as text: a
+// single local file is handed on through FileDropped, anything else is refused.
 class RichTextBox : public QTextEdit
 {
     Q_OBJECT
@@ -26,7 +28,13 @@ public:
 
     // Replaces the whole text with plain text (CR LF, lone CR or LF a paragraph break each),
     // cut off at MaxLength, without any character formatting; the caret goes to the start.
+    // The replacement is one step of the undo history and marks the document modified.
     void SetWholeText(const QString& text);
+
+signals:
+    // A single local file was dropped; sent after the drop has ended, so that whoever opens
+    // it may ask the user first without holding up the program the drag came from.
+    void FileDropped(const QString& path);
 
 protected:
     void insertFromMimeData(const QMimeData* source) override;

@@ -1,5 +1,7 @@
 #include "soundfile/ConsoleProgress.h"
 
+#include "files/MessageLanguage.h"
+
 #include <QDir>
 #include <algorithm>
 #include <chrono>
@@ -53,10 +55,14 @@ QString ConsoleProgress::TimeLeft(qint64 elapsedMs, qint64 done, qint64 total)
         return {};
     const qint64 seconds = (elapsedMs * (total - done) / done + 999) / 1000;
     if (seconds < 60)
-        return QStringLiteral("about %1 s left").arg(seconds);
+        return Say("about %1 s left", "осталось около %1 с").arg(seconds);
     if (seconds < 3600)
-        return QStringLiteral("about %1 min %2 s left").arg(seconds / 60).arg(seconds % 60);
-    return QStringLiteral("about %1 h %2 min left").arg(seconds / 3600).arg(seconds / 60 % 60);
+        return Say("about %1 min %2 s left", "осталось около %1 мин %2 с")
+            .arg(seconds / 60)
+            .arg(seconds % 60);
+    return Say("about %1 h %2 min left", "осталось около %1 ч %2 мин")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60);
 }
 
 void ConsoleProgress::Update(const QString& phase, const QString& subject, qint64 done, qint64 total)

@@ -1,5 +1,6 @@
 #include "soundfile/ConsoleToFileHost.h"
 
+#include "files/MessageLanguage.h"
 #include "soundfile/ToFileArguments.h"
 #include "soundfile/VoiceChoice.h"
 #include "speech/SpeechVoice.h"
@@ -67,10 +68,10 @@ void ConsoleToFileHost::ShowConversionError(const QString& message, const QStrin
 void ConsoleToFileHost::ShowSpeakingProgress(const QString& soundFileName, qsizetype fragment,
                                              qsizetype count)
 {
-    m_progress.Update(QStringLiteral("speaking"), soundFileName, fragment, count);
+    m_progress.Update(Say("speaking", "озвучивание"), soundFileName, fragment, count);
 }
 
 void ConsoleToFileHost::ShowConversionProgress(const QString& mp3FileName, qint64 done, qint64 total)
 {
-    m_progress.Update(QStringLiteral("converting"), mp3FileName, done, total);
+    m_progress.Update(Say("converting", "преобразование"), mp3FileName, done, total);
 }

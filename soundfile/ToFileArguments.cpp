@@ -1,5 +1,6 @@
 #include "soundfile/ToFileArguments.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "soundfile/Mp3Tables.h"
 #include "speech/filestream/SpeechAudioFormat.h"
@@ -19,7 +20,8 @@ int IntegerIn(const QString& option, const QString& value, int low, int high)
     bool ok = false;
     const int n = value.toInt(&ok);
     if (!ok || n < low || n > high)
-        Refuse(QStringLiteral("%1 wants a whole number from %2 to %3, not «%4»")
+        Refuse(Say("%1 wants a whole number from %2 to %3, not «%4»",
+                   "%1: нужно целое число от %2 до %3, а не «%4»")
                    .arg(option)
                    .arg(low)
                    .arg(high)
@@ -34,8 +36,20 @@ int ItemOf(const QString& option, const QString& value, const QStringList& choic
         if (choices.at(i).compare(value, Qt::CaseInsensitive) == 0)
             return int(i);
     }
-    Refuse(
-        QStringLiteral("%1: «%2» is not one of: %3").arg(option, value, choices.join(QStringLiteral(", "))));
+    Refuse(Say("%1: «%2» is not one of: %3", "%1: «%2» - не одно из: %3")
+               .arg(option, value, choices.join(QStringLiteral(", "))));
+}
+
+// The dialog's own reading of the number, with the message in the command line's language.
+int PartCharLimitOf(const QString& value)
+{
+    try {
+        return ParsePartCharLimit(value);
+    } catch (const VemoError&) {
+        Refuse(Say("--divide wants a whole number of characters per part, not «%1»",
+                   "--divide: нужно целое число символов в части, а не «%1»")
+                   .arg(value));
+    }
 }
 
 int FormatOf(const QString& value)
@@ -103,7 +117,7 @@ std::map<QString, Parser::Handler> Parser::ValueOptions()
         };
     };
     return {
-        {"--divide", [&o](const QString& v) { o.divide = true, o.partCharLimit = ParsePartCharLimit(v); }},
+        {"--divide", [&o](const QString& v) { o.divide = true, o.partCharLimit = PartCharLimitOf(v); }},
         {"--format",
          [this, &o](const QString& v) { m_formatGiven = true, o.streamFormatType = FormatOf(v); }},
         {"--digits",
@@ -147,14 +161,17 @@ void Parser::Flag(const QString& word)
     else if (word == u"--quiet")
         m_result.options.quiet = true;
     else
-        Refuse(QStringLiteral("unknown option «%1» (vemo --help lists them)").arg(word));
+        Refuse(Say("unknown option «%1» (vemo --help lists them)",
+                   "неизвестный параметр «%1» (их перечисляет vemo --help)")
+                   .arg(word));
 }
 
 void Parser::Parse(const QStringList& words)
 {
     const auto isOption = [](const QString& word) { return word.startsWith(QStringLiteral("--")); };
     if (words.size() < 2 || isOption(words.at(0)) || isOption(words.at(1)))
-        Refuse(QStringLiteral("give the text file and the sound file first: vemo --to-file TEXT OUT"));
+        Refuse(Say("give the text file and the sound file first: vemo --to-file TEXT OUT",
+                   "сначала укажите текстовый и звуковой файлы: vemo --to-file ТЕКСТ ВЫХОД"));
     m_result.textFile = words.at(0);
     m_result.options.chosenFileName = words.at(1);
     m_result.options.textFileName = words.at(0);
@@ -167,7 +184,7 @@ void Parser::Parse(const QStringList& words)
         else if (i + 1 < words.size())
             option->second(words.at(++i));
         else
-            Refuse(QStringLiteral("%1 wants a value").arg(word));
+            Refuse(Say("%1 wants a value", "%1: не указано значение").arg(word));
     }
     Finish();
 }
@@ -179,12 +196,12 @@ void Parser::Finish()
     ToFileOptions& o = m_result.options;
     if (!o.mp3) {
         if (!m_mp3Options.isEmpty())
-            Refuse(QStringLiteral("%1 needs --mp3").arg(m_mp3Options.first()));
+            Refuse(Say("%1 needs --mp3", "%1 действует только с --mp3").arg(m_mp3Options.first()));
         return;
     }
     if (m_formatGiven)
-        Refuse(
-            QStringLiteral("--format cannot be used with --mp3: the WAV format follows the MP3 sample rate"));
+        Refuse(Say("--format cannot be used with --mp3: the WAV format follows the MP3 sample rate",
+                   "--format нельзя задать вместе с --mp3: формат WAV следует частоте MP3"));
     const FilledEncoderConfig filled = FillEncoderConfig(m_choices);
     o.encoderConfig = filled.config;
     o.streamFormatType = filled.streamFormatType;

@@ -1,5 +1,6 @@
 #include "soundfile/VoiceChoice.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "speech/DefaultVoice.h"
 
@@ -15,12 +16,15 @@ bool Equal(const QString& a, const QString& b)
 VoiceToken ChooseVoice(const QList<VoiceToken>& voices, const QString& name, const QString& language)
 {
     if (voices.isEmpty())
-        throw VemoError(QStringLiteral("The speech engine offers no voice."));
+        throw VemoError(
+            Say("The speech engine offers no voice.", "Синтезатор речи не предлагает ни одного голоса."));
     if (name.isEmpty())
         return voices.at(qMax<qsizetype>(0, DefaultVoiceIndex(voices, language)));
     for (const VoiceToken& voice : voices) {
         if (Equal(voice.id, name) || Equal(voice.description, name))
             return voice;
     }
-    throw VemoError(QStringLiteral("No voice is called «%1» (vemo --list-voices lists them).").arg(name));
+    throw VemoError(Say("No voice is called «%1» (vemo --list-voices lists them).",
+                        "Голоса «%1» нет (голоса перечисляет vemo --list-voices).")
+                        .arg(name));
 }

@@ -59,11 +59,14 @@ void TextToolsCommands::HandOverToFormPT()
                 NoCharacterLimit);
 }
 
+// The processed text counts as a change of the document, so that New, Open or Exit ask
+// before they throw it away.
 void TextToolsCommands::TakeBackFromFormPT()
 {
     RichTextBox& text = *m_form.MText;
     CopyContent(*m_formPT.RETxt, text, text.PlainTextMode(),
                 QStringLiteral("текст окна \"Обработка текста\""), text.MaxLength());
+    text.document()->setModified(true);
 }
 
 // A reading under way goes on: neither hiding the main window nor the new text stops it.
@@ -80,9 +83,9 @@ void TextToolsCommands::SButtonGetTextClick()
 // window hidden meanwhile; returns what was dropped.
 QString TextToolsCommands::CollectDrops()
 {
+    m_formGetText.StartCollecting();
     m_formGetText.PlaceOnScreenOf(&m_form);
     m_form.hide();
-    m_formGetText.StartCollecting();
     m_formGetText.exec();
     m_form.show();
     return m_formGetText.DroppedText;

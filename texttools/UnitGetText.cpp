@@ -10,8 +10,10 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 TFormGetText::TFormGetText(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -53,10 +55,21 @@ void TFormGetText::PlaceOnScreenOf(const QWidget* mainWindow)
         move(screen->availableGeometry().topLeft());
 }
 
+// Every opening starts with the title bar, whatever the last one ended with.
 void TFormGetText::StartCollecting()
 {
     Src->clear();
     DroppedText.clear();
+    Timer->stop();
+    ShowTitleBar();
+}
+
+// A count still running when the window closes would take the bar away from the hidden
+// window, and the next opening would start without it.
+void TFormGetText::hideEvent(QHideEvent* event)
+{
+    Timer->stop();
+    QDialog::hideEvent(event);
 }
 
 bool TFormGetText::IsOnCloseMark(int x, int y, int width, int height)
@@ -133,10 +146,14 @@ void TFormGetText::SetTitleBar(bool shown)
     update();
 }
 
-// Only a text/plain part counts: QMimeData::hasText() would also take a bare URL list.
+// Only a text/plain part counts: QMimeData::hasText() would also take a bare URL list. A
+// drag of files (under X11 it offers their addresses as text/plain too) is not text.
 bool TFormGetText::DropText(const QMimeData* data)
 {
     if (!data)
+        return false;
+    const QList<QUrl> urls = data->urls();
+    if (std::any_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return url.isLocalFile(); }))
         return false;
     if (data->hasFormat(QStringLiteral("text/plain"))) {
         Src->setPlainText(data->text());

@@ -8,10 +8,10 @@ class QPlainTextEdit;
 class QTimer;
 
 // The small always-on-top window that collects text dragged onto it. Each drop of plain
-// text is appended to DroppedText framed by line breaks; the caller empties it with
-// StartCollecting(), shows the window modally and takes DroppedText when it has closed.
-// The title bar shows while the mouse moves over the picture and goes 3 s after the
-// movement that started the count; a click on the close mark (top-right) closes the window.
+// text is appended to DroppedText framed by line breaks (a drag of files is no text); the caller empties it
+// with StartCollecting(), shows the window modally and takes DroppedText when it has closed. The title bar
+// shows while the mouse moves over the picture and goes 3 s after the movement that started the count; a
+// click on the close mark (top-right) closes the window.
 class TFormGetText : public QDialog
 {
     Q_OBJECT
@@ -22,7 +22,7 @@ public:
     // Places the window at the top-left corner of the screen that shows mainWindow (the
     // primary screen when mainWindow is null).
     void PlaceOnScreenOf(const QWidget* mainWindow);
-    // Empties Src and DroppedText before the window is shown.
+    // Empties Src and DroppedText and brings the title bar back before the window is shown.
     void StartCollecting();
     // Takes the plain text of a drop; false (nothing taken) when data holds no text/plain.
     bool DropText(const QMimeData* data);
@@ -50,6 +50,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void SetTitleBar(bool shown);

@@ -8,6 +8,7 @@
 #include "texttools/UnitProsTxt.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -29,6 +30,8 @@ private slots:
     void controlsHaveNames();
     void labelsLeadToControls_data();
     void labelsLeadToControls();
+    void voiceListsLabelled_data();
+    void voiceListsLabelled();
     void picturesHaveNames_data();
     void picturesHaveNames();
 
@@ -146,6 +149,12 @@ void TestAccessibleNames::labelsLeadToControls_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("label"); // part of the text of the label that leads to it
+    QTest::newRow("Russian voice") << "TFormMain"
+                                   << "cbVoicesRu"
+                                   << "Голос";
+    QTest::newRow("English voice") << "TFormMain"
+                                   << "cbVoicesEng"
+                                   << "Голос";
     QTest::newRow("Russian speed") << "TFormMain"
                                    << "TBRateRu"
                                    << "Скрость чтения";
@@ -202,6 +211,31 @@ void TestAccessibleNames::labelsLeadToControls()
             leading << candidate->text();
     }
     QVERIFY2(leading.size() == 1 && leading.first().contains(label), qPrintable(leading.join(" | ")));
+}
+
+void TestAccessibleNames::voiceListsLabelled_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("Russian") << "cbVoicesRu";
+    QTest::newRow("English") << "cbVoicesEng";
+}
+
+// On Linux the toolkit names a combo box by its current entry (a voice's name), so what the
+// list is for reaches a screen reader through the label that the list says labels it.
+void TestAccessibleNames::voiceListsLabelled()
+{
+    QFETCH(QString, list);
+    auto* combo = m_main->findChild<QWidget*>(list);
+    QVERIFY(combo);
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(combo);
+    QVERIFY(access);
+    QStringList labels;
+    for (const auto& [other, relation] : access->relations(QAccessible::Label))
+        labels << other->text(QAccessible::Name);
+    // The voice group's title (which language) comes with it.
+    const QString group = list == u"cbVoicesRu" ? QStringLiteral("Русский голос (Rus)")
+                                                : QStringLiteral("Английский голос (Eng)");
+    QCOMPARE(labels, (QStringList{QStringLiteral("Голос"), group}));
 }
 
 void TestAccessibleNames::picturesHaveNames_data()

@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +12,8 @@ class TestVemoCli : public QObject
 private slots:
     void answers_data();
     void answers();
+    void runMessages_data();
+    void runMessages();
 
 private:
     QTemporaryDir m_settings;
@@ -97,6 +100,30 @@ void TestVemoCli::answers_data()
         << "--cover-rule";
     QTest::newRow("list-voices: extra word") << QStringList{"--list-voices", "all"} << en << 2 << ""
                                              << "«all»";
+    QTest::newRow("to-file: part length not a number")
+        << QStringList{"--to-file", "a.txt", "b.wav", "--divide", "много"} << en << 2 << ""
+        << "--divide wants a whole number";
+    QTest::newRow("to-file in Russian: wrong value")
+        << QStringList{"--to-file", "a.txt", "b.wav", "--rate-ru", "11"} << ru << 2 << ""
+        << "--rate-ru: нужно целое число от -10 до 10, а не «11»";
+    QTest::newRow("to-file in Russian: part length")
+        << QStringList{"--to-file", "a.txt", "b.wav", "--divide", "x1"} << ru << 2 << ""
+        << "«x1»";
+    QTest::newRow("to-file in Russian: unknown option")
+        << QStringList{"--to-file", "a.txt", "b.wav", "--loud"} << ru << 2 << ""
+        << "неизвестный параметр «--loud»";
+    QTest::newRow("convert-folder in Russian: no such folder")
+        << QStringList{"--convert-folder", "/no/such/folder"} << ru << 2 << ""
+        << "папки «/no/such/folder» нет";
+    QTest::newRow("convert-folder in Russian: wrong sound option")
+        << QStringList{"--convert-folder", "/tmp", "--channels", "quad"} << ru << 2 << ""
+        << "vemo --convert-folder: --channels: «quad» - не одно из: mono, stereo, joint";
+    QTest::newRow("watch in Russian: template name")
+        << QStringList{"--watch", "/tmp", "--video-template", "mkv"} << ru << 2 << ""
+        << "нужно default или mp4";
+    QTest::newRow("list-voices in Russian: extra word")
+        << QStringList{"--list-voices", "all"} << ru << 2 << ""
+        << "не принимает аргументов";
 }
 
 void TestVemoCli::answers()
@@ -121,6 +148,38 @@ void TestVemoCli::answers()
     }
     QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
     QCOMPARE(run.errors.count('\n'), 1);
+    // The message is in the user's language; what the user typed («...») may be in any.
+    static const QRegularExpression quoted("«[^»]*»");
+    QVERIFY2(HasRussianWords(QString(run.errors).remove(quoted)) == lang.startsWith("ru"),
+             qPrintable(run.errors));
+}
+
+void TestVemoCli::runMessages_data()
+{
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("English") << "en_GB.UTF-8"
+                             << "No voice is called «Никто»";
+    QTest::newRow("Russian") << "ru_RU.UTF-8"
+                             << "Голоса «Никто» нет";
+}
+
+// What a run of --to-file says once its command line was right is in the same language.
+void TestVemoCli::runMessages()
+{
+    QFETCH(QString, lang);
+    QFETCH(QString, error);
+    QFile text(m_settings.filePath("short.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("Short text.\n");
+    text.close();
+    const Finished run =
+        RunVemo({"--to-file", "short.txt", "short.wav", "--voice-en", "Никто"}, lang, m_settings.path());
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
+    static const QRegularExpression quoted("«[^»]*»");
+    QVERIFY2(HasRussianWords(QString(run.errors).remove(quoted)) == lang.startsWith("ru"),
+             qPrintable(run.errors));
 }
 
 QTEST_GUILESS_MAIN(TestVemoCli)

@@ -1,4 +1,5 @@
 #include "folder/UnitFileSelectDir.h"
+#include "folder/VideoTemplates.h"
 #include "soundfile/Mp3Panel.h"
 
 #include <QCheckBox>
@@ -147,6 +148,8 @@ void TestFileSelectDir::labelRestoresTemplate()
     TFormFileSelectDir dialog;
     dialog.show();
     dialog.EditCmd->setText("-i %fsnd");
+    QTest::mouseClick(dialog.ButtonCmdMp4, Qt::LeftButton);
+    QCOMPARE(dialog.EditCmd->text(), VideoTemplates::Mp4WithSubtitles());
     QTest::mouseClick(dialog.LabelCMD, Qt::LeftButton);
     QCOMPARE(dialog.EditCmd->text(), DirSettings::DefaultCommandTemplate());
 }

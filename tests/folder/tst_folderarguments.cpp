@@ -1,5 +1,6 @@
 #include "files/VemoError.h"
 #include "folder/FolderArguments.h"
+#include "folder/VideoTemplates.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -70,6 +71,10 @@ void TestFolderArguments::parse_data()
                        "-odd name.png", "--ffmpeg-dir",     "/usr/bin", "--voice-ru",   "ru"}
         << "format=34 divide=0/1000 mp3=0 xml=0 digits=R video=1 ffmpeg=/usr/bin cover=-odd name.png rule=2 "
            "template=-i %fsnd %fvideo ru=ru";
+    QTest::newRow("the MP4 template by name") << QStringList{"--video-template", "mp4"}
+                                              << "format=34 divide=0/1000 mp3=0 xml=0 digits=R video=0 "
+                                                 "ffmpeg=/opt/conv cover=Kept.jpg rule=1 template=" +
+                                                     VideoTemplates::Mp4WithSubtitles() + " ru=";
 }
 
 void TestFolderArguments::parse()
@@ -99,6 +104,8 @@ void TestFolderArguments::refuse_data()
         << "--convert-folder: --format cannot be used with --mp3";
     QTest::newRow("non-numeric division") << QStringList{"DIR", "--divide", "many"} << "many";
     QTest::newRow("unknown option") << QStringList{"DIR", "--avi"} << "unknown option «--avi»";
+    QTest::newRow("unknown template name") << QStringList{"DIR", "--video-template", "mkv"}
+                                           << "--video-template wants default or mp4, not «mkv»";
 }
 
 void TestFolderArguments::refuse()

@@ -4,6 +4,7 @@
 #include "folder/DirSettings.h"
 #include "folder/ShellQuote.h"
 #include "folder/VideoBatch.h"
+#include "folder/VideoTemplates.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,6 +71,9 @@ private slots:
     void hostileNamesReachConverterIntact_data();
     void hostileNamesReachConverterIntact();
     void realConverterMakesVideo();
+    void videoExtension_data();
+    void videoExtension();
+    void realConverterMakesMp4WithSubtitles();
 };
 
 void TestVideoBatch::defaultTemplateLines()
@@ -96,6 +100,7 @@ void TestVideoBatch::fillTemplate_data()
     QTest::newRow("no cover placeholder") << "-i %fsnd %fvideo" << true << "-i S V";
     QTest::newRow("unknown cover rule keeps %fjpg") << "%fsnd %fjpg %fvideo" << false << "S %fjpg V";
     QTest::newRow("case-sensitive") << "%FSND %fSnd %fsnd" << true << "%FSND %fSnd S";
+    QTest::newRow("subtitles") << "-i %fsrt %fsnd%fsrt" << false << "-i T ST";
 }
 
 void TestVideoBatch::fillTemplate()
@@ -104,10 +109,12 @@ void TestVideoBatch::fillTemplate()
     QFETCH(bool, withCover);
     QFETCH(QString, expected);
     const std::optional<QString> cover = withCover ? std::optional<QString>("C") : std::nullopt;
-    QCOMPARE(VideoBatch::FillVideoTemplate(commandTemplate, "S", cover, "V"), expected);
-    const QString tricky =
-        VideoBatch::FillVideoTemplate("%fsnd %fjpg %fvideo", "a%fjpgb%fvideo", "%fsnd", "%fjpg");
-    QCOMPARE(tricky, QString("a%fjpgb%fvideo %fsnd %fjpg"));
+    QCOMPARE(VideoBatch::FillVideoTemplate(commandTemplate, "S", cover, "V", "T"), expected);
+    const QString tricky = VideoBatch::FillVideoTemplate("%fsnd %fjpg %fsrt %fvideo", "a%fjpgb%fvideo",
+                                                         "%fsnd", "%fjpg", "%fsnd");
+    QCOMPARE(tricky, QString("a%fjpgb%fvideo %fsnd %fsnd %fjpg"));
+    // Without subtitles the placeholder stays, as the cover's does without a cover.
+    QCOMPARE(VideoBatch::FillVideoTemplate("%fsnd %fsrt", "S", cover, "V"), QString("S %fsrt"));
 }
 
 void TestVideoBatch::coverRules_data()
@@ -199,8 +206,8 @@ void TestVideoBatch::hostileNamesReachConverterIntact()
     for (const QString& name : {textFile, books + "/" + base + ".png", books + "/" + base + ".wav"})
         Touch(name);
 
-    VideoBatch batch(books,
-                     VideoOptions{tools, "-" + base + ".jpg", "-i %fsnd %fjpg %fvideo", CoverBySameName});
+    VideoBatch batch(
+        books, VideoOptions{tools, "-" + base + ".jpg", "-i %fsnd %fjpg %fsrt %fvideo", CoverBySameName});
     batch.AddVideoCommand(textFile, books + "/" + base + ".wav", books + "/" + base + ".avi");
     batch.WriteVideoBatch();
     QProcess shell;
@@ -210,7 +217,7 @@ void TestVideoBatch::hostileNamesReachConverterIntact()
     QCOMPARE(shell.exitCode(), 0);
     QCOMPARE(RecordedArguments(argsFile),
              QStringList({"-i", books + "/" + base + ".wav", books + "/" + base + ".png",
-                          books + "/" + base + ".avi"}));
+                          books + "/" + base + ".srt", books + "/" + base + ".avi"}));
     QVERIFY(!QFile::exists(root.filePath("PWNED")));
     QVERIFY(!QFile::exists(books + "/PWNED"));
 }
@@ -238,6 +245,66 @@ void TestVideoBatch::realConverterMakesVideo()
     const QString streams = QString::fromUtf8(probe.readAllStandardOutput());
     QVERIFY2(streams.contains("msmpeg4v2,video,320,240"), qPrintable(streams));
     QVERIFY2(streams.contains(",audio"), qPrintable(streams));
+}
+
+void TestVideoBatch::videoExtension_data()
+{
+    QTest::addColumn<QString>("commandTemplate");
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("default") << DirSettings::DefaultCommandTemplate() << ".avi";
+    QTest::newRow("MP4 with subtitles") << VideoTemplates::Mp4WithSubtitles() << ".mp4";
+    QTest::newRow("the user's own MP4") << "-i %fsnd -f   mp4 %fvideo"
+                                        << ".mp4";
+    QTest::newRow("mp4 only in a name") << "-i %fsnd -f avi cover-f-mp4.jpg %fvideo"
+                                        << ".avi";
+    QTest::newRow("another format") << "-i %fsnd -f mp4x %fvideo"
+                                    << ".avi";
+}
+
+void TestVideoBatch::videoExtension()
+{
+    QFETCH(QString, commandTemplate);
+    QFETCH(QString, extension);
+    QCOMPARE(VideoTemplates::VideoExtension(commandTemplate), extension);
+    QCOMPARE(VideoBatch(".", Options(commandTemplate, CoverForAll)).VideoExtension(), extension);
+}
+
+// The MP4 template run by the batch on a short sound, its SRT and a cover of odd size: an MP4
+// with H.264 at 1280×720, AAC sound and the subtitles as their own stream, as long as the sound.
+void TestVideoBatch::realConverterMakesMp4WithSubtitles()
+{
+    QTemporaryDir dir;
+    const QString sound = dir.filePath("Сказка 000.wav");
+    QProcess sox;
+    sox.start("sox", {"-n", "-r", "22050", "-c", "1", sound, "synth", "2", "sine", "440"});
+    QVERIFY(sox.waitForFinished(10000) && sox.exitCode() == 0);
+    QFile srt(dir.filePath("Сказка 000.srt"));
+    QVERIFY(srt.open(QIODevice::WriteOnly));
+    srt.write("1\n00:00:00,000 --> 00:00:01,500\nЖила-была сказка.\n\n");
+    srt.close();
+    QImage cover(333, 251, QImage::Format_RGB32);
+    cover.fill(Qt::darkCyan);
+    QVERIFY(cover.save(dir.filePath("Cover.jpg"), "JPEG"));
+
+    VideoBatch batch(dir.path(), Options(VideoTemplates::Mp4WithSubtitles(), CoverForAll));
+    const QString video = dir.filePath("Сказка 000" + batch.VideoExtension());
+    batch.AddVideoCommand(dir.filePath("Сказка.txt"), sound, video);
+    batch.WriteVideoBatch();
+    QVERIFY(RunBatchAndWait(batch.BatchFilePath(), 120, nullptr, nullptr));
+
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries",
+                            "format=format_name,duration:stream=codec_type,codec_name,width,height", "-of",
+                            "csv=p=0", video});
+    QVERIFY(probe.waitForFinished(10000));
+    const QString streams = QString::fromUtf8(probe.readAllStandardOutput());
+    QVERIFY2(streams.contains("h264,video,1280,720"), qPrintable(streams));
+    QVERIFY2(streams.contains("aac,audio"), qPrintable(streams));
+    QVERIFY2(streams.contains("mov_text,subtitle"), qPrintable(streams));
+    const QString format = streams.trimmed().split('\n').last();
+    QVERIFY2(format.contains("mp4"), qPrintable(streams));
+    const double seconds = format.section(',', -1).toDouble();
+    QVERIFY2(seconds > 1.9 && seconds < 2.6, qPrintable(streams));
 }
 
 QTEST_GUILESS_MAIN(TestVideoBatch)

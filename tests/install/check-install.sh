@@ -50,7 +50,23 @@ for type in text/plain text/rtf application/rtf; do
 done
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
     fail "the metainfo does not launch $id.desktop"
-grep -q '<screenshot type="default">' "$metainfo" || fail "the metainfo has no screenshot"
+# The project's address and its screenshot go together: both or, without an address, neither.
+if grep -q '<url type="homepage">' "$metainfo"; then
+    grep -q '<screenshot type="default">' "$metainfo" || fail "the metainfo names a homepage but no screenshot"
+else
+    grep -q '<screenshot' "$metainfo" && fail "the metainfo has a screenshot but no homepage to serve it"
+fi
+# With an address, as a build for a published project has it, the metainfo validates as well.
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+with_page=$root/with-page.metainfo.xml
+cmake -DIN="$source_dir/data/$id.metainfo.xml.in" -DOUT="$with_page" -DVERSION=0 \
+    -DHOMEPAGE=https://vemo.test -P "$source_dir/cmake/ConfigureMetainfo.cmake" || fail "ConfigureMetainfo.cmake"
+grep -q '<image type="source" width="1225" height="777">https://vemo.test/screenshots/main-window.png</image>' \
+    "$with_page" || fail "the metainfo with a homepage has no screenshot there"
+appstreamcli validate --no-net "$with_page" >"$root/appstream-page.log" 2>&1 ||
+    fail "appstreamcli validate with a homepage: $(cat "$root/appstream-page.log")"
+# The copyright file is machine-readable: no field without a value.
+grep -q -E '^[A-Za-z-]+:[[:space:]]*$' "$share/doc/vemo/copyright" && fail "the copyright file has an empty field"
 for lang in ru; do
     grep -q "<p xml:lang=\"$lang\">" "$metainfo" || fail "the metainfo has no description in $lang"
 done

@@ -16,6 +16,8 @@
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -78,6 +80,8 @@ private slots:
     void readingLeavesDocumentAsItWas();
     void fontAndColour();
     void aboutBox();
+    void saveChangesQuestion_data();
+    void saveChangesQuestion();
 
 private:
     QList<QUrl> m_opened;
@@ -376,6 +380,97 @@ void TestDocumentCommands::aboutBox()
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(m_opened.size(), 1);
     QVERIFY(ReadBytes(m_opened.first().toLocalFile()).contains("absmiddle"));
+}
+
+void TestDocumentCommands::saveChangesQuestion_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("answer"); // "unchanged": the text was not edited, no question
+    for (const char* command : {"New", "Open", "Exit", "drop"}) {
+        for (const char* answer : {"unchanged", "Save", "Discard", "Cancel", "failing Save"})
+            QTest::addRow("%s, %s", command, answer)
+                << QString::fromLatin1(command) << QString::fromLatin1(answer);
+    }
+}
+
+// A text edited since it was opened is only replaced or closed after the question: Save
+// writes it first, Discard lets it go, Cancel and a failing Save keep text, name and window.
+void TestDocumentCommands::saveChangesQuestion()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, answer);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    int questions = 0;
+    user.adjust = [&](QDialog& dialog) {
+        ++questions;
+        auto* question = qobject_cast<QMessageBox*>(&dialog);
+        QVERIFY(question);
+        QCOMPARE(question->objectName(), QStringLiteral("SaveChangesQuestion"));
+        const QMessageBox::StandardButton button = answer == u"Discard"  ? QMessageBox::Discard
+                                                   : answer == u"Cancel" ? QMessageBox::Cancel
+                                                                         : QMessageBox::Save;
+        question->button(button)->click();
+    };
+    form.CBoxPlainText->setChecked(true);
+    fixture.WriteFile(QStringLiteral("old.txt"), "old");
+    fixture.WriteFile(QStringLiteral("next.txt"), "next");
+    const QString old = fixture.Folder() + QStringLiteral("/old.txt");
+    const QString next = fixture.Folder() + QStringLiteral("/next.txt");
+    form.Documents->OpenFile(old);
+    QVERIFY(!form.MText->document()->isModified());
+    if (answer == u"failing Save")
+        form.CurrentFileName = fixture.Folder() + QStringLiteral("/gone/old.txt");
+    const QString name = form.CurrentFileName;
+    if (answer != u"unchanged") {
+        form.MText->moveCursor(QTextCursor::End);
+        form.MText->textCursor().insertText(QStringLiteral(" more"));
+        QVERIFY(form.MText->document()->isModified());
+    }
+
+    user.names << next;
+    if (command == u"New") {
+        form.FilesNew->trigger();
+    } else if (command == u"Open") {
+        form.FilesOpen->trigger();
+    } else if (command == u"Exit") {
+        form.show();
+        form.FilesExit->trigger();
+    } else {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(next)});
+        data.setText(QUrl::fromLocalFile(next).toString());
+        QWidget* target = form.MText->viewport();
+        QDragEnterEvent enter(target->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QDropEvent drop(target->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QVERIFY(drop.isAccepted());
+        QTest::qWait(50); // the file is opened after the drop has ended
+    }
+
+    const bool asked = answer != u"unchanged";
+    const bool goesOn = answer == u"unchanged" || answer == u"Save" || answer == u"Discard";
+    QCOMPARE(questions, int(asked));
+    QCOMPARE(ReadBytes(old), QByteArray(answer == u"Save" ? "old more" : "old"));
+    QCOMPARE(fixture.Errors.size(), int(answer == u"failing Save"));
+    if (!goesOn) {
+        QCOMPARE(form.MText->toPlainText(), QStringLiteral("old more"));
+        QCOMPARE(form.CurrentFileName, name);
+        QVERIFY(form.MText->document()->isModified());
+        if (command == u"Exit")
+            QVERIFY(form.isVisible());
+        return;
+    }
+    if (command == u"Exit") {
+        QVERIFY(!form.isVisible());
+        return;
+    }
+    QCOMPARE(form.MText->toPlainText(), command == u"New" ? QString() : QStringLiteral("next"));
+    QCOMPARE(form.CurrentFileName, command == u"New" ? QString() : next);
+    QVERIFY(!form.MText->document()->isModified());
 }
 
 QTEST_MAIN(TestDocumentCommands)

@@ -40,6 +40,7 @@ private slots:
     void closeZone();
     void titleBarTiming();
     void titleBarDuringModalShowing();
+    void titleBarOnEveryOpening();
     void pictureHasCloseMark();
 
 private:
@@ -81,11 +82,15 @@ void TestFormGetText::simulatedDrop_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("html");
     QTest::addColumn<QString>("url");
-    QTest::newRow("plain text") << "dropped" << QString() << QString();
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("plain text") << "dropped" << QString() << QString() << true;
     QTest::newRow("rich text: its plain part") << "dropped"
-                                               << "<b>rich</b>" << QString();
-    QTest::newRow("URLs only") << QString() << QString() << "file:///tmp/a.txt";
-    QTest::newRow("HTML only") << QString() << "<b>rich</b>" << QString();
+                                               << "<b>rich</b>" << QString() << true;
+    QTest::newRow("URLs only") << QString() << QString() << "file:///tmp/a.txt" << false;
+    QTest::newRow("HTML only") << QString() << "<b>rich</b>" << QString() << false;
+    QTest::newRow("a file with its address as text")
+        << "file:///tmp/a.txt" << QString() << "file:///tmp/a.txt" << false;
+    QTest::newRow("a web link with its text") << "dropped" << QString() << "https://example.org/" << true;
 }
 
 void TestFormGetText::simulatedDrop()
@@ -93,6 +98,7 @@ void TestFormGetText::simulatedDrop()
     QFETCH(QString, text);
     QFETCH(QString, html);
     QFETCH(QString, url);
+    QFETCH(bool, taken);
     QMimeData data;
     if (!text.isNull())
         data.setText(text);
@@ -105,8 +111,8 @@ void TestFormGetText::simulatedDrop()
     QVERIFY(enter.isAccepted() && enter.dropAction() == Qt::CopyAction);
     QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.get(), &drop);
-    QCOMPARE(drop.isAccepted(), !text.isNull());
-    QCOMPARE(form->DroppedText, text.isNull() ? QString() : T("↵dropped↵"));
+    QCOMPARE(drop.isAccepted(), taken);
+    QCOMPARE(form->DroppedText, taken ? T("↵dropped↵") : QString());
 }
 
 // Some programs offer text only as "text/plain;charset=utf-8".
@@ -205,6 +211,28 @@ void TestFormGetText::titleBarDuringModalShowing()
     form->exec();
     QVERIFY(visibleAfterToggling);
     QVERIFY(!form->isVisible());
+}
+
+// A window closed while its title bar was showing opens the next time with the bar, in the
+// corner where it is placed, though the count would have taken the bar away meanwhile.
+void TestFormGetText::titleBarOnEveryOpening()
+{
+    for (int opening = 0; opening < 2; ++opening) {
+        form->StartCollecting();
+        form->move(0, 0);
+        QTimer::singleShot(0, form.get(), [&] {
+            QVERIFY(form->TitleBarShown());
+            QCOMPARE(form->pos(), QPoint(0, 0));
+            form->ImageMouseMove(QPoint(10, 20));
+            form->close();
+        });
+        form->exec();
+        QVERIFY(!form->Timer->isActive());
+        // What the count would have done had it gone on after the window closed.
+        form->HideTitleBar();
+    }
+    form->StartCollecting();
+    QVERIFY(form->TitleBarShown());
 }
 
 // The green face lies inside the close zone of the picture at its design size.

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -73,8 +74,13 @@ std::unique_ptr<QMimeData> MimeOf(const QString& kind)
     } else if (kind == u"utf-8 text only")
         data->setData(QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("ёж").toUtf8());
     else if (kind == u"urls only")
-        data->setUrls({QUrl(QStringLiteral("file:///tmp/a.txt"))});
-    else if (kind == u"html only")
+        data->setUrls({QUrl(QStringLiteral("https://example.org/a.txt"))});
+    else if (kind == u"two files as a file manager drags them") {
+        const QList<QUrl> urls{QUrl(QStringLiteral("file:///tmp/a.txt")),
+                               QUrl(QStringLiteral("file:///tmp/b.txt"))};
+        data->setUrls(urls);
+        data->setText(urls.first().toString() + QStringLiteral("\r\n") + urls.last().toString());
+    } else if (kind == u"html only")
         data->setHtml(QStringLiteral("<p>html</p>"));
     else if (kind == u"empty text")
         data->setText(QString());
@@ -100,6 +106,8 @@ private slots:
     void mainDrop_data();
     void mainDrop();
     void mainDropWhileReading();
+    void mainDropUndoes();
+    void mainFileDrop();
     void mainDropLength_data();
     void mainDropLength();
 
@@ -346,6 +354,8 @@ void TestTextToolsCommands::mainDrop_data()
     QTest::newRow("rich text with a plain part") << "html and text" << QStringLiteral("жирный bold");
     QTest::newRow("UTF-8 plain text only") << "utf-8 text only" << QStringLiteral("ёж");
     QTest::newRow("URLs only") << "urls only" << QString();
+    QTest::newRow("two files, their addresses as text too")
+        << "two files as a file manager drags them" << QString();
     QTest::newRow("HTML only") << "html only" << QString();
     QTest::newRow("empty text") << "empty text" << QString();
 }
@@ -381,6 +391,42 @@ void TestTextToolsCommands::mainDropWhileReading()
     QCOMPARE(MainText(), QStringLiteral("dropped"));
     QVERIFY(form->Reading().IsSpeaking());
     form->ButtonStopClick();
+}
+
+// The text a drop replaced comes back with one undo step, and the drop counts as a change.
+void TestTextToolsCommands::mainDropUndoes()
+{
+    InsertText(*form->MText, QStringLiteral("typed"), true);
+    form->MText->document()->setModified(false);
+    QMimeData data;
+    data.setText(T("dropped↵lines"));
+    QVERIFY(SendDrop(data));
+    QCOMPARE(MainText(), T("dropped↵lines"));
+    QVERIFY(form->MText->document()->isModified());
+    form->MText->undo();
+    QCOMPARE(MainText(), QStringLiteral("typed"));
+    QCOMPARE(BoldParts(*form->MText->document()), QStringList{QStringLiteral("typed")});
+}
+
+// A file dragged from a file manager (its address also offered as text) is opened as Open
+// opens it, never taken as text; the question before it is tested with the File commands.
+void TestTextToolsCommands::mainFileDrop()
+{
+    form->CBoxPlainText->setChecked(true);
+    const QString path = dir->path() + QStringLiteral("/книга.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xca\xed\xe8\xe3\xe0 book\r\n");
+    file.close();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    data.setText(QUrl::fromLocalFile(path).toString());
+    QVERIFY(SendDrop(data));
+    QTRY_COMPARE(MainText(), T("Книга book↵"));
+    QCOMPARE(form->CurrentFileName, path);
+    QVERIFY(form->windowTitle().endsWith(path));
+    QVERIFY(!form->MText->document()->isModified());
+    QVERIFY(errors.isEmpty());
 }
 
 void TestTextToolsCommands::mainDropLength_data()
