@@ -32,22 +32,18 @@ FolderArguments ParseWithKeptSettings(const QString& command, const QStringList&
 }
 
 // Every video the batch should have made and did not, named on standard error.
-int MissingVideos(const QStringList& videoFiles, ConsoleProgress& progress)
+void ReportMissingVideos(const QStringList& videoFiles, ConsoleProgress& progress)
 {
-    int missing = 0;
-    for (const QString& video : videoFiles) {
-        if (QFileInfo(video).size() > 0)
-            continue;
+    for (const QString& video : videoFiles)
         progress.Error(QStringLiteral("The video %1 was not made.").arg(QDir::toNativeSeparators(video)));
-        ++missing;
-    }
-    return missing;
 }
 
-// Says how the run ended and gives its exit status.
-int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, int conversionFailures,
-            ConsoleProgress& progress)
+// Says how the run ended and gives its exit status: 1 when a book failed (each named, with
+// why) or a video was not made.
+int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, ConsoleProgress& progress)
 {
+    if (!result.failedBooks.isEmpty())
+        progress.Error(QStringLiteral("These books failed:\n") + result.FailedBooksText());
     if (result.stopped) {
         progress.Line(QStringLiteral(
             "Stopped: the text files after this one are left; a sound file cut short is kept as WAV."));
@@ -58,19 +54,18 @@ int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, in
                           .arg(QDir::toNativeSeparators(settings.folderName)));
         return 0;
     }
-    bool failed = conversionFailures > 0;
-    if (result.batchRan)
-        failed = !*result.batchRan || MissingVideos(result.videoFiles, progress) > 0 || failed;
+    ReportMissingVideos(result.failedVideos, progress);
+    const bool failed = !result.failedBooks.isEmpty() || !result.failedVideos.isEmpty() ||
+                        (result.batchRan && !*result.batchRan);
     return failed ? ExitFailed : 0;
 }
 
 int ConvertOnce(const FolderRunSettings& settings, ConsoleToFileHost& speaker)
 {
     ConsoleFolderHost host(speaker.Progress());
-    const int failuresBefore = speaker.ConversionFailures();
     const FolderRunResult result = FolderRun(speaker, host, settings).Run();
     speaker.Progress().Finish();
-    return Outcome(settings, result, speaker.ConversionFailures() - failuresBefore, speaker.Progress());
+    return Outcome(settings, result, speaker.Progress());
 }
 
 // Runs command, printing the error that ends it; returns its status or 1.

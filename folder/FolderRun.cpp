@@ -16,7 +16,9 @@
 #include "text/Segmentation.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <algorithm>
 
 namespace {
@@ -31,10 +33,48 @@ int VideosMade(const QStringList& videoFiles)
     return qMax(0, begun - 1);
 }
 
+// What is kept of the converter's output on one video: its last lines, each as a
+// terminal would leave it (progress rewritten after a carriage return shows its last state).
+QString OutputTail(const QString& output)
+{
+    constexpr qsizetype MaxLines = 20;
+    constexpr qsizetype MaxChars = 4000;
+    QStringList lines = output.split(u'\n', Qt::SkipEmptyParts);
+    for (QString& line : lines)
+        line = line.section(u'\r', -1, -1, QString::SectionSkipEmpty);
+    lines.removeAll(QString());
+    QString tail = lines.mid(qMax<qsizetype>(0, lines.size() - MaxLines)).join(u'\n');
+    return tail.size() > MaxChars ? tail.right(MaxChars) : tail;
+}
+
+// The batch's error output; of a very large one only its end, where the last videos are.
+QString ReadConverterOutput(QFile& file)
+{
+    constexpr qint64 MaxBytes = 64LL << 20;
+    if (file.size() > MaxBytes)
+        file.seek(file.size() - MaxBytes);
+    else
+        file.seek(0);
+    return QString::fromUtf8(file.readAll());
+}
+
+QString Seconds(const QElapsedTimer& clock)
+{
+    return QString::number(double(clock.elapsed()) / 1000.0, 'f', 1);
+}
+
 } // namespace
 
+QString FolderRunResult::FailedBooksText() const
+{
+    QStringList lines;
+    for (const BookFailure& failure : failedBooks)
+        lines.append(QDir::toNativeSeparators(failure.textFile) + QStringLiteral(": ") + failure.message);
+    return lines.join(u'\n');
+}
+
 FolderRun::FolderRun(SpeakToFileHost& speaker, FolderRunHost& host, const FolderRunSettings& settings)
-    : m_speaker(speaker), m_host(host), m_settings(settings)
+    : m_speaker(speaker), m_host(host), m_settings(settings), m_runLog(settings.folderName)
 {}
 
 // No folder name means no folder: never the root that "/" alone would name. The files the
@@ -64,23 +104,31 @@ FolderRunResult FolderRun::Run()
     try {
         ConvertFiles(batch, result);
         batch.WriteVideoBatch();
-    } catch (...) {
+    } catch (const std::exception& e) {
         CleanUp();
+        const auto* error = dynamic_cast<const VemoError*>(&e);
+        AddToRunLog(QStringLiteral("end: the run failed: ") +
+                    (error ? error->message() : QString::fromLocal8Bit(e.what())));
         throw;
     }
     RunBatch(batch, result);
+    LogEnd(result);
     return result;
 }
 
 void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
 {
-    ReportUndecodableNames();
     const QStringList files = TextFiles(m_settings.folderName);
     result.textFiles = int(files.size());
+    if (!m_settings.folderName.isEmpty() && QFileInfo(m_settings.folderName).isDir())
+        AddToRunLog(QStringLiteral("start: %1, %2 books").arg(m_settings.folderName).arg(files.size()));
+    ReportUndecodableNames();
+    // The same for every book: a wrong one fails the run, not each book in turn.
+    ParsePartCharLimit(m_settings.partCharLimit);
     for (const QString& textFile : files) {
         ++result.textFilesSpoken;
         m_host.ShowTextFile(textFile, result.textFilesSpoken, result.textFiles);
-        ConvertTextFile(textFile, batch, result.videoFiles);
+        ConvertBook(textFile, batch, result);
         m_speaker.LetMessagesThrough();
         if (m_speaker.StopToFileRequested()) {
             result.stopped = true;
@@ -101,10 +149,44 @@ void FolderRun::ReportUndecodableNames()
                                  .arg(name, m_settings.folderName);
         m_host.Log(line);
         LogErr(line);
+        AddToRunLog(line);
     }
 }
 
-void FolderRun::ConvertTextFile(const QString& textFile, VideoBatch& batch, QStringList& videoFiles)
+// A book that fails is recorded with why, in the run log and the host's log, and the run
+// goes on; only a batch file that cannot be written ends the run from here.
+void FolderRun::ConvertBook(const QString& textFile, VideoBatch& batch, FolderRunResult& result)
+{
+    QElapsedTimer clock;
+    clock.start();
+    VideoCommandHost host(m_speaker, batch, textFile, result.videoFiles);
+    QString error;
+    try {
+        ConvertTextFile(textFile, host);
+    } catch (const BatchFileError&) {
+        throw;
+    } catch (const VemoError& e) {
+        error = e.message();
+    } catch (const std::exception& e) {
+        error = QString::fromLocal8Bit(e.what());
+    }
+    QStringList problems = host.ConversionErrors();
+    if (!error.isEmpty())
+        problems.prepend(error);
+    const QString files = host.FinishedFiles().isEmpty() ? QStringLiteral("no sound file")
+                                                         : host.FinishedFiles().join(QStringLiteral(", "));
+    if (problems.isEmpty()) {
+        AddToRunLog(QStringLiteral("book %1: done in %2 s: %3").arg(textFile, Seconds(clock), files));
+        return;
+    }
+    const QString why = problems.join(u'\n');
+    result.failedBooks.append({textFile, why});
+    AddToRunLog(
+        QStringLiteral("book %1: FAILED after %2 s (%3): %4").arg(textFile, Seconds(clock), files, why));
+    m_host.Log(QStringLiteral("Книга «%1» не преобразована: %2").arg(textFile, why));
+}
+
+void FolderRun::ConvertTextFile(const QString& textFile, VideoCommandHost& host)
 {
     const QString text = m_host.LoadText(textFile);
     SpeakToFileSettings settings;
@@ -118,7 +200,6 @@ void FolderRun::ConvertTextFile(const QString& textFile, VideoBatch& batch, QStr
     settings.speakFlags =
         SpeakToFileRun::SplitText(text, m_settings.xml, m_settings.digitLang, m_speaker.Fragments());
     m_speaker.SetFragmentIndex(0);
-    VideoCommandHost host(m_speaker, batch, textFile, videoFiles);
     SpeakToFileRun run(host, PartFileNames::ForTextFile(textFile), settings);
     run.Run();
 }
@@ -129,6 +210,10 @@ void FolderRun::RunBatch(const VideoBatch& batch, FolderRunResult& result)
         return;
     const QStringList& videos = result.videoFiles;
     const QString batchFile = batch.BatchFilePath();
+    QTemporaryFile converterOutput(QDir::temp().filePath(QStringLiteral("vemo-videos-XXXXXX.log")));
+    if (!converterOutput.open())
+        AddToRunLog(QStringLiteral("videos: the converter's output cannot be kept: ") +
+                    converterOutput.errorString());
     m_host.ShowVideoProgress(batchFile, 0, int(videos.size()));
     const bool ran = RunBatchAndWait(
         batchFile, m_settings.batchTimeLimitSeconds,
@@ -136,11 +221,72 @@ void FolderRun::RunBatch(const VideoBatch& batch, FolderRunResult& result)
             m_host.ShowVideoProgress(batchFile, VideosMade(videos), int(videos.size()));
             return m_speaker.StopToFileRequested();
         },
-        [this](const QString& line) { m_host.Log(line); });
+        [this](const QString& line) {
+            m_host.Log(line);
+            AddToRunLog(QStringLiteral("videos: ") + line);
+        },
+        converterOutput.isOpen() ? converterOutput.fileName() : QString());
     if (ran)
         m_host.ShowVideoProgress(batchFile, int(videos.size()), int(videos.size()));
     result.batchRan = ran;
+    if (!ran)
+        AddToRunLog(
+            QStringLiteral("videos: %1 could not be run or was ended at its time limit").arg(batchFile));
+    else if (m_speaker.StopToFileRequested())
+        AddToRunLog(QStringLiteral("videos: %1 goes on by itself after the stop").arg(batchFile));
+    else
+        ReportVideos(batch, converterOutput.isOpen() ? ReadConverterOutput(converterOutput) : QString(),
+                     result);
     m_host.Beep(ran ? 3 : 1);
+}
+
+// Every video the batch should have made and did not, with what the converter said on it.
+void FolderRun::ReportVideos(const VideoBatch& batch, const QString& converterOutput, FolderRunResult& result)
+{
+    const QStringList outputs = batch.ConverterOutputs(converterOutput);
+    for (qsizetype i = 0; i < result.videoFiles.size(); ++i) {
+        const QString& video = result.videoFiles.at(i);
+        if (QFileInfo(video).size() > 0)
+            continue;
+        result.failedVideos.append(video);
+        const QString said = OutputTail(outputs.value(i));
+        AddToRunLog(QStringLiteral("video %1 was not made; the converter said:\n%2")
+                        .arg(video, said.isEmpty() ? QStringLiteral("(nothing)") : said));
+    }
+    AddToRunLog(QStringLiteral("videos: %1 of %2 made")
+                    .arg(result.videoFiles.size() - result.failedVideos.size())
+                    .arg(result.videoFiles.size()));
+}
+
+void FolderRun::LogEnd(const FolderRunResult& result)
+{
+    if (m_settings.folderName.isEmpty() || !QFileInfo(m_settings.folderName).isDir())
+        return;
+    QStringList failed;
+    for (const BookFailure& failure : result.failedBooks)
+        failed.append(failure.textFile);
+    QString entry = QStringLiteral("end: %1 of %2 books taken up, %3 failed")
+                        .arg(result.textFilesSpoken)
+                        .arg(result.textFiles)
+                        .arg(failed.size());
+    if (!failed.isEmpty())
+        entry += QStringLiteral(": ") + failed.join(QStringLiteral(", "));
+    if (result.stopped)
+        entry += QStringLiteral("; stopped");
+    AddToRunLog(entry);
+}
+
+// A run log that cannot be written is told once, in the host's log and the error log; the
+// run goes on, its sound files being what the user asked for.
+void FolderRun::AddToRunLog(const QString& entry)
+{
+    if (m_runLog.Add(entry) || m_runLogFailed)
+        return;
+    m_runLogFailed = true;
+    const QString line =
+        QStringLiteral("Журнал «%1» не записывается: %2").arg(m_runLog.Path(), m_runLog.Failure());
+    m_host.Log(line);
+    LogErr(line);
 }
 
 // After an error: a file stream the error left open is closed, so the WAV written so far

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "folder/RunLog.h"
 #include "folder/VideoBatch.h"
 #include "soundfile/EncoderConfig.h"
 
@@ -9,6 +10,7 @@
 
 class FolderRunHost;
 class SpeakToFileHost;
+class VideoCommandHost;
 
 // How a folder run makes its sound files and videos: the folder dialog's results and
 // controls, and the main window's choices for splitting the text.
@@ -27,14 +29,26 @@ struct FolderRunSettings
     qint64 batchTimeLimitSeconds = 360000; // 100 hours
 };
 
+// A book that could not be read, spoken or converted, and why.
+struct BookFailure
+{
+    QString textFile;
+    QString message;
+};
+
 // What a folder run did.
 struct FolderRunResult
 {
-    int textFiles = 0;            // found in the folder
-    int textFilesSpoken = 0;      // taken up (the last one possibly stopped)
-    bool stopped = false;         // Stop To File ended it
-    QStringList videoFiles;       // one per video command, in the batch's order
-    std::optional<bool> batchRan; // set when the batch was run: false when it failed or was killed
+    int textFiles = 0;              // found in the folder
+    int textFilesSpoken = 0;        // taken up (the last one possibly stopped)
+    bool stopped = false;           // Stop To File ended it
+    QStringList videoFiles;         // one per video command, in the batch's order
+    std::optional<bool> batchRan;   // set when the batch was run: false when it failed or was killed
+    QList<BookFailure> failedBooks; // in the order of the books
+    QStringList failedVideos;       // the videos a batch that ran did not make
+
+    // One line per failed book: its name and why.
+    QString FailedBooksText() const;
 };
 
 // Converts every text file of a folder, in natural name order, into sound files named
@@ -42,8 +56,12 @@ struct FolderRunResult
 // converted) through the To File run, adds a video command for every finished sound file,
 // writes the video batch at the end and, when videos are asked for, runs it and announces
 // the outcome by beeps. Stop To File ends the run after the current file; the batch is
-// still written. An error ends the run at once: the file stream is closed, the voices get
-// their output streams back, the batch file is not written, and the error travels on.
+// still written. A book that cannot be read, spoken or converted is recorded, told to the
+// host's log and passed over; the run goes on with the next. An error of the run itself (a
+// character limit that is not a number, a batch file that cannot be written) ends it at
+// once: the file stream is closed, the voices get their output streams back, the batch file
+// is not written, and the error travels on. Every run appends its course to the run log
+// ("vemo-run.log" in the text folder).
 class FolderRun
 {
 public:
@@ -57,11 +75,17 @@ public:
 private:
     void ConvertFiles(VideoBatch& batch, FolderRunResult& result);
     void ReportUndecodableNames();
-    void ConvertTextFile(const QString& textFile, VideoBatch& batch, QStringList& videoFiles);
+    void ConvertBook(const QString& textFile, VideoBatch& batch, FolderRunResult& result);
+    void ConvertTextFile(const QString& textFile, VideoCommandHost& host);
     void RunBatch(const VideoBatch& batch, FolderRunResult& result);
+    void ReportVideos(const VideoBatch& batch, const QString& converterOutput, FolderRunResult& result);
+    void LogEnd(const FolderRunResult& result);
+    void AddToRunLog(const QString& entry);
     void CleanUp();
 
     SpeakToFileHost& m_speaker;
     FolderRunHost& m_host;
     const FolderRunSettings m_settings;
+    RunLog m_runLog;
+    bool m_runLogFailed = false;
 };

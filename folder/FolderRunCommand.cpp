@@ -1,5 +1,6 @@
 #include "folder/FolderRunCommand.h"
 
+#include "files/VemoError.h"
 #include "folder/FolderRun.h"
 #include "folder/FormFolderRunHost.h"
 #include "folder/UnitFileSelectDir.h"
@@ -85,7 +86,37 @@ void FolderRunCommand::Run()
     session.TakeWindow();
     FormFolderRunHost host(m_form);
     FormToFileHost speaker(m_form, session.Caption());
-    FolderRun(speaker, host, settings).Run();
+    const bool unattended = m_form.ChkBoxAutoStart->isChecked();
+    FolderRunResult result;
+    try {
+        result = FolderRun(speaker, host, settings).Run();
+    } catch (const VemoError& e) {
+        // Nobody is there to close a message box: the log pane and the run log tell it.
+        if (!unattended)
+            throw;
+        Log(e.message());
+        return;
+    }
+    ReportFailures(result, unattended);
+}
+
+// The books that failed were logged one by one as the run went; an interactive run also
+// names them all in one message at its end.
+void FolderRunCommand::ReportFailures(const FolderRunResult& result, bool unattended)
+{
+    QStringList parts;
+    if (!result.failedBooks.isEmpty())
+        parts.append(QStringLiteral("Не преобразованы книги (%1):\n").arg(result.failedBooks.size()) +
+                     result.FailedBooksText());
+    if (!result.failedVideos.isEmpty())
+        parts.append(QStringLiteral("Не созданы видео:\n") + result.failedVideos.join(u'\n'));
+    if (parts.isEmpty())
+        return;
+    const QString message = parts.join(QStringLiteral("\n\n"));
+    if (unattended)
+        Log(message + QStringLiteral("\nПодробности в журнале ") + RunLog::FileName);
+    else
+        ShowError(&m_form, message + QStringLiteral("\n\nПодробности в журнале ") + RunLog::FileName);
 }
 
 // Unattended, the dialog is not shown: its settings are taken as they stand, and a refusal

@@ -7,6 +7,7 @@
 class FileRunSession;
 class TFormFileSelectDir;
 class TFormMain;
+struct FolderRunResult;
 struct FolderRunSettings;
 
 // The folder run of the main window: the button ButtonDirToSound shows the folder dialog
@@ -37,7 +38,7 @@ private:
     void Run();
     bool TakeSettings();
     FolderRunSettings SettingsFromDialog(const FileRunSession& session) const;
-    void Convert(const FolderRunSettings& settings);
+    void ReportFailures(const FolderRunResult& result, bool unattended);
     void Log(const QString& line);
 
     TFormMain& m_form;

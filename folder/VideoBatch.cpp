@@ -122,6 +122,27 @@ void VideoBatch::WriteLines(const QString& path) const
         data += line.toUtf8() + '\n';
     const QString failure = ReplaceFileContents(path, data);
     if (!failure.isEmpty())
-        throw VemoError(QCoreApplication::translate("VideoBatch", "Cannot write the batch file %1: %2")
-                            .arg(QDir::toNativeSeparators(path), failure));
+        throw BatchFileError(QCoreApplication::translate("VideoBatch", "Cannot write the batch file %1: %2")
+                                 .arg(QDir::toNativeSeparators(path), failure));
+}
+
+QStringList VideoBatch::ConverterOutputs(const QString& echoedOutput) const
+{
+    QStringList outputs;
+    qsizetype from = 0;
+    for (qsizetype i = 1; i < m_batchLines.size(); i += 2) {
+        const QString command = m_batchLines.at(i) + u'\n';
+        const qsizetype at = echoedOutput.indexOf(command, from);
+        if (at < 0) {
+            outputs.append(QString()); // the batch ended before this command
+            continue;
+        }
+        const qsizetype start = at + command.size();
+        const qsizetype next =
+            i + 1 < m_batchLines.size() ? echoedOutput.indexOf(m_batchLines.at(i + 1) + u'\n', start) : -1;
+        const qsizetype end = next < 0 ? echoedOutput.size() : next;
+        outputs.append(echoedOutput.mid(start, end - start));
+        from = end;
+    }
+    return outputs;
 }

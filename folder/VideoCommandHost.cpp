@@ -10,12 +10,13 @@ VideoCommandHost::VideoCommandHost(SpeakToFileHost& host, VideoBatch& batch, con
 
 void VideoCommandHost::ShowConversionError(const QString& message, const QString& wavFileName)
 {
-    m_host.ShowConversionError(message, wavFileName);
+    m_conversionErrors.append(message.trimmed() + u' ' + wavFileName);
 }
 
 void VideoCommandHost::SoundFileFinished(const QString& fileName)
 {
     m_host.SoundFileFinished(fileName);
+    m_finished.append(fileName);
     const QString videoFile = VideoFileName(fileName);
     m_batch.AddVideoCommand(m_textFile, fileName, videoFile);
     m_videoFiles.append(videoFile);

@@ -8,7 +8,8 @@ class VideoBatch;
 
 // The speaking host of one text file of a folder run: everything goes to the host the run
 // was given, and every sound file that is finished (the MP3 when converted, the WAV when not
-// converted or stopped; none when its conversion failed) gets its video command.
+// converted or stopped; none when its conversion failed) gets its video command. Failed
+// conversions are kept for the folder run to report with its book, not shown one by one.
 class VideoCommandHost : public SpeakToFileHost
 {
 public:
@@ -37,6 +38,10 @@ public:
     void ShowRunEnded() override { m_host.ShowRunEnded(); }
     void SoundFileFinished(const QString& fileName) override;
 
+    // The sound files finished and the conversion failures (message and WAV file), in order.
+    const QStringList& FinishedFiles() const { return m_finished; }
+    const QStringList& ConversionErrors() const { return m_conversionErrors; }
+
     // The video file of a sound file: its name with ".avi" in place of its extension.
     static QString VideoFileName(const QString& soundFileName);
 
@@ -45,4 +50,6 @@ private:
     VideoBatch& m_batch;
     const QString m_textFile;
     QStringList& m_videoFiles;
+    QStringList m_finished;
+    QStringList m_conversionErrors;
 };

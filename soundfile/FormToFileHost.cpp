@@ -4,6 +4,7 @@
 #include "main/FormMain.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QPlainTextEdit>
 #include <utility>
 
@@ -60,7 +61,7 @@ void FormToFileHost::ShowProgress(const QString& captionSuffix)
 }
 
 // The WAV file stays as it is and the run goes on once the box is closed.
-void FormToFileHost::ShowConversionError(const QString& message, const QString&)
+void FormToFileHost::ShowConversionError(const QString& message, const QString& wavFileName)
 {
-    ShowError(&m_form, message);
+    ShowError(&m_form, message + u' ' + QDir::toNativeSeparators(wavFileName));
 }

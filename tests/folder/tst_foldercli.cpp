@@ -68,6 +68,7 @@ private slots:
     void outcomes_data();
     void outcomes();
     void watchRunsOnFlagUntilTerminated();
+    void badBookInTheMiddle();
 
 private:
     QTemporaryDir settings;
@@ -171,6 +172,25 @@ void TestFolderCli::watchRunsOnFlagUntilTerminated()
     QVERIFY(watch.waitForFinished(5000));
     QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
     QCOMPARE(watch.exitCode(), 0);
+}
+
+// b's MP3 file cannot be made (a folder has its name): a and c are converted, and the
+// command ends with status 1 and the list of the books that failed.
+void TestFolderCli::badBookInTheMiddle()
+{
+    QTemporaryDir books;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        QVERIFY(Write(books.filePath(name), "Привет hello"));
+    QVERIFY(QDir(books.path()).mkdir("b.mp3"));
+
+    const Finished run = RunVemo({"--convert-folder", books.path(), "--mp3"}, settings.path());
+
+    QCOMPARE(run.status, 1);
+    QCOMPARE(MadeFiles(books.path()), (QStringList{"a.mp3", "b.wav", "c.mp3"}));
+    const QString list = run.errors.section("These books failed:\n", 1);
+    QVERIFY2(list.startsWith(books.filePath("b.txt") + ": ") && !list.contains("a.txt") &&
+                 !list.contains("c.txt"),
+             qPrintable(run.errors));
 }
 
 QTEST_GUILESS_MAIN(TestFolderCli)

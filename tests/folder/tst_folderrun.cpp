@@ -67,6 +67,9 @@ private slots:
     void soundFilesAndBatch();
     void errorEndsRun_data();
     void errorEndsRun();
+    void badBookIsPassedOver_data();
+    void badBookIsPassedOver();
+    void failedVideoIsLoggedWithConverterOutput();
     void nothingToConvert_data();
     void nothingToConvert();
     void hostileNamesRunNothing();
@@ -233,8 +236,6 @@ void TestFolderRun::errorEndsRun_data()
 
     QTest::newRow("non-numeric limit, undivided") << "12a"
                                                   << "" << false << QStringList{} << "12a";
-    QTest::newRow("second text unreadable") << "1000"
-                                            << "b.txt" << false << QStringList{"a.wav"} << "Cannot read";
     QTest::newRow("ToVideo.temp cannot be written") << "1000"
                                                     << "" << true << QStringList{"a.wav"} << "ToVideo.temp";
 }
@@ -270,6 +271,84 @@ void TestFolderRun::errorEndsRun()
     QVERIFY(!host.stream.isOpen());
     QCOMPARE(host.ru->AudioOutputStream(), &other);
     QCOMPARE(host.eng->AudioOutputStream(), nullptr);
+}
+
+void TestFolderRun::badBookIsPassedOver_data()
+{
+    QTest::addColumn<QString>("unreadable");
+    QTest::addColumn<bool>("mp3");
+    QTest::addColumn<QStringList>("made");
+    QTest::addColumn<QStringList>("why"); // in the failure and the run log
+
+    QTest::newRow("unreadable book in the middle")
+        << "b.txt" << false << QStringList{"a.wav", "c.wav"} << QStringList{"Cannot read", "b.txt"};
+    // A folder where b's MP3 file should go: the encoder cannot create it.
+    QTest::newRow("failed MP3 conversion")
+        << "" << true << QStringList{"a.mp3", "b.wav", "c.mp3"}
+        << QStringList{"Ошибка при конвертации wav в mp3 ФАЙЛ !", "/b.wav"};
+}
+
+// A book that cannot be read or converted is recorded with why, named in the host's log
+// and the run log, and the books after it are converted all the same.
+void TestFolderRun::badBookIsPassedOver()
+{
+    QFETCH(QString, unreadable);
+    QFETCH(bool, mp3);
+    QFETCH(QStringList, made);
+    QFETCH(QStringList, why);
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет"}, {"b.txt", "мир"}, {"c.txt", "hello"}}));
+    if (mp3)
+        QVERIFY(QDir(dir.path()).mkdir("b.mp3"));
+    FolderRunSettings settings = Settings(dir.path());
+    if (mp3)
+        WithMp3(settings);
+    FolderRunTestHost host;
+    host.unreadable = QStringList{unreadable};
+
+    const FolderRunResult result = FolderRun(host, host, settings).Run();
+
+    QCOMPARE(MadeFiles(dir.path()), made);
+    QCOMPARE(result.textFilesSpoken, 3);
+    QCOMPARE(result.failedBooks.size(), 1);
+    QCOMPARE(result.failedBooks.first().textFile, dir.filePath("b.txt"));
+    QCOMPARE(Names(result.videoFiles), (QStringList{"a.avi", "c.avi"}));
+    QCOMPARE(host.logLines.size(), 1);
+    const QStringList log = ReadText(dir.filePath("vemo-run.log")).split('\n', Qt::SkipEmptyParts);
+    const QString bookLine = log.filter("book " + dir.filePath("b.txt")).value(0);
+    for (const QString& part : why) {
+        QVERIFY2(result.failedBooks.first().message.contains(part),
+                 qPrintable(result.failedBooks.first().message));
+        QVERIFY2(host.logLines.first().contains(part), qPrintable(host.logLines.first()));
+        QVERIFY2(bookLine.contains("FAILED") && bookLine.contains(part), qPrintable(log.join('\n')));
+    }
+    QVERIFY(log.first().contains("start: " + dir.path() + ", 3 books"));
+    QCOMPARE(log.filter(": done in ").size(), 2);
+    QVERIFY2(log.last().contains("end: 3 of 3 books taken up, 1 failed: " + dir.filePath("b.txt")),
+             qPrintable(log.last()));
+    QVERIFY(!host.stream.isOpen());
+}
+
+// A missing cover: the converter fails on the video, and the run log keeps what it said.
+void TestFolderRun::failedVideoIsLoggedWithConverterOutput()
+{
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет"}}));
+    FolderRunSettings settings = Settings(dir.path());
+    settings.video.coverDefault = "missing-cover.jpg";
+    settings.video.commandTemplate = "-v error -i %fsnd -loop 1 -i %fjpg -shortest -y %fvideo";
+    settings.makeVideos = true;
+    FolderRunTestHost host;
+
+    const FolderRunResult result = FolderRun(host, host, settings).Run();
+
+    QCOMPARE(result.batchRan, std::optional<bool>(true));
+    QCOMPARE(Names(result.failedVideos), QStringList{"a.avi"});
+    const QString log = ReadText(dir.filePath("vemo-run.log"));
+    QVERIFY2(log.contains("video " + dir.filePath("a.avi") + " was not made; the converter said:\n"),
+             qPrintable(log));
+    QVERIFY2(log.contains("    missing-cover.jpg: No such file or directory"), qPrintable(log));
+    QVERIFY2(log.contains("videos: 0 of 1 made"), qPrintable(log));
 }
 
 void TestFolderRun::nothingToConvert_data()

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
@@ -37,6 +38,8 @@ private slots:
     void refusedAcceptDoesNotRun();
     void errorEndsUnattendedRunAndDeletesFlag();
     void undeletableFlagRunsAgain();
+    void failedConversionDoesNotStopRun_data();
+    void failedConversionDoesNotStopRun();
 
 private:
     void SetFolder(const QString& folder);
@@ -200,8 +203,9 @@ void TestFolderRunCommand::refusedAcceptDoesNotRun()
     QVERIFY(form->TimerDirToSoundAndAvi->isActive());
 }
 
-// An error ends the run: it is shown, the flag is deleted all the same (a flag left would
-// start the failing run again every 3 s) and the timer is armed again.
+// An error ends the run: it goes to the log pane and the run log (nobody is there to close
+// a message box), the flag is deleted all the same (a flag left would start the failing run
+// again every 3 s) and the timer is armed again.
 void TestFolderRunCommand::errorEndsUnattendedRunAndDeletesFlag()
 {
     SetFolder(books.path());
@@ -209,8 +213,9 @@ void TestFolderRunCommand::errorEndsUnattendedRunAndDeletesFlag()
     CheckAutoStart(true);
     QVERIFY(Write(books.filePath("Start.Flag"), ""));
     command->TimerDirToSoundAndAviTimer();
-    QCOMPARE(errors.size(), 1);
-    QVERIFY2(errors.first().contains("ten"), qPrintable(errors.first()));
+    QCOMPARE(errors, QStringList{});
+    QVERIFY2(LogLines().filter("ten").size() == 1, qPrintable(LogLines().join('\n')));
+    QVERIFY(ReadText(books.filePath("vemo-run.log")).contains("end: the run failed: "));
     QCOMPARE(MadeFiles(books.path()), QStringList{});
     QVERIFY(!QFileInfo::exists(books.filePath("ToVideo.bat")));
     QVERIFY(form->TimerDirToSoundAndAvi->isActive());
@@ -234,6 +239,50 @@ void TestFolderRunCommand::undeletableFlagRunsAgain()
     QVERIFY(QFileInfo::exists(books.filePath("a.wav")));
     QCOMPARE(beeps, 2 * DeleteFlagFileAttempts);
     QVERIFY(form->TimerDirToSoundAndAvi->isActive());
+}
+
+void TestFolderRunCommand::failedConversionDoesNotStopRun_data()
+{
+    QTest::addColumn<bool>("unattended");
+    QTest::newRow("unattended: log pane only") << true;
+    QTest::newRow("by the button: one message at the end") << false;
+}
+
+// b's MP3 file cannot be created (a folder has its name): the run goes on with c, the
+// failure naming the WAV file goes to the run log and, unattended, to the log pane; only a
+// run started by hand ends with one message box naming the book.
+void TestFolderRunCommand::failedConversionDoesNotStopRun()
+{
+    QFETCH(bool, unattended);
+    QVERIFY(QDir(books.path()).mkpath("b.mp3"));
+    const auto removeFolder = qScopeGuard([this] { QDir(books.filePath("b.mp3")).removeRecursively(); });
+    SetFolder(books.path());
+    dialog->CheckBoxMP3->setChecked(true);
+    dialog->Activate();
+    if (unattended) {
+        dialog->Accept();
+        CheckAutoStart(true);
+        QVERIFY(Write(books.filePath("Start.Flag"), ""));
+        command->TimerDirToSoundAndAviTimer();
+    } else {
+        QTimer::singleShot(0, dialog.get(), [this] { dialog->ButtonOk->click(); });
+        form->ButtonDirToSound->click();
+    }
+
+    QCOMPARE(MadeFiles(books.path()), (QStringList{"a.mp3", "b.wav", "c.mp3"}));
+    const QString failure = "Ошибка при конвертации wav в mp3 ФАЙЛ ! " + books.filePath("b.wav");
+    QVERIFY(ReadText(books.filePath("vemo-run.log")).contains(failure));
+    if (unattended) {
+        QCOMPARE(errors, QStringList{});
+        // The pane shows each fragment as it is spoken; the failures stand there at the end.
+        QVERIFY2(LogLines().filter(failure).size() == 1, qPrintable(LogLines().join('\n')));
+        QVERIFY(!QFileInfo::exists(books.filePath("Start.Flag")));
+    } else {
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(books.filePath("b.txt")) && !errors.first().contains("a.txt"),
+                 qPrintable(errors.first()));
+    }
+    QVERIFY(form->ButtonDirToSound->isEnabled());
 }
 
 QTEST_MAIN(TestFolderRunCommand)
