@@ -35,7 +35,9 @@ struct SpeakToFileSettings
 // (".srt" and ".lrc"), timed from the voices' word events. The run lets window messages
 // through between fragments, while it waits and while it converts. The parts of a divided
 // file are converted on other cores while the next part is spoken; each is finished (WAV
-// deleted, file announced) in part order, as when it was converted before going on.
+// deleted, file announced) in part order, as when it was converted before going on. Every
+// sound file is written under a temporary name (PartFileNames::TemporaryName) and takes its
+// own name only when complete: a WAV stopped by Stop To File is complete up to the stop.
 class SpeakToFileRun
 {
 public:
@@ -47,7 +49,7 @@ public:
     static int SplitText(const QString& text, bool xml, const QString& digitLang, FragmentLists& lists);
 
     // The whole run. An error ends it with the file stream closed and the voices purged;
-    // what was written so far stays on disk.
+    // what was written so far stays on disk, the file being written under its temporary name.
     void Run();
 
     const QString& SoundFileName() const { return m_soundFileName; }
@@ -66,6 +68,7 @@ private:
     void TakeWord(qint64 streamPosition, int position, int length);
     // Takes back the part conversions that have ended (wait: all of them, waiting).
     void TakeConversions(bool wait);
+    void TakeConverted(qint32 status, const QString& soundFileName, const QString& mp3Name);
     Mp3Tags TagsOfSoundFile() const;
     void AbandonAfterError();
     bool StopRequested() const;

@@ -181,7 +181,7 @@ void TestFolderCli::badBookInTheMiddle()
     QTemporaryDir books;
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
         QVERIFY(Write(books.filePath(name), "Привет hello"));
-    QVERIFY(QDir(books.path()).mkdir("b.mp3"));
+    QVERIFY(QDir(books.path()).mkdir("b.mp3.part"));
 
     const Finished run = RunVemo({"--convert-folder", books.path(), "--mp3"}, settings.path());
 

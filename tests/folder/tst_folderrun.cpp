@@ -299,7 +299,7 @@ void TestFolderRun::badBookIsPassedOver()
     QTemporaryDir dir;
     QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет"}, {"b.txt", "мир"}, {"c.txt", "hello"}}));
     if (mp3)
-        QVERIFY(QDir(dir.path()).mkdir("b.mp3"));
+        QVERIFY(QDir(dir.path()).mkdir("b.mp3.part"));
     FolderRunSettings settings = Settings(dir.path());
     if (mp3)
         WithMp3(settings);

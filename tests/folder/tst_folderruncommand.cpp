@@ -254,8 +254,8 @@ void TestFolderRunCommand::failedConversionDoesNotStopRun_data()
 void TestFolderRunCommand::failedConversionDoesNotStopRun()
 {
     QFETCH(bool, unattended);
-    QVERIFY(QDir(books.path()).mkpath("b.mp3"));
-    const auto removeFolder = qScopeGuard([this] { QDir(books.filePath("b.mp3")).removeRecursively(); });
+    QVERIFY(QDir(books.path()).mkpath("b.mp3.part"));
+    const auto removeFolder = qScopeGuard([this] { QDir(books.filePath("b.mp3.part")).removeRecursively(); });
     SetFolder(books.path());
     dialog->CheckBoxMP3->setChecked(true);
     dialog->Activate();
