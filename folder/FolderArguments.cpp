@@ -72,6 +72,8 @@ QStringList FolderParser::TakeFolderOptions(const QStringList& words)
         const QString& word = words.at(i);
         if (word == u"--video")
             m_result.settings.makeVideos = true;
+        else if (word == u"--skip-existing")
+            m_result.settings.skipExisting = true;
         else if (!TakeVideoOption(word, words.value(i + 1)))
             soundWords.append(word);
         else if (++i == words.size())
@@ -130,13 +132,17 @@ QString ConvertFolderUsage()
         "    Speaks every *.txt file of DIR, in natural name order, into DIR: NAME.wav (or\n"
         "    NAME 000.wav, NAME 001.wav, ... with --divide), NAME.mp3 with --mp3, as the\n"
         "    DirToSoundAndAvi button does, and writes the video commands to DIR/ToVideo.bat.\n"
-        "    Progress goes to standard error; Ctrl+C stops after the current fragment.\n"
-        "    Exit status 0 on success, 1 on failure, 130 when stopped.\n"
+        "    Progress goes to standard error; Ctrl+C stops after the current fragment. A book\n"
+        "    that fails is named and passed over; the run log is DIR/vemo-run.log.\n"
+        "    Exit status 0 on success, 1 when a book or a video failed, 130 when stopped.\n"
         "  --divide N, --format, --mp3 and the MP3, voice, --xml/--digits and --quiet\n"
         "                       options as for vemo --to-file; the videos' progress is\n"
         "                       shown as the sound's\n"
         "  --video              run ToVideo.bat at the end (one video per sound file); the\n"
         "                       exit status is 1 when a video was not made\n"
+        "  --skip-existing      pass over a book whose sound files are all there and newer\n"
+        "                       than its text (its missing videos are still made): a run\n"
+        "                       that was killed goes on at the first book it did not finish\n"
         "  --ffmpeg-dir DIR     folder of the converter ffmpeg (default from opsDir.txt, else\n"
         "                       /usr/bin)\n"
         "  --cover FILE         cover picture, relative to DIR unless a full name (default\n"

@@ -15,6 +15,7 @@
 #include "speech/filestream/SpFileStream.h"
 #include "text/Segmentation.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -74,7 +75,8 @@ QString FolderRunResult::FailedBooksText() const
 }
 
 FolderRun::FolderRun(SpeakToFileHost& speaker, FolderRunHost& host, const FolderRunSettings& settings)
-    : m_speaker(speaker), m_host(host), m_settings(settings), m_runLog(settings.folderName)
+    : m_speaker(speaker), m_host(host), m_settings(settings), m_runLog(settings.folderName),
+      m_stoppedBooks(settings.skipExisting ? m_runLog.StoppedBooks() : QSet<QString>())
 {}
 
 // No folder name means no folder: never the root that "/" alone would name. The files the
@@ -157,6 +159,12 @@ void FolderRun::ReportUndecodableNames()
 // goes on; only a batch file that cannot be written ends the run from here.
 void FolderRun::ConvertBook(const QString& textFile, VideoBatch& batch, FolderRunResult& result)
 {
+    if (m_settings.skipExisting) {
+        if (const std::optional<QStringList> soundFiles = CompleteSoundFiles(textFile)) {
+            SkipBook(textFile, *soundFiles, batch, result);
+            return;
+        }
+    }
     QElapsedTimer clock;
     clock.start();
     VideoCommandHost host(m_speaker, batch, textFile, result.videoFiles);
@@ -176,7 +184,8 @@ void FolderRun::ConvertBook(const QString& textFile, VideoBatch& batch, FolderRu
     const QString files = host.FinishedFiles().isEmpty() ? QStringLiteral("no sound file")
                                                          : host.FinishedFiles().join(QStringLiteral(", "));
     if (problems.isEmpty()) {
-        AddToRunLog(QStringLiteral("book %1: done in %2 s: %3").arg(textFile, Seconds(clock), files));
+        const QString outcome = m_speaker.StopToFileRequested() ? RunLog::Stopped : RunLog::Done;
+        AddToRunLog(QStringLiteral("book %1%2%3 s: %4").arg(textFile, outcome, Seconds(clock), files));
         return;
     }
     const QString why = problems.join(u'\n');
@@ -184,6 +193,66 @@ void FolderRun::ConvertBook(const QString& textFile, VideoBatch& batch, FolderRu
     AddToRunLog(
         QStringLiteral("book %1: FAILED after %2 s (%3): %4").arg(textFile, Seconds(clock), files, why));
     m_host.Log(QStringLiteral("Книга «%1» не преобразована: %2").arg(textFile, why));
+}
+
+QStringList FolderRun::SoundFilesOfBook(const QString& textFile, const QString& text,
+                                        const FolderRunSettings& settings)
+{
+    const PartFileNames names = PartFileNames::ForTextFile(textFile);
+    if (!settings.divide)
+        return {settings.mp3 ? names.Mp3Name(false, 0) : names.WavName(false, 0)};
+    FragmentLists lists;
+    SpeakToFileRun::SplitText(text, settings.xml, settings.digitLang, lists);
+    const int parts =
+        SpeakToFileRun::CountParts(lists.FragmentTexts, ParsePartCharLimit(settings.partCharLimit));
+    QStringList files;
+    for (int part = 0; part < parts; ++part)
+        files.append(settings.mp3 ? names.Mp3Name(true, part) : names.WavName(true, part));
+    return files;
+}
+
+// The sound files of a book that a conversion finished, none older than the text; nullopt
+// when one is missing or older, or when the book's last conversion was stopped. Only a
+// divided book is read, to count its parts; one that cannot be read is converted (and its
+// error reported) as any other.
+std::optional<QStringList> FolderRun::CompleteSoundFiles(const QString& textFile)
+{
+    if (m_stoppedBooks.contains(textFile))
+        return std::nullopt;
+    QString text;
+    if (m_settings.divide) {
+        try {
+            text = m_host.LoadText(textFile);
+        } catch (const VemoError&) {
+            return std::nullopt;
+        }
+    }
+    const QStringList soundFiles = SoundFilesOfBook(textFile, text, m_settings);
+    const QDateTime written = QFileInfo(textFile).lastModified();
+    for (const QString& soundFile : soundFiles) {
+        const QFileInfo sound(soundFile);
+        if (!sound.isFile() || sound.lastModified() < written)
+            return std::nullopt;
+    }
+    return soundFiles;
+}
+
+// A book passed over still gets the video commands of the sound files whose video is
+// missing or older, so that the batch makes what an interrupted run did not.
+void FolderRun::SkipBook(const QString& textFile, const QStringList& soundFiles, VideoBatch& batch,
+                         FolderRunResult& result)
+{
+    ++result.booksSkipped;
+    for (const QString& soundFile : soundFiles) {
+        const QString video = VideoCommandHost::VideoFileName(soundFile);
+        const QFileInfo made(video);
+        if (made.size() > 0 && made.lastModified() >= QFileInfo(soundFile).lastModified())
+            continue;
+        batch.AddVideoCommand(textFile, soundFile, video);
+        result.videoFiles.append(video);
+    }
+    AddToRunLog(QStringLiteral("book %1%2its sound files are complete: %3")
+                    .arg(textFile, RunLog::Skipped, soundFiles.join(QStringLiteral(", "))));
 }
 
 void FolderRun::ConvertTextFile(const QString& textFile, VideoCommandHost& host)
@@ -265,9 +334,10 @@ void FolderRun::LogEnd(const FolderRunResult& result)
     QStringList failed;
     for (const BookFailure& failure : result.failedBooks)
         failed.append(failure.textFile);
-    QString entry = QStringLiteral("end: %1 of %2 books taken up, %3 failed")
+    QString entry = QStringLiteral("end: %1 of %2 books taken up, %3 skipped, %4 failed")
                         .arg(result.textFilesSpoken)
                         .arg(result.textFiles)
+                        .arg(result.booksSkipped)
                         .arg(failed.size());
     if (!failed.isEmpty())
         entry += QStringLiteral(": ") + failed.join(QStringLiteral(", "));

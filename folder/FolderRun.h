@@ -4,6 +4,7 @@
 #include "folder/VideoBatch.h"
 #include "soundfile/EncoderConfig.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -27,6 +28,7 @@ struct FolderRunSettings
     VideoOptions video;
     bool makeVideos = false;               // run the video batch at the end
     qint64 batchTimeLimitSeconds = 360000; // 100 hours
+    bool skipExisting = false;             // pass over books whose sound files are complete and newer
 };
 
 // A book that could not be read, spoken or converted, and why.
@@ -44,6 +46,7 @@ struct FolderRunResult
     bool stopped = false;           // Stop To File ended it
     QStringList videoFiles;         // one per video command, in the batch's order
     std::optional<bool> batchRan;   // set when the batch was run: false when it failed or was killed
+    int booksSkipped = 0;           // their sound files were complete (skipExisting)
     QList<BookFailure> failedBooks; // in the order of the books
     QStringList failedVideos;       // the videos a batch that ran did not make
 
@@ -61,7 +64,10 @@ struct FolderRunResult
 // character limit that is not a number, a batch file that cannot be written) ends it at
 // once: the file stream is closed, the voices get their output streams back, the batch file
 // is not written, and the error travels on. Every run appends its course to the run log
-// ("vemo-run.log" in the text folder).
+// ("vemo-run.log" in the text folder). With skipExisting, a book whose sound files are all
+// there, newer than the text, and whose last conversion in the run log was not stopped is
+// passed over (its videos are still made when missing), so that a run killed in the middle
+// goes on at the first book it did not finish.
 class FolderRun
 {
 public:
@@ -72,11 +78,19 @@ public:
     // The text files of a folder in the order the run takes them.
     static QStringList TextFiles(const QString& folderName);
 
+    // The sound files a complete conversion of the text file gives with these settings
+    // (the MP3 files when converting, one per part when divided); text is its text.
+    static QStringList SoundFilesOfBook(const QString& textFile, const QString& text,
+                                        const FolderRunSettings& settings);
+
 private:
     void ConvertFiles(VideoBatch& batch, FolderRunResult& result);
     void ReportUndecodableNames();
     void ConvertBook(const QString& textFile, VideoBatch& batch, FolderRunResult& result);
     void ConvertTextFile(const QString& textFile, VideoCommandHost& host);
+    std::optional<QStringList> CompleteSoundFiles(const QString& textFile);
+    void SkipBook(const QString& textFile, const QStringList& soundFiles, VideoBatch& batch,
+                  FolderRunResult& result);
     void RunBatch(const VideoBatch& batch, FolderRunResult& result);
     void ReportVideos(const VideoBatch& batch, const QString& converterOutput, FolderRunResult& result);
     void LogEnd(const FolderRunResult& result);
@@ -88,4 +102,5 @@ private:
     const FolderRunSettings m_settings;
     RunLog m_runLog;
     bool m_runLogFailed = false;
+    QSet<QString> m_stoppedBooks; // the run log's books whose last conversion was stopped
 };

@@ -150,6 +150,7 @@ FolderRunSettings FolderRunCommand::SettingsFromDialog(const FileRunSession& ses
     settings.digitLang = session.DigitLang();
     settings.video = m_dialog.VideoSettings();
     settings.makeVideos = m_dialog.CheckBoxAvi->isChecked();
+    settings.skipExisting = m_dialog.CheckBoxSkipExisting->isChecked();
     return settings;
 }
 

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QTextStream>
 
 RunLog::RunLog(const QString& folderName) : m_path(QDir(folderName).filePath(FileName)) {}
 
@@ -24,4 +25,37 @@ bool RunLog::Add(const QString& text)
         return false;
     }
     return true;
+}
+
+QSet<QString> RunLog::StoppedBooks() const
+{
+    QSet<QString> stopped;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return stopped;
+    const QString book = QStringLiteral("book ");
+    QTextStream in(&file);
+    for (QString line; in.readLineInto(&line);) {
+        const QString entry = line.section(u' ', 1);
+        if (!entry.startsWith(book))
+            continue;
+        // The outcome is the first one named: what follows it (an error) may name others.
+        qsizetype first = -1;
+        bool wasStopped = false;
+        for (const QString& outcome : {Done, Failed, Stopped, Skipped}) {
+            const qsizetype at = entry.indexOf(outcome);
+            if (at >= 0 && (first < 0 || at < first)) {
+                first = at;
+                wasStopped = outcome == Stopped;
+            }
+        }
+        if (first < 0)
+            continue;
+        const QString textFile = entry.mid(book.size(), first - book.size());
+        if (wasStopped)
+            stopped.insert(textFile);
+        else
+            stopped.remove(textFile);
+    }
+    return stopped;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 // The log of folder runs, "vemo-run.log" in the text folder: every run appends its start,
@@ -19,6 +20,16 @@ public:
     bool Add(const QString& text);
 
     QString Path() const { return m_path; }
+
+    // The books whose last entry in the log says their conversion was stopped: what they
+    // have on disk is cut short. The entries are "book " + the text file + ": " + outcome.
+    QSet<QString> StoppedBooks() const;
+
+    // The outcomes of a book's entry, as StoppedBooks reads them.
+    static inline const QString Done = QStringLiteral(": done in ");
+    static inline const QString Failed = QStringLiteral(": FAILED after ");
+    static inline const QString Stopped = QStringLiteral(": stopped after ");
+    static inline const QString Skipped = QStringLiteral(": skipped, ");
     // Why the last entry that failed could not be written; empty when none failed.
     const QString& Failure() const { return m_failure; }
 

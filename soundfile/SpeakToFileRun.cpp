@@ -23,26 +23,6 @@ constexpr int SeekStart = 0;
 constexpr int SeekCurrent = 1;
 constexpr int SeekEnd = 2;
 
-// The number of part files a division makes of these fragments when the run is not
-// stopped: a part ends after the fragment that takes it above the limit, and no empty
-// part follows the last fragment. An empty text still gives one file.
-int CountParts(const QStringList& texts, qint64 limit)
-{
-    int parts = 0;
-    qint64 chars = 0;
-    bool open = true;
-    for (const QString& text : texts) {
-        open = true;
-        chars += text.size();
-        if (chars > limit) {
-            ++parts;
-            chars = 0;
-            open = false;
-        }
-    }
-    return parts + (open ? 1 : 0);
-}
-
 // ISO 639-2 codes of the voices' languages that speak, the one with most characters first
 // and following each other without a separator, as ID3v2.3 writes several languages.
 QString SpokenLanguages(const FragmentLists& fragments)
@@ -89,6 +69,23 @@ int SpeakToFileRun::SplitText(const QString& text, bool xml, const QString& digi
     }
     SplitPlainText(text, FragmentLimit, digitLang, lists);
     return SpeakAsyncPlain;
+}
+
+int SpeakToFileRun::CountParts(const QStringList& texts, qint64 limit)
+{
+    int parts = 0;
+    qint64 chars = 0;
+    bool open = true;
+    for (const QString& text : texts) {
+        open = true;
+        chars += text.size();
+        if (chars > limit) {
+            ++parts;
+            chars = 0;
+            open = false;
+        }
+    }
+    return parts + (open ? 1 : 0);
 }
 
 void SpeakToFileRun::Run()

@@ -47,6 +47,10 @@ public:
     // Cuts text into the fragment lists as the file runs do (fragment limit 1000) and
     // returns the speak flags: 9 for marked-up text, else 17.
     static int SplitText(const QString& text, bool xml, const QString& digitLang, FragmentLists& lists);
+    // The number of part files a division makes of these fragment texts when the run is not
+    // stopped: a part ends after the fragment that takes it above the limit, and no empty
+    // part follows the last fragment. An empty text still gives one file.
+    static int CountParts(const QStringList& texts, qint64 limit);
 
     // The whole run. An error ends it with the file stream closed and the voices purged;
     // what was written so far stays on disk, the file being written under its temporary name.

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -69,6 +70,7 @@ private slots:
     void outcomes();
     void watchRunsOnFlagUntilTerminated();
     void badBookInTheMiddle();
+    void resumeAfterKill();
 
 private:
     QTemporaryDir settings;
@@ -191,6 +193,75 @@ void TestFolderCli::badBookInTheMiddle()
     QVERIFY2(list.startsWith(books.filePath("b.txt") + ": ") && !list.contains("a.txt") &&
                  !list.contains("c.txt"),
              qPrintable(run.errors));
+}
+
+namespace {
+
+// Four books of some 3000 words (about a second each on the test engine), each spoken into
+// parts of about 2000 characters.
+void WriteBooks(const QString& folder)
+{
+    QByteArray text;
+    for (int i = 0; i < 1000; ++i)
+        text += "Слово word ещё. ";
+    for (const char* name : {"1.txt", "2.txt", "3.txt", "4.txt"})
+        QVERIFY(Write(folder + "/" + name, text));
+}
+
+QByteArray Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// Killed while the third book is spoken, the run leaves no sound file under its final name
+// that differs from a complete run's; run again with --skip-existing it passes over the two
+// finished books and ends with the same files as a run never interrupted.
+void TestFolderCli::resumeAfterKill()
+{
+    QTemporaryDir reference, books;
+    WriteBooks(reference.path());
+    WriteBooks(books.path());
+    const QStringList options{"--divide", "2000"};
+    QCOMPARE(RunVemo(QStringList{"--convert-folder", reference.path()} + options, settings.path()).status, 0);
+    const QStringList complete = MadeFiles(reference.path());
+
+    QProcess run;
+    run.setProcessEnvironment(Environment(settings.path(), "test"));
+    run.start(VEMO_PROGRAM, QStringList{"--convert-folder", books.path()} + options);
+    QString progress;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (progress += QString::fromLocal8Bit(run.readAllStandardError())).contains("[3/4]"), 30000);
+    QCOMPARE(run.state(), QProcess::Running);
+    run.kill();
+    QVERIFY(run.waitForFinished(5000));
+
+    const QStringList left = MadeFiles(books.path());
+    QVERIFY2(left.filter(".part").size() <= 1 && left.contains("2 007.wav") && !left.contains("4 007.wav"),
+             qPrintable(left.join(", ")));
+    for (const QString& name : left) {
+        if (!name.endsWith(".part"))
+            QVERIFY2(Bytes(books.filePath(name)) == Bytes(reference.filePath(name)), qPrintable(name));
+    }
+    int finished = 0;
+    for (const char* book : {"1", "2", "3", "4"}) {
+        const QRegularExpression parts(QString("^%1 \\d+\\.wav$").arg(book));
+        finished += left.filter(parts).size() == complete.filter(parts).size() ? 1 : 0;
+    }
+
+    const Finished resumed =
+        RunVemo(QStringList{"--convert-folder", books.path(), "--skip-existing"} + options, settings.path());
+
+    QVERIFY2(resumed.status == 0, qPrintable(resumed.errors));
+    QCOMPARE(MadeFiles(books.path()), complete);
+    for (const QString& name : complete)
+        QVERIFY2(Bytes(books.filePath(name)) == Bytes(reference.filePath(name)), qPrintable(name));
+    const QString log = ReadText(books.filePath("vemo-run.log"));
+    QCOMPARE(log.count(": skipped, "), finished);
+    QVERIFY2(log.contains(QString("end: 4 of 4 books taken up, %1 skipped, 0 failed").arg(finished)),
+             qPrintable(log));
 }
 
 QTEST_GUILESS_MAIN(TestFolderCli)

@@ -2,6 +2,7 @@
 #include "FolderTestFiles.h"
 #include "files/VemoError.h"
 #include "folder/FolderRun.h"
+#include "folder/RunLog.h"
 #include "soundfile/FillEncoderConfig.h"
 
 #include <QScopeGuard>
@@ -70,6 +71,8 @@ private slots:
     void badBookIsPassedOver_data();
     void badBookIsPassedOver();
     void failedVideoIsLoggedWithConverterOutput();
+    void skipExisting_data();
+    void skipExisting();
     void nothingToConvert_data();
     void nothingToConvert();
     void hostileNamesRunNothing();
@@ -324,7 +327,7 @@ void TestFolderRun::badBookIsPassedOver()
     }
     QVERIFY(log.first().contains("start: " + dir.path() + ", 3 books"));
     QCOMPARE(log.filter(": done in ").size(), 2);
-    QVERIFY2(log.last().contains("end: 3 of 3 books taken up, 1 failed: " + dir.filePath("b.txt")),
+    QVERIFY2(log.last().contains("end: 3 of 3 books taken up, 0 skipped, 1 failed: " + dir.filePath("b.txt")),
              qPrintable(log.last()));
     QVERIFY(!host.stream.isOpen());
 }
@@ -349,6 +352,78 @@ void TestFolderRun::failedVideoIsLoggedWithConverterOutput()
              qPrintable(log));
     QVERIFY2(log.contains("    missing-cover.jpg: No such file or directory"), qPrintable(log));
     QVERIFY2(log.contains("videos: 0 of 1 made"), qPrintable(log));
+}
+
+void TestFolderRun::skipExisting_data()
+{
+    QTest::addColumn<QString>("limit");  // empty: not divided
+    QTest::addColumn<QString>("change"); // what happens to a.txt's files between the runs
+    QTest::addColumn<bool>("skipped");
+
+    QTest::newRow("complete: passed over") << ""
+                                           << "" << true;
+    QTest::newRow("divided, complete: passed over") << "0"
+                                                    << "" << true;
+    QTest::newRow("text edited since") << ""
+                                       << "touch text" << false;
+    QTest::newRow("a part missing") << "0"
+                                    << "remove a 001.wav" << false;
+    QTest::newRow("only a part file left by a kill") << ""
+                                                     << "remove a.wav, leave a.wav.part" << false;
+    QTest::newRow("last conversion stopped") << ""
+                                             << "log stopped" << false;
+    QTest::newRow("stopped, then done again") << ""
+                                              << "log stopped, then done" << true;
+}
+
+// A second run with skipExisting passes over a book whose sound files are all there and
+// newer than its text, unless the run log says its last conversion was stopped; its video
+// command comes back only when its video is missing.
+void TestFolderRun::skipExisting()
+{
+    QFETCH(QString, limit);
+    QFETCH(QString, change);
+    QFETCH(bool, skipped);
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет hello мир"}, {"b.txt", "мир"}}));
+    FolderRunSettings settings = Settings(dir.path());
+    settings.divide = !limit.isEmpty();
+    settings.partCharLimit = limit.isEmpty() ? "1000" : limit;
+    FolderRunTestHost host;
+    const FolderRunResult first = FolderRun(host, host, settings).Run();
+    QCOMPARE(first.failedBooks.size(), 0);
+    const QString a = dir.filePath(settings.divide ? "a 000.wav" : "a.wav");
+    const QString textA = dir.filePath("a.txt");
+    const QString b = dir.filePath(settings.divide ? "b 000.wav" : "b.wav");
+    QVERIFY(QFile::remove(b));
+    if (change == "touch text") {
+        QFile text(textA);
+        QVERIFY(text.open(QIODevice::ReadWrite));
+        QVERIFY(text.setFileTime(QFileInfo(a).lastModified().addSecs(5), QFileDevice::FileModificationTime));
+    } else if (change.startsWith("remove ")) {
+        QVERIFY(QFile::remove(dir.filePath(change.section(' ', 1).section(',', 0, 0))));
+        if (change.endsWith(".part"))
+            QVERIFY(Write(dir.filePath("a.wav.part"), "RIFF"));
+    } else if (change.startsWith("log stopped")) {
+        RunLog log(dir.path());
+        QVERIFY(log.Add("book " + textA + RunLog::Stopped + "0.1 s: " + a));
+        if (change.endsWith("done"))
+            QVERIFY(log.Add("book " + textA + RunLog::Done + "0.2 s: " + a));
+    }
+    const QDateTime before = QFileInfo(a).lastModified();
+    settings.skipExisting = true;
+    QTest::qWait(20); // a file written again gets a later time
+
+    const FolderRunResult second = FolderRun(host, host, settings).Run();
+
+    QCOMPARE(second.booksSkipped, skipped ? 1 : 0);
+    QVERIFY(QFileInfo::exists(b));
+    QCOMPARE(QFileInfo(a).lastModified() == before, skipped);
+    // No video was made: every sound file gets its command, the passed-over book's too.
+    QCOMPARE(second.videoFiles, first.videoFiles);
+    const QString log = ReadText(dir.filePath("vemo-run.log"));
+    QCOMPARE(log.contains("book " + textA + RunLog::Skipped), skipped);
+    QVERIFY(!QFileInfo::exists(dir.filePath("a.wav.part")) || change.endsWith(".part") == !skipped);
 }
 
 void TestFolderRun::nothingToConvert_data()
