@@ -4,6 +4,7 @@
 #include "files/TextFileCodec.h"
 #include "files/UnitFindFilesSL.h"
 #include "folder/BatchRunner.h"
+#include "folder/BookWorkers.h"
 #include "folder/FolderRunHost.h"
 #include "folder/VideoCommandHost.h"
 #include "soundfile/KeptOutputStreams.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryFile>
 #include <algorithm>
 
@@ -57,11 +59,6 @@ QString ReadConverterOutput(QFile& file)
     else
         file.seek(0);
     return QString::fromUtf8(file.readAll());
-}
-
-QString Seconds(const QElapsedTimer& clock)
-{
-    return QString::number(double(clock.elapsed()) / 1000.0, 'f', 1);
 }
 
 } // namespace
@@ -103,6 +100,7 @@ FolderRunResult FolderRun::Run()
     FolderRunResult result;
     const KeptOutputStreams kept(m_speaker.VoiceRu(), m_speaker.VoiceEng());
     VideoBatch batch(m_settings.folderName, m_settings.video);
+    batch.SetAppending(!m_settings.books.isEmpty());
     try {
         ConvertFiles(batch, result);
         batch.WriteVideoBatch();
@@ -120,13 +118,22 @@ FolderRunResult FolderRun::Run()
 
 void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
 {
-    const QStringList files = TextFiles(m_settings.folderName);
+    const QStringList files =
+        m_settings.books.isEmpty() ? TextFiles(m_settings.folderName) : m_settings.books;
     result.textFiles = int(files.size());
-    if (!m_settings.folderName.isEmpty() && QFileInfo(m_settings.folderName).isDir())
+    if (LogsStartAndEnd()) {
         AddToRunLog(QStringLiteral("start: %1, %2 books").arg(m_settings.folderName).arg(files.size()));
-    ReportUndecodableNames();
+        ReportUndecodableNames();
+    }
     // The same for every book: a wrong one fails the run, not each book in turn.
     ParsePartCharLimit(m_settings.partCharLimit);
+    // With a program for them, workers convert every book, also with one job: a speech engine
+    // that has spoken one book may time the next a little differently, and the files of a
+    // run must not depend on how many jobs it had.
+    if (!m_settings.workers.program.isEmpty()) {
+        ConvertWithWorkers(files, batch, result);
+        return;
+    }
     for (const QString& textFile : files) {
         ++result.textFilesSpoken;
         m_host.ShowTextFile(textFile, result.textFilesSpoken, result.textFiles);
@@ -135,6 +142,46 @@ void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
         if (m_speaker.StopToFileRequested()) {
             result.stopped = true;
             break;
+        }
+    }
+}
+
+// Up to the number of jobs books are converted at once, each by a worker process. The
+// books are recorded (video commands, log entries) in their order, each once the books
+// before it are, so that the batch and the log read as those of a run with one job.
+void FolderRun::ConvertWithWorkers(const QStringList& files, VideoBatch& batch, FolderRunResult& result)
+{
+    BookWorkers workers(m_settings, m_settings.workers);
+    QMap<qsizetype, BookOutcome> ended;
+    qsizetype next = 0;
+    qsizetype recorded = 0;
+    bool stopping = false;
+    while (recorded < files.size() && (!stopping || workers.Running() > 0 || ended.contains(recorded))) {
+        while (!stopping && next < files.size() && workers.Running() < m_settings.workers.jobs) {
+            const QString& textFile = files.at(next);
+            ++result.textFilesSpoken;
+            m_host.ShowTextFile(textFile, result.textFilesSpoken, result.textFiles);
+            if (const std::optional<QStringList> complete = SkippedSoundFiles(textFile)) {
+                BookOutcome skipped;
+                skipped.skipped = true;
+                skipped.soundFiles = *complete;
+                ended.insert(next++, skipped);
+                continue;
+            }
+            workers.Start(next++, textFile);
+        }
+        for (auto& [index, outcome] : workers.TakeEnded(50))
+            ended.insert(index, outcome);
+        for (; ended.contains(recorded); ++recorded) {
+            const BookOutcome outcome = ended.take(recorded);
+            AddVideoCommands(files.at(recorded), outcome, batch, result);
+            RecordBook(files.at(recorded), outcome, result);
+        }
+        m_speaker.LetMessagesThrough();
+        if (!stopping && m_speaker.StopToFileRequested()) {
+            stopping = true;
+            result.stopped = true;
+            workers.StopAll();
         }
     }
 }
@@ -159,39 +206,74 @@ void FolderRun::ReportUndecodableNames()
 // goes on; only a batch file that cannot be written ends the run from here.
 void FolderRun::ConvertBook(const QString& textFile, VideoBatch& batch, FolderRunResult& result)
 {
-    if (m_settings.skipExisting) {
-        if (const std::optional<QStringList> soundFiles = CompleteSoundFiles(textFile)) {
-            SkipBook(textFile, *soundFiles, batch, result);
-            return;
-        }
+    if (const std::optional<QStringList> complete = SkippedSoundFiles(textFile)) {
+        BookOutcome skipped;
+        skipped.skipped = true;
+        skipped.soundFiles = *complete;
+        AddVideoCommands(textFile, skipped, batch, result);
+        RecordBook(textFile, skipped, result);
+        return;
     }
+    RecordBook(textFile, ConvertBookHere(textFile, &batch, &result.videoFiles), result);
+}
+
+BookOutcome FolderRun::ConvertBookHere(const QString& textFile, VideoBatch* batch, QStringList* videoFiles)
+{
     QElapsedTimer clock;
     clock.start();
-    VideoCommandHost host(m_speaker, batch, textFile, result.videoFiles);
-    QString error;
+    VideoCommandHost host(m_speaker, batch, textFile, videoFiles);
+    BookOutcome outcome;
     try {
         ConvertTextFile(textFile, host);
     } catch (const BatchFileError&) {
         throw;
     } catch (const VemoError& e) {
-        error = e.message();
+        outcome.problems.append(e.message());
     } catch (const std::exception& e) {
-        error = QString::fromLocal8Bit(e.what());
+        outcome.problems.append(QString::fromLocal8Bit(e.what()));
     }
-    QStringList problems = host.ConversionErrors();
-    if (!error.isEmpty())
-        problems.prepend(error);
-    const QString files = host.FinishedFiles().isEmpty() ? QStringLiteral("no sound file")
-                                                         : host.FinishedFiles().join(QStringLiteral(", "));
-    if (problems.isEmpty()) {
-        const QString outcome = m_speaker.StopToFileRequested() ? RunLog::Stopped : RunLog::Done;
-        AddToRunLog(QStringLiteral("book %1%2%3 s: %4").arg(textFile, outcome, Seconds(clock), files));
+    outcome.problems += host.ConversionErrors();
+    outcome.soundFiles = host.FinishedFiles();
+    outcome.stopped = m_speaker.StopToFileRequested();
+    outcome.milliseconds = clock.elapsed();
+    return outcome;
+}
+
+// The video commands of a book converted elsewhere (by a worker), or passed over: then
+// only for the sound files whose video is missing or older, so that the batch makes what
+// an interrupted run did not.
+void FolderRun::AddVideoCommands(const QString& textFile, const BookOutcome& outcome, VideoBatch& batch,
+                                 FolderRunResult& result)
+{
+    for (const QString& soundFile : outcome.soundFiles) {
+        const QString video = VideoCommandHost::VideoFileName(soundFile);
+        const QFileInfo made(video);
+        if (outcome.skipped && made.size() > 0 && made.lastModified() >= QFileInfo(soundFile).lastModified())
+            continue;
+        batch.AddVideoCommand(textFile, soundFile, video);
+        result.videoFiles.append(video);
+    }
+}
+
+void FolderRun::RecordBook(const QString& textFile, const BookOutcome& outcome, FolderRunResult& result)
+{
+    const QString files = outcome.soundFiles.isEmpty() ? QStringLiteral("no sound file")
+                                                       : outcome.soundFiles.join(QStringLiteral(", "));
+    if (outcome.skipped) {
+        ++result.booksSkipped;
+        AddToRunLog(QStringLiteral("book %1%2its sound files are complete: %3")
+                        .arg(textFile, RunLog::Skipped, files));
         return;
     }
-    const QString why = problems.join(u'\n');
+    const QString seconds = QString::number(double(outcome.milliseconds) / 1000.0, 'f', 1);
+    if (outcome.problems.isEmpty()) {
+        const QString how = outcome.stopped ? RunLog::Stopped : RunLog::Done;
+        AddToRunLog(QStringLiteral("book %1%2%3 s: %4").arg(textFile, how, seconds, files));
+        return;
+    }
+    const QString why = outcome.problems.join(u'\n');
     result.failedBooks.append({textFile, why});
-    AddToRunLog(
-        QStringLiteral("book %1: FAILED after %2 s (%3): %4").arg(textFile, Seconds(clock), files, why));
+    AddToRunLog(QStringLiteral("book %1%2%3 s (%4): %5").arg(textFile, RunLog::Failed, seconds, files, why));
     m_host.Log(QStringLiteral("Книга «%1» не преобразована: %2").arg(textFile, why));
 }
 
@@ -215,9 +297,9 @@ QStringList FolderRun::SoundFilesOfBook(const QString& textFile, const QString& 
 // when one is missing or older, or when the book's last conversion was stopped. Only a
 // divided book is read, to count its parts; one that cannot be read is converted (and its
 // error reported) as any other.
-std::optional<QStringList> FolderRun::CompleteSoundFiles(const QString& textFile)
+std::optional<QStringList> FolderRun::SkippedSoundFiles(const QString& textFile)
 {
-    if (m_stoppedBooks.contains(textFile))
+    if (!m_settings.skipExisting || m_stoppedBooks.contains(textFile))
         return std::nullopt;
     QString text;
     if (m_settings.divide) {
@@ -235,24 +317,6 @@ std::optional<QStringList> FolderRun::CompleteSoundFiles(const QString& textFile
             return std::nullopt;
     }
     return soundFiles;
-}
-
-// A book passed over still gets the video commands of the sound files whose video is
-// missing or older, so that the batch makes what an interrupted run did not.
-void FolderRun::SkipBook(const QString& textFile, const QStringList& soundFiles, VideoBatch& batch,
-                         FolderRunResult& result)
-{
-    ++result.booksSkipped;
-    for (const QString& soundFile : soundFiles) {
-        const QString video = VideoCommandHost::VideoFileName(soundFile);
-        const QFileInfo made(video);
-        if (made.size() > 0 && made.lastModified() >= QFileInfo(soundFile).lastModified())
-            continue;
-        batch.AddVideoCommand(textFile, soundFile, video);
-        result.videoFiles.append(video);
-    }
-    AddToRunLog(QStringLiteral("book %1%2its sound files are complete: %3")
-                    .arg(textFile, RunLog::Skipped, soundFiles.join(QStringLiteral(", "))));
 }
 
 void FolderRun::ConvertTextFile(const QString& textFile, VideoCommandHost& host)
@@ -278,7 +342,15 @@ void FolderRun::RunBatch(const VideoBatch& batch, FolderRunResult& result)
     if (!m_settings.makeVideos || batch.BatchLines().isEmpty())
         return;
     const QStringList& videos = result.videoFiles;
-    const QString batchFile = batch.BatchFilePath();
+    // Appending, the folder's batch holds other runs' commands too: this run's own run alone.
+    QTemporaryFile ownLines(QDir(m_settings.folderName).filePath(QStringLiteral(".ToVideo-XXXXXX.bat")));
+    if (batch.Appending()) {
+        if (!ownLines.open())
+            throw BatchFileError(QStringLiteral("Cannot write a batch file in %1: %2")
+                                     .arg(m_settings.folderName, ownLines.errorString()));
+        batch.WriteOwnLines(ownLines.fileName());
+    }
+    const QString batchFile = batch.Appending() ? ownLines.fileName() : batch.BatchFilePath();
     QTemporaryFile converterOutput(QDir::temp().filePath(QStringLiteral("vemo-videos-XXXXXX.log")));
     if (!converterOutput.open())
         AddToRunLog(QStringLiteral("videos: the converter's output cannot be kept: ") +
@@ -327,9 +399,15 @@ void FolderRun::ReportVideos(const VideoBatch& batch, const QString& converterOu
                     .arg(result.videoFiles.size()));
 }
 
+bool FolderRun::LogsStartAndEnd() const
+{
+    return m_settings.books.isEmpty() && !m_settings.folderName.isEmpty() &&
+           QFileInfo(m_settings.folderName).isDir();
+}
+
 void FolderRun::LogEnd(const FolderRunResult& result)
 {
-    if (m_settings.folderName.isEmpty() || !QFileInfo(m_settings.folderName).isDir())
+    if (!LogsStartAndEnd())
         return;
     QStringList failed;
     for (const BookFailure& failure : result.failedBooks)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "folder/BookWorkers.h"
 #include "folder/RunLog.h"
 #include "folder/VideoBatch.h"
 #include "soundfile/EncoderConfig.h"
@@ -29,6 +30,11 @@ struct FolderRunSettings
     bool makeVideos = false;               // run the video batch at the end
     qint64 batchTimeLimitSeconds = 360000; // 100 hours
     bool skipExisting = false;             // pass over books whose sound files are complete and newer
+    WorkerLaunch workers;                  // with a program and more than one job: books in worker processes
+    // When set, these books instead of the folder's text files, as vemo --convert-file
+    // converts one: the run log gets their entries without a start and an end, and the video
+    // commands are appended to the folder's batch files (see VideoBatch::SetAppending).
+    QStringList books;
 };
 
 // A book that could not be read, spoken or converted, and why.
@@ -78,6 +84,11 @@ public:
     // The text files of a folder in the order the run takes them.
     static QStringList TextFiles(const QString& folderName);
 
+    // Converts one book in this process, as the run converts each; with a batch, every
+    // finished sound file gets its video command (its video appended to videoFiles). A worker
+    // process converts its book with this, without a batch: its parent adds the commands.
+    BookOutcome ConvertBookHere(const QString& textFile, VideoBatch* batch, QStringList* videoFiles);
+
     // The sound files a complete conversion of the text file gives with these settings
     // (the MP3 files when converting, one per part when divided); text is its text.
     static QStringList SoundFilesOfBook(const QString& textFile, const QString& text,
@@ -86,13 +97,16 @@ public:
 private:
     void ConvertFiles(VideoBatch& batch, FolderRunResult& result);
     void ReportUndecodableNames();
+    void ConvertWithWorkers(const QStringList& files, VideoBatch& batch, FolderRunResult& result);
     void ConvertBook(const QString& textFile, VideoBatch& batch, FolderRunResult& result);
     void ConvertTextFile(const QString& textFile, VideoCommandHost& host);
-    std::optional<QStringList> CompleteSoundFiles(const QString& textFile);
-    void SkipBook(const QString& textFile, const QStringList& soundFiles, VideoBatch& batch,
-                  FolderRunResult& result);
+    std::optional<QStringList> SkippedSoundFiles(const QString& textFile);
+    void AddVideoCommands(const QString& textFile, const BookOutcome& outcome, VideoBatch& batch,
+                          FolderRunResult& result);
+    void RecordBook(const QString& textFile, const BookOutcome& outcome, FolderRunResult& result);
     void RunBatch(const VideoBatch& batch, FolderRunResult& result);
     void ReportVideos(const VideoBatch& batch, const QString& converterOutput, FolderRunResult& result);
+    bool LogsStartAndEnd() const;
     void LogEnd(const FolderRunResult& result);
     void AddToRunLog(const QString& entry);
     void CleanUp();

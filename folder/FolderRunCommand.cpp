@@ -8,13 +8,29 @@
 #include "main/FileRunSession.h"
 #include "main/FormMain.h"
 #include "soundfile/FormToFileHost.h"
+#include "speech/SpeechVoice.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
+
+namespace {
+
+// A worker speaks with the voice, rate and volume the window's voice has now.
+VoiceArguments VoiceArgumentsOf(const SpeechVoice& voice)
+{
+    VoiceArguments arguments;
+    arguments.name = voice.Voice().id;
+    arguments.rate = voice.Rate();
+    arguments.volume = voice.Volume();
+    return arguments;
+}
+
+} // namespace
 
 FolderRunCommand::FolderRunCommand(TFormMain& form, TFormFileSelectDir& dialog)
     : QObject(&form), m_form(form), m_dialog(dialog), m_unattended([this](const QString& line) { Log(line); })
@@ -151,6 +167,10 @@ FolderRunSettings FolderRunCommand::SettingsFromDialog(const FileRunSession& ses
     settings.video = m_dialog.VideoSettings();
     settings.makeVideos = m_dialog.CheckBoxAvi->isChecked();
     settings.skipExisting = m_dialog.CheckBoxSkipExisting->isChecked();
+    settings.workers.program = m_workerProgram;
+    settings.workers.jobs = qMax(1, QThread::idealThreadCount());
+    settings.workers.ru = VoiceArgumentsOf(*m_form.SpVoiceRu);
+    settings.workers.en = VoiceArgumentsOf(*m_form.SpVoiceEng);
     return settings;
 }
 

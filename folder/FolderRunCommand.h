@@ -28,6 +28,9 @@ public:
     void TimerDirToSoundAndAviTimer();
 
     bool Running() const { return m_running; }
+    // The program that converts the books in worker processes, one a core, with the
+    // window's voices (vemo --convert-file); none: the window converts them itself.
+    void SetWorkerProgram(const QString& program) { m_workerProgram = program; }
     UnattendedStart& Unattended() { return m_unattended; }
 
     // The line logged when an unattended run finds the dialog's settings refused.
@@ -45,4 +48,5 @@ private:
     TFormFileSelectDir& m_dialog;
     UnattendedStart m_unattended;
     bool m_running = false;
+    QString m_workerProgram;
 };

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <utility>
 
@@ -105,13 +106,18 @@ void VideoBatch::AddVideoCommand(const QString& textFile, const QString& soundFi
         cover = ShellQuote(SafeCoverName(ChooseCover(textFile)));
     const QString command = FillVideoTemplate(m_options.commandTemplate, ShellQuote(FullName(soundFile)),
                                               cover, ShellQuote(FullName(videoFile)));
-    m_batchLines << CdLine(textFile) << ShellQuote(ConverterPath(m_options.converterFolder)) + u' ' + command;
-    WriteLines(TempFilePath());
+    const QStringList lines{CdLine(textFile),
+                            ShellQuote(ConverterPath(m_options.converterFolder)) + u' ' + command};
+    m_batchLines << lines;
+    if (m_appending)
+        AppendLines(lines);
+    else
+        WriteLines(TempFilePath());
 }
 
 void VideoBatch::WriteVideoBatch() const
 {
-    if (!m_batchLines.isEmpty())
+    if (!m_batchLines.isEmpty() && !m_appending)
         WriteLines(BatchFilePath());
 }
 
@@ -124,6 +130,28 @@ void VideoBatch::WriteLines(const QString& path) const
     if (!failure.isEmpty())
         throw BatchFileError(QCoreApplication::translate("VideoBatch", "Cannot write the batch file %1: %2")
                                  .arg(QDir::toNativeSeparators(path), failure));
+}
+
+// Each pair of lines is written in one piece, under the folder's lock, so that the lines of
+// runs side by side never mix and both files keep whole commands.
+void VideoBatch::AppendLines(const QStringList& lines) const
+{
+    QLockFile lock(QDir(m_batchFolder).filePath(QStringLiteral("ToVideo.lock")));
+    lock.setStaleLockTime(0);
+    if (!lock.lock())
+        throw BatchFileError(QCoreApplication::translate("VideoBatch", "Cannot lock the batch files in %1")
+                                 .arg(QDir::toNativeSeparators(m_batchFolder)));
+    QByteArray data;
+    for (const QString& line : lines)
+        data += line.toUtf8() + '\n';
+    for (const QString& path : {TempFilePath(), BatchFilePath()}) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) ||
+            file.write(data) != data.size())
+            throw BatchFileError(
+                QCoreApplication::translate("VideoBatch", "Cannot write the batch file %1: %2")
+                    .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
 }
 
 QStringList VideoBatch::ConverterOutputs(const QString& echoedOutput) const

@@ -37,8 +37,16 @@ public:
     void AddVideoCommand(const QString& textFile, const QString& soundFile, const QString& videoFile);
 
     // Writes "ToVideo.bat" when there are lines; an empty run leaves an older one in place.
-    // Throws BatchFileError when the file cannot be written.
+    // Throws BatchFileError when the file cannot be written. Appending, does nothing.
     void WriteVideoBatch() const;
+
+    // Several runs on one folder at once (vemo --convert-file beside others, maybe on other
+    // machines on one share): each command's two lines are appended to "ToVideo.temp" and
+    // "ToVideo.bat" while "ToVideo.lock" is held, instead of rewriting them whole.
+    void SetAppending(bool appending) { m_appending = appending; }
+    bool Appending() const { return m_appending; }
+    // Writes this run's lines alone to path (to run them). Throws BatchFileError.
+    void WriteOwnLines(const QString& path) const { WriteLines(path); }
 
     // What the converter said for each video, in the order of the commands, taken from the
     // error output of the batch run with every line echoed before it runs (RunBatchAndWait
@@ -61,8 +69,10 @@ public:
 private:
     QString ChooseCover(const QString& textFile) const;
     void WriteLines(const QString& path) const;
+    void AppendLines(const QStringList& lines) const;
 
     QString m_batchFolder;
     VideoOptions m_options;
     QStringList m_batchLines;
+    bool m_appending = false;
 };

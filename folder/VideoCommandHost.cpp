@@ -3,8 +3,8 @@
 #include "folder/VideoBatch.h"
 #include "soundfile/PartFileNames.h"
 
-VideoCommandHost::VideoCommandHost(SpeakToFileHost& host, VideoBatch& batch, const QString& textFile,
-                                   QStringList& videoFiles)
+VideoCommandHost::VideoCommandHost(SpeakToFileHost& host, VideoBatch* batch, const QString& textFile,
+                                   QStringList* videoFiles)
     : m_host(host), m_batch(batch), m_textFile(textFile), m_videoFiles(videoFiles)
 {}
 
@@ -17,9 +17,12 @@ void VideoCommandHost::SoundFileFinished(const QString& fileName)
 {
     m_host.SoundFileFinished(fileName);
     m_finished.append(fileName);
+    if (!m_batch)
+        return;
     const QString videoFile = VideoFileName(fileName);
-    m_batch.AddVideoCommand(m_textFile, fileName, videoFile);
-    m_videoFiles.append(videoFile);
+    m_batch->AddVideoCommand(m_textFile, fileName, videoFile);
+    if (m_videoFiles)
+        m_videoFiles->append(videoFile);
 }
 
 QString VideoCommandHost::VideoFileName(const QString& soundFileName)

@@ -13,9 +13,10 @@ class VideoBatch;
 class VideoCommandHost : public SpeakToFileHost
 {
 public:
-    // Each video file named in a command is appended to videoFiles.
-    VideoCommandHost(SpeakToFileHost& host, VideoBatch& batch, const QString& textFile,
-                     QStringList& videoFiles);
+    // Each video file named in a command is appended to videoFiles. Without a batch, no
+    // command is added (the sound files are still gathered).
+    VideoCommandHost(SpeakToFileHost& host, VideoBatch* batch, const QString& textFile,
+                     QStringList* videoFiles);
 
     SpeechVoice& VoiceRu() override { return m_host.VoiceRu(); }
     SpeechVoice& VoiceEng() override { return m_host.VoiceEng(); }
@@ -47,9 +48,9 @@ public:
 
 private:
     SpeakToFileHost& m_host;
-    VideoBatch& m_batch;
+    VideoBatch* m_batch;
     const QString m_textFile;
-    QStringList& m_videoFiles;
+    QStringList* m_videoFiles;
     QStringList m_finished;
     QStringList m_conversionErrors;
 };

@@ -6,10 +6,12 @@
 #include "main/FileRunSession.h"
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
+#include "speech/SpeechVoice.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -21,6 +23,16 @@
 #include <optional>
 
 using namespace FolderTestFiles;
+
+namespace {
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 // The main window on the test engine with its folder dialog and folder-run command, the
 // settings and the current directory in a temporary folder, errors collected.
@@ -40,6 +52,7 @@ private slots:
     void undeletableFlagRunsAgain();
     void failedConversionDoesNotStopRun_data();
     void failedConversionDoesNotStopRun();
+    void workersSpeakAsTheWindow();
 
 private:
     void SetFolder(const QString& folder);
@@ -283,6 +296,34 @@ void TestFolderRunCommand::failedConversionDoesNotStopRun()
                  qPrintable(errors.first()));
     }
     QVERIFY(form->ButtonDirToSound->isEnabled());
+}
+
+// With the program for workers, the books are spoken in worker processes with the
+// window's voices, rates and volumes: the same files as the window makes itself.
+void TestFolderRunCommand::workersSpeakAsTheWindow()
+{
+    qputenv("VEMO_SPEECH_ENGINE", "test");
+    form->SpVoiceRu->setRate(3);
+    form->SpVoiceEng->setVolume(40);
+    SetFolder(books.path());
+    dialog->Accept();
+    CheckAutoStart(true);
+    form->ButtonDirToSound->click();
+    QMap<QString, QByteArray> itself;
+    for (const QString& name : MadeFiles(books.path()))
+        itself.insert(name, ReadBytes(books.filePath(name)));
+    QCOMPARE(itself.keys(), (QStringList{"a.wav", "b.wav", "c.wav"}));
+    for (const QString& name : itself.keys())
+        QVERIFY(QFile::remove(books.filePath(name)));
+
+    command->SetWorkerProgram(VEMO_PROGRAM);
+    form->ButtonDirToSound->click();
+
+    QCOMPARE(errors, QStringList{});
+    QCOMPARE(MadeFiles(books.path()), itself.keys());
+    for (const QString& name : itself.keys())
+        QVERIFY2(ReadBytes(books.filePath(name)) == itself.value(name), qPrintable(name));
+    QCOMPARE(ReadText(books.filePath("vemo-run.log")).count(": done in "), 6);
 }
 
 QTEST_MAIN(TestFolderRunCommand)
