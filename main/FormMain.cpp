@@ -364,12 +364,22 @@ void TFormMain::TimerNextFragmentTimer()
 
 void TFormMain::SpVoiceRuEndStream()
 {
-    Guarded(this, [this] { Reading().EndStream(); });
+    Guarded(this, [this] { EndStream(); });
 }
 
 void TFormMain::SpVoiceEngEndStream()
 {
-    Guarded(this, [this] { Reading().EndStream(); });
+    Guarded(this, [this] { EndStream(); });
+}
+
+// A run into files ends a stream after every fragment, while the text box is not being
+// read: the box keeps its selection and styles (resetting them redrew it every fragment).
+void TFormMain::EndStream()
+{
+    if (m_fileRunActive)
+        Reading().StreamEnded = true;
+    else
+        Reading().EndStream();
 }
 
 void TFormMain::SpVoiceRuWord(int, qint64, int characterPosition, int length)

@@ -87,6 +87,7 @@ private:
     void ViewImgClick();
 
     void SpVoiceRuEndStream();
+    void EndStream();
     void SpVoiceEngEndStream();
     void SpVoiceRuWord(int streamNumber, qint64 streamPosition, int characterPosition, int length);
     void SpVoiceEngWord(int streamNumber, qint64 streamPosition, int characterPosition, int length);
