@@ -25,7 +25,7 @@ void CheckToFileWords(const QStringList& words)
 
 // The folder commands read their defaults from "opsDir.txt"; a settings file that cannot be
 // read is the command's own failure, reported when it runs, not a usage error.
-void CheckFolderWords(const QString& command, const QStringList& words)
+void CheckFolderWords(const QString& command, const QStringList& words, bool oneBook = false)
 {
     DirSettings kept;
     try {
@@ -33,12 +33,20 @@ void CheckFolderWords(const QString& command, const QStringList& words)
     } catch (const VemoError&) {
         return;
     }
-    ParseFolderArguments(command, words, kept);
+    ParseFolderArguments(command, words, kept, oneBook);
 }
 
 void CheckConvertFolderWords(const QStringList& words)
 {
     CheckFolderWords(QStringLiteral("vemo --convert-folder"), words);
+}
+
+// A folder run's worker is checked by the run that starts it.
+void CheckConvertFileWords(const QStringList& words)
+{
+    if (words.size() == 3 && words.at(1) == u"--worker-settings")
+        return;
+    CheckFolderWords(QStringLiteral("vemo --convert-file"), words, true);
 }
 
 void CheckWatchWords(const QStringList& words)
@@ -67,6 +75,7 @@ struct HeadlessCommand
 const HeadlessCommand Commands[] = {
     {"--to-file", CheckToFileWords, RunToFileCommand, ToFileUsage},
     {"--convert-folder", CheckConvertFolderWords, RunConvertFolderCommand, ConvertFolderUsage},
+    {"--convert-file", CheckConvertFileWords, RunConvertFileCommand, ConvertFileUsage},
     {"--watch", CheckWatchWords, RunWatchCommand, WatchUsage},
     {"--list-voices", CheckNoWords, RunListVoicesCommand, ListVoicesUsage},
 };

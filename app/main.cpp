@@ -95,6 +95,7 @@ int main(int argc, char* argv[])
     formMain.Documents->AboutBox = &aboutBox;
     ToFileCommand toFile(formMain, formFileSelect);
     FolderRunCommand folderRun(formMain, formFileSelectDir);
+    folderRun.SetWorkerProgram(QCoreApplication::applicationFilePath());
     TextToolsCommands textTools(formMain, formPT, formGetText);
     if (!request.fileName.isEmpty()) {
         const QString fileName = QFileInfo(request.fileName).absoluteFilePath();

@@ -1,52 +1,13 @@
 #include "files/FileNameMatch.h"
 
-namespace {
+#include <QCollator>
+#include <QLocale>
 
-bool IsDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
+namespace {
 
 bool SameLetter(QChar a, QChar b)
 {
     return a == b || a.toCaseFolded() == b.toCaseFolded();
-}
-
-// Compares the digit runs starting at i and j by value; advances both past their runs.
-int CompareNumbers(QStringView a, qsizetype& i, QStringView b, qsizetype& j)
-{
-    while (i < a.size() && a[i] == u'0' && i + 1 < a.size() && IsDigit(a[i + 1]))
-        ++i;
-    while (j < b.size() && b[j] == u'0' && j + 1 < b.size() && IsDigit(b[j + 1]))
-        ++j;
-    const qsizetype si = i, sj = j;
-    while (i < a.size() && IsDigit(a[i]))
-        ++i;
-    while (j < b.size() && IsDigit(b[j]))
-        ++j;
-    if (i - si != j - sj)
-        return i - si < j - sj ? -1 : 1;
-    return a.sliced(si, i - si).compare(b.sliced(sj, j - sj));
-}
-
-int NaturalCompare(QStringView a, QStringView b)
-{
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (IsDigit(a[i]) && IsDigit(b[j])) {
-            if (const int c = CompareNumbers(a, i, b, j))
-                return c;
-            continue;
-        }
-        const QChar x = a[i].toCaseFolded(), y = b[j].toCaseFolded();
-        if (x != y)
-            return x < y ? -1 : 1;
-        ++i;
-        ++j;
-    }
-    if (i < a.size() || j < b.size())
-        return i < a.size() ? 1 : -1;
-    return 0;
 }
 
 } // namespace
@@ -75,8 +36,17 @@ bool MatchesMask(QStringView name, QStringView mask)
     return m == mask.size();
 }
 
+// A Russian reader's order (Ё beside Е, before Я), letters without regard to case and runs
+// of digits by their value. The collator is made once per thread: it is not cheap to set up
+// and may not be shared between threads.
 bool NaturalLess(const QString& a, const QString& b)
 {
-    const int c = NaturalCompare(a, b);
+    thread_local const QCollator collator = [] {
+        QCollator c{QLocale(QLocale::Russian, QLocale::Russia)};
+        c.setNumericMode(true);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    const int c = collator.compare(a, b);
     return c != 0 ? c < 0 : a < b;
 }

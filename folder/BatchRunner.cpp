@@ -27,7 +27,7 @@ constexpr int TermGraceMs = 1000;
 class SpawnSetup
 {
 public:
-    SpawnSetup()
+    explicit SpawnSetup(const QByteArray& errorFile)
     {
         posix_spawnattr_init(&attr);
         posix_spawnattr_setflags(&attr,
@@ -41,7 +41,11 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        if (errorFile.isEmpty())
+            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        else
+            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.constData(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
     }
     ~SpawnSetup()
     {
@@ -55,13 +59,18 @@ public:
     posix_spawn_file_actions_t actions;
 };
 
-pid_t StartBatch(const QString& batchFile)
+// With an error file, the shell echoes every line it reads ("-v") into it before running
+// it, so that the converter's messages stand after the command they came from.
+pid_t StartBatch(const QString& batchFile, const QString& errorFile)
 {
     // A full name, so that the shell never reads a name beginning with "-" as an option.
     const QByteArray file = QFile::encodeName(QFileInfo(batchFile).absoluteFilePath());
     char shell[] = "/bin/sh";
-    char* argv[] = {shell, const_cast<char*>(file.constData()), nullptr};
-    SpawnSetup setup;
+    char echo[] = "-v";
+    char* plain[] = {shell, const_cast<char*>(file.constData()), nullptr};
+    char* echoing[] = {shell, echo, const_cast<char*>(file.constData()), nullptr};
+    char** argv = errorFile.isEmpty() ? plain : echoing;
+    SpawnSetup setup(QFile::encodeName(errorFile));
     pid_t pid = 0;
     if (posix_spawn(&pid, shell, &setup.actions, &setup.attr, argv, environ) != 0)
         return -1;
@@ -105,16 +114,17 @@ void KillGroup(pid_t pid)
 
 } // namespace
 
-QString BatchCommandLine(const QString& batchFile)
+QString BatchCommandLine(const QString& batchFile, bool echoing)
 {
-    return QStringLiteral("/bin/sh ") + ShellQuote(QFileInfo(batchFile).absoluteFilePath());
+    return QStringLiteral("/bin/sh ") + (echoing ? QStringLiteral("-v ") : QString()) +
+           ShellQuote(QFileInfo(batchFile).absoluteFilePath());
 }
 
 bool RunBatchAndWait(const QString& batchFile, qint64 limitSeconds,
                      const std::function<bool()>& stopRequested,
-                     const std::function<void(const QString&)>& log)
+                     const std::function<void(const QString&)>& log, const QString& errorFile)
 {
-    const pid_t pid = StartBatch(batchFile);
+    const pid_t pid = StartBatch(batchFile, errorFile);
     if (pid < 0)
         return false;
     const qint64 limitMs = limitSeconds * 1000;
@@ -137,7 +147,7 @@ bool RunBatchAndWait(const QString& batchFile, qint64 limitSeconds,
     if (clock.elapsed() >= limitMs && !WaitForEnd(pid, SliceMs)) {
         KillGroup(pid);
         if (log)
-            log(QStringLiteral("Terminate Process ") + BatchCommandLine(batchFile));
+            log(QStringLiteral("Terminate Process ") + BatchCommandLine(batchFile, !errorFile.isEmpty()));
         return false;
     }
     Reap(pid);

@@ -32,7 +32,7 @@ QString ConsoleFolderHost::ReadText(const QString& textFile)
     return DocumentPlainText(document);
 }
 
-// The only log line of a folder run names a batch killed at its time limit.
+// Log lines (a book that failed, a batch killed at its time limit) are failures.
 void ConsoleFolderHost::Log(const QString& line)
 {
     m_progress.Error(line);

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 namespace {
 
@@ -14,8 +15,9 @@ class FolderParser
 public:
     FolderParser(const QString& command, FolderArguments& result) : m_command(command), m_result(result) {}
 
-    // Takes the folder and the video options; the remaining words are sound options.
-    QStringList TakeFolderOptions(const QStringList& words);
+    // Takes the folder (or, for one book, the text file) and the video options; the
+    // remaining words are sound options.
+    QStringList TakeFolderOptions(const QStringList& words, bool oneBook = false);
     void TakeSoundOptions(const QStringList& soundWords);
 
 private:
@@ -24,6 +26,8 @@ private:
         throw VemoError(m_command + QStringLiteral(": ") + text);
     }
     void TakeFolder(const QString& word);
+    void TakeBook(const QString& word);
+    int JobsOf(const QString& value) const;
     bool TakeVideoOption(const QString& option, const QString& value);
     int CoverRuleOf(const QString& value) const;
     QString TemplateNamed(const QString& name) const;
@@ -42,6 +46,27 @@ void FolderParser::TakeFolder(const QString& word)
     if (!folder.isDir())
         Refuse(Say("the folder «%1» does not exist", "папки «%1» нет").arg(QDir::toNativeSeparators(word)));
     m_result.settings.folderName = QDir::cleanPath(folder.absoluteFilePath());
+}
+
+// One book: its folder is the run's folder, as a folder run of that folder would convert it.
+void FolderParser::TakeBook(const QString& word)
+{
+    if (word.isEmpty() || word.startsWith(QStringLiteral("--")))
+        Refuse(QStringLiteral("give the text file first: %1 TEXT").arg(m_command));
+    const QFileInfo book(word);
+    if (!book.isFile())
+        Refuse(QStringLiteral("the text file «%1» does not exist").arg(QDir::toNativeSeparators(word)));
+    m_result.settings.folderName = QDir::cleanPath(book.absolutePath());
+    m_result.settings.books = {QDir::cleanPath(book.absoluteFilePath())};
+}
+
+int FolderParser::JobsOf(const QString& value) const
+{
+    bool ok = false;
+    const int jobs = value.toInt(&ok);
+    if (!ok || jobs < 1 || jobs > 256)
+        Refuse(QStringLiteral("--jobs wants a number from 1 to 256, not «%1»").arg(value));
+    return jobs;
 }
 
 int FolderParser::CoverRuleOf(const QString& value) const
@@ -77,19 +102,26 @@ bool FolderParser::TakeVideoOption(const QString& option, const QString& value)
         video.commandTemplate = value;
     else if (option == u"--video-template")
         video.commandTemplate = TemplateNamed(value);
+    else if (option == u"--jobs")
+        m_result.settings.workers.jobs = JobsOf(value);
     else
         return false;
     return true;
 }
 
-QStringList FolderParser::TakeFolderOptions(const QStringList& words)
+QStringList FolderParser::TakeFolderOptions(const QStringList& words, bool oneBook)
 {
-    TakeFolder(words.value(0));
+    if (oneBook)
+        TakeBook(words.value(0));
+    else
+        TakeFolder(words.value(0));
     QStringList soundWords;
     for (qsizetype i = 1; i < words.size(); ++i) {
         const QString& word = words.at(i);
         if (word == u"--video")
             m_result.settings.makeVideos = true;
+        else if (word == u"--skip-existing")
+            m_result.settings.skipExisting = true;
         else if (!TakeVideoOption(word, words.value(i + 1)))
             soundWords.append(word);
         else if (++i == words.size())
@@ -122,22 +154,25 @@ void FolderParser::TakeSoundOptions(const QStringList& soundWords)
     s.digitLang = o.digitLang;
     m_result.ru = parsed.ru;
     m_result.en = parsed.en;
+    m_result.settings.workers.ru = parsed.ru;
+    m_result.settings.workers.en = parsed.en;
     m_result.quiet = o.quiet;
 }
 
 } // namespace
 
 FolderArguments ParseFolderArguments(const QString& command, const QStringList& words,
-                                     const DirSettings& defaults)
+                                     const DirSettings& defaults, bool oneBook)
 {
     FolderArguments result;
+    result.settings.workers.jobs = qMax(1, QThread::idealThreadCount());
     VideoOptions& video = result.settings.video;
     video.converterFolder = defaults.converterFolder;
     video.coverDefault = defaults.cover;
     video.commandTemplate = defaults.commandTemplate;
     video.coverRule = defaults.coverRule;
     FolderParser parser(command, result);
-    parser.TakeSoundOptions(parser.TakeFolderOptions(words));
+    parser.TakeSoundOptions(parser.TakeFolderOptions(words, oneBook));
     return result;
 }
 
@@ -148,13 +183,19 @@ QString ConvertFolderUsage()
         "    Speaks every *.txt file of DIR, in natural name order, into DIR: NAME.wav (or\n"
         "    NAME 000.wav, NAME 001.wav, ... with --divide), NAME.mp3 with --mp3, as the\n"
         "    DirToSoundAndAvi button does, and writes the video commands to DIR/ToVideo.bat.\n"
-        "    Progress goes to standard error; Ctrl+C stops after the current fragment.\n"
-        "    Exit status 0 on success, 1 on failure, 130 when stopped.\n"
+        "    Progress goes to standard error; Ctrl+C stops after the current fragment. A book\n"
+        "    that fails is named and passed over; the run log is DIR/vemo-run.log.\n"
+        "    Exit status 0 on success, 1 when a book or a video failed, 130 when stopped.\n"
         "  --divide N, --format, --mp3 and the MP3, voice, --xml/--digits and --quiet\n"
         "                       options as for vemo --to-file; the videos' progress is\n"
         "                       shown as the sound's\n"
         "  --video              run ToVideo.bat at the end (one video per sound file); the\n"
         "                       exit status is 1 when a video was not made\n"
+        "  --jobs N             convert N books at once, each in a worker process (default:\n"
+        "                       the number of cores); the files are those of one job\n"
+        "  --skip-existing      pass over a book whose sound files are all there and newer\n"
+        "                       than its text (its missing videos are still made): a run\n"
+        "                       that was killed goes on at the first book it did not finish\n"
         "  --ffmpeg-dir DIR     folder of the converter ffmpeg (default from opsDir.txt, else\n"
         "                       /usr/bin)\n"
         "  --cover FILE         cover picture, relative to DIR unless a full name (default\n"
@@ -168,6 +209,19 @@ QString ConvertFolderUsage()
         "                       a ready template: default (AVI, 320x240) or mp4 (H.264 and\n"
         "                       AAC, 1280x720, the subtitles as a soft subtitle track; the\n"
         "                       videos are named .mp4)\n");
+}
+
+QString ConvertFileUsage()
+{
+    return QStringLiteral(
+        "vemo --convert-file TEXT [options]\n"
+        "    Converts one book exactly as --convert-folder converts it in its folder (same\n"
+        "    names, tags and subtitles); its video commands are appended to ToVideo.bat in\n"
+        "    that folder under a lock, its result to vemo-run.log there. So a runner spreads\n"
+        "    a library over cores or machines sharing the folder:\n"
+        "      find LIB -name '*.txt' | parallel vemo --convert-file {}\n"
+        "    Takes the options of --convert-folder but --jobs; --video makes this book's\n"
+        "    videos. Exit status 0 on success, 1 when the book failed, 130 when stopped.\n");
 }
 
 QString WatchUsage()

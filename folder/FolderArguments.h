@@ -19,11 +19,13 @@ struct FolderArguments
     bool quiet = false; // errors only on standard error
 };
 
-// Parses the words after the command (command names it in messages). Throws VemoError
-// saying which option is wrong or that the folder does not exist.
+// Parses the words after the command (command names it in messages): a folder first, or
+// with oneBook a text file (settings.books, its folder as settings.folderName). Throws
+// VemoError saying which option is wrong or that the folder or file does not exist.
 FolderArguments ParseFolderArguments(const QString& command, const QStringList& words,
-                                     const DirSettings& defaults);
+                                     const DirSettings& defaults, bool oneBook = false);
 
 // The option summaries for vemo --help.
 QString ConvertFolderUsage();
 QString WatchUsage();
+QString ConvertFileUsage();

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -24,30 +25,48 @@ void Print(const QString& line)
     ConsoleFolderHost::Print(line);
 }
 
-FolderArguments ParseWithKeptSettings(const QString& command, const QStringList& words)
+FolderArguments ParseWithKeptSettings(const QString& command, const QStringList& words, bool oneBook = false)
 {
     DirSettings kept;
     kept.Load(SettingsFilePath(QStringLiteral("opsDir.txt")));
-    return ParseFolderArguments(command, words, kept);
+    return ParseFolderArguments(command, words, kept, oneBook);
+}
+
+// A worker of a folder run with more than one job: converts its book as the run would,
+// without a log or a batch of its own, and reports to its parent on standard output.
+int ConvertAsWorker(const QString& textFile, const QString& settingsFile)
+{
+    FolderRunSettings settings;
+    WorkerLaunch launch;
+    ReadWorkerSettings(settingsFile, settings, launch);
+    const QFileInfo book(textFile);
+    settings.folderName = QDir::cleanPath(book.absolutePath());
+    settings.books = {QDir::cleanPath(book.absoluteFilePath())};
+    ConsoleToFileHost speaker(DefaultSpeechEngine());
+    speaker.SetUpVoices(launch.ru, launch.en);
+    speaker.SetQuiet(true);
+    ConsoleFolderHost host(speaker.Progress());
+    const BookOutcome outcome =
+        FolderRun(speaker, host, settings).ConvertBookHere(settings.books.first(), nullptr, nullptr);
+    const QByteArray report = WorkerReport(outcome);
+    std::fwrite(report.constData(), 1, size_t(report.size()), stdout);
+    std::fflush(stdout);
+    return outcome.stopped ? ExitStopped : outcome.problems.isEmpty() ? 0 : ExitFailed;
 }
 
 // Every video the batch should have made and did not, named on standard error.
-int MissingVideos(const QStringList& videoFiles, ConsoleProgress& progress)
+void ReportMissingVideos(const QStringList& videoFiles, ConsoleProgress& progress)
 {
-    int missing = 0;
-    for (const QString& video : videoFiles) {
-        if (QFileInfo(video).size() > 0)
-            continue;
+    for (const QString& video : videoFiles)
         progress.Error(QStringLiteral("The video %1 was not made.").arg(QDir::toNativeSeparators(video)));
-        ++missing;
-    }
-    return missing;
 }
 
-// Says how the run ended and gives its exit status.
-int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, int conversionFailures,
-            ConsoleProgress& progress)
+// Says how the run ended and gives its exit status: 1 when a book failed (each named, with
+// why) or a video was not made.
+int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, ConsoleProgress& progress)
 {
+    if (!result.failedBooks.isEmpty())
+        progress.Error(QStringLiteral("These books failed:\n") + result.FailedBooksText());
     if (result.stopped) {
         progress.Line(QStringLiteral(
             "Stopped: the text files after this one are left; a sound file cut short is kept as WAV."));
@@ -58,19 +77,20 @@ int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, in
                           .arg(QDir::toNativeSeparators(settings.folderName)));
         return 0;
     }
-    bool failed = conversionFailures > 0;
-    if (result.batchRan)
-        failed = !*result.batchRan || MissingVideos(result.videoFiles, progress) > 0 || failed;
+    ReportMissingVideos(result.failedVideos, progress);
+    const bool failed = !result.failedBooks.isEmpty() || !result.failedVideos.isEmpty() ||
+                        (result.batchRan && !*result.batchRan);
     return failed ? ExitFailed : 0;
 }
 
-int ConvertOnce(const FolderRunSettings& settings, ConsoleToFileHost& speaker)
+// The books go to workers that are this program again.
+int ConvertOnce(FolderRunSettings settings, ConsoleToFileHost& speaker)
 {
+    settings.workers.program = QCoreApplication::applicationFilePath();
     ConsoleFolderHost host(speaker.Progress());
-    const int failuresBefore = speaker.ConversionFailures();
     const FolderRunResult result = FolderRun(speaker, host, settings).Run();
     speaker.Progress().Finish();
-    return Outcome(settings, result, speaker.ConversionFailures() - failuresBefore, speaker.Progress());
+    return Outcome(settings, result, speaker.Progress());
 }
 
 // Runs command, printing the error that ends it; returns its status or 1.
@@ -134,6 +154,21 @@ int RunConvertFolderCommand(const QStringList& words)
     const QString command = QStringLiteral("vemo --convert-folder");
     return Reported(command, [&] {
         const FolderArguments arguments = ParseWithKeptSettings(command, words);
+        ConsoleToFileHost speaker(DefaultSpeechEngine());
+        speaker.SetUpVoices(arguments.ru, arguments.en);
+        speaker.SetQuiet(arguments.quiet);
+        return ConvertOnce(arguments.settings, speaker);
+    });
+}
+
+int RunConvertFileCommand(const QStringList& words)
+{
+    const QString command = QStringLiteral("vemo --convert-file");
+    return Reported(command, [&] {
+        if (words.size() == 3 && words.at(1) == u"--worker-settings")
+            return ConvertAsWorker(words.at(0), words.at(2));
+        FolderArguments arguments = ParseWithKeptSettings(command, words, true);
+        arguments.settings.workers.jobs = 1;
         ConsoleToFileHost speaker(DefaultSpeechEngine());
         speaker.SetUpVoices(arguments.ru, arguments.en);
         speaker.SetQuiet(arguments.quiet);

@@ -9,3 +9,8 @@ int RunConvertFolderCommand(const QStringList& words);
 // vemo --watch DIR [options]: a folder run each time "Start.Flag" appears in DIR, until
 // SIGINT or SIGTERM; returns 0 then, or 1 when the options are wrong.
 int RunWatchCommand(const QStringList& words);
+
+// vemo --convert-file TEXT [options]: the one book as a folder run of its folder converts it,
+// the video commands appended to the folder's batch files. Also the worker of a folder run
+// with several jobs: vemo --convert-file TEXT --worker-settings FILE.
+int RunConvertFileCommand(const QStringList& words);

@@ -4,6 +4,7 @@
 #include "files/TextFileCodec.h"
 #include "files/UnitFindFilesSL.h"
 #include "folder/BatchRunner.h"
+#include "folder/BookWorkers.h"
 #include "folder/FolderRunHost.h"
 #include "folder/VideoCommandHost.h"
 #include "soundfile/KeptOutputStreams.h"
@@ -15,8 +16,12 @@
 #include "speech/filestream/SpFileStream.h"
 #include "text/Segmentation.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMap>
+#include <QTemporaryFile>
 #include <algorithm>
 
 namespace {
@@ -31,10 +36,44 @@ int VideosMade(const QStringList& videoFiles)
     return qMax(0, begun - 1);
 }
 
+// What is kept of the converter's output on one video: its last lines, each as a
+// terminal would leave it (progress rewritten after a carriage return shows its last state).
+QString OutputTail(const QString& output)
+{
+    constexpr qsizetype MaxLines = 20;
+    constexpr qsizetype MaxChars = 4000;
+    QStringList lines = output.split(u'\n', Qt::SkipEmptyParts);
+    for (QString& line : lines)
+        line = line.section(u'\r', -1, -1, QString::SectionSkipEmpty);
+    lines.removeAll(QString());
+    QString tail = lines.mid(qMax<qsizetype>(0, lines.size() - MaxLines)).join(u'\n');
+    return tail.size() > MaxChars ? tail.right(MaxChars) : tail;
+}
+
+// The batch's error output; of a very large one only its end, where the last videos are.
+QString ReadConverterOutput(QFile& file)
+{
+    constexpr qint64 MaxBytes = 64LL << 20;
+    if (file.size() > MaxBytes)
+        file.seek(file.size() - MaxBytes);
+    else
+        file.seek(0);
+    return QString::fromUtf8(file.readAll());
+}
+
 } // namespace
 
+QString FolderRunResult::FailedBooksText() const
+{
+    QStringList lines;
+    for (const BookFailure& failure : failedBooks)
+        lines.append(QDir::toNativeSeparators(failure.textFile) + QStringLiteral(": ") + failure.message);
+    return lines.join(u'\n');
+}
+
 FolderRun::FolderRun(SpeakToFileHost& speaker, FolderRunHost& host, const FolderRunSettings& settings)
-    : m_speaker(speaker), m_host(host), m_settings(settings)
+    : m_speaker(speaker), m_host(host), m_settings(settings), m_runLog(settings.folderName),
+      m_stoppedBooks(settings.skipExisting ? m_runLog.StoppedBooks() : QSet<QString>())
 {}
 
 // No folder name means no folder: never the root that "/" alone would name. The files the
@@ -61,30 +100,88 @@ FolderRunResult FolderRun::Run()
     FolderRunResult result;
     const KeptOutputStreams kept(m_speaker.VoiceRu(), m_speaker.VoiceEng());
     VideoBatch batch(m_settings.folderName, m_settings.video);
+    batch.SetAppending(!m_settings.books.isEmpty());
     try {
         ConvertFiles(batch, result);
         batch.WriteVideoBatch();
-    } catch (...) {
+    } catch (const std::exception& e) {
         CleanUp();
+        const auto* error = dynamic_cast<const VemoError*>(&e);
+        AddToRunLog(QStringLiteral("end: the run failed: ") +
+                    (error ? error->message() : QString::fromLocal8Bit(e.what())));
         throw;
     }
     RunBatch(batch, result);
+    LogEnd(result);
     return result;
 }
 
 void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
 {
-    ReportUndecodableNames();
-    const QStringList files = TextFiles(m_settings.folderName);
+    const QStringList files =
+        m_settings.books.isEmpty() ? TextFiles(m_settings.folderName) : m_settings.books;
     result.textFiles = int(files.size());
+    if (LogsStartAndEnd()) {
+        AddToRunLog(QStringLiteral("start: %1, %2 books").arg(m_settings.folderName).arg(files.size()));
+        ReportUndecodableNames();
+    }
+    // The same for every book: a wrong one fails the run, not each book in turn.
+    ParsePartCharLimit(m_settings.partCharLimit);
+    // With a program for them, workers convert every book, also with one job: a speech engine
+    // that has spoken one book may time the next a little differently, and the files of a
+    // run must not depend on how many jobs it had.
+    if (!m_settings.workers.program.isEmpty()) {
+        ConvertWithWorkers(files, batch, result);
+        return;
+    }
     for (const QString& textFile : files) {
         ++result.textFilesSpoken;
         m_host.ShowTextFile(textFile, result.textFilesSpoken, result.textFiles);
-        ConvertTextFile(textFile, batch, result.videoFiles);
+        ConvertBook(textFile, batch, result);
         m_speaker.LetMessagesThrough();
         if (m_speaker.StopToFileRequested()) {
             result.stopped = true;
             break;
+        }
+    }
+}
+
+// Up to the number of jobs books are converted at once, each by a worker process. The
+// books are recorded (video commands, log entries) in their order, each once the books
+// before it are, so that the batch and the log read as those of a run with one job.
+void FolderRun::ConvertWithWorkers(const QStringList& files, VideoBatch& batch, FolderRunResult& result)
+{
+    BookWorkers workers(m_settings, m_settings.workers);
+    QMap<qsizetype, BookOutcome> ended;
+    qsizetype next = 0;
+    qsizetype recorded = 0;
+    bool stopping = false;
+    while (recorded < files.size() && (!stopping || workers.Running() > 0 || ended.contains(recorded))) {
+        while (!stopping && next < files.size() && workers.Running() < m_settings.workers.jobs) {
+            const QString& textFile = files.at(next);
+            ++result.textFilesSpoken;
+            m_host.ShowTextFile(textFile, result.textFilesSpoken, result.textFiles);
+            if (const std::optional<QStringList> complete = SkippedSoundFiles(textFile)) {
+                BookOutcome skipped;
+                skipped.skipped = true;
+                skipped.soundFiles = *complete;
+                ended.insert(next++, skipped);
+                continue;
+            }
+            workers.Start(next++, textFile);
+        }
+        for (auto& [index, outcome] : workers.TakeEnded(50))
+            ended.insert(index, outcome);
+        for (; ended.contains(recorded); ++recorded) {
+            const BookOutcome outcome = ended.take(recorded);
+            AddVideoCommands(files.at(recorded), outcome, batch, result);
+            RecordBook(files.at(recorded), outcome, result);
+        }
+        m_speaker.LetMessagesThrough();
+        if (!stopping && m_speaker.StopToFileRequested()) {
+            stopping = true;
+            result.stopped = true;
+            workers.StopAll();
         }
     }
 }
@@ -101,10 +198,128 @@ void FolderRun::ReportUndecodableNames()
                                  .arg(name, m_settings.folderName);
         m_host.Log(line);
         LogErr(line);
+        AddToRunLog(line);
     }
 }
 
-void FolderRun::ConvertTextFile(const QString& textFile, VideoBatch& batch, QStringList& videoFiles)
+// A book that fails is recorded with why, in the run log and the host's log, and the run
+// goes on; only a batch file that cannot be written ends the run from here.
+void FolderRun::ConvertBook(const QString& textFile, VideoBatch& batch, FolderRunResult& result)
+{
+    if (const std::optional<QStringList> complete = SkippedSoundFiles(textFile)) {
+        BookOutcome skipped;
+        skipped.skipped = true;
+        skipped.soundFiles = *complete;
+        AddVideoCommands(textFile, skipped, batch, result);
+        RecordBook(textFile, skipped, result);
+        return;
+    }
+    RecordBook(textFile, ConvertBookHere(textFile, &batch, &result.videoFiles), result);
+}
+
+BookOutcome FolderRun::ConvertBookHere(const QString& textFile, VideoBatch* batch, QStringList* videoFiles)
+{
+    QElapsedTimer clock;
+    clock.start();
+    VideoCommandHost host(m_speaker, batch, textFile, videoFiles);
+    BookOutcome outcome;
+    try {
+        ConvertTextFile(textFile, host);
+    } catch (const BatchFileError&) {
+        throw;
+    } catch (const VemoError& e) {
+        outcome.problems.append(e.message());
+    } catch (const std::exception& e) {
+        outcome.problems.append(QString::fromLocal8Bit(e.what()));
+    }
+    outcome.problems += host.ConversionErrors();
+    outcome.soundFiles = host.FinishedFiles();
+    outcome.stopped = m_speaker.StopToFileRequested();
+    outcome.milliseconds = clock.elapsed();
+    return outcome;
+}
+
+// The video commands of a book converted elsewhere (by a worker), or passed over: then
+// only for the sound files whose video is missing or older, so that the batch makes what
+// an interrupted run did not.
+void FolderRun::AddVideoCommands(const QString& textFile, const BookOutcome& outcome, VideoBatch& batch,
+                                 FolderRunResult& result)
+{
+    for (const QString& soundFile : outcome.soundFiles) {
+        const QString video = PartFileNames::WithoutExtension(soundFile) + batch.VideoExtension();
+        const QFileInfo made(video);
+        if (outcome.skipped && made.size() > 0 && made.lastModified() >= QFileInfo(soundFile).lastModified())
+            continue;
+        batch.AddVideoCommand(textFile, soundFile, video);
+        result.videoFiles.append(video);
+    }
+}
+
+void FolderRun::RecordBook(const QString& textFile, const BookOutcome& outcome, FolderRunResult& result)
+{
+    const QString files = outcome.soundFiles.isEmpty() ? QStringLiteral("no sound file")
+                                                       : outcome.soundFiles.join(QStringLiteral(", "));
+    if (outcome.skipped) {
+        ++result.booksSkipped;
+        AddToRunLog(QStringLiteral("book %1%2its sound files are complete: %3")
+                        .arg(textFile, RunLog::Skipped, files));
+        return;
+    }
+    const QString seconds = QString::number(double(outcome.milliseconds) / 1000.0, 'f', 1);
+    if (outcome.problems.isEmpty()) {
+        const QString how = outcome.stopped ? RunLog::Stopped : RunLog::Done;
+        AddToRunLog(QStringLiteral("book %1%2%3 s: %4").arg(textFile, how, seconds, files));
+        return;
+    }
+    const QString why = outcome.problems.join(u'\n');
+    result.failedBooks.append({textFile, why});
+    AddToRunLog(QStringLiteral("book %1%2%3 s (%4): %5").arg(textFile, RunLog::Failed, seconds, files, why));
+    m_host.Log(QStringLiteral("Книга «%1» не преобразована: %2").arg(textFile, why));
+}
+
+QStringList FolderRun::SoundFilesOfBook(const QString& textFile, const QString& text,
+                                        const FolderRunSettings& settings)
+{
+    const PartFileNames names = PartFileNames::ForTextFile(textFile);
+    if (!settings.divide)
+        return {settings.mp3 ? names.Mp3Name(false, 0) : names.WavName(false, 0)};
+    FragmentLists lists;
+    SpeakToFileRun::SplitText(text, settings.xml, settings.digitLang, lists);
+    const int parts =
+        SpeakToFileRun::CountParts(lists.FragmentTexts, ParsePartCharLimit(settings.partCharLimit));
+    QStringList files;
+    for (int part = 0; part < parts; ++part)
+        files.append(settings.mp3 ? names.Mp3Name(true, part) : names.WavName(true, part));
+    return files;
+}
+
+// The sound files of a book that a conversion finished, none older than the text; nullopt
+// when one is missing or older, or when the book's last conversion was stopped. Only a
+// divided book is read, to count its parts; one that cannot be read is converted (and its
+// error reported) as any other.
+std::optional<QStringList> FolderRun::SkippedSoundFiles(const QString& textFile)
+{
+    if (!m_settings.skipExisting || m_stoppedBooks.contains(textFile))
+        return std::nullopt;
+    QString text;
+    if (m_settings.divide) {
+        try {
+            text = m_host.LoadText(textFile);
+        } catch (const VemoError&) {
+            return std::nullopt;
+        }
+    }
+    const QStringList soundFiles = SoundFilesOfBook(textFile, text, m_settings);
+    const QDateTime written = QFileInfo(textFile).lastModified();
+    for (const QString& soundFile : soundFiles) {
+        const QFileInfo sound(soundFile);
+        if (!sound.isFile() || sound.lastModified() < written)
+            return std::nullopt;
+    }
+    return soundFiles;
+}
+
+void FolderRun::ConvertTextFile(const QString& textFile, VideoCommandHost& host)
 {
     const QString text = m_host.LoadText(textFile);
     SpeakToFileSettings settings;
@@ -118,7 +333,6 @@ void FolderRun::ConvertTextFile(const QString& textFile, VideoBatch& batch, QStr
     settings.speakFlags =
         SpeakToFileRun::SplitText(text, m_settings.xml, m_settings.digitLang, m_speaker.Fragments());
     m_speaker.SetFragmentIndex(0);
-    VideoCommandHost host(m_speaker, batch, textFile, videoFiles);
     SpeakToFileRun run(host, PartFileNames::ForTextFile(textFile), settings);
     run.Run();
 }
@@ -128,7 +342,19 @@ void FolderRun::RunBatch(const VideoBatch& batch, FolderRunResult& result)
     if (!m_settings.makeVideos || batch.BatchLines().isEmpty())
         return;
     const QStringList& videos = result.videoFiles;
-    const QString batchFile = batch.BatchFilePath();
+    // Appending, the folder's batch holds other runs' commands too: this run's own run alone.
+    QTemporaryFile ownLines(QDir(m_settings.folderName).filePath(QStringLiteral(".ToVideo-XXXXXX.bat")));
+    if (batch.Appending()) {
+        if (!ownLines.open())
+            throw BatchFileError(QStringLiteral("Cannot write a batch file in %1: %2")
+                                     .arg(m_settings.folderName, ownLines.errorString()));
+        batch.WriteOwnLines(ownLines.fileName());
+    }
+    const QString batchFile = batch.Appending() ? ownLines.fileName() : batch.BatchFilePath();
+    QTemporaryFile converterOutput(QDir::temp().filePath(QStringLiteral("vemo-videos-XXXXXX.log")));
+    if (!converterOutput.open())
+        AddToRunLog(QStringLiteral("videos: the converter's output cannot be kept: ") +
+                    converterOutput.errorString());
     m_host.ShowVideoProgress(batchFile, 0, int(videos.size()));
     const bool ran = RunBatchAndWait(
         batchFile, m_settings.batchTimeLimitSeconds,
@@ -136,11 +362,79 @@ void FolderRun::RunBatch(const VideoBatch& batch, FolderRunResult& result)
             m_host.ShowVideoProgress(batchFile, VideosMade(videos), int(videos.size()));
             return m_speaker.StopToFileRequested();
         },
-        [this](const QString& line) { m_host.Log(line); });
+        [this](const QString& line) {
+            m_host.Log(line);
+            AddToRunLog(QStringLiteral("videos: ") + line);
+        },
+        converterOutput.isOpen() ? converterOutput.fileName() : QString());
     if (ran)
         m_host.ShowVideoProgress(batchFile, int(videos.size()), int(videos.size()));
     result.batchRan = ran;
+    if (!ran)
+        AddToRunLog(
+            QStringLiteral("videos: %1 could not be run or was ended at its time limit").arg(batchFile));
+    else if (m_speaker.StopToFileRequested())
+        AddToRunLog(QStringLiteral("videos: %1 goes on by itself after the stop").arg(batchFile));
+    else
+        ReportVideos(batch, converterOutput.isOpen() ? ReadConverterOutput(converterOutput) : QString(),
+                     result);
     m_host.Beep(ran ? 3 : 1);
+}
+
+// Every video the batch should have made and did not, with what the converter said on it.
+void FolderRun::ReportVideos(const VideoBatch& batch, const QString& converterOutput, FolderRunResult& result)
+{
+    const QStringList outputs = batch.ConverterOutputs(converterOutput);
+    for (qsizetype i = 0; i < result.videoFiles.size(); ++i) {
+        const QString& video = result.videoFiles.at(i);
+        if (QFileInfo(video).size() > 0)
+            continue;
+        result.failedVideos.append(video);
+        const QString said = OutputTail(outputs.value(i));
+        AddToRunLog(QStringLiteral("video %1 was not made; the converter said:\n%2")
+                        .arg(video, said.isEmpty() ? QStringLiteral("(nothing)") : said));
+    }
+    AddToRunLog(QStringLiteral("videos: %1 of %2 made")
+                    .arg(result.videoFiles.size() - result.failedVideos.size())
+                    .arg(result.videoFiles.size()));
+}
+
+bool FolderRun::LogsStartAndEnd() const
+{
+    return m_settings.books.isEmpty() && !m_settings.folderName.isEmpty() &&
+           QFileInfo(m_settings.folderName).isDir();
+}
+
+void FolderRun::LogEnd(const FolderRunResult& result)
+{
+    if (!LogsStartAndEnd())
+        return;
+    QStringList failed;
+    for (const BookFailure& failure : result.failedBooks)
+        failed.append(failure.textFile);
+    QString entry = QStringLiteral("end: %1 of %2 books taken up, %3 skipped, %4 failed")
+                        .arg(result.textFilesSpoken)
+                        .arg(result.textFiles)
+                        .arg(result.booksSkipped)
+                        .arg(failed.size());
+    if (!failed.isEmpty())
+        entry += QStringLiteral(": ") + failed.join(QStringLiteral(", "));
+    if (result.stopped)
+        entry += QStringLiteral("; stopped");
+    AddToRunLog(entry);
+}
+
+// A run log that cannot be written is told once, in the host's log and the error log; the
+// run goes on, its sound files being what the user asked for.
+void FolderRun::AddToRunLog(const QString& entry)
+{
+    if (m_runLog.Add(entry) || m_runLogFailed)
+        return;
+    m_runLogFailed = true;
+    const QString line =
+        QStringLiteral("Журнал «%1» не записывается: %2").arg(m_runLog.Path(), m_runLog.Failure());
+    m_host.Log(line);
+    LogErr(line);
 }
 
 // After an error: a file stream the error left open is closed, so the WAV written so far

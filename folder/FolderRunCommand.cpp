@@ -1,5 +1,6 @@
 #include "folder/FolderRunCommand.h"
 
+#include "files/VemoError.h"
 #include "folder/FolderRun.h"
 #include "folder/FormFolderRunHost.h"
 #include "folder/UnitFileSelectDir.h"
@@ -7,13 +8,29 @@
 #include "main/FileRunSession.h"
 #include "main/FormMain.h"
 #include "soundfile/FormToFileHost.h"
+#include "speech/SpeechVoice.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
+
+namespace {
+
+// A worker speaks with the voice, rate and volume the window's voice has now.
+VoiceArguments VoiceArgumentsOf(const SpeechVoice& voice)
+{
+    VoiceArguments arguments;
+    arguments.name = voice.Voice().id;
+    arguments.rate = voice.Rate();
+    arguments.volume = voice.Volume();
+    return arguments;
+}
+
+} // namespace
 
 FolderRunCommand::FolderRunCommand(TFormMain& form, TFormFileSelectDir& dialog)
     : QObject(&form), m_form(form), m_dialog(dialog), m_unattended([this](const QString& line) { Log(line); })
@@ -85,7 +102,37 @@ void FolderRunCommand::Run()
     session.TakeWindow();
     FormFolderRunHost host(m_form);
     FormToFileHost speaker(m_form, session.Caption());
-    FolderRun(speaker, host, settings).Run();
+    const bool unattended = m_form.ChkBoxAutoStart->isChecked();
+    FolderRunResult result;
+    try {
+        result = FolderRun(speaker, host, settings).Run();
+    } catch (const VemoError& e) {
+        // Nobody is there to close a message box: the log pane and the run log tell it.
+        if (!unattended)
+            throw;
+        Log(e.message());
+        return;
+    }
+    ReportFailures(result, unattended);
+}
+
+// The books that failed were logged one by one as the run went; an interactive run also
+// names them all in one message at its end.
+void FolderRunCommand::ReportFailures(const FolderRunResult& result, bool unattended)
+{
+    QStringList parts;
+    if (!result.failedBooks.isEmpty())
+        parts.append(QStringLiteral("Не преобразованы книги (%1):\n").arg(result.failedBooks.size()) +
+                     result.FailedBooksText());
+    if (!result.failedVideos.isEmpty())
+        parts.append(QStringLiteral("Не созданы видео:\n") + result.failedVideos.join(u'\n'));
+    if (parts.isEmpty())
+        return;
+    const QString message = parts.join(QStringLiteral("\n\n"));
+    if (unattended)
+        Log(message + QStringLiteral("\nПодробности в журнале ") + RunLog::FileName);
+    else
+        ShowError(&m_form, message + QStringLiteral("\n\nПодробности в журнале ") + RunLog::FileName);
 }
 
 // Unattended, the dialog is not shown: its settings are taken as they stand, and a refusal
@@ -119,6 +166,11 @@ FolderRunSettings FolderRunCommand::SettingsFromDialog(const FileRunSession& ses
     settings.digitLang = session.DigitLang();
     settings.video = m_dialog.VideoSettings();
     settings.makeVideos = m_dialog.CheckBoxAvi->isChecked();
+    settings.skipExisting = m_dialog.CheckBoxSkipExisting->isChecked();
+    settings.workers.program = m_workerProgram;
+    settings.workers.jobs = qMax(1, QThread::idealThreadCount());
+    settings.workers.ru = VoiceArgumentsOf(*m_form.SpVoiceRu);
+    settings.workers.en = VoiceArgumentsOf(*m_form.SpVoiceEng);
     return settings;
 }
 

@@ -7,6 +7,7 @@
 class FileRunSession;
 class TFormFileSelectDir;
 class TFormMain;
+struct FolderRunResult;
 struct FolderRunSettings;
 
 // The folder run of the main window: the button ButtonDirToSound shows the folder dialog
@@ -27,6 +28,9 @@ public:
     void TimerDirToSoundAndAviTimer();
 
     bool Running() const { return m_running; }
+    // The program that converts the books in worker processes, one a core, with the
+    // window's voices (vemo --convert-file); none: the window converts them itself.
+    void SetWorkerProgram(const QString& program) { m_workerProgram = program; }
     UnattendedStart& Unattended() { return m_unattended; }
 
     // The line logged when an unattended run finds the dialog's settings refused.
@@ -37,11 +41,12 @@ private:
     void Run();
     bool TakeSettings();
     FolderRunSettings SettingsFromDialog(const FileRunSession& session) const;
-    void Convert(const FolderRunSettings& settings);
+    void ReportFailures(const FolderRunResult& result, bool unattended);
     void Log(const QString& line);
 
     TFormMain& m_form;
     TFormFileSelectDir& m_dialog;
     UnattendedStart m_unattended;
     bool m_running = false;
+    QString m_workerProgram;
 };

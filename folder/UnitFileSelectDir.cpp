@@ -116,6 +116,8 @@ void TFormFileSelectDir::DescribeControls()
         Describe(m_coverButtons->button(i), coverRules[i], QStringLiteral("Как выбирать обложку для видео"));
     Describe(CheckBoxAvi, QStringLiteral("Конвертировать в видео"),
              QStringLiteral("После озвучивания делать видео из звука и обложки через ffmpeg"));
+    Describe(CheckBoxSkipExisting, QStringLiteral("Пропускать готовые книги"),
+             QStringLiteral("Не озвучивать снова книгу, звуковые файлы которой уже есть и новее текста"));
     Describe(ButtonOk, QStringLiteral("Принять"), QStringLiteral("Принимает настройки и закрывает окно"));
     Describe(ButtonCancel, QStringLiteral("Отказаться"),
              QStringLiteral("Закрывает окно без преобразования папки"));
@@ -136,10 +138,13 @@ QLayout* TFormFileSelectDir::CreateButtonRow()
 {
     auto* row = new QHBoxLayout;
     CheckBoxAvi = Named(new QCheckBox(QStringLiteral("Конвертировать в Avi")), "CheckBoxAvi");
+    CheckBoxSkipExisting =
+        Named(new QCheckBox(QStringLiteral("Пропускать готовые книги")), "CheckBoxSkipExisting");
     ButtonOk = NamedButton(QStringLiteral("П&ринять - ОК"), "ButtonOk");
     ButtonCancel = NamedButton(QStringLiteral("О&тказаться"), "ButtonCancel");
     ButtonOk->setDefault(true);
     row->addWidget(CheckBoxAvi);
+    row->addWidget(CheckBoxSkipExisting);
     row->addStretch();
     row->addWidget(ButtonOk);
     row->addWidget(ButtonCancel);

@@ -66,6 +66,9 @@ public:
     QLineEdit* EditCmd;
     QGroupBox* RGroupCover;
     QCheckBox* CheckBoxAvi;
+    // Pass over books already converted (sound files complete and newer than the text).
+    // Chosen for each run: not kept in "opsDir.txt".
+    QCheckBox* CheckBoxSkipExisting;
     QFileDialog* OpenDialogJpg;
 
     int CoverRule() const;

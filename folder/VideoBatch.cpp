@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <utility>
 
@@ -112,8 +113,13 @@ void VideoBatch::AddVideoCommand(const QString& textFile, const QString& soundFi
     const QString subtitles = PartFileNames::WithoutExtension(FullName(soundFile)) + QStringLiteral(".srt");
     const QString command = FillVideoTemplate(m_options.commandTemplate, ShellQuote(FullName(soundFile)),
                                               cover, ShellQuote(FullName(videoFile)), ShellQuote(subtitles));
-    m_batchLines << CdLine(textFile) << ShellQuote(ConverterPath(m_options.converterFolder)) + u' ' + command;
-    WriteLines(TempFilePath());
+    const QStringList lines{CdLine(textFile),
+                            ShellQuote(ConverterPath(m_options.converterFolder)) + u' ' + command};
+    m_batchLines << lines;
+    if (m_appending)
+        AppendLines(lines);
+    else
+        WriteLines(TempFilePath());
 }
 
 QString VideoBatch::VideoExtension() const
@@ -123,7 +129,7 @@ QString VideoBatch::VideoExtension() const
 
 void VideoBatch::WriteVideoBatch() const
 {
-    if (!m_batchLines.isEmpty())
+    if (!m_batchLines.isEmpty() && !m_appending)
         WriteLines(BatchFilePath());
 }
 
@@ -134,6 +140,49 @@ void VideoBatch::WriteLines(const QString& path) const
         data += line.toUtf8() + '\n';
     const QString failure = ReplaceFileContents(path, data);
     if (!failure.isEmpty())
-        throw VemoError(QCoreApplication::translate("VideoBatch", "Cannot write the batch file %1: %2")
-                            .arg(QDir::toNativeSeparators(path), failure));
+        throw BatchFileError(QCoreApplication::translate("VideoBatch", "Cannot write the batch file %1: %2")
+                                 .arg(QDir::toNativeSeparators(path), failure));
+}
+
+// Each pair of lines is written in one piece, under the folder's lock, so that the lines of
+// runs side by side never mix and both files keep whole commands.
+void VideoBatch::AppendLines(const QStringList& lines) const
+{
+    QLockFile lock(QDir(m_batchFolder).filePath(QStringLiteral("ToVideo.lock")));
+    lock.setStaleLockTime(0);
+    if (!lock.lock())
+        throw BatchFileError(QCoreApplication::translate("VideoBatch", "Cannot lock the batch files in %1")
+                                 .arg(QDir::toNativeSeparators(m_batchFolder)));
+    QByteArray data;
+    for (const QString& line : lines)
+        data += line.toUtf8() + '\n';
+    for (const QString& path : {TempFilePath(), BatchFilePath()}) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) ||
+            file.write(data) != data.size())
+            throw BatchFileError(
+                QCoreApplication::translate("VideoBatch", "Cannot write the batch file %1: %2")
+                    .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+}
+
+QStringList VideoBatch::ConverterOutputs(const QString& echoedOutput) const
+{
+    QStringList outputs;
+    qsizetype from = 0;
+    for (qsizetype i = 1; i < m_batchLines.size(); i += 2) {
+        const QString command = m_batchLines.at(i) + u'\n';
+        const qsizetype at = echoedOutput.indexOf(command, from);
+        if (at < 0) {
+            outputs.append(QString()); // the batch ended before this command
+            continue;
+        }
+        const qsizetype start = at + command.size();
+        const qsizetype next =
+            i + 1 < m_batchLines.size() ? echoedOutput.indexOf(m_batchLines.at(i + 1) + u'\n', start) : -1;
+        const qsizetype end = next < 0 ? echoedOutput.size() : next;
+        outputs.append(echoedOutput.mid(start, end - start));
+        from = end;
+    }
+    return outputs;
 }

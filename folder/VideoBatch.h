@@ -1,8 +1,17 @@
 #pragma once
 
+#include "files/VemoError.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
+
+// A batch file could not be written: the run itself fails, not one of its books.
+class BatchFileError : public VemoError
+{
+public:
+    using VemoError::VemoError;
+};
 
 // What the folder dialog says about the videos of a folder run.
 struct VideoOptions
@@ -24,12 +33,25 @@ public:
     VideoBatch(const QString& batchFolder, const VideoOptions& options);
 
     // Appends the lines for one finished sound file and rewrites "ToVideo.temp".
-    // Throws VemoError when the file cannot be written.
+    // Throws BatchFileError when the file cannot be written.
     void AddVideoCommand(const QString& textFile, const QString& soundFile, const QString& videoFile);
 
     // Writes "ToVideo.bat" when there are lines; an empty run leaves an older one in place.
-    // Throws VemoError when the file cannot be written.
+    // Throws BatchFileError when the file cannot be written. Appending, does nothing.
     void WriteVideoBatch() const;
+
+    // Several runs on one folder at once (vemo --convert-file beside others, maybe on other
+    // machines on one share): each command's two lines are appended to "ToVideo.temp" and
+    // "ToVideo.bat" while "ToVideo.lock" is held, instead of rewriting them whole.
+    void SetAppending(bool appending) { m_appending = appending; }
+    bool Appending() const { return m_appending; }
+    // Writes this run's lines alone to path (to run them). Throws BatchFileError.
+    void WriteOwnLines(const QString& path) const { WriteLines(path); }
+
+    // What the converter said for each video, in the order of the commands, taken from the
+    // error output of the batch run with every line echoed before it runs (RunBatchAndWait
+    // with an error file): the text between a converter line and the next line of the batch.
+    QStringList ConverterOutputs(const QString& echoedOutput) const;
 
     const QStringList& BatchLines() const { return m_batchLines; }
     QString TempFilePath() const;
@@ -52,8 +74,10 @@ public:
 private:
     QString ChooseCover(const QString& textFile) const;
     void WriteLines(const QString& path) const;
+    void AppendLines(const QStringList& lines) const;
 
     QString m_batchFolder;
     VideoOptions m_options;
     QStringList m_batchLines;
+    bool m_appending = false;
 };

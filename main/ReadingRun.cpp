@@ -150,12 +150,14 @@ void ReadingRun::Hold()
 {
     m_timer->stop();
     m_speaking = false;
+    m_held = true;
 }
 
 void ReadingRun::Release()
 {
     m_speaking = false;
     m_paused = false;
+    m_held = false;
 }
 
 void ReadingRun::Tick()
@@ -180,6 +182,10 @@ void ReadingRun::Tick()
 void ReadingRun::EndStream()
 {
     m_streamEnded = true;
+    // A run into files ends a stream after every fragment while nothing is being read: the
+    // text box keeps its selection and styles (resetting them redrew it every fragment).
+    if (m_held)
+        return;
     // The next fragment follows at once rather than up to a tick later: the voice reports
     // its end while its closing pause still plays, so the join keeps the pause's length.
     if (m_speaking && !m_paused && m_timer->isActive())

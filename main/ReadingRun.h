@@ -55,7 +55,8 @@ public:
     void StopReading();
     // What the file runs do before speaking: resume a paused run, stop it, empty the lists.
     void BreakOff();
-    // A file run has the voices: no tick, no reading; Release again after it.
+    // A file run has the voices: no tick, no reading, and the ends of its streams leave the
+    // text box as it is; Release again after it.
     void Hold();
     void Release();
 
@@ -83,6 +84,7 @@ private:
     QTimer* const m_timer;
     bool m_speaking = false;
     bool m_paused = false;
+    bool m_held = false;
     bool m_streamEnded = false;
     int m_fragmentIndex = 0;
     int m_speakFlags = 1;

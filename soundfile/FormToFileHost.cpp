@@ -4,6 +4,7 @@
 #include "main/FormMain.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QPlainTextEdit>
 #include <utility>
 
@@ -49,18 +50,37 @@ void FormToFileHost::LetMessagesThrough()
 // The pane shows the tag, the fragment's text below it and an empty line.
 void FormToFileHost::ShowFragment(const QString& logEntry)
 {
-    m_form.MLog->setPlainText(QString(logEntry).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    m_form.MLog->repaint();
+    m_fragment = QString(logEntry).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    ShowIfDue(false);
 }
 
+// A conversion may take a while without a fragment after it: its caption is shown at once.
 void FormToFileHost::ShowProgress(const QString& captionSuffix)
 {
-    m_form.setWindowTitle(m_keptCaption + captionSuffix);
-    m_form.repaint();
+    m_caption = m_keptCaption + captionSuffix;
+    ShowIfDue(!captionSuffix.startsWith(QStringLiteral(" фрагмент")));
+}
+
+void FormToFileHost::ShowRunEnded()
+{
+    ShowIfDue(true);
+}
+
+// The widgets are changed, not repainted: they are painted when the run next lets messages
+// through, which it does after every fragment.
+void FormToFileHost::ShowIfDue(bool now)
+{
+    if (!now && m_shown.isValid() && m_shown.elapsed() < ShowIntervalMs)
+        return;
+    m_shown.start();
+    if (m_fragment)
+        m_form.MLog->setPlainText(*std::exchange(m_fragment, std::nullopt));
+    if (m_caption)
+        m_form.setWindowTitle(*std::exchange(m_caption, std::nullopt));
 }
 
 // The WAV file stays as it is and the run goes on once the box is closed.
-void FormToFileHost::ShowConversionError(const QString& message, const QString&)
+void FormToFileHost::ShowConversionError(const QString& message, const QString& wavFileName)
 {
-    ShowError(&m_form, message);
+    ShowError(&m_form, message + u' ' + QDir::toNativeSeparators(wavFileName));
 }

@@ -2,13 +2,18 @@
 
 #include "soundfile/SpeakToFileHost.h"
 
+#include <QElapsedTimer>
 #include <QString>
+#include <optional>
 
 class TFormMain;
 
 // The main window as the host of a To File run: its voices, file stream and fragment
 // lists, the log pane for the spoken fragment, the caption for the progress and a message
-// box for a failed conversion.
+// box for a failed conversion. The pane and the caption show the latest fragment at most
+// every ShowIntervalMs: redrawing the window after every fragment took longer than
+// speaking a short one. The caption naming a conversion and the last fragment of a run
+// are shown at once.
 class FormToFileHost : public SpeakToFileHost
 {
 public:
@@ -24,8 +29,16 @@ public:
     void ShowFragment(const QString& logEntry) override;
     void ShowProgress(const QString& captionSuffix) override;
     void ShowConversionError(const QString& message, const QString& wavFileName) override;
+    void ShowRunEnded() override;
+
+    static constexpr int ShowIntervalMs = 250;
 
 private:
+    void ShowIfDue(bool now);
+
     TFormMain& m_form;
     const QString m_keptCaption;
+    QElapsedTimer m_shown;             // since the pane and the caption were last brought up to date
+    std::optional<QString> m_fragment; // waiting to be shown
+    std::optional<QString> m_caption;
 };

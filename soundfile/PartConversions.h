@@ -19,8 +19,10 @@ class PartConversions
 public:
     struct Job
     {
-        QString wavName;
-        QString mp3Name;
+        QString wavName;       // converted from
+        QString mp3Name;       // converted into
+        QString soundFileName; // the WAV file's final name, for what follows the conversion
+        QString mp3FileName;   // the MP3 file's final name
         EncoderConfig config;
         Mp3Tags tags;
     };

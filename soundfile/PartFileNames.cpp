@@ -1,5 +1,11 @@
 #include "soundfile/PartFileNames.h"
 
+#include "files/VemoError.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -54,4 +60,17 @@ QString PartFileNames::WithoutExtension(const QString& fileName)
 {
     const qsizetype dot = ExtensionDot(fileName);
     return dot < 0 ? fileName : fileName.left(dot);
+}
+
+QString PartFileNames::TemporaryName(const QString& fileName)
+{
+    return fileName + QStringLiteral(".part");
+}
+
+void PartFileNames::Publish(const QString& fileName)
+{
+    const QString temporary = TemporaryName(fileName);
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(fileName).constData()) != 0)
+        throw VemoError(QStringLiteral("Не удалось переименовать «%1» в «%2»: %3")
+                            .arg(temporary, fileName, QString::fromLocal8Bit(std::strerror(errno))));
 }

@@ -21,6 +21,13 @@ public:
     const QString& Base() const { return m_base; }
 
     static QString PartNumberText(int partNumber);
+    // The name a sound file is written under until it is complete: its own name + ".part",
+    // so that no half-written file (a run killed or ended by an error) stands under a final
+    // name.
+    static QString TemporaryName(const QString& fileName);
+    // Gives the complete file written under TemporaryName(fileName) its name, replacing an
+    // older file of that name in one step. Throws VemoError naming both files.
+    static void Publish(const QString& fileName);
     // The name without the extension of its last component (from its last "." on).
     static QString WithoutExtension(const QString& fileName);
 

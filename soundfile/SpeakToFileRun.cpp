@@ -23,26 +23,6 @@ constexpr int SeekStart = 0;
 constexpr int SeekCurrent = 1;
 constexpr int SeekEnd = 2;
 
-// The number of part files a division makes of these fragments when the run is not
-// stopped: a part ends after the fragment that takes it above the limit, and no empty
-// part follows the last fragment. An empty text still gives one file.
-int CountParts(const QStringList& texts, qint64 limit)
-{
-    int parts = 0;
-    qint64 chars = 0;
-    bool open = true;
-    for (const QString& text : texts) {
-        open = true;
-        chars += text.size();
-        if (chars > limit) {
-            ++parts;
-            chars = 0;
-            open = false;
-        }
-    }
-    return parts + (open ? 1 : 0);
-}
-
 // ISO 639-2 codes of the voices' languages that speak, the one with most characters first
 // and following each other without a separator, as ID3v2.3 writes several languages.
 QString SpokenLanguages(const FragmentLists& fragments)
@@ -91,6 +71,23 @@ int SpeakToFileRun::SplitText(const QString& text, bool xml, const QString& digi
     return SpeakAsyncPlain;
 }
 
+int SpeakToFileRun::CountParts(const QStringList& texts, qint64 limit)
+{
+    int parts = 0;
+    qint64 chars = 0;
+    bool open = true;
+    for (const QString& text : texts) {
+        open = true;
+        chars += text.size();
+        if (chars > limit) {
+            ++parts;
+            chars = 0;
+            open = false;
+        }
+    }
+    return parts + (open ? 1 : 0);
+}
+
 void SpeakToFileRun::Run()
 {
     m_partNumber = 0;
@@ -124,7 +121,7 @@ void SpeakToFileRun::OpenSoundFile()
                                 .arg(output, m_settings.textFileName));
     }
     SpFileStream& stream = m_host.FileStream();
-    stream.Open(m_soundFileName, 3);
+    stream.Open(PartFileNames::TemporaryName(m_soundFileName), 3);
     m_fileOpen = true;
     m_streamPosition = stream.Seek(0, SeekEnd);
     m_dataStart = m_streamPosition;
@@ -246,7 +243,9 @@ void SpeakToFileRun::StartPartConversion()
     const QString mp3Name = m_names.Mp3Name(true, m_partNumber);
     m_host.ShowProgress(QStringLiteral(" Конвертация ") + m_soundFileName + QStringLiteral(" в ") + mp3Name);
     m_host.ShowConversionProgress(mp3Name, 0, 1);
-    m_conversions->start({m_soundFileName, mp3Name, m_settings.encoderConfig, TagsOfSoundFile()});
+    m_conversions->start({PartFileNames::TemporaryName(m_soundFileName),
+                          PartFileNames::TemporaryName(mp3Name), m_soundFileName, mp3Name,
+                          m_settings.encoderConfig, TagsOfSoundFile()});
 }
 
 void SpeakToFileRun::TakeConversions(bool wait)
@@ -259,38 +258,48 @@ void SpeakToFileRun::TakeConversions(bool wait)
         const PartConversions::Result result = m_conversions->takeNext(whileWaiting);
         if (!result.error.isEmpty())
             throw VemoError(result.error);
-        if (result.status < 0) {
-            m_host.ShowConversionError(ConversionFailed, result.job.wavName);
-            continue;
-        }
-        m_host.ShowConversionProgress(result.job.mp3Name, 1, 1);
-        QFile::remove(result.job.wavName);
-        m_host.SoundFileFinished(result.job.mp3Name);
+        TakeConverted(result.status, result.job.soundFileName, result.job.mp3FileName);
     }
 }
 
+// After the conversion of a complete WAV file (both under their temporary names): the MP3
+// takes its name and the WAV goes; a failed conversion keeps the WAV, under its own name.
+void SpeakToFileRun::TakeConverted(qint32 status, const QString& soundFileName, const QString& mp3Name)
+{
+    const QString wavTemporary = PartFileNames::TemporaryName(soundFileName);
+    const QString mp3Temporary = PartFileNames::TemporaryName(mp3Name);
+    if (status < 0) {
+        if (mp3Temporary != wavTemporary)
+            QFile::remove(mp3Temporary);
+        PartFileNames::Publish(soundFileName);
+        m_host.ShowConversionError(ConversionFailed, soundFileName);
+        return;
+    }
+    m_host.ShowConversionProgress(mp3Name, 1, 1);
+    PartFileNames::Publish(mp3Name);
+    QFile::remove(wavTemporary);
+    m_host.SoundFileFinished(mp3Name);
+}
+
 // With an MP3 name: converts the closed WAV file and deletes it once converted; a failed
-// conversion keeps it and is reported. Without: the WAV file is the finished file.
+// conversion keeps it and is reported. Without: the WAV file is the finished file. Either
+// takes its final name only now.
 void SpeakToFileRun::FinishSoundFile(const QString& mp3Name)
 {
     if (mp3Name.isEmpty()) {
+        PartFileNames::Publish(m_soundFileName);
         m_host.SoundFileFinished(m_soundFileName);
         return;
     }
     m_host.ShowProgress(QStringLiteral(" Конвертация ") + m_soundFileName + QStringLiteral(" в ") + mp3Name);
     m_host.ShowConversionProgress(mp3Name, 0, 1);
-    const qint32 result = ConvertWavToMp3(m_soundFileName, mp3Name, m_settings.encoderConfig,
+    const qint32 result = ConvertWavToMp3(PartFileNames::TemporaryName(m_soundFileName),
+                                          PartFileNames::TemporaryName(mp3Name), m_settings.encoderConfig,
                                           TagsOfSoundFile(), [this, &mp3Name](qint64 done, qint64 total) {
                                               m_host.LetMessagesThrough();
                                               m_host.ShowConversionProgress(mp3Name, done, total);
                                           });
-    if (result < 0) {
-        m_host.ShowConversionError(ConversionFailed, m_soundFileName);
-        return;
-    }
-    m_host.ShowConversionProgress(mp3Name, 1, 1);
-    QFile::remove(m_soundFileName);
-    m_host.SoundFileFinished(mp3Name);
+    TakeConverted(result, m_soundFileName, mp3Name);
 }
 
 // The title is the base name the files share, with the part number for a part; the

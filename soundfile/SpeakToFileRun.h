@@ -35,7 +35,9 @@ struct SpeakToFileSettings
 // (".srt" and ".lrc"), timed from the voices' word events. The run lets window messages
 // through between fragments, while it waits and while it converts. The parts of a divided
 // file are converted on other cores while the next part is spoken; each is finished (WAV
-// deleted, file announced) in part order, as when it was converted before going on.
+// deleted, file announced) in part order, as when it was converted before going on. Every
+// sound file is written under a temporary name (PartFileNames::TemporaryName) and takes its
+// own name only when complete: a WAV stopped by Stop To File is complete up to the stop.
 class SpeakToFileRun
 {
 public:
@@ -45,9 +47,13 @@ public:
     // Cuts text into the fragment lists as the file runs do (fragment limit 1000) and
     // returns the speak flags: 9 for marked-up text, else 17.
     static int SplitText(const QString& text, bool xml, const QString& digitLang, FragmentLists& lists);
+    // The number of part files a division makes of these fragment texts when the run is not
+    // stopped: a part ends after the fragment that takes it above the limit, and no empty
+    // part follows the last fragment. An empty text still gives one file.
+    static int CountParts(const QStringList& texts, qint64 limit);
 
     // The whole run. An error ends it with the file stream closed and the voices purged;
-    // what was written so far stays on disk.
+    // what was written so far stays on disk, the file being written under its temporary name.
     void Run();
 
     const QString& SoundFileName() const { return m_soundFileName; }
@@ -66,6 +72,7 @@ private:
     void TakeWord(qint64 streamPosition, int position, int length);
     // Takes back the part conversions that have ended (wait: all of them, waiting).
     void TakeConversions(bool wait);
+    void TakeConverted(qint32 status, const QString& soundFileName, const QString& mp3Name);
     Mp3Tags TagsOfSoundFile() const;
     void AbandonAfterError();
     bool StopRequested() const;

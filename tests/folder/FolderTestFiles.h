@@ -20,14 +20,14 @@ inline QString ReadText(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// The files the run made in folder: everything but the texts, the batch files and the
-// subtitles beside the sound files, by name.
+// The files the run made in folder: everything but the texts, the batch files, the run log
+// and the subtitles beside the sound files, by name.
 inline QStringList MadeFiles(const QString& folder)
 {
     QStringList made;
     for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
         if (!name.endsWith(".txt") && !name.startsWith("ToVideo.") && !name.endsWith(".srt") &&
-            !name.endsWith(".lrc"))
+            !name.endsWith(".lrc") && name != "vemo-run.log")
             made.append(name);
     }
     return made;

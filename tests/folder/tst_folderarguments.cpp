@@ -2,8 +2,10 @@
 #include "folder/FolderArguments.h"
 #include "folder/VideoTemplates.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 class TestFolderArguments : public QObject
 {
@@ -14,6 +16,8 @@ private slots:
     void parse();
     void refuse_data();
     void refuse();
+    void oneBook_data();
+    void oneBook();
 
 private:
     QTemporaryDir dir;
@@ -66,6 +70,8 @@ void TestFolderArguments::parse_data()
     QTest::newRow("MP3 at 22050 Hz: 16-bit mono WAV at that rate")
         << QStringList{"--mp3", "--sample-rate", "22050", "--bitrate", "64"}
         << "format=22 divide=0/1000 mp3=1 xml=0 digits=R" + kept;
+    QTest::newRow("jobs and skipping") << QStringList{"--jobs", "3", "--skip-existing"}
+                                       << "format=34 divide=0/1000 mp3=0 xml=0 digits=R" + kept;
     QTest::newRow("video options, any order")
         << QStringList{"--template",    "-i %fsnd %fvideo", "--video",  "--cover-rule", "2", "--cover",
                        "-odd name.png", "--ffmpeg-dir",     "/usr/bin", "--voice-ru",   "ru"}
@@ -85,6 +91,44 @@ void TestFolderArguments::parse()
         ParseFolderArguments("vemo --convert-folder", QStringList{dir.path() + "/./"} + options, Kept());
     QCOMPARE(arguments.settings.folderName, dir.path());
     QCOMPARE(Summary(arguments), expected);
+    QCOMPARE(arguments.settings.workers.jobs,
+             options.contains("--jobs") ? 3 : qMax(1, QThread::idealThreadCount()));
+    QCOMPARE(arguments.settings.skipExisting, options.contains("--skip-existing"));
+    QCOMPARE(arguments.settings.workers.ru.name, arguments.ru.name);
+}
+
+// One book: its folder is the folder of the run, and only it is converted.
+void TestFolderArguments::oneBook_data()
+{
+    QTest::addColumn<QString>("book");    // in dir
+    QTest::addColumn<QString>("message"); // empty: accepted
+    QTest::newRow("a text file") << "a.txt"
+                                 << "";
+    QTest::newRow("missing") << "none.txt"
+                             << "none.txt» does not exist";
+    QTest::newRow("a folder") << ""
+                              << "does not exist";
+}
+
+void TestFolderArguments::oneBook()
+{
+    QFETCH(QString, book);
+    QFETCH(QString, message);
+    QFile text(dir.filePath("a.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.close();
+    const QString path = dir.path() + "/./" + book;
+    try {
+        const FolderArguments arguments =
+            ParseFolderArguments("vemo --convert-file", {path, "--mp3"}, DirSettings(), true);
+        QVERIFY2(message.isEmpty(), "accepted");
+        QCOMPARE(arguments.settings.folderName, dir.path());
+        QCOMPARE(arguments.settings.books, QStringList{dir.filePath(book)});
+        QVERIFY(arguments.settings.mp3);
+    } catch (const VemoError& e) {
+        QVERIFY2(!message.isEmpty() && e.message().contains(message.replace("DIR", dir.path())),
+                 qPrintable(e.message()));
+    }
 }
 
 void TestFolderArguments::refuse_data()
@@ -106,6 +150,8 @@ void TestFolderArguments::refuse_data()
     QTest::newRow("unknown option") << QStringList{"DIR", "--avi"} << "unknown option «--avi»";
     QTest::newRow("unknown template name") << QStringList{"DIR", "--video-template", "mkv"}
                                            << "--video-template wants default or mp4, not «mkv»";
+    QTest::newRow("no jobs") << QStringList{"DIR", "--jobs", "0"} << "--jobs wants a number from 1 to 256";
+    QTest::newRow("jobs not a number") << QStringList{"DIR", "--jobs", "all"} << "not «all»";
 }
 
 void TestFolderArguments::refuse()

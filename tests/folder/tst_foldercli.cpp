@@ -5,9 +5,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <csignal>
 
 using namespace FolderTestFiles;
@@ -68,6 +71,10 @@ private slots:
     void outcomes_data();
     void outcomes();
     void watchRunsOnFlagUntilTerminated();
+    void badBookInTheMiddle();
+    void resumeAfterKill();
+    void sameFilesWhateverRunsThem_data();
+    void sameFilesWhateverRunsThem();
 
 private:
     QTemporaryDir settings;
@@ -121,13 +128,13 @@ void TestFolderCli::outcomes_data()
     QTest::addColumn<QStringList>("lines"); // standard error, DIR standing for the folder
 
     QTest::newRow("WAV and batch, no video")
-        << QStringList{} << true << 0 << QStringList{"[1/1] DIR/a.txt", "speaking DIR/a.wav"};
+        << QStringList{} << true << 0 << QStringList{"[1/1] DIR/a.txt"}; // the book is spoken by a worker
     QTest::newRow("no text file: nothing to do")
         << QStringList{} << false << 0 << QStringList{"No *.txt file in DIR: nothing to do."};
     QTest::newRow("converter folder missing: video not made")
         << QStringList{"--video", "--ffmpeg-dir", "/no/such/dir"} << true << 1
-        << QStringList{"[1/1] DIR/a.txt", "speaking DIR/a.wav", "videos DIR/ToVideo.bat",
-                       "The video batch has run.", "The video DIR/a.avi was not made."};
+        << QStringList{"[1/1] DIR/a.txt", "videos DIR/ToVideo.bat", "The video batch has run.",
+                       "The video DIR/a.avi was not made."};
     QTest::newRow("quiet: errors only") << QStringList{"--video", "--ffmpeg-dir", "/no/such/dir", "--quiet"}
                                         << true << 1 << QStringList{"The video DIR/a.avi was not made."};
     QTest::newRow("quiet, nothing to do") << QStringList{"--quiet"} << false << 0 << QStringList{};
@@ -171,6 +178,178 @@ void TestFolderCli::watchRunsOnFlagUntilTerminated()
     QVERIFY(watch.waitForFinished(5000));
     QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
     QCOMPARE(watch.exitCode(), 0);
+}
+
+// b's MP3 file cannot be made (a folder has its name): a and c are converted, and the
+// command ends with status 1 and the list of the books that failed.
+void TestFolderCli::badBookInTheMiddle()
+{
+    QTemporaryDir books;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        QVERIFY(Write(books.filePath(name), "Привет hello"));
+    QVERIFY(QDir(books.path()).mkdir("b.mp3.part"));
+
+    const Finished run = RunVemo({"--convert-folder", books.path(), "--mp3"}, settings.path());
+
+    QCOMPARE(run.status, 1);
+    QCOMPARE(MadeFiles(books.path()), (QStringList{"a.mp3", "b.wav", "c.mp3"}));
+    const QString list = run.errors.section("These books failed:\n", 1);
+    QVERIFY2(list.startsWith(books.filePath("b.txt") + ": ") && !list.contains("a.txt") &&
+                 !list.contains("c.txt"),
+             qPrintable(run.errors));
+}
+
+namespace {
+
+// Four books of some 3000 words (about a second each on the test engine), each spoken into
+// parts of about 2000 characters.
+void WriteBooks(const QString& folder)
+{
+    QByteArray text;
+    for (int i = 0; i < 1000; ++i)
+        text += "Слово word ещё. ";
+    for (const char* name : {"1.txt", "2.txt", "3.txt", "4.txt"})
+        QVERIFY(Write(folder + "/" + name, text));
+}
+
+QByteArray Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// Killed while the third book is spoken, the run leaves no sound file under its final name
+// that differs from a complete run's; run again with --skip-existing it passes over the two
+// finished books and ends with the same files as a run never interrupted.
+void TestFolderCli::resumeAfterKill()
+{
+    QTemporaryDir reference, books;
+    WriteBooks(reference.path());
+    WriteBooks(books.path());
+    const QStringList options{"--divide", "2000"};
+    QCOMPARE(RunVemo(QStringList{"--convert-folder", reference.path()} + options, settings.path()).status, 0);
+    const QStringList complete = MadeFiles(reference.path());
+
+    QProcess run;
+    run.setProcessEnvironment(Environment(settings.path(), "test"));
+    run.start(VEMO_PROGRAM, QStringList{"--convert-folder", books.path()} + options);
+    QString progress;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (progress += QString::fromLocal8Bit(run.readAllStandardError())).contains("[3/4]"), 30000);
+    QCOMPARE(run.state(), QProcess::Running);
+    run.kill();
+    QVERIFY(run.waitForFinished(5000));
+
+    // The workers (one a core) went with it, each leaving at most its part file.
+    QTest::qWait(200);
+    const QStringList left = MadeFiles(books.path());
+    QVERIFY2(left.filter(".part").size() <= QThread::idealThreadCount() && !left.contains("4 007.wav"),
+             qPrintable(left.join(", ")));
+    for (const QString& name : left) {
+        if (!name.endsWith(".part"))
+            QVERIFY2(Bytes(books.filePath(name)) == Bytes(reference.filePath(name)), qPrintable(name));
+    }
+    int finished = 0;
+    for (const char* book : {"1", "2", "3", "4"}) {
+        const QRegularExpression parts(QString("^%1 \\d+\\.wav$").arg(book));
+        finished += left.filter(parts).size() == complete.filter(parts).size() ? 1 : 0;
+    }
+    QVERIFY2(finished >= 1 && finished <= 3, qPrintable(left.join(", ")));
+
+    const Finished resumed =
+        RunVemo(QStringList{"--convert-folder", books.path(), "--skip-existing"} + options, settings.path());
+
+    QVERIFY2(resumed.status == 0, qPrintable(resumed.errors));
+    QCOMPARE(MadeFiles(books.path()), complete);
+    for (const QString& name : complete)
+        QVERIFY2(Bytes(books.filePath(name)) == Bytes(reference.filePath(name)), qPrintable(name));
+    const QString log = ReadText(books.filePath("vemo-run.log"));
+    QCOMPARE(log.count(": skipped, "), finished);
+    QVERIFY2(log.contains(QString("end: 4 of 4 books taken up, %1 skipped, 0 failed").arg(finished)),
+             qPrintable(log));
+}
+
+namespace {
+
+// Every file of folder but the run log, name to bytes.
+QMap<QString, QByteArray> Contents(const QString& folder)
+{
+    QMap<QString, QByteArray> contents;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        if (name != "vemo-run.log")
+            contents.insert(name, Bytes(folder + "/" + name));
+    }
+    return contents;
+}
+
+// The batch's commands, each its two lines, in their order.
+QStringList Commands(const QByteArray& batch)
+{
+    const QStringList lines = QString::fromUtf8(batch).split('\n', Qt::SkipEmptyParts);
+    QStringList commands;
+    for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
+        commands.append(lines.at(i) + '\n' + lines.at(i + 1));
+    return commands;
+}
+
+} // namespace
+
+void TestFolderCli::sameFilesWhateverRunsThem_data()
+{
+    QTest::addColumn<QString>("command"); // for /bin/sh, DIR standing for the folder
+    QTest::addColumn<bool>("sameOrder");  // of the batch's commands
+
+    QTest::newRow("two jobs") << "\"$VEMO\" --convert-folder DIR --jobs 2 --mp3 --divide 300" << true;
+    QTest::newRow("GNU parallel, one book a job")
+        << "find DIR -name '*.txt' | parallel -j2 \"$VEMO\" --convert-file {} --mp3 --divide 300" << false;
+}
+
+// Converted with one job, with two, or one book at a time by GNU parallel, a folder gets the
+// same sound files and subtitles, byte for byte, and the same video commands (in the same
+// order, but from parallel, whose books end in any order).
+void TestFolderCli::sameFilesWhateverRunsThem()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, sameOrder);
+    QTemporaryDir books;
+    const QByteArray text = QByteArray("Глава первая. The first chapter, 2 слова. ").repeated(20);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        QVERIFY(Write(books.filePath(name), text));
+    const Finished one = RunVemo(
+        {"--convert-folder", books.path(), "--jobs", "1", "--mp3", "--divide", "300"}, settings.path());
+    QVERIFY2(one.status == 0, qPrintable(one.errors));
+    const QMap<QString, QByteArray> expected = Contents(books.path());
+    for (const QString& name : expected.keys()) {
+        if (!name.endsWith(".txt"))
+            QVERIFY(QFile::remove(books.filePath(name)));
+    }
+
+    QProcess shell;
+    QProcessEnvironment environment = Environment(settings.path(), "test");
+    environment.insert("VEMO", VEMO_PROGRAM);
+    shell.setProcessEnvironment(environment);
+    shell.start("/bin/sh", {"-c", QString(command).replace("DIR", "'" + books.path() + "'")});
+    QVERIFY(shell.waitForFinished(60000));
+    QVERIFY2(shell.exitCode() == 0, shell.readAllStandardError().constData());
+
+    QMap<QString, QByteArray> made = Contents(books.path());
+    QCOMPARE(made.keys(), expected.keys());
+    for (const QString& name : expected.keys()) {
+        if (!name.startsWith("ToVideo."))
+            QVERIFY2(made.value(name) == expected.value(name), qPrintable(name));
+    }
+    QStringList commands = Commands(made.value("ToVideo.bat"));
+    QStringList expectedCommands = Commands(expected.value("ToVideo.bat"));
+    QCOMPARE(expectedCommands.size(), 9);
+    if (!sameOrder) {
+        commands.sort();
+        expectedCommands.sort();
+    }
+    QCOMPARE(commands, expectedCommands);
+    QCOMPARE(Commands(made.value("ToVideo.temp")).size(), 9);
+    QCOMPARE(ReadText(books.filePath("vemo-run.log")).count(": done in "), 6);
 }
 
 QTEST_GUILESS_MAIN(TestFolderCli)

@@ -2,6 +2,7 @@
 #include "FolderTestFiles.h"
 #include "files/VemoError.h"
 #include "folder/FolderRun.h"
+#include "folder/RunLog.h"
 #include "soundfile/FillEncoderConfig.h"
 
 #include <QScopeGuard>
@@ -67,6 +68,11 @@ private slots:
     void soundFilesAndBatch();
     void errorEndsRun_data();
     void errorEndsRun();
+    void badBookIsPassedOver_data();
+    void badBookIsPassedOver();
+    void failedVideoIsLoggedWithConverterOutput();
+    void skipExisting_data();
+    void skipExisting();
     void nothingToConvert_data();
     void nothingToConvert();
     void hostileNamesRunNothing();
@@ -233,8 +239,6 @@ void TestFolderRun::errorEndsRun_data()
 
     QTest::newRow("non-numeric limit, undivided") << "12a"
                                                   << "" << false << QStringList{} << "12a";
-    QTest::newRow("second text unreadable") << "1000"
-                                            << "b.txt" << false << QStringList{"a.wav"} << "Cannot read";
     QTest::newRow("ToVideo.temp cannot be written") << "1000"
                                                     << "" << true << QStringList{"a.wav"} << "ToVideo.temp";
 }
@@ -270,6 +274,156 @@ void TestFolderRun::errorEndsRun()
     QVERIFY(!host.stream.isOpen());
     QCOMPARE(host.ru->AudioOutputStream(), &other);
     QCOMPARE(host.eng->AudioOutputStream(), nullptr);
+}
+
+void TestFolderRun::badBookIsPassedOver_data()
+{
+    QTest::addColumn<QString>("unreadable");
+    QTest::addColumn<bool>("mp3");
+    QTest::addColumn<QStringList>("made");
+    QTest::addColumn<QStringList>("why"); // in the failure and the run log
+
+    QTest::newRow("unreadable book in the middle")
+        << "b.txt" << false << QStringList{"a.wav", "c.wav"} << QStringList{"Cannot read", "b.txt"};
+    // A folder where b's MP3 file should go: the encoder cannot create it.
+    QTest::newRow("failed MP3 conversion")
+        << "" << true << QStringList{"a.mp3", "b.wav", "c.mp3"}
+        << QStringList{"Ошибка при конвертации wav в mp3 ФАЙЛ !", "/b.wav"};
+}
+
+// A book that cannot be read or converted is recorded with why, named in the host's log
+// and the run log, and the books after it are converted all the same.
+void TestFolderRun::badBookIsPassedOver()
+{
+    QFETCH(QString, unreadable);
+    QFETCH(bool, mp3);
+    QFETCH(QStringList, made);
+    QFETCH(QStringList, why);
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет"}, {"b.txt", "мир"}, {"c.txt", "hello"}}));
+    if (mp3)
+        QVERIFY(QDir(dir.path()).mkdir("b.mp3.part"));
+    FolderRunSettings settings = Settings(dir.path());
+    if (mp3)
+        WithMp3(settings);
+    FolderRunTestHost host;
+    host.unreadable = QStringList{unreadable};
+
+    const FolderRunResult result = FolderRun(host, host, settings).Run();
+
+    QCOMPARE(MadeFiles(dir.path()), made);
+    QCOMPARE(result.textFilesSpoken, 3);
+    QCOMPARE(result.failedBooks.size(), 1);
+    QCOMPARE(result.failedBooks.first().textFile, dir.filePath("b.txt"));
+    QCOMPARE(Names(result.videoFiles), (QStringList{"a.avi", "c.avi"}));
+    QCOMPARE(host.logLines.size(), 1);
+    const QStringList log = ReadText(dir.filePath("vemo-run.log")).split('\n', Qt::SkipEmptyParts);
+    const QString bookLine = log.filter("book " + dir.filePath("b.txt")).value(0);
+    for (const QString& part : why) {
+        QVERIFY2(result.failedBooks.first().message.contains(part),
+                 qPrintable(result.failedBooks.first().message));
+        QVERIFY2(host.logLines.first().contains(part), qPrintable(host.logLines.first()));
+        QVERIFY2(bookLine.contains("FAILED") && bookLine.contains(part), qPrintable(log.join('\n')));
+    }
+    QVERIFY(log.first().contains("start: " + dir.path() + ", 3 books"));
+    QCOMPARE(log.filter(": done in ").size(), 2);
+    QVERIFY2(log.last().contains("end: 3 of 3 books taken up, 0 skipped, 1 failed: " + dir.filePath("b.txt")),
+             qPrintable(log.last()));
+    QVERIFY(!host.stream.isOpen());
+}
+
+// A missing cover: the converter fails on the video, and the run log keeps what it said.
+void TestFolderRun::failedVideoIsLoggedWithConverterOutput()
+{
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет"}}));
+    FolderRunSettings settings = Settings(dir.path());
+    settings.video.coverDefault = "missing-cover.jpg";
+    settings.video.commandTemplate = "-v error -i %fsnd -loop 1 -i %fjpg -shortest -y %fvideo";
+    settings.makeVideos = true;
+    FolderRunTestHost host;
+
+    const FolderRunResult result = FolderRun(host, host, settings).Run();
+
+    QCOMPARE(result.batchRan, std::optional<bool>(true));
+    QCOMPARE(Names(result.failedVideos), QStringList{"a.avi"});
+    const QString log = ReadText(dir.filePath("vemo-run.log"));
+    QVERIFY2(log.contains("video " + dir.filePath("a.avi") + " was not made; the converter said:\n"),
+             qPrintable(log));
+    QVERIFY2(log.contains("    missing-cover.jpg: No such file or directory"), qPrintable(log));
+    QVERIFY2(log.contains("videos: 0 of 1 made"), qPrintable(log));
+}
+
+void TestFolderRun::skipExisting_data()
+{
+    QTest::addColumn<QString>("limit");  // empty: not divided
+    QTest::addColumn<QString>("change"); // what happens to a.txt's files between the runs
+    QTest::addColumn<bool>("skipped");
+
+    QTest::newRow("complete: passed over") << ""
+                                           << "" << true;
+    QTest::newRow("divided, complete: passed over") << "0"
+                                                    << "" << true;
+    QTest::newRow("text edited since") << ""
+                                       << "touch text" << false;
+    QTest::newRow("a part missing") << "0"
+                                    << "remove a 001.wav" << false;
+    QTest::newRow("only a part file left by a kill") << ""
+                                                     << "remove a.wav, leave a.wav.part" << false;
+    QTest::newRow("last conversion stopped") << ""
+                                             << "log stopped" << false;
+    QTest::newRow("stopped, then done again") << ""
+                                              << "log stopped, then done" << true;
+}
+
+// A second run with skipExisting passes over a book whose sound files are all there and
+// newer than its text, unless the run log says its last conversion was stopped; its video
+// command comes back only when its video is missing.
+void TestFolderRun::skipExisting()
+{
+    QFETCH(QString, limit);
+    QFETCH(QString, change);
+    QFETCH(bool, skipped);
+    QTemporaryDir dir;
+    QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет hello мир"}, {"b.txt", "мир"}}));
+    FolderRunSettings settings = Settings(dir.path());
+    settings.divide = !limit.isEmpty();
+    settings.partCharLimit = limit.isEmpty() ? "1000" : limit;
+    FolderRunTestHost host;
+    const FolderRunResult first = FolderRun(host, host, settings).Run();
+    QCOMPARE(first.failedBooks.size(), 0);
+    const QString a = dir.filePath(settings.divide ? "a 000.wav" : "a.wav");
+    const QString textA = dir.filePath("a.txt");
+    const QString b = dir.filePath(settings.divide ? "b 000.wav" : "b.wav");
+    QVERIFY(QFile::remove(b));
+    if (change == "touch text") {
+        QFile text(textA);
+        QVERIFY(text.open(QIODevice::ReadWrite));
+        QVERIFY(text.setFileTime(QFileInfo(a).lastModified().addSecs(5), QFileDevice::FileModificationTime));
+    } else if (change.startsWith("remove ")) {
+        QVERIFY(QFile::remove(dir.filePath(change.section(' ', 1).section(',', 0, 0))));
+        if (change.endsWith(".part"))
+            QVERIFY(Write(dir.filePath("a.wav.part"), "RIFF"));
+    } else if (change.startsWith("log stopped")) {
+        RunLog log(dir.path());
+        QVERIFY(log.Add("book " + textA + RunLog::Stopped + "0.1 s: " + a));
+        if (change.endsWith("done"))
+            QVERIFY(log.Add("book " + textA + RunLog::Done + "0.2 s: " + a));
+    }
+    const QDateTime before = QFileInfo(a).lastModified();
+    settings.skipExisting = true;
+    QTest::qWait(20); // a file written again gets a later time
+
+    const FolderRunResult second = FolderRun(host, host, settings).Run();
+
+    QCOMPARE(second.booksSkipped, skipped ? 1 : 0);
+    QVERIFY(QFileInfo::exists(b));
+    QCOMPARE(QFileInfo(a).lastModified() == before, skipped);
+    // No video was made: every sound file gets its command, the passed-over book's too.
+    QCOMPARE(second.videoFiles, first.videoFiles);
+    const QString log = ReadText(dir.filePath("vemo-run.log"));
+    QCOMPARE(log.contains("book " + textA + RunLog::Skipped), skipped);
+    QVERIFY(!QFileInfo::exists(dir.filePath("a.wav.part")) || change.endsWith(".part") == !skipped);
 }
 
 void TestFolderRun::nothingToConvert_data()

@@ -6,12 +6,15 @@
 #include "main/FileRunSession.h"
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
+#include "speech/SpeechVoice.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
@@ -20,6 +23,16 @@
 #include <optional>
 
 using namespace FolderTestFiles;
+
+namespace {
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 // The main window on the test engine with its folder dialog and folder-run command, the
 // settings and the current directory in a temporary folder, errors collected.
@@ -37,6 +50,9 @@ private slots:
     void refusedAcceptDoesNotRun();
     void errorEndsUnattendedRunAndDeletesFlag();
     void undeletableFlagRunsAgain();
+    void failedConversionDoesNotStopRun_data();
+    void failedConversionDoesNotStopRun();
+    void workersSpeakAsTheWindow();
 
 private:
     void SetFolder(const QString& folder);
@@ -200,8 +216,9 @@ void TestFolderRunCommand::refusedAcceptDoesNotRun()
     QVERIFY(form->TimerDirToSoundAndAvi->isActive());
 }
 
-// An error ends the run: it is shown, the flag is deleted all the same (a flag left would
-// start the failing run again every 3 s) and the timer is armed again.
+// An error ends the run: it goes to the log pane and the run log (nobody is there to close
+// a message box), the flag is deleted all the same (a flag left would start the failing run
+// again every 3 s) and the timer is armed again.
 void TestFolderRunCommand::errorEndsUnattendedRunAndDeletesFlag()
 {
     SetFolder(books.path());
@@ -209,8 +226,9 @@ void TestFolderRunCommand::errorEndsUnattendedRunAndDeletesFlag()
     CheckAutoStart(true);
     QVERIFY(Write(books.filePath("Start.Flag"), ""));
     command->TimerDirToSoundAndAviTimer();
-    QCOMPARE(errors.size(), 1);
-    QVERIFY2(errors.first().contains("ten"), qPrintable(errors.first()));
+    QCOMPARE(errors, QStringList{});
+    QVERIFY2(LogLines().filter("ten").size() == 1, qPrintable(LogLines().join('\n')));
+    QVERIFY(ReadText(books.filePath("vemo-run.log")).contains("end: the run failed: "));
     QCOMPARE(MadeFiles(books.path()), QStringList{});
     QVERIFY(!QFileInfo::exists(books.filePath("ToVideo.bat")));
     QVERIFY(form->TimerDirToSoundAndAvi->isActive());
@@ -234,6 +252,78 @@ void TestFolderRunCommand::undeletableFlagRunsAgain()
     QVERIFY(QFileInfo::exists(books.filePath("a.wav")));
     QCOMPARE(beeps, 2 * DeleteFlagFileAttempts);
     QVERIFY(form->TimerDirToSoundAndAvi->isActive());
+}
+
+void TestFolderRunCommand::failedConversionDoesNotStopRun_data()
+{
+    QTest::addColumn<bool>("unattended");
+    QTest::newRow("unattended: log pane only") << true;
+    QTest::newRow("by the button: one message at the end") << false;
+}
+
+// b's MP3 file cannot be created (a folder has its name): the run goes on with c, the
+// failure naming the WAV file goes to the run log and, unattended, to the log pane; only a
+// run started by hand ends with one message box naming the book.
+void TestFolderRunCommand::failedConversionDoesNotStopRun()
+{
+    QFETCH(bool, unattended);
+    QVERIFY(QDir(books.path()).mkpath("b.mp3.part"));
+    const auto removeFolder = qScopeGuard([this] { QDir(books.filePath("b.mp3.part")).removeRecursively(); });
+    SetFolder(books.path());
+    dialog->CheckBoxMP3->setChecked(true);
+    dialog->Activate();
+    if (unattended) {
+        dialog->Accept();
+        CheckAutoStart(true);
+        QVERIFY(Write(books.filePath("Start.Flag"), ""));
+        command->TimerDirToSoundAndAviTimer();
+    } else {
+        QTimer::singleShot(0, dialog.get(), [this] { dialog->ButtonOk->click(); });
+        form->ButtonDirToSound->click();
+    }
+
+    QCOMPARE(MadeFiles(books.path()), (QStringList{"a.mp3", "b.wav", "c.mp3"}));
+    const QString failure = "Ошибка при конвертации wav в mp3 ФАЙЛ ! " + books.filePath("b.wav");
+    QVERIFY(ReadText(books.filePath("vemo-run.log")).contains(failure));
+    if (unattended) {
+        QCOMPARE(errors, QStringList{});
+        // The pane shows each fragment as it is spoken; the failures stand there at the end.
+        QVERIFY2(LogLines().filter(failure).size() == 1, qPrintable(LogLines().join('\n')));
+        QVERIFY(!QFileInfo::exists(books.filePath("Start.Flag")));
+    } else {
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(books.filePath("b.txt")) && !errors.first().contains("a.txt"),
+                 qPrintable(errors.first()));
+    }
+    QVERIFY(form->ButtonDirToSound->isEnabled());
+}
+
+// With the program for workers, the books are spoken in worker processes with the
+// window's voices, rates and volumes: the same files as the window makes itself.
+void TestFolderRunCommand::workersSpeakAsTheWindow()
+{
+    qputenv("VEMO_SPEECH_ENGINE", "test");
+    form->SpVoiceRu->setRate(3);
+    form->SpVoiceEng->setVolume(40);
+    SetFolder(books.path());
+    dialog->Accept();
+    CheckAutoStart(true);
+    form->ButtonDirToSound->click();
+    QMap<QString, QByteArray> itself;
+    for (const QString& name : MadeFiles(books.path()))
+        itself.insert(name, ReadBytes(books.filePath(name)));
+    QCOMPARE(itself.keys(), (QStringList{"a.wav", "b.wav", "c.wav"}));
+    for (const QString& name : itself.keys())
+        QVERIFY(QFile::remove(books.filePath(name)));
+
+    command->SetWorkerProgram(VEMO_PROGRAM);
+    form->ButtonDirToSound->click();
+
+    QCOMPARE(errors, QStringList{});
+    QCOMPARE(MadeFiles(books.path()), itself.keys());
+    for (const QString& name : itself.keys())
+        QVERIFY2(ReadBytes(books.filePath(name)) == itself.value(name), qPrintable(name));
+    QCOMPARE(ReadText(books.filePath("vemo-run.log")).count(": done in "), 6);
 }
 
 QTEST_MAIN(TestFolderRunCommand)

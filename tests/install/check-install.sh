@@ -20,6 +20,7 @@ man=$share/man/man1/vemo.1.gz
 vemo=$root/usr/bin/vemo
 
 expected="usr/bin/vemo
+usr/lib/systemd/user/vemo-watch@.service
 usr/share/applications/$id.desktop
 usr/share/doc/vemo/copyright
 usr/share/icons/hicolor/128x128/apps/$id.png
@@ -79,6 +80,16 @@ for png in "$share"/icons/hicolor/*x*/apps/$id.png; do
     size=$(basename "$(dirname "$(dirname "$png")")")
     file "$png" | grep -q "PNG image data, ${size/x/ x }," || fail "$png is not $size: $(file -b "$png")"
 done
+
+# The user unit of vemo --watch starts the installed program and passes systemd's check
+# (when there is one), given the program and its manual page where the unit names them.
+unit=$root/usr/lib/systemd/user/vemo-watch@.service
+grep -q '^ExecStart=vemo --watch %I' "$unit" || fail "the unit does not start vemo --watch"
+if command -v systemd-analyze >/dev/null; then
+    instance="$root/vemo-watch@home-books.service"
+    sed -e "s|^ExecStart=vemo |ExecStart=$vemo |" -e '/^Documentation=/d' "$unit" >"$instance"
+    systemd-analyze verify "$instance" >"$root/unit.log" 2>&1 || fail "systemd-analyze verify: $(cat "$root/unit.log")"
+fi
 
 # The manual page renders without a warning and has a section for every mode --help lists.
 zcat "$man" | LC_ALL=C.UTF-8 groff -man -ww -z -K utf8 2>"$root/groff.log"

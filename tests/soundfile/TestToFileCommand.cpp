@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -29,6 +31,7 @@ private slots:
     void menuEntryClicksTheButton();
     void neverOverwritesTheOpenText_data();
     void neverOverwritesTheOpenText();
+    void windowIsNotRedrawnPerFragment();
 
 private:
     // Fills and accepts the dialog once it shows; afterwards runs `during` at the run's
@@ -199,6 +202,47 @@ void TestToFileCommand::menuEntryClicksTheButton()
     answerDialog(m_fixture->Folder() + "/tale", "1000", false, false);
     form.ControlTTSSpeechSynthesisToFile->trigger();
     QCOMPARE(soundFiles(), QStringList{"tale"});
+}
+
+namespace {
+
+class PaintCounter : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int paints = 0;
+};
+
+} // namespace
+
+// The text box is left alone during the run (its selection and styles were reset, and the
+// box redrawn, after every fragment), and the log pane shows the spoken fragment at most a
+// few times a second, ending on the last one.
+void TestToFileCommand::windowIsNotRedrawnPerFragment()
+{
+    TFormMain& form = m_fixture->Form();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    PaintCounter textBox;
+    form.MText->viewport()->installEventFilter(&textBox);
+    int logChanges = 0;
+    connect(form.MLog, &QPlainTextEdit::textChanged, this, [&logChanges] { ++logChanges; });
+    QElapsedTimer clock;
+    clock.start();
+    answerDialog(m_fixture->Folder() + "/tale.wav", "1000", false, false);
+    form.ButtonButtonToFile->click();
+    const qint64 seconds = clock.elapsed() / 1000;
+
+    const FragmentLists& fragments = form.Reading().Fragments();
+    QVERIFY(fragments.FragmentTexts.size() >= 40);
+    QVERIFY2(textBox.paints <= 3, qPrintable(QString::number(textBox.paints)));
+    QVERIFY2(logChanges <= 2 * (4 * seconds + 4), qPrintable(QString::number(logChanges)));
+    QCOMPARE(form.MLog->toPlainText(),
+             fragments.FragmentLangs.last() + "\n" + fragments.FragmentTexts.last() + "\n");
 }
 
 QTEST_MAIN(TestToFileCommand)
