@@ -1,0 +1,394 @@
+// The book readers on files made by other programs, detection by content, books with the
+// edge cases of their formats, and damaged or hostile containers.
+#include "documents/TextDocumentIO.h"
+#include "documents/books/BookReader.h"
+#include "files/VemoError.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <sys/resource.h>
+#include <zip.h>
+
+namespace {
+
+const QString Books = QStringLiteral(VEMO_BOOKS_DIR);
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+using ZipEntries = QList<std::pair<QString, QByteArray>>;
+
+// A zip archive of the entries, stored uncompressed.
+void WriteZip(const QString& path, const ZipEntries& entries)
+{
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    QVERIFY(archive);
+    for (const auto& [name, bytes] : entries) {
+        zip_source_t* source = zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        QVERIFY(source);
+        QVERIFY(zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) >= 0);
+    }
+    QCOMPARE(zip_close(archive), 0);
+}
+
+// An EPUB of the given chapters, in the order given.
+ZipEntries Epub(const QString& title, const QStringList& chapters)
+{
+    ZipEntries entries{
+        {"mimetype", "application/epub+zip"},
+        {"META-INF/container.xml",
+         "<container><rootfiles><rootfile full-path=\"OPS/book.opf\"/></rootfiles></container>"}};
+    QString manifest;
+    QString spine;
+    for (qsizetype i = 0; i < chapters.size(); ++i) {
+        manifest +=
+            QStringLiteral("<item id=\"c%1\" href=\"text/c%1.xhtml\" media-type=\"application/xhtml+xml\"/>")
+                .arg(i);
+        spine += QStringLiteral("<itemref idref=\"c%1\"/>").arg(i);
+        entries.append({QStringLiteral("OPS/text/c%1.xhtml").arg(i), chapters.at(i).toUtf8()});
+    }
+    const QString opf = QStringLiteral("<package xmlns=\"http://www.idpf.org/2007/opf\"><metadata "
+                                       "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>%1</dc:title>"
+                                       "</metadata><manifest>%2</manifest><spine>%3</spine></package>")
+                            .arg(title, manifest, spine);
+    entries.append({"OPS/book.opf", opf.toUtf8()});
+    return entries;
+}
+
+// The document in the references' markup: one paragraph a line, "# " before a heading,
+// **bold**, *italic*, ***both*** (but for a heading's own formatting, which its style gives).
+QString Markup(const QTextDocument& document)
+{
+    QStringList lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const bool heading = block.blockFormat().headingLevel() > 0;
+        QString line = heading ? QStringLiteral("# ") : QString();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const bool bold = !heading && fragment.charFormat().fontWeight() >= QFont::Bold;
+            const bool italic = !heading && fragment.charFormat().fontItalic();
+            const QString mark = QString(bold ? 2 : 0, u'*') + QString(italic ? 1 : 0, u'*');
+            line += mark + fragment.text() + mark;
+        }
+        line.replace(QStringLiteral("**"
+                                    "**"),
+                     QString()); // runs of one style split in two
+        lines.append(line);
+    }
+    return lines.join(u'\n');
+}
+
+QString Reference(const QString& name)
+{
+    return QString::fromUtf8(ReadBytes(Books + u'/' + name)).trimmed();
+}
+
+QString ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const VemoError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+long PeakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+} // namespace
+
+class TestBooks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsMadeBooks_data();
+    void readsMadeBooks();
+    void detectsByContent_data();
+    void detectsByContent();
+    void readsFormatDetails_data();
+    void readsFormatDetails();
+    void refusesBadContainers_data();
+    void refusesBadContainers();
+    void readsTenThousandChapters();
+    void namesBaseOfBook_data();
+    void namesBaseOfBook();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestBooks::readsMadeBooks_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<int>("format");
+    const QString reference = QStringLiteral("book.reference.txt");
+    QTest::newRow("FB2, pandoc") << "book.fb2" << reference << int(BookFormat::Fb2);
+    QTest::newRow("FB2 zipped") << "book.fb2.zip" << reference << int(BookFormat::Fb2Zip);
+    QTest::newRow("EPUB, pandoc") << "book.epub" << reference << int(BookFormat::Epub);
+    QTest::newRow("DOCX, pandoc") << "book.docx" << reference << int(BookFormat::Docx);
+    QTest::newRow("DOCX, LibreOffice") << "book-lo.docx" << reference << int(BookFormat::Docx);
+    QTest::newRow("ODT, pandoc") << "book.odt" << reference << int(BookFormat::Odt);
+    QTest::newRow("ODT, LibreOffice") << "book-lo.odt" << reference << int(BookFormat::Odt);
+    QTest::newRow("HTML, pandoc") << "book.html" << reference << int(BookFormat::Html);
+    QTest::newRow("HTML, LibreOffice") << "book-lo.html"
+                                       << "book-lo-html.reference.txt" << int(BookFormat::Html);
+}
+
+// Each book reads to its reference with headings, bold and italic, and to the same words
+// without marks in plain-text mode; its title comes from its metadata.
+void TestBooks::readsMadeBooks()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, reference);
+    QFETCH(int, format);
+    const QString path = Books + u'/' + file;
+    QTextDocument rich;
+    LoadedFormat loaded;
+    LoadDocument(path, false, rich, NoCharacterLimit, &loaded);
+    QCOMPARE(Markup(rich), Reference(reference));
+    QCOMPARE(int(loaded.format), format);
+    if (!file.startsWith(QStringLiteral("book-lo.html")))
+        QCOMPARE(loaded.title, QStringLiteral("Сказка о двух языках"));
+
+    QTextDocument plain;
+    LoadDocument(path, true, plain);
+    QString words = Reference(reference);
+    words.remove(QStringLiteral("# ")).remove(u'*');
+    QCOMPARE(plain.toPlainText(), words);
+    QVERIFY(plain.begin().charFormat().fontWeight() < QFont::Bold);
+}
+
+void TestBooks::detectsByContent_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("FB2 named .txt") << "book.fb2"
+                                    << "book.txt";
+    QTest::newRow("EPUB without extension") << "book.epub"
+                                            << "book";
+    QTest::newRow("DOCX named .odt") << "book.docx"
+                                     << "book.odt";
+    QTest::newRow("ODT named .docx") << "book.odt"
+                                     << "book.docx";
+    QTest::newRow("zipped FB2 named .epub") << "book.fb2.zip"
+                                            << "book.epub";
+    QTest::newRow("HTML named .txt") << "book.html"
+                                     << "notes.txt";
+}
+
+void TestBooks::detectsByContent()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, name);
+    const QString path = m_dir.filePath(name);
+    QFile::remove(path);
+    QVERIFY(QFile::copy(Books + u'/' + file, path));
+    QTextDocument document;
+    LoadDocument(path, false, document);
+    QCOMPARE(Markup(document), Reference(QStringLiteral("book.reference.txt")));
+}
+
+void TestBooks::readsFormatDetails_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("title");
+    const QByteArray fb2Head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FictionBook "
+                               "xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\" "
+                               "xmlns:l=\"http://www.w3.org/1999/xlink\">";
+    QTest::newRow("FB2 notes left out")
+        << "notes.fb2"
+        << fb2Head +
+               "<body><section><p>Текст<a l:href=\"#n1\" type=\"note\">[1]</a> дальше.</p></section></body>"
+               "<body name=\"notes\"><section id=\"n1\"><p>Примечание.</p></section></body></FictionBook>"
+        << "Текст дальше."
+        << "";
+    QTest::newRow("FB2 in Windows-1251, poem and nested sections")
+        << "cp1251.fb2"
+        << QByteArray(
+               "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook "
+               "xmlns:l=\"http://www.w3.org/1999/xlink\"><description><title-info>"
+               "<book-title>\xCA\xED\xE8\xE3\xE0</book-title></title-info></description><body><section>"
+               "<section><title><p>\xC3\xEB\xE0\xE2\xE0</p></title><poem><stanza><v>One</v><v>Two</v>"
+               "</stanza></poem><empty-line/><image l:href=\"#x\"/></section></section></body>"
+               "<binary id=\"x\">AAAA</binary></FictionBook>")
+        << "# Глава\nOne\nTwo"
+        << "Книга";
+    QTest::newRow("HTML without end tags, entities, script")
+        << "page.html"
+        << QByteArray("<!DOCTYPE html><html><head><title>Caf&eacute; &amp; &laquo;Кот&raquo;</title>"
+                      "<script>var a = '<p>no</p>';</script><style>p > b {}</style></head><body>"
+                      "<p>Один &mdash; <B>two</B>&nbsp;&#1090;&#x440;&#x438;<p>Second<br>line"
+                      "<img src=\"/dev/zero\"><h3>Head &lt;3&gt;</h3><i>tail</body></html>")
+        << QStringLiteral("Один — **two**\u00A0три\nSecond\u2028line\n# Head <3>\n*tail*")
+        << "Caf&eacute; & «Кот»";
+    QTest::newRow("HTML footnotes and stray end tags")
+        << "notes.htm"
+        << QByteArray(
+               "<html><body></b><p>Text<a epub:type=\"noteref\" href=\"#f\">1</a>.</i></p>"
+               "<aside epub:type=\"footnote\"><p>Note</p></aside><div title=\"footer\">7</div></body></html>")
+        << "Text."
+        << "";
+}
+
+void TestBooks::readsFormatDetails()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QFETCH(QString, title);
+    const QString path = m_dir.filePath(name);
+    WriteBytes(path, bytes);
+    QTextDocument document;
+    LoadedFormat loaded;
+    LoadDocument(path, false, document, NoCharacterLimit, &loaded);
+    QCOMPARE(Markup(document), expected);
+    QCOMPARE(loaded.title, title);
+}
+
+void TestBooks::refusesBadContainers_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    const QByteArray epub = ReadBytes(Books + QStringLiteral("/book.epub"));
+    const QByteArray docx = ReadBytes(Books + QStringLiteral("/book.docx"));
+    WriteBytes(m_dir.filePath("cut.epub"), epub.left(epub.size() / 2));
+    QTest::newRow("EPUB cut in half") << "cut.epub"
+                                      << "неполный zip-архив";
+    WriteBytes(m_dir.filePath("cut.docx"), docx.left(docx.size() - 30));
+    QTest::newRow("DOCX without its last bytes") << "cut.docx"
+                                                 << "неполный zip-архив";
+    QByteArray damaged = docx;
+    const qsizetype body = damaged.indexOf("word/document.xml") + 200;
+    for (qsizetype i = body; i < body + 64; ++i)
+        damaged[i] = char(damaged[i] ^ 0x5A);
+    WriteBytes(m_dir.filePath("damaged.docx"), damaged);
+    QTest::newRow("DOCX with damaged packed data") << "damaged.docx"
+                                                   << "повреждён";
+    QVERIFY(QFile::copy(Books + QStringLiteral("/bomb.docx"), m_dir.filePath("bomb.docx")));
+    QTest::newRow("zip bomb") << "bomb.docx"
+                              << "больше чем в 256 МБ";
+    WriteBytes(m_dir.filePath("laughs.fb2"),
+               "<?xml version=\"1.0\"?><!DOCTYPE FictionBook [<!ENTITY a \"aaaaaaaaaaaaaaaa\">"
+               "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+               "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+               "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+               "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]>"
+               "<FictionBook><body><p>&e;&e;&e;&e;&e;&e;&e;&e;</p></body></FictionBook>");
+    QTest::newRow("XML entity bomb") << "laughs.fb2"
+                                     << "entity";
+    ZipEntries many;
+    for (int i = 0; i < 70000; ++i)
+        many.append({QStringLiteral("f%1").arg(i), QByteArray()});
+    WriteZip(m_dir.filePath("many.epub"), many);
+    QTest::newRow("70,000 entries") << "many.epub"
+                                    << "больше допустимых 65535";
+    WriteBytes(m_dir.filePath("plain.epub"), "just text");
+    QTest::newRow("EPUB that is no zip") << "plain.epub"
+                                         << "это не zip-архив";
+    WriteZip(m_dir.filePath("other.zip"), {{"a.txt", "text"}});
+    QTest::newRow("zip without a book") << "other.zip"
+                                        << "zip-архив не книга";
+    ZipEntries missing = Epub(QStringLiteral("T"), {QStringLiteral("<p>x</p>")});
+    missing.removeIf([](const auto& entry) { return entry.first.endsWith(QStringLiteral(".xhtml")); });
+    WriteZip(m_dir.filePath("hollow.epub"), missing);
+    QTest::newRow("EPUB without its chapter") << "hollow.epub"
+                                              << "нет главы";
+    QByteArray nested =
+        "<FictionBook><body>" + QByteArray("<section>").repeated(100000) + "</body></FictionBook>";
+    WriteBytes(m_dir.filePath("deep.fb2"), nested);
+    QTest::newRow("FB2 nested 100,000 deep") << "deep.fb2"
+                                             << "вложенность";
+}
+
+// Each fails with a message that names the file, quickly, without taking much memory, and
+// leaves the document as it was.
+void TestBooks::refusesBadContainers()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    const QString path = m_dir.filePath(name);
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("kept"));
+    const long peakBefore = PeakMegabytes();
+    QElapsedTimer timer;
+    timer.start();
+    const QString error = ErrorOf([&] { LoadDocument(path, false, document); });
+    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(error.contains(path) && error.contains(message), qPrintable(error));
+    QVERIFY2(PeakMegabytes() - peakBefore < 300, qPrintable(QString::number(PeakMegabytes() - peakBefore)));
+    QCOMPARE(document.toPlainText(), QStringLiteral("kept"));
+}
+
+// A book of 10,000 chapters reads whole, in the order of its spine, in bounded time.
+void TestBooks::readsTenThousandChapters()
+{
+    QStringList chapters;
+    for (int i = 0; i < 10000; ++i)
+        chapters.append(QStringLiteral("<html><body><h1>Глава %1</h1><p>Text %1.</p></body></html>").arg(i));
+    std::reverse(chapters.begin(), chapters.end());
+    ZipEntries entries = Epub(QStringLiteral("Long"), chapters);
+    const QString path = m_dir.filePath(QStringLiteral("long.epub"));
+    WriteZip(path, entries);
+    QElapsedTimer timer;
+    timer.start();
+    QTextDocument document;
+    LoadedFormat loaded;
+    LoadDocument(path, false, document, NoCharacterLimit, &loaded);
+    QVERIFY2(timer.elapsed() < 30000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(loaded.title, QStringLiteral("Long"));
+    QCOMPARE(document.blockCount(), 20000);
+    QCOMPARE(document.begin().text(), QStringLiteral("Глава 9999"));
+    QCOMPARE(document.lastBlock().text(), QStringLiteral("Text 0."));
+}
+
+void TestBooks::namesBaseOfBook_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("base");
+    QTest::newRow("zipped FB2") << "/b/tale.fb2.zip"
+                                << "/b/tale";
+    QTest::newRow("upper case") << "/b/TALE.FB2.ZIP"
+                                << "/b/TALE";
+    QTest::newRow("EPUB") << "/b/tale.epub"
+                          << "/b/tale";
+    QTest::newRow("other zip") << "/b/tale.zip"
+                               << "/b/tale";
+    QTest::newRow("dot in folder") << "/b.c/tale"
+                                   << "/b.c/tale";
+    QTest::newRow("nothing before .fb2.zip") << "/b/.fb2.zip"
+                                             << "/b/.fb2";
+}
+
+void TestBooks::namesBaseOfBook()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, base);
+    QCOMPARE(BookFileBase(file), base);
+}
+
+QTEST_MAIN(TestBooks)
+#include "tst_books.moc"
