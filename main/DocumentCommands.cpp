@@ -34,8 +34,9 @@ void DocumentCommands::CreateDialogs()
     OpenTextFileDialog->setObjectName(QStringLiteral("OpenTextFileDialog"));
     OpenTextFileDialog->setAcceptMode(QFileDialog::AcceptOpen);
     OpenTextFileDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenTextFileDialog->setNameFilter(
-        QStringLiteral("Текстовые файлы (*.txt);;Все файлы (*);;Rtf Files (*.rtf)"));
+    OpenTextFileDialog->setNameFilter(QStringLiteral(
+        "Текстовые файлы (*.txt);;Все файлы (*);;Rtf Files (*.rtf);;"
+        "Книги FB2, EPUB, DOCX, ODT, HTML (*.fb2 *.fb2.zip *.epub *.docx *.odt *.html *.htm *.xhtml)"));
     SaveTextFileDialog = new QFileDialog(&m_form);
     SaveTextFileDialog->setObjectName(QStringLiteral("SaveTextFileDialog"));
     SaveTextFileDialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -126,10 +127,13 @@ void DocumentCommands::OpenFile(const QString& path)
     RichTextBox& box = *m_form.MText;
     auto loaded = std::make_unique<QTextDocument>();
     loaded->setDefaultFont(box.document()->defaultFont());
-    const DocumentEncoding encoding = LoadDocument(path, box.PlainTextMode(), *loaded, box.MaxLength());
+    LoadedFormat format;
+    const DocumentEncoding encoding =
+        LoadDocument(path, box.PlainTextMode(), *loaded, box.MaxLength(), &format);
     loaded->setParent(&box);
     box.setDocument(loaded.release());
     m_encoding = encoding;
+    m_openedBook = IsBook(format.format);
     m_form.CurrentFileName = path;
     m_form.UpdateCaption();
 }
@@ -155,6 +159,7 @@ void DocumentCommands::SaveAs()
     if (!path)
         return;
     SaveTo(*path);
+    m_openedBook = false;
     m_form.CurrentFileName = *path;
     m_form.UpdateCaption();
 }
@@ -163,7 +168,8 @@ void DocumentCommands::FilesSaveClick()
 {
     Guarded(&m_form, [this] {
         Stop();
-        if (m_form.CurrentFileName.isEmpty())
+        // A book is never written over with a text: Save asks for a name, as for a new text.
+        if (m_form.CurrentFileName.isEmpty() || m_openedBook)
             SaveAs();
         else
             SaveTo(m_form.CurrentFileName);
@@ -184,6 +190,7 @@ void DocumentCommands::FilesNewClick()
         Stop();
         m_form.MText->clear();
         m_form.CurrentFileName.clear();
+        m_openedBook = false;
         m_encoding = {};
         m_form.UpdateCaption();
     });

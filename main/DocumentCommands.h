@@ -80,4 +80,5 @@ private:
 
     TFormMain& m_form;
     DocumentEncoding m_encoding;
+    bool m_openedBook = false; // the text came from a book (FB2, EPUB, ...), not a text file
 };
