@@ -1,5 +1,7 @@
 #include "folder/FolderRun.h"
 
+#include "documents/books/BookReader.h"
+#include "files/FileNameMatch.h"
 #include "files/SettingsFile.h"
 #include "files/TextFileCodec.h"
 #include "files/UnitFindFilesSL.h"
@@ -17,6 +19,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -31,6 +35,22 @@ int VideosMade(const QStringList& videoFiles)
     return qMax(0, begun - 1);
 }
 
+// The files whose sound files are named after their base name alone. Two files of one
+// base ("tale.txt", "tale.epub") would write the same sound files: the text file keeps the
+// name, else the first book in run order; the others are named with their extension
+// ("tale.epub.mp3").
+QSet<QString> OwnersOfBaseNames(const QStringList& files)
+{
+    QHash<QString, QString> owners;
+    for (const QString& file : files) {
+        QString& owner = owners[BookFileBase(file)];
+        if (owner.isEmpty() || (file.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) &&
+                                !owner.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)))
+            owner = file;
+    }
+    return QSet<QString>(owners.cbegin(), owners.cend());
+}
+
 } // namespace
 
 FolderRun::FolderRun(SpeakToFileHost& speaker, FolderRunHost& host, const FolderRunSettings& settings)
@@ -40,12 +60,16 @@ FolderRun::FolderRun(SpeakToFileHost& speaker, FolderRunHost& host, const Folder
 // No folder name means no folder: never the root that "/" alone would name. The files the
 // program writes itself (the fragment dump, the error log, the settings files) are never
 // books, whichever folder they are in.
-QStringList FolderRun::TextFiles(const QString& folderName)
+QStringList FolderRun::TextFiles(const QString& folderName, const QStringList& formats)
 {
     QStringList files;
     if (folderName.isEmpty())
         return files;
-    FindFilesSL(folderName + u'/', QStringLiteral("*.txt"), files);
+    const QStringList masks = BookFileMasks(formats);
+    for (const QString& mask : masks)
+        FindFilesSL(folderName + u'/', mask, files);
+    if (masks.size() > 1)
+        std::stable_sort(files.begin(), files.end(), NaturalLess);
     const QStringList own = {FragmentDumpFileName, FragmentDumpCachePath(), LogErrFileName,
                              SettingsFilePath(QStringLiteral("ops.txt")),
                              SettingsFilePath(QStringLiteral("opsDir.txt"))};
@@ -75,12 +99,13 @@ FolderRunResult FolderRun::Run()
 void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
 {
     ReportUndecodableNames();
-    const QStringList files = TextFiles(m_settings.folderName);
+    const QStringList files = TextFiles(m_settings.folderName, m_settings.formats);
     result.textFiles = int(files.size());
+    const QSet<QString> owners = OwnersOfBaseNames(files);
     for (const QString& textFile : files) {
         ++result.textFilesSpoken;
         m_host.ShowTextFile(textFile, result.textFilesSpoken, result.textFiles);
-        ConvertTextFile(textFile, batch, result.videoFiles);
+        ConvertTextFile(textFile, owners.contains(textFile), batch, result.videoFiles);
         m_speaker.LetMessagesThrough();
         if (m_speaker.StopToFileRequested()) {
             result.stopped = true;
@@ -95,16 +120,19 @@ void FolderRun::ReportUndecodableNames()
 {
     if (m_settings.folderName.isEmpty())
         return;
-    for (const QString& name : FindUndecodableNames(m_settings.folderName, QStringLiteral("*.txt"))) {
-        const QString line = QStringLiteral("Файл «%1» в папке «%2» пропущен: его имя не в UTF-8, "
-                                            "переименуйте его")
-                                 .arg(name, m_settings.folderName);
-        m_host.Log(line);
-        LogErr(line);
+    for (const QString& mask : BookFileMasks(m_settings.formats)) {
+        for (const QString& name : FindUndecodableNames(m_settings.folderName, mask)) {
+            const QString line = QStringLiteral("Файл «%1» в папке «%2» пропущен: его имя не в UTF-8, "
+                                                "переименуйте его")
+                                     .arg(name, m_settings.folderName);
+            m_host.Log(line);
+            LogErr(line);
+        }
     }
 }
 
-void FolderRun::ConvertTextFile(const QString& textFile, VideoBatch& batch, QStringList& videoFiles)
+void FolderRun::ConvertTextFile(const QString& textFile, bool ownsBaseName, VideoBatch& batch,
+                                QStringList& videoFiles)
 {
     const QString text = m_host.LoadText(textFile);
     SpeakToFileSettings settings;
@@ -115,11 +143,12 @@ void FolderRun::ConvertTextFile(const QString& textFile, VideoBatch& batch, QStr
     settings.streamFormatType = m_settings.streamFormatType;
     settings.divide = m_settings.divide;
     settings.album = QFileInfo(QDir::cleanPath(m_settings.folderName)).fileName();
+    settings.bookTitle = m_host.BookTitle();
     settings.speakFlags =
         SpeakToFileRun::SplitText(text, m_settings.xml, m_settings.digitLang, m_speaker.Fragments());
     m_speaker.SetFragmentIndex(0);
     VideoCommandHost host(m_speaker, batch, textFile, videoFiles);
-    SpeakToFileRun run(host, PartFileNames::ForTextFile(textFile), settings);
+    SpeakToFileRun run(host, PartFileNames::ForTextFile(textFile, ownsBaseName), settings);
     run.Run();
 }
 

@@ -15,6 +15,7 @@ class SpeakToFileHost;
 struct FolderRunSettings
 {
     QString folderName;                             // as accepted; its "*.txt" files are converted
+    QStringList formats{QStringLiteral("txt")};     // and the books of these formats (BookFormatNames)
     int streamFormatType = 34;                      // SpeechAudioFormatType of every WAV file
     bool divide = false;                            // numbered part files
     QString partCharLimit = QStringLiteral("1000"); // as typed; read for every file
@@ -51,13 +52,16 @@ public:
 
     FolderRunResult Run();
 
-    // The text files of a folder in the order the run takes them.
-    static QStringList TextFiles(const QString& folderName);
+    // The text files of a folder, and its books of the formats named, in the order the run
+    // takes them.
+    static QStringList TextFiles(const QString& folderName,
+                                 const QStringList& formats = {QStringLiteral("txt")});
 
 private:
     void ConvertFiles(VideoBatch& batch, FolderRunResult& result);
     void ReportUndecodableNames();
-    void ConvertTextFile(const QString& textFile, VideoBatch& batch, QStringList& videoFiles);
+    void ConvertTextFile(const QString& textFile, bool ownsBaseName, VideoBatch& batch,
+                         QStringList& videoFiles);
     void RunBatch(const VideoBatch& batch, FolderRunResult& result);
     void CleanUp();
 

@@ -119,6 +119,7 @@ FolderRunSettings FolderRunCommand::SettingsFromDialog(const FileRunSession& ses
     settings.digitLang = session.DigitLang();
     settings.video = m_dialog.VideoSettings();
     settings.makeVideos = m_dialog.CheckBoxAvi->isChecked();
+    settings.formats = m_dialog.Settings().Formats();
     return settings;
 }
 
