@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr qsizetype MaxOpenElements = 512;
+
 const QSet<QString>& BlockElements()
 {
     static const QSet<QString> names = {
@@ -262,7 +264,9 @@ void HtmlParser::TakeStart(const Tag& tag)
         else if (block)
             m_out.EndParagraph();
     }
-    if (VoidElements().contains(tag.name) || tag.selfClosing)
+    // Elements left open past this depth are read as if closed at once: a page of
+    // unclosed tags must not make every end tag search an ever deeper stack.
+    if (VoidElements().contains(tag.name) || tag.selfClosing || m_open.size() >= MaxOpenElements)
         return;
     Open open{tag.name};
     open.skipped = SkippedElements().contains(tag.name) || IsNote(tag);
