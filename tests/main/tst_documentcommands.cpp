@@ -76,6 +76,7 @@ private slots:
     void rtfOpens();
     void bookOpensAndIsNeverWrittenOver_data();
     void bookOpensAndIsNeverWrittenOver();
+    void novelLongerThanAMillionOpens();
     void readingLeavesDocumentAsItWas_data();
     void readingLeavesDocumentAsItWas();
     void fontAndColour();
@@ -278,6 +279,19 @@ void TestDocumentCommands::bookOpensAndIsNeverWrittenOver()
     user.shown.clear();
     form.FilesSave->trigger(); // a text of its own now: written back without a dialog
     QVERIFY(user.shown.isEmpty());
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+// A novel of 2.5 million characters opens whole; the box's limit lies far above it.
+void TestDocumentCommands::novelLongerThanAMillionOpens()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    const QByteArray line = QStringLiteral("Глава и строка, then an English line.\n").toUtf8();
+    const qsizetype lineCharacters = QString::fromUtf8(line).size();
+    fixture.WriteFile(QStringLiteral("novel.txt"), line.repeated(2500000 / lineCharacters));
+    form.Documents->OpenFile(fixture.Folder() + QStringLiteral("/novel.txt"));
+    QCOMPARE(form.MText->document()->characterCount() - 1, 2500000 / lineCharacters * lineCharacters);
     QVERIFY(fixture.Errors.isEmpty());
 }
 
