@@ -102,6 +102,11 @@ DocumentEncoding DocumentCommands::Encoding() const
     return m_form.CurrentFileName.isEmpty() ? DocumentEncoding{} : m_encoding;
 }
 
+QString DocumentCommands::BookTitle() const
+{
+    return m_openedBook && !m_form.CurrentFileName.isEmpty() ? m_bookTitle : QString();
+}
+
 void DocumentCommands::Stop()
 {
     m_form.ButtonStopClick();
@@ -134,6 +139,7 @@ void DocumentCommands::OpenFile(const QString& path)
     box.setDocument(loaded.release());
     m_encoding = encoding;
     m_openedBook = IsBook(format.format);
+    m_bookTitle = format.title;
     m_form.CurrentFileName = path;
     m_form.UpdateCaption();
 }

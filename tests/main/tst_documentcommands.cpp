@@ -261,6 +261,7 @@ void TestDocumentCommands::bookOpensAndIsNeverWrittenOver()
     const QByteArray bytes = ReadBytes(path);
     form.Documents->OpenFile(path);
     QCOMPARE(form.windowTitle(), Prefix + path);
+    QCOMPARE(form.Documents->BookTitle(), QStringLiteral("Сказка о двух языках")); // To File's tags
     const QTextDocument& document = *form.MText->document();
     QCOMPARE(document.begin().next().text(), QStringLiteral("Глава первая. Chapter One"));
     QCOMPARE(document.begin().next().blockFormat().headingLevel() > 0, !plainMode);
@@ -275,6 +276,7 @@ void TestDocumentCommands::bookOpensAndIsNeverWrittenOver()
     user.names << copy;
     form.FilesSave->trigger();
     QCOMPARE(form.CurrentFileName, copy);
+    QVERIFY(form.Documents->BookTitle().isEmpty());
     QCOMPARE(ReadBytes(path), bytes);
     user.shown.clear();
     form.FilesSave->trigger(); // a text of its own now: written back without a dialog
