@@ -115,6 +115,15 @@ long PeakMegabytes()
     return usage.ru_maxrss / 1024;
 }
 
+// The bytes of a zip archive of the entries.
+QByteArray ZipBytes(const ZipEntries& entries)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("archive.zip"));
+    WriteZip(path, entries);
+    return ReadBytes(path);
+}
+
 } // namespace
 
 class TestBooks : public QObject
@@ -245,6 +254,45 @@ void TestBooks::readsFormatDetails_data()
                       "<img src=\"/dev/zero\"><h3>Head &lt;3&gt;</h3><i>tail</body></html>")
         << QStringLiteral("Один — **two**\u00A0три\nSecond\u2028line\n# Head <3>\n*tail*")
         << "Caf&eacute; & «Кот»";
+    const QByteArray w =
+        "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:body>";
+    const QByteArray styles =
+        "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:style w:styleId=\"Gl\"><w:name w:val=\"heading 2\"/></w:style>"
+        "<w:style w:styleId=\"Loud\"><w:rPr><w:b/></w:rPr></w:style></w:styles>";
+    QTest::newRow("DOCX styles, fields, deletions, switched-off bold")
+        << "details.docx"
+        << ZipBytes(
+               {{"word/styles.xml", styles},
+                {"word/document.xml",
+                 w + "<w:p><w:pPr><w:pStyle w:val=\"Gl\"/></w:pPr><w:r><w:t>Глава</w:t></w:r></w:p>"
+                     "<w:p><w:r><w:rPr><w:rStyle w:val=\"Loud\"/></w:rPr><w:t>loud</w:t></w:r>"
+                     "<w:r><w:instrText> PAGE </w:instrText></w:r><w:del><w:r><w:delText>gone</w:delText>"
+                     "</w:r></w:del><w:r><w:rPr><w:b w:val=\"0\"/><w:i/></w:rPr><w:t xml:space=\"preserve\">"
+                     " quiet</w:t></w:r><w:r><w:br/><w:t>next</w:t></w:r></w:p></w:body></w:document>"}})
+        << QStringLiteral("# Глава\n**loud*** quiet\u2028*next") << "";
+    const QByteArray odf =
+        "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+        "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+        "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\">";
+    QTest::newRow("ODT inherited styles, notes, spaces")
+        << "details.odt"
+        << ZipBytes(
+               {{"mimetype", "application/vnd.oasis.opendocument.text"},
+                {"content.xml",
+                 odf +
+                     "<office:automatic-styles><style:style style:name=\"B\" style:family=\"text\">"
+                     "<style:text-properties fo:font-weight=\"700\"/></style:style>"
+                     "<style:style style:name=\"B2\" style:family=\"text\" style:parent-style-name=\"B\">"
+                     "<style:text-properties fo:font-style=\"italic\"/></style:style>"
+                     "</office:automatic-styles><office:body><office:text><text:list><text:list-item><text:p>"
+                     "Один<text:s text:c=\"3\"/><text:span text:style-name=\"B2\">два</text:span>"
+                     "<text:note><text:note-body><text:p>сноска</text:p></text:note-body></text:note>"
+                     "</text:p></text:list-item></text:list><text:h text:outline-level=\"3\">Three</text:h>"
+                     "</office:text></office:body></office:document-content>"}})
+        << QStringLiteral("Один ***два***\n# Three") << "";
     QTest::newRow("HTML footnotes and stray end tags")
         << "notes.htm"
         << QByteArray(
