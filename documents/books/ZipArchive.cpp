@@ -51,6 +51,8 @@ ZipArchive::ZipArchive(const QByteArray& bytes, const QString& source) : m_bytes
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(m_archive, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
         m_names.append(name ? QString::fromUtf8(name) : QString());
+        if (!m_indexes.contains(m_names.last()))
+            m_indexes.insert(m_names.last(), m_names.size() - 1);
     }
 }
 
@@ -63,7 +65,7 @@ ZipArchive::~ZipArchive()
 
 bool ZipArchive::Contains(const QString& name) const
 {
-    return m_names.contains(name);
+    return m_indexes.contains(name);
 }
 
 void ZipArchive::Fail(const QString& reason) const
@@ -73,7 +75,7 @@ void ZipArchive::Fail(const QString& reason) const
 
 QByteArray ZipArchive::Read(const QString& name)
 {
-    const qsizetype index = m_names.indexOf(name);
+    const qsizetype index = m_indexes.value(name, -1);
     if (index < 0)
         Fail(QStringLiteral("в архиве нет файла «%1»").arg(name));
     zip_stat_t stat;
@@ -94,12 +96,15 @@ QByteArray ZipArchive::Read(const QString& name)
         Fail(QStringLiteral("файл «%1» архива не открывается: %2")
                  .arg(name, QString::fromLocal8Bit(zip_strerror(m_archive))));
     QByteArray bytes;
-    if (stat.valid & ZIP_STAT_SIZE)
-        bytes.reserve(qsizetype(stat.size));
+    const bool sized = stat.valid & ZIP_STAT_SIZE;
+    if (sized)
+        bytes.reserve(qsizetype(stat.size) + 1);
     for (;;) {
+        // Up to the stated size and one byte more, which tells an entry longer than stated.
         const qsizetype had = bytes.size();
-        bytes.resize(had + Chunk);
-        const zip_int64_t got = zip_fread(file, bytes.data() + had, zip_uint64_t(Chunk));
+        const qint64 wanted = sized ? qBound<qint64>(1, qint64(stat.size) + 1 - had, Chunk) : Chunk;
+        bytes.resize(had + wanted);
+        const zip_int64_t got = zip_fread(file, bytes.data() + had, zip_uint64_t(wanted));
         if (got < 0) {
             const QString reason = QString::fromLocal8Bit(zip_file_strerror(file));
             zip_fclose(file);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +15,7 @@ struct zip_source;
 class ZipArchive
 {
 public:
-    static constexpr qsizetype MaxEntries = 65535;
+    static constexpr qsizetype MaxEntries = 50000;
     static constexpr qint64 MaxUnpackedBytes = qint64(256) * 1024 * 1024;
 
     // Throws VemoError when bytes are no zip archive or a damaged one (a cut-off file).
@@ -40,5 +41,6 @@ private:
     zip_source* m_zipSource = nullptr;
     zip* m_archive = nullptr;
     QStringList m_names;
+    QHash<QString, qsizetype> m_indexes; // of the names, the first entry of a name counting
     qint64 m_budget = MaxUnpackedBytes;
 };

@@ -2,6 +2,7 @@
 // edge cases of their formats, and damaged or hostile containers.
 #include "documents/TextDocumentIO.h"
 #include "documents/books/BookReader.h"
+#include "documents/books/ZipArchive.h"
 #include "files/VemoError.h"
 
 #include <QElapsedTimer>
@@ -11,7 +12,6 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <sys/resource.h>
-#include <zip.h>
 
 namespace {
 
@@ -32,18 +32,73 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
 
 using ZipEntries = QList<std::pair<QString, QByteArray>>;
 
-// A zip archive of the entries, stored uncompressed.
+quint32 Crc32(const QByteArray& bytes)
+{
+    quint32 crc = 0xFFFFFFFF;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void Put(QByteArray& out, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.append(char(i < 4 ? (value >> (8 * i)) & 0xFF : 0));
+}
+
+// A zip archive of the entries, stored uncompressed, written here byte by byte: quick even
+// for tens of thousands of entries.
+QByteArray ZipBytes(const ZipEntries& entries)
+{
+    QByteArray local;
+    QByteArray central;
+    for (const auto& [name, bytes] : entries) {
+        const QByteArray utf8 = name.toUtf8();
+        const quint32 offset = quint32(local.size());
+        const quint32 crc = Crc32(bytes);
+        Put(local, 0x04034B50, 4);
+        Put(local, 20, 2);
+        Put(local, 0x0800, 2); // UTF-8 names
+        Put(local, 0, 2);      // stored
+        Put(local, 0, 4);      // time and date
+        Put(local, crc, 4);
+        Put(local, quint32(bytes.size()), 4);
+        Put(local, quint32(bytes.size()), 4);
+        Put(local, quint32(utf8.size()), 2);
+        Put(local, 0, 2);
+        local += utf8 + bytes;
+        Put(central, 0x02014B50, 4);
+        Put(central, 20, 2);
+        Put(central, 20, 2);
+        Put(central, 0x0800, 2);
+        Put(central, 0, 2);
+        Put(central, 0, 4);
+        Put(central, crc, 4);
+        Put(central, quint32(bytes.size()), 4);
+        Put(central, quint32(bytes.size()), 4);
+        Put(central, quint32(utf8.size()), 2);
+        Put(central, 0, 2 + 2 + 2 + 2 + 4);
+        Put(central, offset, 4);
+        central += utf8;
+    }
+    QByteArray zip = local + central;
+    const quint32 count = quint32(qMin<qsizetype>(entries.size(), 0xFFFF));
+    Put(zip, 0x06054B50, 4);
+    Put(zip, 0, 4);
+    Put(zip, count, 2);
+    Put(zip, count, 2);
+    Put(zip, quint32(central.size()), 4);
+    Put(zip, quint32(local.size()), 4);
+    Put(zip, 0, 2);
+    return zip;
+}
+
 void WriteZip(const QString& path, const ZipEntries& entries)
 {
-    int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    QVERIFY(archive);
-    for (const auto& [name, bytes] : entries) {
-        zip_source_t* source = zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
-        QVERIFY(source);
-        QVERIFY(zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) >= 0);
-    }
-    QCOMPARE(zip_close(archive), 0);
+    WriteBytes(path, ZipBytes(entries));
 }
 
 // An EPUB of the given chapters, in the order given.
@@ -113,15 +168,6 @@ long PeakMegabytes()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
-}
-
-// The bytes of a zip archive of the entries.
-QByteArray ZipBytes(const ZipEntries& entries)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("archive.zip"));
-    WriteZip(path, entries);
-    return ReadBytes(path);
 }
 
 } // namespace
@@ -349,11 +395,11 @@ void TestBooks::refusesBadContainers_data()
     QTest::newRow("XML entity bomb") << "laughs.fb2"
                                      << "entity";
     ZipEntries many;
-    for (int i = 0; i < 70000; ++i)
+    for (int i = 0; i <= ZipArchive::MaxEntries; ++i)
         many.append({QStringLiteral("f%1").arg(i), QByteArray()});
     WriteZip(m_dir.filePath("many.epub"), many);
-    QTest::newRow("70,000 entries") << "many.epub"
-                                    << "больше допустимых 65535";
+    QTest::newRow("50,001 entries") << "many.epub"
+                                    << "больше допустимых 50000";
     WriteBytes(m_dir.filePath("plain.epub"), "just text");
     QTest::newRow("EPUB that is no zip") << "plain.epub"
                                          << "это не zip-архив";
