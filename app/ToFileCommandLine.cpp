@@ -20,20 +20,22 @@ void PrintError(const QString& message)
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
-// The text as the main window would hold it after Open: RTF read as a document when the
-// file is RTF, plain text otherwise.
-QString ReadText(const QString& fileName)
+// The text as the main window would hold it after Open: RTF and books (FB2, EPUB, DOCX,
+// ODT, HTML) read as documents, plain text otherwise; a book's title goes to the options.
+QString ReadText(const QString& fileName, ToFileOptions& options)
 {
     QTextDocument document;
-    const DocumentEncoding encoding = LoadDocument(fileName, false, document);
+    LoadedFormat format;
+    const DocumentEncoding encoding = LoadDocument(fileName, false, document, NoCharacterLimit, &format);
     if (encoding.replacedBytes > 0)
         PrintError(ReplacedBytesMessage(fileName, encoding.replacedBytes));
+    options.bookTitle = format.title;
     return DocumentPlainText(document);
 }
 
-int SpeakToFiles(const ToFileArguments& arguments)
+int SpeakToFiles(ToFileArguments arguments)
 {
-    const QString text = ReadText(arguments.textFile);
+    const QString text = ReadText(arguments.textFile, arguments.options);
     ConsoleToFileHost host(DefaultSpeechEngine());
     host.SetUpVoices(arguments.ru, arguments.en);
     SpeakTextToFile(host, arguments.options, text);

@@ -7,6 +7,7 @@ set(VEMO_CORE_LADDER
     vemo_files     # files and logs, text-file encodings and line breaks, settings files
     vemo_text      # replacement, language segmentation
     vemo_rtf       # the RTF reader and writer
+    vemo_books     # the book readers: FB2, EPUB, DOCX, ODT, HTML, zip containers
     vemo_documents # text documents to and from the text box, the position map
     vemo_speech_io # the WAV file stream, the speech markup
     vemo_speech    # the speech engine and its voices

@@ -56,6 +56,39 @@ void ReplaceContent(QTextDocument& target, const QTextDocument& source)
     target.setUndoRedoEnabled(undo);
 }
 
+// A book read into a document of its own, which then replaces the target's content: as it
+// is in rich-text mode, as its plain text in plain-text mode.
+QString BookToDocument(const QByteArray& bytes, BookFormat format, bool plainTextMode,
+                       QTextDocument& document, const QString& source, qsizetype maxCharacters)
+{
+    if (!plainTextMode && document.isEmpty()) {
+        // Nothing to keep: the reader fills the document itself, which saves a copy.
+        const bool undo = document.isUndoRedoEnabled();
+        document.setUndoRedoEnabled(false);
+        try {
+            const QString title = ReadBook(bytes, format, source, document, maxCharacters);
+            document.setUndoRedoEnabled(undo);
+            return title;
+        } catch (...) {
+            document.clear();
+            document.setUndoRedoEnabled(undo);
+            throw;
+        }
+    }
+    QTextDocument parsed;
+    parsed.setUndoRedoEnabled(false);
+    parsed.setDefaultFont(document.defaultFont());
+    const QString title = ReadBook(bytes, format, source, parsed, maxCharacters);
+    if (plainTextMode) {
+        QString text = parsed.toRawText();
+        text.replace(ParagraphSeparator, u'\n').replace(LineSeparator, u'\n');
+        document.setPlainText(text);
+    } else {
+        ReplaceContent(document, parsed);
+    }
+    return title;
+}
+
 } // namespace
 
 DocumentEncoding BytesToDocument(const QByteArray& bytes, bool plainTextMode, QTextDocument& document,
@@ -124,10 +157,19 @@ DocumentBytes DocumentToBytes(const QTextDocument& document, bool plainTextMode,
 }
 
 DocumentEncoding LoadDocument(const QString& path, bool plainTextMode, QTextDocument& document,
-                              qsizetype maxCharacters)
+                              qsizetype maxCharacters, LoadedFormat* format)
 {
-    const DocumentEncoding encoding =
-        BytesToDocument(ReadFileBytes(path), plainTextMode, document, path, maxCharacters);
+    const QByteArray bytes = ReadFileBytes(path);
+    const BookFormat found = DetectBookFormat(bytes, path);
+    if (format)
+        *format = {found, QString()};
+    if (IsBook(found)) {
+        const QString title = BookToDocument(bytes, found, plainTextMode, document, path, maxCharacters);
+        if (format)
+            format->title = title;
+        return {};
+    }
+    const DocumentEncoding encoding = BytesToDocument(bytes, plainTextMode, document, path, maxCharacters);
     if (encoding.replacedBytes > 0)
         LogErr(ReplacedBytesMessage(path, encoding.replacedBytes));
     return encoding;

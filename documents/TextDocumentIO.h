@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/books/BookReader.h"
 #include "files/TextFileCodec.h"
 
 #include <QByteArray>
@@ -51,11 +52,21 @@ DocumentBytes DocumentToBytes(const QTextDocument& document, bool plainTextMode,
 // spaces are kept and embedded objects left out.
 QString DocumentPlainText(const QTextDocument& document);
 
+// What a file turned out to be: its format and, for a book, the title its metadata gives.
+struct LoadedFormat
+{
+    BookFormat format = BookFormat::PlainText;
+    QString title;
+};
+
 // Reads the whole file into the document; bad UTF-8 sequences that were replaced are noted
-// once in the error log. Throws VemoError naming the file when it cannot be
-// opened (folder, missing, no permission) or read, or is too long; document is then untouched.
+// once in the error log. A book (FB2, EPUB, DOCX, ODT, HTML, found by content and
+// extension) is read as a book in either mode: with its headings, bold and italic in
+// rich-text mode, as its plain text in plain-text mode. Throws VemoError naming the file
+// when it cannot be opened (folder, missing, no permission) or read, is a damaged book or
+// is too long; document is then untouched. format, when given, receives what was read.
 DocumentEncoding LoadDocument(const QString& path, bool plainTextMode, QTextDocument& document,
-                              qsizetype maxCharacters = NoCharacterLimit);
+                              qsizetype maxCharacters = NoCharacterLimit, LoadedFormat* format = nullptr);
 
 // Writes the document through a temporary file renamed over the old one, so a failed save
 // leaves the earlier file whole. Returns the encoding written. Throws VemoError naming the

@@ -59,6 +59,7 @@ QByteArray WorkerSettingsJson(const FolderRunSettings& settings, const WorkerLau
         {"encoderConfig", QString::fromLatin1(settings.encoderConfig.toBytes().toBase64())},
         {"xml", settings.xml},
         {"digitLang", settings.digitLang},
+        {"formats", QJsonArray::fromStringList(settings.formats)},
         {"ru", VoiceJson(launch.ru)},
         {"en", VoiceJson(launch.en)},
     };
@@ -82,6 +83,12 @@ void ReadWorkerSettings(const QString& path, FolderRunSettings& settings, Worker
         EncoderConfig::fromBytes(QByteArray::fromBase64(json["encoderConfig"].toString().toLatin1()));
     settings.xml = json["xml"].toBool();
     settings.digitLang = json["digitLang"].toString();
+    // The run's formats decide which book keeps a base name that two books share.
+    if (json.contains("formats")) {
+        settings.formats.clear();
+        for (const QJsonValue& format : json["formats"].toArray())
+            settings.formats.append(format.toString());
+    }
     launch.ru = VoiceOf(json["ru"].toObject());
     launch.en = VoiceOf(json["en"].toObject());
 }

@@ -18,17 +18,20 @@ void ConsoleFolderHost::ShowTextFile(const QString& textFile, int number, int co
         QStringLiteral("[%1/%2] %3").arg(number).arg(count).arg(QDir::toNativeSeparators(textFile)));
 }
 
-// As the main window holds a file after Open: RTF read as a document when the bytes are
-// RTF, plain text otherwise.
+// As the main window holds a file after Open: RTF and books read as documents, plain text
+// otherwise.
 QString ConsoleFolderHost::LoadText(const QString& textFile)
 {
-    return ReadText(textFile);
+    return ReadText(textFile, &m_bookTitle);
 }
 
-QString ConsoleFolderHost::ReadText(const QString& textFile)
+QString ConsoleFolderHost::ReadText(const QString& textFile, QString* bookTitle)
 {
     QTextDocument document;
-    LoadDocument(textFile, false, document);
+    LoadedFormat format;
+    LoadDocument(textFile, false, document, NoCharacterLimit, &format);
+    if (bookTitle)
+        *bookTitle = format.title;
     return DocumentPlainText(document);
 }
 

@@ -14,15 +14,18 @@ public:
 
     void ShowTextFile(const QString& textFile, int number, int count) override;
     QString LoadText(const QString& textFile) override;
+    QString BookTitle() const override { return m_bookTitle; }
     void Log(const QString& line) override;
     void Beep(int times) override;
     void ShowVideoProgress(const QString& batchFile, int done, int total) override;
 
-    // The text of a text file as LoadText gives it.
-    static QString ReadText(const QString& textFile);
+    // The text of a text file as LoadText gives it; bookTitle, when given, receives a book's
+    // own title (empty for a text file).
+    static QString ReadText(const QString& textFile, QString* bookTitle = nullptr);
     // A line on standard error.
     static void Print(const QString& line);
 
 private:
     ConsoleProgress& m_progress;
+    QString m_bookTitle;
 };

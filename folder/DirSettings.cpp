@@ -1,5 +1,6 @@
 #include "folder/DirSettings.h"
 
+#include "documents/books/BookReader.h"
 #include "files/SettingsFile.h"
 #include "files/VemoError.h"
 
@@ -16,6 +17,7 @@ const QString KeyCommand = QStringLiteral("FormFileSelectDir.EditCmd.Text");
 const QString KeyFolder = QStringLiteral("FormFileSelectDir.EditNameFileDir.Text");
 const QString KeyVideos = QStringLiteral("CheckBoxAvi.Checked");
 const QString KeyCoverRule = QStringLiteral("RGroupCover.ItemIndex");
+const QString KeyBooks = QStringLiteral("CheckBoxBooks.Checked");
 
 // The integer under key, or nullopt when the key is missing or its value empty; a value
 // that is not an integer throws, naming the value, the key and the file.
@@ -53,6 +55,13 @@ void DirSettings::Load(const QString& path)
         makeVideos = *videos != 0;
     if (const std::optional<int> rule = IntegerValue(file, KeyCoverRule, path))
         coverRule = std::clamp(*rule, -1, 2);
+    if (const std::optional<int> books = IntegerValue(file, KeyBooks, path))
+        allFormats = *books != 0;
+}
+
+QStringList DirSettings::Formats() const
+{
+    return allFormats ? BookFormatNames() : QStringList{QStringLiteral("txt")};
 }
 
 void DirSettings::Save(const QString& path) const
@@ -60,5 +69,6 @@ void DirSettings::Save(const QString& path) const
     SettingsFile::save(path, {KeyConverter + u'=' + converterFolder, KeyCover + u'=' + cover,
                               KeyCommand + u'=' + commandTemplate, KeyFolder + u'=' + folderName,
                               KeyVideos + u'=' + (makeVideos ? u'1' : u'0'),
-                              KeyCoverRule + u'=' + QString::number(coverRule)});
+                              KeyCoverRule + u'=' + QString::number(coverRule),
+                              KeyBooks + u'=' + (allFormats ? u'1' : u'0')});
 }

@@ -1,5 +1,6 @@
 #include "folder/FolderArguments.h"
 
+#include "documents/books/BookReader.h"
 #include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "folder/VideoTemplates.h"
@@ -31,6 +32,7 @@ private:
     bool TakeVideoOption(const QString& option, const QString& value);
     int CoverRuleOf(const QString& value) const;
     QString TemplateNamed(const QString& name) const;
+    QStringList FormatsOf(const QString& value) const;
 
     const QString m_command;
     FolderArguments& m_result;
@@ -89,6 +91,21 @@ QString FolderParser::TemplateNamed(const QString& name) const
     return *named;
 }
 
+// "txt,fb2,epub": each a known format, none twice, at least one.
+QStringList FolderParser::FormatsOf(const QString& value) const
+{
+    QStringList formats;
+    for (const QString& word : value.split(u',')) {
+        const QString name = word.trimmed().toLower();
+        if (!BookFormatNames().contains(name))
+            Refuse(QStringLiteral("--formats takes a list of %1, not «%2»")
+                       .arg(BookFormatNames().join(QStringLiteral(", ")), word));
+        if (!formats.contains(name))
+            formats.append(name);
+    }
+    return formats;
+}
+
 bool FolderParser::TakeVideoOption(const QString& option, const QString& value)
 {
     VideoOptions& video = m_result.settings.video;
@@ -104,6 +121,8 @@ bool FolderParser::TakeVideoOption(const QString& option, const QString& value)
         video.commandTemplate = TemplateNamed(value);
     else if (option == u"--jobs")
         m_result.settings.workers.jobs = JobsOf(value);
+    else if (option == u"--formats")
+        m_result.settings.formats = FormatsOf(value);
     else
         return false;
     return true;
@@ -171,6 +190,7 @@ FolderArguments ParseFolderArguments(const QString& command, const QStringList& 
     video.coverDefault = defaults.cover;
     video.commandTemplate = defaults.commandTemplate;
     video.coverRule = defaults.coverRule;
+    result.settings.formats = defaults.Formats();
     FolderParser parser(command, result);
     parser.TakeSoundOptions(parser.TakeFolderOptions(words, oneBook));
     return result;
@@ -180,15 +200,20 @@ QString ConvertFolderUsage()
 {
     return QStringLiteral(
         "vemo --convert-folder DIR [options]\n"
-        "    Speaks every *.txt file of DIR, in natural name order, into DIR: NAME.wav (or\n"
-        "    NAME 000.wav, NAME 001.wav, ... with --divide), NAME.mp3 with --mp3, as the\n"
-        "    DirToSoundAndAvi button does, and writes the video commands to DIR/ToVideo.bat.\n"
+        "    Speaks every *.txt file of DIR (and the books of --formats), in natural name\n"
+        "    order, into DIR: NAME.wav (or NAME 000.wav, NAME 001.wav, ... with --divide),\n"
+        "    NAME.mp3 with --mp3, as the DirToSoundAndAvi button does, and writes the video\n"
+        "    commands to DIR/ToVideo.bat (NAME is the file's name without .txt, .fb2.zip, ...).\n"
         "    Progress goes to standard error; Ctrl+C stops after the current fragment. A book\n"
         "    that fails is named and passed over; the run log is DIR/vemo-run.log.\n"
         "    Exit status 0 on success, 1 when a book or a video failed, 130 when stopped.\n"
         "  --divide N, --format, --mp3 and the MP3, voice, --xml/--digits and --quiet\n"
         "                       options as for vemo --to-file; the videos' progress is\n"
         "                       shown as the sound's\n"
+        "  --formats LIST       the kinds of files to speak, of txt, fb2 (also .fb2.zip),\n"
+        "                       epub, docx, odt, html (also .htm, .xhtml), comma-separated\n"
+        "                       (default txt, or all when the folder dialog's box for books\n"
+        "                       is checked in opsDir.txt); a book's title tags its MP3 files\n"
         "  --video              run ToVideo.bat at the end (one video per sound file); the\n"
         "                       exit status is 1 when a video was not made\n"
         "  --jobs N             convert N books at once, each in a worker process (default:\n"

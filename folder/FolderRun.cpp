@@ -1,5 +1,7 @@
 #include "folder/FolderRun.h"
 
+#include "documents/books/BookReader.h"
+#include "files/FileNameMatch.h"
 #include "files/SettingsFile.h"
 #include "files/TextFileCodec.h"
 #include "files/UnitFindFilesSL.h"
@@ -20,7 +22,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QTemporaryFile>
 #include <algorithm>
 
@@ -61,6 +65,22 @@ QString ReadConverterOutput(QFile& file)
     return QString::fromUtf8(file.readAll());
 }
 
+// The files whose sound files are named after their base name alone. Two files of one
+// base ("tale.txt", "tale.epub") would write the same sound files: the text file keeps the
+// name, else the first book in run order; the others are named with their extension
+// ("tale.epub.mp3").
+QSet<QString> OwnersOfBaseNames(const QStringList& files)
+{
+    QHash<QString, QString> owners;
+    for (const QString& file : files) {
+        QString& owner = owners[BookFileBase(file)];
+        if (owner.isEmpty() || (file.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) &&
+                                !owner.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)))
+            owner = file;
+    }
+    return QSet<QString>(owners.cbegin(), owners.cend());
+}
+
 } // namespace
 
 QString FolderRunResult::FailedBooksText() const
@@ -79,12 +99,16 @@ FolderRun::FolderRun(SpeakToFileHost& speaker, FolderRunHost& host, const Folder
 // No folder name means no folder: never the root that "/" alone would name. The files the
 // program writes itself (the fragment dump, the error log, the settings files) are never
 // books, whichever folder they are in.
-QStringList FolderRun::TextFiles(const QString& folderName)
+QStringList FolderRun::TextFiles(const QString& folderName, const QStringList& formats)
 {
     QStringList files;
     if (folderName.isEmpty())
         return files;
-    FindFilesSL(folderName + u'/', QStringLiteral("*.txt"), files);
+    const QStringList masks = BookFileMasks(formats);
+    for (const QString& mask : masks)
+        FindFilesSL(folderName + u'/', mask, files);
+    if (masks.size() > 1)
+        std::stable_sort(files.begin(), files.end(), NaturalLess);
     const QStringList own = {FragmentDumpFileName, FragmentDumpCachePath(), LogErrFileName,
                              SettingsFilePath(QStringLiteral("ops.txt")),
                              SettingsFilePath(QStringLiteral("opsDir.txt"))};
@@ -119,7 +143,7 @@ FolderRunResult FolderRun::Run()
 void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
 {
     const QStringList files =
-        m_settings.books.isEmpty() ? TextFiles(m_settings.folderName) : m_settings.books;
+        m_settings.books.isEmpty() ? TextFiles(m_settings.folderName, m_settings.formats) : m_settings.books;
     result.textFiles = int(files.size());
     if (LogsStartAndEnd()) {
         AddToRunLog(QStringLiteral("start: %1, %2 books").arg(m_settings.folderName).arg(files.size()));
@@ -192,13 +216,15 @@ void FolderRun::ReportUndecodableNames()
 {
     if (m_settings.folderName.isEmpty())
         return;
-    for (const QString& name : FindUndecodableNames(m_settings.folderName, QStringLiteral("*.txt"))) {
-        const QString line = QStringLiteral("Файл «%1» в папке «%2» пропущен: его имя не в UTF-8, "
-                                            "переименуйте его")
-                                 .arg(name, m_settings.folderName);
-        m_host.Log(line);
-        LogErr(line);
-        AddToRunLog(line);
+    for (const QString& mask : BookFileMasks(m_settings.formats)) {
+        for (const QString& name : FindUndecodableNames(m_settings.folderName, mask)) {
+            const QString line = QStringLiteral("Файл «%1» в папке «%2» пропущен: его имя не в UTF-8, "
+                                                "переименуйте его")
+                                     .arg(name, m_settings.folderName);
+            m_host.Log(line);
+            LogErr(line);
+            AddToRunLog(line);
+        }
     }
 }
 
@@ -278,9 +304,9 @@ void FolderRun::RecordBook(const QString& textFile, const BookOutcome& outcome, 
 }
 
 QStringList FolderRun::SoundFilesOfBook(const QString& textFile, const QString& text,
-                                        const FolderRunSettings& settings)
+                                        const FolderRunSettings& settings, bool ownsBaseName)
 {
-    const PartFileNames names = PartFileNames::ForTextFile(textFile);
+    const PartFileNames names = PartFileNames::ForTextFile(textFile, ownsBaseName);
     if (!settings.divide)
         return {settings.mp3 ? names.Mp3Name(false, 0) : names.WavName(false, 0)};
     FragmentLists lists;
@@ -309,7 +335,7 @@ std::optional<QStringList> FolderRun::SkippedSoundFiles(const QString& textFile)
             return std::nullopt;
         }
     }
-    const QStringList soundFiles = SoundFilesOfBook(textFile, text, m_settings);
+    const QStringList soundFiles = SoundFilesOfBook(textFile, text, m_settings, OwnsBaseName(textFile));
     const QDateTime written = QFileInfo(textFile).lastModified();
     for (const QString& soundFile : soundFiles) {
         const QFileInfo sound(soundFile);
@@ -317,6 +343,23 @@ std::optional<QStringList> FolderRun::SkippedSoundFiles(const QString& textFile)
             return std::nullopt;
     }
     return soundFiles;
+}
+
+bool FolderRun::OwnsBaseName(const QString& textFile)
+{
+    // Found from the whole folder, so that a worker given one book names it as the run would.
+    if (!m_baseNameOwners) {
+        QStringList files;
+        for (const QString& file : TextFiles(m_settings.folderName, m_settings.formats))
+            files.append(QFileInfo(file).absoluteFilePath());
+        m_baseNameOwners = OwnersOfBaseNames(files);
+    }
+    const QString book = QFileInfo(textFile).absoluteFilePath();
+    if (m_baseNameOwners->contains(book))
+        return true;
+    const QString base = BookFileBase(book);
+    return std::none_of(m_baseNameOwners->cbegin(), m_baseNameOwners->cend(),
+                        [&](const QString& owner) { return BookFileBase(owner) == base; });
 }
 
 void FolderRun::ConvertTextFile(const QString& textFile, VideoCommandHost& host)
@@ -330,10 +373,11 @@ void FolderRun::ConvertTextFile(const QString& textFile, VideoCommandHost& host)
     settings.streamFormatType = m_settings.streamFormatType;
     settings.divide = m_settings.divide;
     settings.album = QFileInfo(QDir::cleanPath(m_settings.folderName)).fileName();
+    settings.bookTitle = m_host.BookTitle();
     settings.speakFlags =
         SpeakToFileRun::SplitText(text, m_settings.xml, m_settings.digitLang, m_speaker.Fragments());
     m_speaker.SetFragmentIndex(0);
-    SpeakToFileRun run(host, PartFileNames::ForTextFile(textFile), settings);
+    SpeakToFileRun run(host, PartFileNames::ForTextFile(textFile, OwnsBaseName(textFile)), settings);
     run.Run();
 }
 

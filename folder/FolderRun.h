@@ -19,6 +19,7 @@ class VideoCommandHost;
 struct FolderRunSettings
 {
     QString folderName;                             // as accepted; its "*.txt" files are converted
+    QStringList formats{QStringLiteral("txt")};     // and the books of these formats (BookFormatNames)
     int streamFormatType = 34;                      // SpeechAudioFormatType of every WAV file
     bool divide = false;                            // numbered part files
     QString partCharLimit = QStringLiteral("1000"); // as typed; read for every file
@@ -81,8 +82,10 @@ public:
 
     FolderRunResult Run();
 
-    // The text files of a folder in the order the run takes them.
-    static QStringList TextFiles(const QString& folderName);
+    // The text files of a folder, and its books of the formats named, in the order the run
+    // takes them.
+    static QStringList TextFiles(const QString& folderName,
+                                 const QStringList& formats = {QStringLiteral("txt")});
 
     // Converts one book in this process, as the run converts each; with a batch, every
     // finished sound file gets its video command (its video appended to videoFiles). A worker
@@ -92,7 +95,7 @@ public:
     // The sound files a complete conversion of the text file gives with these settings
     // (the MP3 files when converting, one per part when divided); text is its text.
     static QStringList SoundFilesOfBook(const QString& textFile, const QString& text,
-                                        const FolderRunSettings& settings);
+                                        const FolderRunSettings& settings, bool ownsBaseName = true);
 
 private:
     void ConvertFiles(VideoBatch& batch, FolderRunResult& result);
@@ -104,6 +107,9 @@ private:
     void AddVideoCommands(const QString& textFile, const BookOutcome& outcome, VideoBatch& batch,
                           FolderRunResult& result);
     void RecordBook(const QString& textFile, const BookOutcome& outcome, FolderRunResult& result);
+    // False for a book whose base name another file of the run's formats keeps: its sound
+    // files are then named with its extension.
+    bool OwnsBaseName(const QString& textFile);
     void RunBatch(const VideoBatch& batch, FolderRunResult& result);
     void ReportVideos(const VideoBatch& batch, const QString& converterOutput, FolderRunResult& result);
     bool LogsStartAndEnd() const;
@@ -116,5 +122,6 @@ private:
     const FolderRunSettings m_settings;
     RunLog m_runLog;
     bool m_runLogFailed = false;
-    QSet<QString> m_stoppedBooks; // the run log's books whose last conversion was stopped
+    QSet<QString> m_stoppedBooks;                  // the run log's books whose last conversion was stopped
+    std::optional<QSet<QString>> m_baseNameOwners; // of the folder's files, found when first asked
 };

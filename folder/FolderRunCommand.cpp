@@ -171,6 +171,7 @@ FolderRunSettings FolderRunCommand::SettingsFromDialog(const FileRunSession& ses
     settings.workers.jobs = qMax(1, QThread::idealThreadCount());
     settings.workers.ru = VoiceArgumentsOf(*m_form.SpVoiceRu);
     settings.workers.en = VoiceArgumentsOf(*m_form.SpVoiceEng);
+    settings.formats = m_dialog.Settings().Formats();
     return settings;
 }
 

@@ -15,6 +15,8 @@ public:
     // Reads the text file as the Open command does and returns its plain text (line breaks
     // as CR LF). Throws VemoError naming the file when it cannot be read.
     virtual QString LoadText(const QString& textFile) = 0;
+    // The title that the metadata of the book last loaded gives; empty for a text file.
+    virtual QString BookTitle() const = 0;
     // A line for the log pane, such as the one naming a killed video batch.
     virtual void Log(const QString& line) = 0;
     // The outcome of the video batch: three beeps when it ran, one when it failed.

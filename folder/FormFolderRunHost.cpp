@@ -54,7 +54,10 @@ QString FormFolderRunHost::LoadText(const QString& textFile)
     RichTextBox& box = *m_form.MText;
     auto loaded = std::make_unique<QTextDocument>();
     loaded->setDefaultFont(box.document()->defaultFont());
-    LoadDocument(textFile, box.PlainTextMode(), *loaded, box.MaxLength());
+    // Not the box's length limit, which guards typing: a run speaks a book of any length.
+    LoadedFormat format;
+    LoadDocument(textFile, box.PlainTextMode(), *loaded, NoCharacterLimit, &format);
+    m_bookTitle = format.title;
     QTextDocument* previous = box.document();
     loaded->setParent(&box);
     box.setDocument(loaded.release());

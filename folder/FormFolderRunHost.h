@@ -22,6 +22,7 @@ public:
 
     void ShowTextFile(const QString& textFile, int number, int count) override;
     QString LoadText(const QString& textFile) override;
+    QString BookTitle() const override { return m_bookTitle; }
     void Log(const QString& line) override;
     void Beep(int times) override;
 
@@ -30,4 +31,5 @@ private:
 
     TFormMain& m_form;
     QPointer<QTextDocument> m_original;
+    QString m_bookTitle;
 };

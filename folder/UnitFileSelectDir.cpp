@@ -86,6 +86,10 @@ void TFormFileSelectDir::DescribeControls()
              QStringLiteral("Папка с текстовыми файлами *.txt"));
     Describe(ButtonSaveAs, QStringLiteral("Выбрать папку с текстами"),
              QStringLiteral("Открывает выбор папки с текстовыми файлами"));
+    Describe(
+        CheckBoxBooks, QStringLiteral("Брать и книги"),
+        QStringLiteral("Озвучивать в папке также книги FB2, FB2.ZIP, EPUB, DOCX, ODT и HTML, а не только "
+                       "текстовые файлы TXT"));
     Describe(CBStreamFormattype, QStringLiteral("Частота дискретизации Wav"),
              QStringLiteral("Формат WAV-файлов: частота, разрядность и число каналов"));
     Describe(
@@ -131,7 +135,13 @@ QLayout* TFormFileSelectDir::CreateFolderRows()
     row->addWidget(BuddyLabel(QStringLiteral("Имя папки"), EditNameFileDir));
     row->addWidget(EditNameFileDir);
     row->addWidget(ButtonSaveAs);
-    return row;
+    CheckBoxBooks =
+        Named(new QCheckBox(QStringLiteral("Брать и книги FB2, EPUB, DOCX, ODT, HTML (не только TXT)")),
+              "CheckBoxBooks");
+    auto* rows = new QVBoxLayout;
+    rows->addLayout(row);
+    rows->addWidget(CheckBoxBooks);
+    return rows;
 }
 
 QLayout* TFormFileSelectDir::CreateButtonRow()
@@ -270,6 +280,7 @@ void TFormFileSelectDir::ApplySettings(const DirSettings& settings)
     EditCmd->setText(settings.commandTemplate);
     EditNameFileDir->setText(settings.folderName);
     CheckBoxAvi->setChecked(settings.makeVideos);
+    CheckBoxBooks->setChecked(settings.allFormats);
     SetCoverRule(settings.coverRule);
 }
 
@@ -281,6 +292,7 @@ DirSettings TFormFileSelectDir::Settings() const
     settings.commandTemplate = EditCmd->text();
     settings.folderName = EditNameFileDir->text();
     settings.makeVideos = CheckBoxAvi->isChecked();
+    settings.allFormats = CheckBoxBooks->isChecked();
     settings.coverRule = CoverRule();
     return settings;
 }

@@ -49,6 +49,7 @@ public:
     ::EncoderConfig EncoderConfig; // filled only when MP3 was chosen at acceptance
 
     QLineEdit* EditNameFileDir;
+    QCheckBox* CheckBoxBooks; // the books of the other formats besides "*.txt"
     QPushButton* ButtonSaveAs;
     QPushButton* ButtonOk;
     QPushButton* ButtonCancel;

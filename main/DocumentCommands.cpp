@@ -35,8 +35,9 @@ void DocumentCommands::CreateDialogs()
     OpenTextFileDialog->setObjectName(QStringLiteral("OpenTextFileDialog"));
     OpenTextFileDialog->setAcceptMode(QFileDialog::AcceptOpen);
     OpenTextFileDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenTextFileDialog->setNameFilter(
-        QStringLiteral("Текстовые файлы (*.txt);;Все файлы (*);;Rtf Files (*.rtf)"));
+    OpenTextFileDialog->setNameFilter(QStringLiteral(
+        "Текстовые файлы (*.txt);;Все файлы (*);;Rtf Files (*.rtf);;"
+        "Книги FB2, EPUB, DOCX, ODT, HTML (*.fb2 *.fb2.zip *.epub *.docx *.odt *.html *.htm *.xhtml)"));
     SaveTextFileDialog = new QFileDialog(&m_form);
     SaveTextFileDialog->setObjectName(QStringLiteral("SaveTextFileDialog"));
     SaveTextFileDialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -103,6 +104,11 @@ DocumentEncoding DocumentCommands::Encoding() const
     return m_form.CurrentFileName.isEmpty() ? DocumentEncoding{} : m_encoding;
 }
 
+QString DocumentCommands::BookTitle() const
+{
+    return m_openedBook && !m_form.CurrentFileName.isEmpty() ? m_bookTitle : QString();
+}
+
 void DocumentCommands::Stop()
 {
     m_form.ButtonStopClick();
@@ -128,12 +134,16 @@ void DocumentCommands::OpenFile(const QString& path)
     RichTextBox& box = *m_form.MText;
     auto loaded = std::make_unique<QTextDocument>();
     loaded->setDefaultFont(box.document()->defaultFont());
-    const DocumentEncoding encoding = LoadDocument(path, box.PlainTextMode(), *loaded, box.MaxLength());
+    LoadedFormat format;
+    const DocumentEncoding encoding =
+        LoadDocument(path, box.PlainTextMode(), *loaded, box.MaxLength(), &format);
     loaded->clearUndoRedoStacks();
     loaded->setModified(false);
     loaded->setParent(&box);
     box.setDocument(loaded.release());
     m_encoding = encoding;
+    m_openedBook = IsBook(format.format);
+    m_bookTitle = format.title;
     m_form.CurrentFileName = path;
     m_form.UpdateCaption();
 }
@@ -196,6 +206,7 @@ bool DocumentCommands::SaveAs()
     if (!path)
         return false;
     SaveTo(*path);
+    m_openedBook = false;
     m_form.CurrentFileName = *path;
     m_form.UpdateCaption();
     return true;
@@ -203,7 +214,8 @@ bool DocumentCommands::SaveAs()
 
 bool DocumentCommands::Save()
 {
-    if (m_form.CurrentFileName.isEmpty())
+    // A book is never written over with a text: Save asks for a name, as for a new text.
+    if (m_form.CurrentFileName.isEmpty() || m_openedBook)
         return SaveAs();
     SaveTo(m_form.CurrentFileName);
     return true;
@@ -235,6 +247,7 @@ void DocumentCommands::FilesNewClick()
         m_form.MText->document()->clearUndoRedoStacks();
         m_form.MText->document()->setModified(false);
         m_form.CurrentFileName.clear();
+        m_openedBook = false;
         m_encoding = {};
         m_form.UpdateCaption();
     });

@@ -51,6 +51,9 @@ public:
     // The encoding a plain-text save writes while the text has a file name; an untitled
     // text is saved as UTF-8.
     DocumentEncoding Encoding() const;
+    // The title of the book the text was opened from, while it still bears the book's name;
+    // empty for a text file or a new text.
+    QString BookTitle() const;
 
     // Open's steps after the dialog: the file replaces the text, becomes CurrentFileName and
     // is named in the caption. Throws VemoError, leaving text, name and caption unchanged.
@@ -91,4 +94,6 @@ private:
 
     TFormMain& m_form;
     DocumentEncoding m_encoding;
+    bool m_openedBook = false; // the text came from a book (FB2, EPUB, ...), not a text file
+    QString m_bookTitle;       // that book's own title
 };

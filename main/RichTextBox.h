@@ -15,7 +15,10 @@ class RichTextBox : public QTextEdit
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
 
-    static constexpr int DefaultMaxLength = 1000000;
+    // Room for the longest novels (1.5 to 3 million characters) several times over; the
+    // limit keeps typing and pasting from growing the text past what the box lays out
+    // responsively. Open takes a text up to it; the file runs are not bound by it.
+    static constexpr int DefaultMaxLength = 20000000;
 
     int MaxLength() const { return m_maxLength; }
     void SetMaxLength(int maxLength) { m_maxLength = maxLength; }

@@ -1,5 +1,6 @@
 #include "soundfile/PartFileNames.h"
 
+#include "documents/books/BookReader.h"
 #include "files/VemoError.h"
 
 #include <QFile>
@@ -35,9 +36,9 @@ PartFileNames PartFileNames::ForChosenName(const QString& chosenFileName)
     return PartFileNames(chosenFileName, WithoutExtension(chosenFileName), QString(), extension);
 }
 
-PartFileNames PartFileNames::ForTextFile(const QString& textFileName)
+PartFileNames PartFileNames::ForTextFile(const QString& textFileName, bool withoutExtension)
 {
-    const QString base = WithoutExtension(textFileName);
+    const QString base = withoutExtension ? BookFileBase(textFileName) : textFileName;
     return PartFileNames(base + WavExtension, base, QStringLiteral(" "), WavExtension);
 }
 

@@ -12,9 +12,10 @@ public:
     // extension (the extension of the chosen name, possibly none); MP3 files are
     // base + number + ".mp3", or base + ".mp3" undivided.
     static PartFileNames ForChosenName(const QString& chosenFileName);
-    // Folder conversion: a text file's base (its name without extension) + ".wav", or
-    // base + " " + number + ".wav" for part k; MP3 files likewise with ".mp3".
-    static PartFileNames ForTextFile(const QString& textFileName);
+    // Folder conversion: a text file's base (its name without extension, a zipped book's
+    // ".fb2.zip" taken off whole; the whole name when withoutExtension is false) + ".wav",
+    // or base + " " + number + ".wav" for part k; MP3 files likewise with ".mp3".
+    static PartFileNames ForTextFile(const QString& textFileName, bool withoutExtension = true);
 
     QString WavName(bool divide, int partNumber) const;
     QString Mp3Name(bool divide, int partNumber) const;

@@ -12,6 +12,7 @@ void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const 
     settings.divide = options.divide;
     settings.partCharLimit = options.partCharLimit;
     settings.textFileName = options.textFileName;
+    settings.bookTitle = options.bookTitle;
     settings.mp3 = options.mp3;
     if (options.mp3)
         settings.encoderConfig = options.encoderConfig;

@@ -302,11 +302,12 @@ void SpeakToFileRun::FinishSoundFile(const QString& mp3Name)
     TakeConverted(result, m_soundFileName, mp3Name);
 }
 
-// The title is the base name the files share, with the part number for a part; the
-// album the caller's (the folder of a folder run) or else that base name.
+// The title is the book's own title, or else the base name the files share, with the part
+// number for a part; the album the caller's (the folder of a folder run) or else that title.
 Mp3Tags SpeakToFileRun::TagsOfSoundFile() const
 {
-    const QString baseName = QFileInfo(m_names.Base()).fileName();
+    const QString baseName =
+        m_settings.bookTitle.isEmpty() ? QFileInfo(m_names.Base()).fileName() : m_settings.bookTitle;
     Mp3Tags tags;
     tags.title = baseName;
     tags.album = m_settings.album.isEmpty() ? baseName : m_settings.album;

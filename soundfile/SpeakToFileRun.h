@@ -25,6 +25,7 @@ struct SpeakToFileSettings
     EncoderConfig encoderConfig; // used when mp3
     QString album;               // the MP3 files' album tag; empty: the files' base name
     QString textFileName;        // the file the text came from: no sound file may replace it
+    QString bookTitle;           // a book's own title: it stands for the files' base name in the tags
 };
 
 // Speaks the host's fragments one at a time into the file stream, each by the voice of

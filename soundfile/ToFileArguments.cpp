@@ -221,8 +221,9 @@ QString ToFileUsage()
     return QStringLiteral(
         "vemo --to-file TEXT OUT [options]\n"
         "    Speaks the text file TEXT (plain text in UTF-8, UTF-16, UTF-32, Windows-1251, KOI8-R\n"
-        "    or CP866, or RTF) into the WAV file OUT, as the To File button does; OUT is never\n"
-        "    TEXT itself. Fragments are dumped to tempTex.txt in the current folder (in\n"
+        "    or CP866, RTF, or a book in FB2, FB2.ZIP, EPUB, DOCX, ODT or HTML, whose title\n"
+        "    then tags the MP3 files) into the WAV file OUT, as the To File button does; OUT is\n"
+        "    never TEXT itself. Fragments are dumped to tempTex.txt in the current folder (in\n"
         "    $XDG_CACHE_HOME/vemo/ when that cannot be written). Progress goes to standard\n"
         "    error: on a terminal one line with the phase (speaking, converting), percent and\n"
         "    time left, else a line per file and phase. Exit status 0 on success.\n"

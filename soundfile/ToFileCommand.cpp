@@ -1,6 +1,7 @@
 #include "soundfile/ToFileCommand.h"
 
 #include "documents/PositionMap.h"
+#include "main/DocumentCommands.h"
 #include "main/ErrorGuard.h"
 #include "main/FileRunSession.h"
 #include "main/FormMain.h"
@@ -64,6 +65,7 @@ ToFileOptions ToFileCommand::OptionsFromDialog(const FileRunSession& session) co
     options.divide = m_dialog.CBoxDivFile->isChecked();
     options.chosenFileName = m_dialog.ChosenFileName;
     options.textFileName = m_form.CurrentFileName;
+    options.bookTitle = m_form.Documents ? m_form.Documents->BookTitle() : QString();
     options.xml = session.XmlMode();
     options.digitLang = session.DigitLang();
     return options;

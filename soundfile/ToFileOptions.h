@@ -10,6 +10,7 @@ struct ToFileOptions
 {
     QString chosenFileName;    // the WAV file, or the pattern of the part files
     QString textFileName;      // the file the text was opened from, never overwritten; may be empty
+    QString bookTitle;         // the title a book's metadata gives, for the MP3 tags; may be empty
     int streamFormatType = 34; // SAFT44kHz16BitMono
     bool divide = false;
     int partCharLimit = 1000;

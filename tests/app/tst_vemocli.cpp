@@ -98,6 +98,9 @@ void TestVemoCli::answers_data()
     QTest::newRow("watch: wrong cover rule")
         << QStringList{"--watch", "/tmp", "--cover-rule", "7"} << en << 2 << ""
         << "--cover-rule";
+    QTest::newRow("convert-folder: unknown format")
+        << QStringList{"--convert-folder", "/tmp", "--formats", "txt,pdf"} << en << 2 << ""
+        << "«pdf»";
     QTest::newRow("list-voices: extra word") << QStringList{"--list-voices", "all"} << en << 2 << ""
                                              << "«all»";
     QTest::newRow("to-file: part length not a number")

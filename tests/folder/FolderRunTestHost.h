@@ -45,8 +45,10 @@ public:
     {
         if (unreadable.contains(QFileInfo(textFile).fileName()))
             throw VemoError("Cannot read " + textFile);
-        return ConsoleFolderHost::ReadText(textFile);
+        return ConsoleFolderHost::ReadText(textFile, &bookTitle);
     }
+    QString BookTitle() const override { return bookTitle; }
+    QString bookTitle;
     void Log(const QString& line) override { logLines.append(line); }
     void Beep(int times) override { beeps.append(times); }
 };

@@ -20,18 +20,19 @@ class TestDirSettings : public QObject
     Q_OBJECT
 
 private slots:
-    void saveWritesSixLines();
+    void saveWritesSevenLines();
     void load_data();
     void load();
 };
 
-void TestDirSettings::saveWritesSixLines()
+void TestDirSettings::saveWritesSevenLines()
 {
     QTemporaryDir dir;
     DirSettings settings;
     settings.folderName = " /книги ";
     settings.makeVideos = true;
     settings.coverRule = -1;
+    settings.allFormats = true;
     settings.Save(dir.filePath("opsDir.txt"));
     QFile file(dir.filePath("opsDir.txt"));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -42,7 +43,8 @@ void TestDirSettings::saveWritesSixLines()
                                                     "\r\n"
                                                     "FormFileSelectDir.EditNameFileDir.Text= /книги \r\n"
                                                     "CheckBoxAvi.Checked=1\r\n"
-                                                    "RGroupCover.ItemIndex=-1\r\n");
+                                                    "RGroupCover.ItemIndex=-1\r\n"
+                                                    "CheckBoxBooks.Checked=1\r\n");
 }
 
 void TestDirSettings::load_data()
@@ -72,6 +74,11 @@ void TestDirSettings::load_data()
         << QByteArray("FormFileSelectDir.EditNameFileDir.Text=/"
                       "b\r\nCheckBoxAvi.Checked=abc\r\nRGroupCover.ItemIndex=2\r\n")
         << QStringList{"", "", "", "/b"} << false << 0 << "'abc' is not a valid integer value";
+    QTest::newRow("books box checked")
+        << QByteArray("CheckBoxBooks.Checked=1\r\n") << empty << false << 0 << "";
+    QTest::newRow("bad books value stops the load")
+        << QByteArray("CheckBoxAvi.Checked=1\r\nCheckBoxBooks.Checked=yes\r\n") << empty << true << 0
+        << "'yes' is not a valid integer value";
     QTest::newRow("bad rule keeps the video flag")
         << QByteArray("CheckBoxAvi.Checked=5\r\nRGroupCover.ItemIndex=1x\r\n") << empty << true << 0
         << "'1x' is not a valid integer value";
@@ -102,6 +109,9 @@ void TestDirSettings::load()
              texts);
     QCOMPARE(settings.makeVideos, makeVideos);
     QCOMPARE(settings.coverRule, coverRule);
+    // Older files have six lines and no books box: the run keeps to "*.txt".
+    QCOMPARE(settings.allFormats, content.contains("CheckBoxBooks.Checked=1"));
+    QCOMPARE(settings.Formats().size(), settings.allFormats ? 6 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestDirSettings)

@@ -51,6 +51,7 @@ void TestFileSelectDir::designedDefaults()
     QCOMPARE(dialog.EditCmd->text(), DirSettings::DefaultCommandTemplate());
     QVERIFY(dialog.EditNameFileDir->text().isEmpty());
     QVERIFY(!dialog.CheckBoxAvi->isChecked());
+    QVERIFY(!dialog.CheckBoxBooks->isChecked());
     QCOMPARE(dialog.CoverRule(), 0);
     QCOMPARE(dialog.CBStreamFormattype->currentText(), QString("  SAFT44kHz16BitMono"));
     QVERIFY(dialog.EditMaxSimvolInFragm->isEnabled());
@@ -63,17 +64,22 @@ void TestFileSelectDir::settingsSurviveProgramRuns()
         dialog.Editffmpeg->setText("/opt/ff");
         dialog.EditNameFileDir->setText(" /книги ");
         dialog.CheckBoxAvi->setChecked(true);
+        dialog.CheckBoxBooks->setChecked(true);
         dialog.SetCoverRule(-1);
+        // What the program does once at exit.
+        dialog.SaveSettings();
     }
     QFile file(m_settingsDir->filePath("opsDir.txt"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray written = file.readAll();
-    QCOMPARE(written.count("\r\n"), 6);
-    QVERIFY(written.endsWith("CheckBoxAvi.Checked=1\r\nRGroupCover.ItemIndex=-1\r\n"));
+    QCOMPARE(written.count("\r\n"), 7);
+    QVERIFY(
+        written.endsWith("CheckBoxAvi.Checked=1\r\nRGroupCover.ItemIndex=-1\r\nCheckBoxBooks.Checked=1\r\n"));
     TFormFileSelectDir dialog;
     QCOMPARE(dialog.Editffmpeg->text(), QString("/opt/ff"));
     QCOMPARE(dialog.EditNameFileDir->text(), QString(" /книги "));
     QVERIFY(dialog.CheckBoxAvi->isChecked());
+    QVERIFY(dialog.CheckBoxBooks->isChecked());
     QCOMPARE(dialog.CoverRule(), -1);
 }
 

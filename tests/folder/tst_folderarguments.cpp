@@ -14,6 +14,7 @@ class TestFolderArguments : public QObject
 private slots:
     void parse_data();
     void parse();
+    void formatsFromKeptSettings();
     void refuse_data();
     void refuse();
     void oneBook_data();
@@ -31,7 +32,7 @@ QString Summary(const FolderArguments& a)
     const FolderRunSettings& s = a.settings;
     return QStringLiteral(
                "format=%1 divide=%2/%3 mp3=%4 xml=%5 digits=%6 video=%7 ffmpeg=%8 cover=%9 rule=%10 "
-               "template=%11 ru=%12")
+               "template=%11 ru=%12 formats=%13")
         .arg(s.streamFormatType)
         .arg(s.divide)
         .arg(s.partCharLimit)
@@ -41,7 +42,7 @@ QString Summary(const FolderArguments& a)
         .arg(s.makeVideos)
         .arg(s.video.converterFolder, s.video.coverDefault)
         .arg(s.video.coverRule)
-        .arg(s.video.commandTemplate, a.ru.name);
+        .arg(s.video.commandTemplate, a.ru.name, s.formats.join(u','));
 }
 
 DirSettings Kept()
@@ -62,7 +63,8 @@ void TestFolderArguments::parse_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("expected");
 
-    const QString kept = " video=0 ffmpeg=/opt/conv cover=Kept.jpg rule=1 template=%fsnd %fvideo ru=";
+    const QString kept =
+        " video=0 ffmpeg=/opt/conv cover=Kept.jpg rule=1 template=%fsnd %fvideo ru= formats=txt";
     QTest::newRow("defaults: the dialog's sound, the kept video settings")
         << QStringList{} << "format=34 divide=0/1000 mp3=0 xml=0 digits=R" + kept;
     QTest::newRow("divide and format") << QStringList{"--divide", " 250 ", "--format", "SAFT22kHz16BitMono"}
@@ -76,11 +78,28 @@ void TestFolderArguments::parse_data()
         << QStringList{"--template",    "-i %fsnd %fvideo", "--video",  "--cover-rule", "2", "--cover",
                        "-odd name.png", "--ffmpeg-dir",     "/usr/bin", "--voice-ru",   "ru"}
         << "format=34 divide=0/1000 mp3=0 xml=0 digits=R video=1 ffmpeg=/usr/bin cover=-odd name.png rule=2 "
-           "template=-i %fsnd %fvideo ru=ru";
+           "template=-i %fsnd %fvideo ru=ru formats=txt";
     QTest::newRow("the MP4 template by name") << QStringList{"--video-template", "mp4"}
                                               << "format=34 divide=0/1000 mp3=0 xml=0 digits=R video=0 "
                                                  "ffmpeg=/opt/conv cover=Kept.jpg rule=1 template=" +
-                                                     VideoTemplates::Mp4WithSubtitles() + " ru=";
+                                                     VideoTemplates::Mp4WithSubtitles() + " ru= formats=txt";
+    QTest::newRow("formats: case and blanks, each once, in the order given")
+        << QStringList{"--formats", "FB2, epub,txt,fb2"}
+        << "format=34 divide=0/1000 mp3=0 xml=0 digits=R" + kept.chopped(3) + "fb2,epub,txt";
+}
+
+// The folder dialog's box for books, kept in opsDir.txt, gives every format unless the
+// command line names them.
+void TestFolderArguments::formatsFromKeptSettings()
+{
+    DirSettings kept = Kept();
+    kept.allFormats = true;
+    const QString folder = dir.path();
+    QCOMPARE(ParseFolderArguments("vemo --convert-folder", {folder}, kept).settings.formats,
+             (QStringList{"txt", "fb2", "epub", "docx", "odt", "html"}));
+    QCOMPARE(
+        ParseFolderArguments("vemo --convert-folder", {folder, "--formats", "odt"}, kept).settings.formats,
+        QStringList{"odt"});
 }
 
 void TestFolderArguments::parse()
@@ -152,6 +171,9 @@ void TestFolderArguments::refuse_data()
                                            << "--video-template wants default or mp4, not «mkv»";
     QTest::newRow("no jobs") << QStringList{"DIR", "--jobs", "0"} << "--jobs wants a number from 1 to 256";
     QTest::newRow("jobs not a number") << QStringList{"DIR", "--jobs", "all"} << "not «all»";
+    QTest::newRow("unknown format") << QStringList{"DIR", "--formats", "txt,pdf"}
+                                    << "--formats takes a list of txt, fb2, epub, docx, odt, html, not «pdf»";
+    QTest::newRow("empty format list") << QStringList{"DIR", "--formats", ""} << "not «»";
 }
 
 void TestFolderArguments::refuse()

@@ -68,6 +68,7 @@ class TestFolderCli : public QObject
 
 private slots:
     void bilingualFolderToMp3AndVideo();
+    void booksBesideTexts();
     void outcomes_data();
     void outcomes();
     void watchRunsOnFlagUntilTerminated();
@@ -118,6 +119,32 @@ void TestFolderCli::bilingualFolderToMp3AndVideo()
         QVERIFY2(sound > 1.0 && qAbs(Duration(video) - sound) < 0.5,
                  qPrintable(QString("%1 s video, %2 s sound").arg(Duration(video)).arg(sound)));
     }
+}
+
+// --formats takes the books of the named formats beside the texts; each book's title tags its
+// MP3; two files of one name keep apart (the text keeps the name, the other its extension).
+void TestFolderCli::booksBesideTexts()
+{
+    QTemporaryDir books;
+    QVERIFY(Write(books.filePath("a.txt"), "Привет hello"));
+    QVERIFY(Write(books.filePath("tale.txt"), "Сказка tale"));
+    for (const QString book : {"tale.epub", "other.fb2", "skipped.docx"})
+        QVERIFY(QFile::copy(QStringLiteral(VEMO_BOOKS_DIR "/book.") + book.section('.', 1),
+                            books.filePath(book)));
+
+    const Finished run = RunVemo(
+        {"--convert-folder", books.path(), "--formats", "txt,fb2,epub", "--mp3", "--quiet"}, settings.path());
+
+    QVERIFY2(run.status == 0, qPrintable(run.errors));
+    QCOMPARE(MadeFiles(books.path()), (QStringList{"a.mp3", "other.fb2", "other.mp3", "skipped.docx",
+                                                   "tale.epub", "tale.epub.mp3", "tale.mp3"}));
+    const auto title = [&books](const QString& mp3) {
+        return Probe(books.filePath(mp3))["format"].toObject()["tags"].toObject()["title"].toString();
+    };
+    QCOMPARE(title("a.mp3"), "a");
+    QCOMPARE(title("tale.mp3"), "tale");
+    QCOMPARE(title("other.mp3"), "Сказка о двух языках");
+    QCOMPARE(title("tale.epub.mp3"), "Сказка о двух языках");
 }
 
 void TestFolderCli::outcomes_data()

@@ -44,6 +44,7 @@ private slots:
     void init();
     void cleanup();
     void stopDuringSecondFileRestoresWindow();
+    void booksBoxTakesBooks();
     void flagStartsUnattendedRun();
     void tickWithoutFolderLogs();
     void refusedAcceptDoesNotRun_data();
@@ -135,6 +136,24 @@ void TestFolderRunCommand::stopDuringSecondFileRestoresWindow()
     for (QPushButton* button : {form->ButtonStart, form->ButtonDirToSound, form->ButtonButtonToFile})
         QVERIFY(button->isEnabled());
     QVERIFY(!form->FileRunActive());
+}
+
+// The dialog's box for books: unchecked, the run keeps to the text files; checked, it also
+// speaks the books, each read as a book and not as its markup.
+void TestFolderRunCommand::booksBoxTakesBooks()
+{
+    QVERIFY(QFile::copy(VEMO_BOOKS_DIR "/book.fb2", books.filePath("d.fb2")));
+    SetFolder(books.path());
+    CheckAutoStart(true);
+    form->ButtonDirToSound->click();
+    QCOMPARE(MadeFiles(books.path()), (QStringList{"a.wav", "b.wav", "c.wav", "d.fb2"}));
+
+    dialog->CheckBoxBooks->setChecked(true);
+    form->ButtonDirToSound->click();
+    QCOMPARE(MadeFiles(books.path()), (QStringList{"a.wav", "b.wav", "c.wav", "d.fb2", "d.wav"}));
+    const QString dump = ReadText(QDir::current().filePath("tempTex.txt"));
+    QVERIFY2(dump.contains("смелый") && !dump.contains("FictionBook"), qPrintable(dump));
+    QCOMPARE(errors, QStringList{});
 }
 
 void TestFolderRunCommand::flagStartsUnattendedRun()

@@ -191,7 +191,7 @@ void TestFormMain::startUpDefaults()
     QCOMPARE(form.centralWidget()->size(), QSize(997, 777));
     QCOMPARE(form.GroupBoxControl->height(), 153);
     QCOMPARE(form.MLog->toPlainText(), QStringLiteral("MLog"));
-    QCOMPARE(form.MText->MaxLength(), 1000000);
+    QCOMPARE(form.MText->MaxLength(), 20000000);
     QCOMPARE(form.MText->font().pixelSize(), 15);
     QCOMPARE(form.MText->palette().color(QPalette::Text), QColor(0, 0, 0x80));
     QVERIFY(form.Reading().IsTicking());

@@ -76,6 +76,9 @@ private slots:
     void failedOpenChangesNothing();
     void failedSaveAsKeepsName();
     void rtfOpens();
+    void bookOpensAndIsNeverWrittenOver_data();
+    void bookOpensAndIsNeverWrittenOver();
+    void novelLongerThanAMillionOpens();
     void readingLeavesDocumentAsItWas_data();
     void readingLeavesDocumentAsItWas();
     void fontAndColour();
@@ -235,6 +238,67 @@ void TestDocumentCommands::rtfOpens()
     cursor.setPosition(bold + 1);
     QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
     QCOMPARE(form.windowTitle(), Prefix + path);
+}
+
+void TestDocumentCommands::bookOpensAndIsNeverWrittenOver_data()
+{
+    QTest::addColumn<QString>("book");
+    QTest::addColumn<bool>("plainMode");
+    QTest::newRow("EPUB, rich text") << "book.epub" << false;
+    QTest::newRow("FB2, plain text") << "book.fb2" << true;
+    QTest::newRow("DOCX, rich text") << "book.docx" << false;
+}
+
+// A book opens (as "vemo FILE" opens it) with its headings and bold in rich-text mode and as
+// its words in plain-text mode; Save then asks for a name instead of writing over the book.
+void TestDocumentCommands::bookOpensAndIsNeverWrittenOver()
+{
+    QFETCH(QString, book);
+    QFETCH(bool, plainMode);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    User user;
+    user.Attach(form);
+    form.CBoxPlainText->setChecked(plainMode);
+    const QString path = fixture.Folder() + u'/' + book;
+    QVERIFY(QFile::copy(QStringLiteral(VEMO_BOOKS_DIR "/") + book, path));
+    const QByteArray bytes = ReadBytes(path);
+    form.Documents->OpenFile(path);
+    QCOMPARE(form.windowTitle(), Prefix + path);
+    QCOMPARE(form.Documents->BookTitle(), QStringLiteral("Сказка о двух языках")); // To File's tags
+    const QTextDocument& document = *form.MText->document();
+    QCOMPARE(document.begin().next().text(), QStringLiteral("Глава первая. Chapter One"));
+    QCOMPARE(document.begin().next().blockFormat().headingLevel() > 0, !plainMode);
+    QTextCursor cursor(form.MText->document());
+    cursor.setPosition(form.MText->toPlainText().indexOf(QStringLiteral("смелый")) + 1);
+    QCOMPARE(cursor.charFormat().fontWeight() == QFont::Bold, !plainMode);
+
+    form.FilesSave->trigger(); // the dialog is cancelled
+    QCOMPARE(user.shown, QList<QDialog*>{form.Documents->SaveTextFileDialog});
+    QCOMPARE(ReadBytes(path), bytes);
+    const QString copy = fixture.Folder() + QStringLiteral("/book.txt");
+    user.names << copy;
+    form.FilesSave->trigger();
+    QCOMPARE(form.CurrentFileName, copy);
+    QVERIFY(form.Documents->BookTitle().isEmpty());
+    QCOMPARE(ReadBytes(path), bytes);
+    user.shown.clear();
+    form.FilesSave->trigger(); // a text of its own now: written back without a dialog
+    QVERIFY(user.shown.isEmpty());
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+// A novel of 2.5 million characters opens whole; the box's limit lies far above it.
+void TestDocumentCommands::novelLongerThanAMillionOpens()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    const QByteArray line = QStringLiteral("Глава и строка, then an English line.\n").toUtf8();
+    const qsizetype lineCharacters = QString::fromUtf8(line).size();
+    fixture.WriteFile(QStringLiteral("novel.txt"), line.repeated(2500000 / lineCharacters));
+    form.Documents->OpenFile(fixture.Folder() + QStringLiteral("/novel.txt"));
+    QCOMPARE(form.MText->document()->characterCount() - 1, 2500000 / lineCharacters * lineCharacters);
+    QVERIFY(fixture.Errors.isEmpty());
 }
 
 // Every formatting run of a document: its text and the character formats a word processor

@@ -23,6 +23,8 @@ private slots:
     void spokenFiles_data();
     void spokenFiles();
     void rtfIsReadAsItsText();
+    void booksAreSpokenWithTheirTitle_data();
+    void booksAreSpokenWithTheirTitle();
     void failures_data();
     void failures();
     void strayBytesAreReportedOnce();
@@ -219,6 +221,37 @@ void TestToFileCli::rtfIsReadAsItsText()
     QFile dump(path("tempTex.txt"));
     QVERIFY(dump.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(dump.readAll()).simplified(), "Hello world");
+}
+
+void TestToFileCli::booksAreSpokenWithTheirTitle_data()
+{
+    QTest::addColumn<QString>("book");
+    QTest::newRow("EPUB") << "book.epub";
+    QTest::newRow("zipped FB2") << "book.fb2.zip";
+    QTest::newRow("DOCX") << "book.docx";
+    QTest::newRow("ODT") << "book.odt";
+    QTest::newRow("HTML") << "book.html";
+}
+
+// A book is spoken as its text, without markup or pictures, and its own title tags the MP3.
+void TestToFileCli::booksAreSpokenWithTheirTitle()
+{
+    QFETCH(QString, book);
+    QVERIFY(QFile::copy(QStringLiteral(VEMO_BOOKS_DIR "/") + book, path(book)));
+    QCOMPARE(vemo({book, "out.wav", "--mp3", "--quiet"}), 0);
+    QFile dump(path("tempTex.txt"));
+    QVERIFY(dump.open(QIODevice::ReadOnly));
+    QFile reference(QStringLiteral(VEMO_BOOKS_DIR "/book.reference.txt"));
+    QVERIFY(reference.open(QIODevice::ReadOnly));
+    QString words = QString::fromUtf8(reference.readAll());
+    words.remove(QStringLiteral("# ")).remove(u'*');
+    QCOMPARE(QString::fromUtf8(dump.readAll()).simplified(), words.simplified());
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-show_entries", "format_tags=title,album", "-of", "csv=p=0",
+                              path("out.mp3")});
+    QVERIFY(ffprobe.waitForFinished(20000));
+    QCOMPARE(QString::fromUtf8(ffprobe.readAllStandardOutput()).trimmed(),
+             QStringLiteral("Сказка о двух языках,Сказка о двух языках"));
 }
 
 void TestToFileCli::failures_data()
