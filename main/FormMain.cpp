@@ -75,6 +75,7 @@ void TFormMain::ConnectControls()
     connect(cbVoicesRu, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesRuChange);
     connect(cbVoicesEng, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesEngChange);
     connect(CBoxPlainText, &QCheckBox::toggled, this, &TFormMain::CBoxPlainTextClick);
+    connect(CheckBoxVariants, &QCheckBox::toggled, this, &TFormMain::CheckBoxVariantsClick);
     connect(ViewControl, &QAction::triggered, this, &TFormMain::ViewControlClick);
     connect(ViewLog, &QAction::triggered, this, &TFormMain::ViewLogClick);
     connect(ViewImg, &QAction::triggered, this, &TFormMain::ViewImgClick);
@@ -112,21 +113,52 @@ void TFormMain::FormCreate()
 
 void TFormMain::FillVoiceList(const QString& lang)
 {
-    SpeechVoice& voice = VoiceFor(lang);
-    voice.setEventInterests(AllEventInterests);
-    QList<VoiceToken>& tokens = VoiceTokens(lang);
-    tokens = voice.GetVoices();
-    QComboBox* list = VoiceList(lang);
-    {
-        const QSignalBlocker blocker(list);
-        list->clear();
-        for (const VoiceToken& token : tokens)
-            list->addItem(token.description);
-    }
+    VoiceFor(lang).setEventInterests(AllEventInterests);
+    ListVoices(lang);
+    const QList<VoiceToken>& tokens = VoiceTokens(lang);
     if (!tokens.isEmpty())
         SetVoiceIndex(
             lang, int(qMax<qsizetype>(0, DefaultVoiceIndex(tokens, lang == u"E" ? QStringLiteral("en")
                                                                                 : QStringLiteral("ru")))));
+}
+
+// The list of lang holds the voice's voices in the engines' order; espeak-ng's variants only
+// while CheckBoxVariants is ticked.
+void TFormMain::ListVoices(const QString& lang)
+{
+    QList<VoiceToken>& tokens = VoiceTokens(lang);
+    tokens.clear();
+    const bool variants = CheckBoxVariants->isChecked();
+    for (const VoiceToken& token : VoiceFor(lang).GetVoices()) {
+        if (variants || !token.variant)
+            tokens.append(token);
+    }
+    QComboBox* list = VoiceList(lang);
+    const QSignalBlocker blocker(list);
+    list->clear();
+    for (const VoiceToken& token : tokens)
+        list->addItem(token.description);
+}
+
+// Both lists are filled again; each keeps its voice, and a variant that leaves the list
+// gives way to the voice it varies.
+void TFormMain::CheckBoxVariantsClick()
+{
+    Guarded(this, [this] {
+        for (const QString& lang : {QStringLiteral("R"), QStringLiteral("E")}) {
+            const int index = VoiceList(lang)->currentIndex();
+            const QList<VoiceToken>& tokens = VoiceTokens(lang);
+            const VoiceToken chosen = index >= 0 && index < tokens.size() ? tokens.at(index) : VoiceToken();
+            ListVoices(lang);
+            if (chosen.isNull())
+                continue;
+            qsizetype found = tokens.indexOf(chosen);
+            if (found < 0)
+                found = tokens.indexOf(VoiceToken{chosen.id.section(u'+', 0, 0), {}, {}});
+            if (found >= 0)
+                SetVoiceIndex(lang, int(found));
+        }
+    });
 }
 
 void TFormMain::TakeRatesAndVolumes()

@@ -82,6 +82,7 @@ private:
     void cbVoicesRuChange();
     void cbVoicesEngChange();
     void CBoxPlainTextClick();
+    void CheckBoxVariantsClick();
     void ViewControlClick();
     void ViewLogClick();
     void ViewImgClick();
@@ -99,6 +100,7 @@ private:
     void ConnectVoice(SpeechVoice& voice, bool english);
     void FormCreate();
     void FillVoiceList(const QString& lang);
+    void ListVoices(const QString& lang);
     void TakeRatesAndVolumes();
     void GiveRatesAndVolumes();
     void LoadNameForm();

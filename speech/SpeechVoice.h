@@ -9,9 +9,10 @@ class SpFileStream;
 // A voice the engine can speak with: what the voice lists show and what Voice is set to.
 struct VoiceToken
 {
-    QString id;          // the engine's own name for the voice, unique
-    QString description; // the text of a voice-list entry: name and language
-    QString language;    // language code, such as "ru" or "en-us"
+    QString id;           // the engine's own name for the voice, unique
+    QString description;  // the text of a voice-list entry: name and language
+    QString language;     // language code, such as "ru" or "en-us"
+    bool variant = false; // an espeak-ng voice spoken with one of its variants ("ru+f2")
 
     bool isNull() const { return id.isEmpty(); }
     friend bool operator==(const VoiceToken& a, const VoiceToken& b) { return a.id == b.id; }
