@@ -239,6 +239,31 @@ void TFormMain::SetVoiceIndex(const QString& lang, int index)
     ApplyVoice(lang);
 }
 
+bool TFormMain::SetVoiceId(const QString& lang, const QString& id)
+{
+    VoiceToken wanted;
+    for (const VoiceToken& token : VoiceFor(lang).GetVoices()) {
+        if (token.id == id)
+            wanted = token;
+    }
+    if (wanted.isNull()) {
+        MLog->appendPlainText(
+            QStringLiteral("Голос «%1» больше не установлен: выбран голос по номеру в списке.").arg(id));
+        return false;
+    }
+    if (wanted.variant)
+        CheckBoxVariants->setChecked(true); // both lists gain the variants, keeping their voices
+    SetVoiceIndex(lang, int(VoiceTokens(lang).indexOf(wanted)));
+    return true;
+}
+
+VoiceToken TFormMain::SelectedVoice(const QString& lang) const
+{
+    const int index = VoiceList(lang)->currentIndex();
+    const QList<VoiceToken>& tokens = lang == u"E" ? VoiceTokensEng : VoiceTokensRu;
+    return index >= 0 && index < tokens.size() ? tokens.at(index) : VoiceToken();
+}
+
 // The selected entry's voice speaks from now on, also in the middle of a reading run.
 void TFormMain::ApplyVoice(const QString& lang)
 {

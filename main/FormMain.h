@@ -62,6 +62,11 @@ public:
     // Selects entry index of the voice list of lang ("R" or "E") and applies its voice;
     // throws VemoError, leaving the list without a selection, when no entry has the index.
     void SetVoiceIndex(const QString& lang, int index);
+    // Selects the voice of that id in the list of lang (ticking CheckBoxVariants for a
+    // variant) and applies it; false, with a line in the log, when no voice has the id.
+    bool SetVoiceId(const QString& lang, const QString& id);
+    // The voice of the list's selected entry; a null token when none is selected.
+    VoiceToken SelectedVoice(const QString& lang) const;
 
     // Shows the dictionary picture of an English word, if there is one.
     void ShowDictionaryPicture(const QString& word);

@@ -8,6 +8,7 @@
 namespace {
 
 const QLatin1String VariantPrefix("!v/");
+const QString EngineName = QStringLiteral("espeak-ng");
 
 // MBROLA voices need databases of their own and variants are no languages: neither is
 // offered as a voice of its own.
@@ -78,14 +79,16 @@ EspeakVoiceList EspeakVoiceList::read()
         if (!IsOffered(id))
             continue;
         const QString language = FirstLanguage(voices[i]->languages);
-        const QString description =
-            QStringLiteral("%1 (%2)").arg(QString::fromUtf8(voices[i]->name), language);
-        list.m_voices.append({id, description, language});
+        const QString name = QString::fromUtf8(voices[i]->name);
+        list.m_voices.append({id, VoiceDescription(name, language, EngineName), language, EngineName});
         if (!TakesVariants(language))
             continue;
-        for (const Variant& variant : variants)
-            withVariants.append({id + u'+' + variant.file, description + QStringLiteral(" + ") + variant.name,
-                                 language, true});
+        for (const Variant& variant : variants) {
+            const QString variantName = QStringLiteral("%1 (%2) + %3").arg(name, language, variant.name);
+            withVariants.append({id + u'+' + variant.file,
+                                 QStringLiteral("%1 [%2]").arg(variantName, EngineName), language, EngineName,
+                                 true});
+        }
     }
     // The base voices keep their places; the variants follow them all.
     list.m_voices += withVariants;

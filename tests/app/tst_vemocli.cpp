@@ -11,6 +11,8 @@ class TestVemoCli : public QObject
 private slots:
     void answers_data();
     void answers();
+    void listVoices_data();
+    void listVoices();
 
 private:
     QTemporaryDir m_settings;
@@ -25,7 +27,8 @@ struct Finished
     QString errors;
 };
 
-Finished RunVemo(const QStringList& arguments, const QString& lang, const QString& settingsDir)
+Finished RunVemo(const QStringList& arguments, const QString& lang, const QString& settingsDir,
+                 const QString& engine = QStringLiteral("test"))
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -33,7 +36,7 @@ Finished RunVemo(const QStringList& arguments, const QString& lang, const QStrin
         environment.remove(QString::fromLatin1(variable));
     environment.insert("LANG", lang);
     environment.insert("VEMO_SETTINGS_DIR", settingsDir);
-    environment.insert("VEMO_SPEECH_ENGINE", "test");
+    environment.insert("VEMO_SPEECH_ENGINE", engine);
     environment.insert("XDG_RUNTIME_DIR", settingsDir); // a private one, as a desktop session has
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(settingsDir);
@@ -121,6 +124,33 @@ void TestVemoCli::answers()
     }
     QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
     QCOMPARE(run.errors.count('\n'), 1);
+}
+
+void TestVemoCli::listVoices_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("id");
+    QTest::newRow("espeak-ng") << "espeak-ng"
+                               << "zle/ru";
+    QTest::newRow("espeak-ng variant") << "espeak-ng"
+                                       << "gmw/en-US+f3";
+}
+
+// Every line names the engine, the id and the description, which ends with the engine too.
+void TestVemoCli::listVoices()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, id);
+    const Finished run = RunVemo({"--list-voices"}, "C.UTF-8", m_settings.path(), "espeak");
+    QCOMPARE(run.status, 0);
+    bool found = false;
+    for (const QString& line : run.out.split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(u'\t');
+        QVERIFY2(fields.size() == 3, qPrintable(line));
+        QVERIFY2(fields.at(2).endsWith(QStringLiteral(" [%1]").arg(fields.at(0))), qPrintable(line));
+        found = found || (fields.at(0) == engine && fields.at(1) == id);
+    }
+    QVERIFY2(found, qPrintable(run.out.left(2000)));
 }
 
 QTEST_GUILESS_MAIN(TestVemoCli)

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QTest>
 
 namespace {
@@ -21,6 +22,8 @@ class TestFormVoices : public QObject
 
 private slots:
     void variantsBehindCheckBox();
+    void opsVoiceIds_data();
+    void opsVoiceIds();
 };
 
 // Ticking the box adds the variants and keeps both voices; clearing it while a variant
@@ -52,6 +55,60 @@ void TestFormVoices::variantsBehindCheckBox()
     QCOMPARE(form.SpVoiceRu->Voice().id, QStringLiteral("zle/ru"));
     QCOMPARE(form.VoiceTokensRu.at(form.cbVoicesRu->currentIndex()).id, QStringLiteral("zle/ru"));
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
+}
+
+void TestFormVoices::opsVoiceIds_data()
+{
+    QTest::addColumn<QByteArray>("ops");
+    QTest::addColumn<QString>("ruId");
+    QTest::addColumn<QString>("engId");
+    QTest::addColumn<bool>("variants");
+    QTest::addColumn<bool>("goneLogged");
+    const QByteArray four("cbVoicesRu.ItemIndex=0\r\ncbVoicesEng.ItemIndex=1\r\n"
+                          "GroupBoxLog.Visible=1\r\nGroupBoxControl.Visible=1\r\n");
+    QTest::newRow("older file: the indexes") << four << ""
+                                             << "" << false << false;
+    QTest::newRow("ids win over indexes")
+        << four + "cbVoicesRu.VoiceId=zle/ru\r\ncbVoicesEng.VoiceId=gmw/en-US\r\n"
+        << "zle/ru"
+        << "gmw/en-US" << false << false;
+    QTest::newRow("a variant's id ticks the box")
+        << four + "cbVoicesRu.VoiceId=zle/ru+f2\r\ncbVoicesEng.VoiceId=gmw/en\r\n"
+        << "zle/ru+f2"
+        << "gmw/en" << true << false;
+    QTest::newRow("a voice gone: its index, said in the log")
+        << four + "cbVoicesRu.VoiceId=zz/gone\r\ncbVoicesEng.VoiceId=gmw/en\r\n"
+        << ""
+        << "gmw/en" << false << true;
+}
+
+// An id still installed chooses the voice whatever the index says, so voices added or
+// removed never change the user's choice; without a usable id the index applies as before.
+void TestFormVoices::opsVoiceIds()
+{
+    QFETCH(QByteArray, ops);
+    QFETCH(QString, ruId);
+    QFETCH(QString, engId);
+    QFETCH(bool, variants);
+    QFETCH(bool, goneLogged);
+    FormMainFixture fixture;
+    fixture.WriteFile(QStringLiteral("ops.txt"), ops);
+    TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
+    QCOMPARE(form.CheckBoxVariants->isChecked(), variants);
+    const VoiceToken ru = form.VoiceTokensRu.at(form.cbVoicesRu->currentIndex());
+    const VoiceToken eng = form.VoiceTokensEng.at(form.cbVoicesEng->currentIndex());
+    QCOMPARE(ru.id, ruId.isEmpty() ? form.VoiceTokensRu.at(0).id : ruId);
+    QCOMPARE(eng.id, engId.isEmpty() ? form.VoiceTokensEng.at(1).id : engId);
+    QCOMPARE(form.SpVoiceRu->Voice(), ru);
+    QCOMPARE(form.SpVoiceEng->Voice(), eng);
+    QCOMPARE(form.MLog->toPlainText().contains(QStringLiteral("«zz/gone» больше не установлен")), goneLogged);
+
+    fixture.Close();
+    const QString written = fixture.ReadFile(QStringLiteral("ops.txt"));
+    QVERIFY2(written.endsWith(
+                 QStringLiteral("cbVoicesRu.VoiceId=%1\r\ncbVoicesEng.VoiceId=%2\r\n").arg(ru.id, eng.id)),
+             qPrintable(written));
 }
 
 QTEST_MAIN(TestFormVoices)
