@@ -8,7 +8,7 @@
 namespace {
 
 const QLatin1String VariantPrefix("!v/");
-const QString EngineName = QStringLiteral("espeak-ng");
+const QString EngineName = EspeakVoiceList::engineName();
 
 // MBROLA voices need databases of their own and variants are no languages: neither is
 // offered as a voice of its own.

@@ -1,3 +1,4 @@
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +14,8 @@ private slots:
     void answers();
     void listVoices_data();
     void listVoices();
+    void toFileMixesEngines_data();
+    void toFileMixesEngines();
 
 private:
     QTemporaryDir m_settings;
@@ -151,6 +154,35 @@ void TestVemoCli::listVoices()
         found = found || (fields.at(0) == engine && fields.at(1) == id);
     }
     QVERIFY2(found, qPrintable(run.out.left(2000)));
+}
+
+void TestVemoCli::toFileMixesEngines_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("minimumBytes");
+    QTest::newRow("WAV 48 kHz stereo") << QStringList{"--format", "39"} << "mixed.wav" << 48000 * 4 * 2;
+    QTest::newRow("MP3") << QStringList{"--mp3"} << "mixed.mp3" << 8000;
+}
+
+// A bilingual text into a file, Russian by espeak-ng and English by Flite, in a WAV format
+// of another rate than either engine's and in MP3.
+void TestVemoCli::toFileMixesEngines()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    QFETCH(int, minimumBytes);
+    QFile text(m_settings.filePath("mixed.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("Привет, world! This is a test of two engines. Как дела?\n");
+    text.close();
+    const Finished run = RunVemo(QStringList{"--to-file", text.fileName(), m_settings.filePath("mixed.wav"),
+                                             "--voice-en", "flite/slt", "--voice-ru", "zle/ru"} +
+                                     options,
+                                 "C.UTF-8", m_settings.path(), "espeak");
+    QVERIFY2(run.status == 0, qPrintable(run.errors));
+    const QFileInfo file(m_settings.filePath(output));
+    QVERIFY2(file.size() > minimumBytes, qPrintable(QString::number(file.size())));
 }
 
 QTEST_GUILESS_MAIN(TestVemoCli)

@@ -1,8 +1,10 @@
 #include "FormMainFixture.h"
+#include "main/RichTextBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -24,6 +26,8 @@ private slots:
     void variantsBehindCheckBox();
     void opsVoiceIds_data();
     void opsVoiceIds();
+    void readsWithTwoEngines_data();
+    void readsWithTwoEngines();
 };
 
 // Ticking the box adds the variants and keeps both voices; clearing it while a variant
@@ -109,6 +113,45 @@ void TestFormVoices::opsVoiceIds()
     QVERIFY2(written.endsWith(
                  QStringLiteral("cbVoicesRu.VoiceId=%1\r\ncbVoicesEng.VoiceId=%2\r\n").arg(ru.id, eng.id)),
              qPrintable(written));
+}
+
+void TestFormVoices::readsWithTwoEngines_data()
+{
+    QTest::addColumn<QString>("ruId");
+    QTest::addColumn<QString>("engId");
+    QTest::newRow("espeak-ng and Flite") << "zle/ru"
+                                         << "flite/slt";
+}
+
+// A bilingual text read with a voice of one engine for Russian and of another for English:
+// every word is selected in order, by the voice of its language, to "End!".
+void TestFormVoices::readsWithTwoEngines()
+{
+    QFETCH(QString, ruId);
+    QFETCH(QString, engId);
+    FormMainFixture fixture;
+    fixture.WriteFile(
+        QStringLiteral("ops.txt"),
+        QStringLiteral("cbVoicesRu.VoiceId=%1\r\ncbVoicesEng.VoiceId=%2\r\n").arg(ruId, engId).toUtf8());
+    TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    if (form.SpVoiceRu->Voice().id != ruId || form.SpVoiceEng->Voice().id != engId)
+        QSKIP("a voice of the row is not installed");
+    const QString text = QStringLiteral("Привет, world. Как дела?\nGood day to you. Всё хорошо.");
+    form.MText->setPlainText(text);
+    QStringList selected;
+    for (SpeechVoice* voice : {form.SpVoiceRu.get(), form.SpVoiceEng.get()}) {
+        connect(voice, &SpeechVoice::Word, &form, [&, voice](int, qint64, int, int) {
+            if (form.Reading().Speaking)
+                selected << (voice == form.SpVoiceEng.get() ? QStringLiteral("E:") : QStringLiteral("R:")) +
+                                form.MText->textCursor().selectedText();
+        });
+    }
+    form.ButtonStart->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().Speaking, 30000);
+    QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
+    QCOMPARE(selected, QStringList({"R:Привет", "E:world", "R:Как", "R:дела?", "E:Good", "E:day", "E:to",
+                                    "E:you", "R:Всё", "R:хорошо"}));
+    QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
 }
 
 QTEST_MAIN(TestFormVoices)
