@@ -1,6 +1,7 @@
 #include "speech/EngineWorker.h"
 
 #include "speech/EspeakSynthesis.h"
+#include "speech/FestivalEngine.h"
 #include "speech/FliteEngine.h"
 #include "speech/SpeechQueue.h"
 
@@ -27,6 +28,7 @@ EngineWorker::~EngineWorker() = default;
 void EngineWorker::initialise()
 {
     m_engines.push_back(std::make_unique<FliteEngine>());
+    m_engines.push_back(std::make_unique<FestivalEngine>());
     const int rate = StartEspeak();
     if (rate == EngineSampleRate) {
         m_voices = EspeakVoiceList::read();

@@ -121,6 +121,10 @@ void TestFormVoices::readsWithTwoEngines_data()
     QTest::addColumn<QString>("engId");
     QTest::newRow("espeak-ng and Flite") << "zle/ru"
                                          << "flite/slt";
+    QTest::newRow("Festival and Flite") << "festival/msu_ru_nsh_clunits"
+                                        << "flite/slt";
+    QTest::newRow("espeak-ng and Festival") << "zle/ru"
+                                            << "festival/cmu_us_slt_arctic_hts";
 }
 
 // A bilingual text read with a voice of one engine for Russian and of another for English:

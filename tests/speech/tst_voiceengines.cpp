@@ -133,11 +133,17 @@ private slots:
         QTest::addColumn<QString>("text");
         const QString english =
             QStringLiteral("The quick brown fox jumps over the lazy dog. It runs away, fast.");
-        QTest::newRow("espeak-ng ru")
-            << "zle/ru" << QStringLiteral("Съешь ещё этих мягких французских булок. Да выпей же чаю.");
+        const QString russian = QStringLiteral("Съешь ещё этих мягких французских булок. Да выпей же чаю.");
+#ifdef VEMO_FESTIVAL_ROWS
+        QTest::newRow("festival ru") << "festival/msu_ru_nsh_clunits" << russian;
+        QTest::newRow("festival kal") << "festival/kal_diphone" << english;
+        QTest::newRow("festival slt hts") << "festival/cmu_us_slt_arctic_hts" << english;
+#else
+        QTest::newRow("espeak-ng ru") << "zle/ru" << russian;
         for (const char* flite : {"slt", "rms", "awb", "kal16", "kal"})
             QTest::newRow(qPrintable(QStringLiteral("flite %1").arg(QLatin1String(flite))))
                 << QStringLiteral("flite/%1").arg(QLatin1String(flite)) << english;
+#endif
     }
 
     // Every voice speaks into a file at the file's rate, for about as long as a person reads
@@ -169,8 +175,13 @@ private slots:
     void wordEventAtItsSound_data()
     {
         QTest::addColumn<QString>("id");
+#ifdef VEMO_FESTIVAL_ROWS
+        QTest::newRow("festival ru") << "festival/msu_ru_nsh_clunits";
+        QTest::newRow("festival slt hts") << "festival/cmu_us_slt_arctic_hts";
+#else
         QTest::newRow("flite slt") << "flite/slt";
         QTest::newRow("flite kal, 8 kHz") << "flite/kal";
+#endif
     }
 
     void wordEventAtItsSound()
