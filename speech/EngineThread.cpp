@@ -20,9 +20,6 @@ std::shared_ptr<EngineThread> EngineThread::instance()
 EngineThread::EngineThread() : m_worker(new EngineWorker)
 {
     m_thread.setObjectName(QStringLiteral("speech engines"));
-    // Festival's signal processing keeps whole signals in arrays on the stack; a thread's
-    // default stack overflows on a sentence of its diphone voice. The space is only reserved.
-    m_thread.setStackSize(256u * 1024 * 1024);
     m_worker->moveToThread(&m_thread);
     m_thread.start();
     // Only the start waits: the engines read their voices once, before anyone can speak.

@@ -2,9 +2,16 @@
 
 #include "files/VemoError.h"
 #include "speech/SegmentSettings.h"
+#include "speech/TimeStretch.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <thread>
 
 // Festival's headers bring their own short macro names; they come after Qt's.
 #include <EST_wave_aux.h>
@@ -49,15 +56,52 @@ QString NameOf(const QString& directory)
     return directory;
 }
 
-// The interpreter of the process, started once; false when it could not be.
-bool StartFestival()
+// The thread that owns the interpreter: Festival's garbage collector scans the stack of the
+// thread that started it, so every call must come from that one thread for the rest of the
+// process, while engine threads come and go with the voices. Never stopped; its state is
+// never destroyed, so the process can end while it waits.
+class FestivalThread
 {
-    static const bool started = [] {
-        festival_initialize(1, HeapCells);
-        return true;
-    }();
-    return started;
-}
+public:
+    static FestivalThread& instance()
+    {
+        static FestivalThread* thread = new FestivalThread;
+        return *thread;
+    }
+
+    // Runs task there and waits for it; its exception is thrown here.
+    void run(std::function<void()> task)
+    {
+        std::packaged_task<void()> packaged(std::move(task));
+        std::future<void> done = packaged.get_future();
+        {
+            std::lock_guard lock(m_mutex);
+            m_tasks.push_back(std::move(packaged));
+        }
+        m_changed.notify_one();
+        done.get();
+    }
+
+private:
+    FestivalThread()
+    {
+        std::thread([this] {
+            festival_initialize(1, HeapCells);
+            for (;;) {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] { return !m_tasks.empty(); });
+                std::packaged_task<void()> task = std::move(m_tasks.front());
+                m_tasks.pop_front();
+                lock.unlock();
+                task();
+            }
+        }).detach();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::packaged_task<void()>> m_tasks;
+};
 
 bool Eval(const QString& expression)
 {
@@ -93,16 +137,27 @@ FestivalEngine::FestivalEngine()
 SynthesisedText FestivalEngine::synthesise(const QString& text, const VoiceToken& voice,
                                            const SegmentSettings& settings)
 {
+    SynthesisedText synth;
+    FestivalThread::instance().run([&] { synth = synthesiseHere(text, voice, settings); });
+    return synth;
+}
+
+SynthesisedText FestivalEngine::synthesiseHere(const QString& text, const VoiceToken& voice,
+                                               const SegmentSettings& settings)
+{
     static QString currentVoice;
-    StartFestival();
     const QString directory = voice.id.section(u'/', 1);
     if (currentVoice != directory) {
         if (!Eval(QStringLiteral("(voice_%1)").arg(directory)))
             throw VemoError(QStringLiteral("Festival не смог загрузить голос «%1».").arg(voice.description));
         currentVoice = directory;
     }
+    // Only the diphone voices follow Duration_Stretch; unit-selection and HTS voices keep
+    // their own timing, so their speed is changed afterwards, keeping the pitch.
+    const double speed = RateFactor(settings.rate);
+    const bool stretchAfter = !directory.endsWith(QLatin1String("_diphone"));
     Eval(QStringLiteral("(Parameter.set 'Duration_Stretch %1)")
-             .arg(1.0 / RateFactor(settings.rate), 0, 'f', 3));
+             .arg(stretchAfter ? 1.0 : 1.0 / speed, 0, 'f', 3));
     const QByteArray utf8 = text.toUtf8();
     // The text reaches the interpreter as a string value, never as Scheme source.
     siod_set_lval("vemo_text", strcons(utf8.size(), utf8.constData()));
@@ -132,5 +187,10 @@ SynthesisedText FestivalEngine::synthesise(const QString& text, const VoiceToken
                    : -1.0);
     }
     siod_set_lval("vemo_utt", NIL);
+    if (stretchAfter && speed != 1.0) {
+        synth.samples = TimeStretch(synth.samples, synth.sampleRate, speed);
+        for (double& start : synth.tokenStarts)
+            start = start < 0 ? start : start / speed;
+    }
     return synth;
 }

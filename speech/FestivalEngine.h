@@ -2,12 +2,13 @@
 
 #include "speech/UtteranceEngine.h"
 
-// Festival's voices installed under its library folder (voices/<language>/<voice>/): the
+// Festival's voices installed under its voices folder (voices/<language>/<voice>/): the
 // Russian msu_ru_nsh_clunits, the English kal_diphone and cmu_us_slt_arctic_hts, and any
-// other. Festival is one Scheme interpreter per process: it is started on the first Speak
-// with one of its voices (starting it and loading a voice take a second or more, so the
-// voice lists never wait for it) and stays for the rest of the process. Word times come
-// from the utterance's Token, Word and Segment relations.
+// other. Festival is one Scheme interpreter per process, bound to the thread that started
+// it: it runs on a thread of its own, started on the first Speak with one of its voices
+// (starting it and loading a voice take a second or more, so the voice lists never wait
+// for it), for the rest of the process. Word times come from the utterance's Token, Word
+// and Segment relations.
 class FestivalEngine : public UtteranceEngine
 {
 public:
@@ -21,5 +22,9 @@ protected:
                                const SegmentSettings& settings) override;
 
 private:
+    // On Festival's own thread.
+    static SynthesisedText synthesiseHere(const QString& text, const VoiceToken& voice,
+                                          const SegmentSettings& settings);
+
     QList<VoiceToken> m_tokens;
 };

@@ -1,6 +1,7 @@
 #include "SpeechTestSupport.h"
 #include "files/VemoError.h"
 #include "speech/SpeechVoice.h"
+#include "speech/TimeStretch.h"
 #include "speech/TokenAlignment.h"
 #include "speech/VoiceFactory.h"
 #include "speech/filestream/SpFileStream.h"
@@ -211,19 +212,62 @@ private slots:
                  qPrintable(QStringLiteral("before %1, after %2").arg(before).arg(after)));
     }
 
-    void fliteRateAndVolume()
+    void rateAndVolume_data()
     {
-        auto voice = VoiceOf(QStringLiteral("flite/slt"));
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("text");
+        const QString english = QStringLiteral("Rate and volume change the way this sentence sounds.");
+#ifdef VEMO_FESTIVAL_ROWS
+        QTest::newRow("festival ru, stretched after")
+            << "festival/msu_ru_nsh_clunits"
+            << QStringLiteral("Скорость и громкость меняют звучание этой фразы.");
+        QTest::newRow("festival slt hts") << "festival/cmu_us_slt_arctic_hts" << english;
+        QTest::newRow("festival kal") << "festival/kal_diphone" << english;
+#else
+        QTest::newRow("flite slt") << "flite/slt" << english;
+#endif
+    }
+
+    // Rate +5 is about 3^0.5 = 1.73 times as fast, volume 40 about 0.4 times as loud.
+    void rateAndVolume()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, text);
+        auto voice = VoiceOf(id);
         QVERIFY(voice);
-        const QString text = QStringLiteral("Rate and volume change the way this sentence sounds.");
         const WavFile normal = speak(*voice, text);
         voice->setRate(5);
         voice->setVolume(40);
         const WavFile fast = speak(*voice, text);
         const double ratio = normal.seconds() / fast.seconds();
-        QVERIFY2(ratio > 1.4 && ratio < 2.1, qPrintable(QString::number(ratio))); // 3^0.5 = 1.73
+        QVERIFY2(ratio > 1.4 && ratio < 2.1, qPrintable(QString::number(ratio)));
         const double loudness = fast.rms() / normal.rms();
         QVERIFY2(loudness > 0.3 && loudness < 0.5, qPrintable(QString::number(loudness)));
+    }
+
+    void timeStretch_data()
+    {
+        QTest::addColumn<double>("speed");
+        QTest::newRow("twice as fast") << 2.0;
+        QTest::newRow("a third") << 1.0 / 3;
+        QTest::newRow("unchanged") << 1.0;
+    }
+
+    // The length follows the speed while a tone keeps its pitch (its zero crossings per second).
+    void timeStretch()
+    {
+        QFETCH(double, speed);
+        const int rate = 16000;
+        std::vector<qint16> tone(static_cast<std::size_t>(rate));
+        for (std::size_t i = 0; i < tone.size(); ++i)
+            tone[i] = qint16(8000 * std::sin(2 * M_PI * 220 * double(i) / rate));
+        const std::vector<qint16> out = TimeStretch(tone, rate, speed);
+        QVERIFY(std::abs(double(out.size()) - rate / speed) <= 1);
+        int crossings = 0;
+        for (std::size_t i = 1; i < out.size(); ++i)
+            crossings += (out[i - 1] < 0) != (out[i] < 0) ? 1 : 0;
+        const double hz = crossings / 2.0 / (double(out.size()) / rate);
+        QVERIFY2(std::abs(hz - 220) < 15, qPrintable(QString::number(hz)));
     }
 
     void unknownVariantIsRefused()
