@@ -135,16 +135,13 @@ private slots:
         const QString english =
             QStringLiteral("The quick brown fox jumps over the lazy dog. It runs away, fast.");
         const QString russian = QStringLiteral("Съешь ещё этих мягких французских булок. Да выпей же чаю.");
-#ifdef VEMO_FESTIVAL_ROWS
         QTest::newRow("festival ru") << "festival/msu_ru_nsh_clunits" << russian;
         QTest::newRow("festival kal") << "festival/kal_diphone" << english;
         QTest::newRow("festival slt hts") << "festival/cmu_us_slt_arctic_hts" << english;
-#else
         QTest::newRow("espeak-ng ru") << "zle/ru" << russian;
         for (const char* flite : {"slt", "rms", "awb", "kal16", "kal"})
             QTest::newRow(qPrintable(QStringLiteral("flite %1").arg(QLatin1String(flite))))
                 << QStringLiteral("flite/%1").arg(QLatin1String(flite)) << english;
-#endif
     }
 
     // Every voice speaks into a file at the file's rate, for about as long as a person reads
@@ -176,13 +173,10 @@ private slots:
     void wordEventAtItsSound_data()
     {
         QTest::addColumn<QString>("id");
-#ifdef VEMO_FESTIVAL_ROWS
         QTest::newRow("festival ru") << "festival/msu_ru_nsh_clunits";
         QTest::newRow("festival slt hts") << "festival/cmu_us_slt_arctic_hts";
-#else
         QTest::newRow("flite slt") << "flite/slt";
         QTest::newRow("flite kal, 8 kHz") << "flite/kal";
-#endif
     }
 
     void wordEventAtItsSound()
@@ -217,15 +211,12 @@ private slots:
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("text");
         const QString english = QStringLiteral("Rate and volume change the way this sentence sounds.");
-#ifdef VEMO_FESTIVAL_ROWS
         QTest::newRow("festival ru, stretched after")
             << "festival/msu_ru_nsh_clunits"
             << QStringLiteral("Скорость и громкость меняют звучание этой фразы.");
         QTest::newRow("festival slt hts") << "festival/cmu_us_slt_arctic_hts" << english;
         QTest::newRow("festival kal") << "festival/kal_diphone" << english;
-#else
         QTest::newRow("flite slt") << "flite/slt" << english;
-#endif
     }
 
     // Rate +5 is about 3^0.5 = 1.73 times as fast, volume 40 about 0.4 times as loud.
