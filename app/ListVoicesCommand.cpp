@@ -11,8 +11,8 @@ int RunListVoicesCommand(const QStringList&)
     try {
         const std::unique_ptr<SpeechVoice> voice = CreateVoice(DefaultSpeechEngine());
         for (const VoiceToken& token : voice->GetVoices())
-            std::printf("%s\t%s\n", token.id.toLocal8Bit().constData(),
-                        token.description.toLocal8Bit().constData());
+            std::printf("%s\t%s\t%s\n", token.engine.toLocal8Bit().constData(),
+                        token.id.toLocal8Bit().constData(), token.description.toLocal8Bit().constData());
         return 0;
     } catch (const VemoError& e) {
         std::fprintf(stderr, "%s\n", e.message().toLocal8Bit().constData());
@@ -22,7 +22,7 @@ int RunListVoicesCommand(const QStringList&)
 
 QString ListVoicesUsage()
 {
-    return QStringLiteral(
-        "vemo --list-voices\n"
-        "    Lists the voices: id, a tab, description. --voice-ru and --voice-en take either.\n");
+    return QStringLiteral("vemo --list-voices\n"
+                          "    Lists the voices, one a line: engine, id and description, separated by tabs.\n"
+                          "    --voice-ru and --voice-en take an id or a description.\n");
 }

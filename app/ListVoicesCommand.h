@@ -3,6 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-// vemo --list-voices: one line per voice of the speech engine, its id and description.
+// vemo --list-voices: one line per voice of every engine: engine, id and description.
 int RunListVoicesCommand(const QStringList& words);
 QString ListVoicesUsage();

@@ -31,7 +31,8 @@ if(VEMO_HOMEPAGE)
 endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the voices' data, the window system's
-# platform plugins and the SVG icon engine. ffmpeg only makes the videos.
+# platform plugins and the SVG icon engine. ffmpeg only makes the videos; Festival's voices are
+# data that the voice lists offer when installed.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "espeak-ng-data, qt6-qpa-plugins, libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg, festival, festvox-ru, festvox-kallpc16k, festvox-us-slt-hts")
 include(CPack)

@@ -76,6 +76,7 @@ void TFormMain::ConnectControls()
     connect(cbVoicesRu, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesRuChange);
     connect(cbVoicesEng, &QComboBox::currentIndexChanged, this, &TFormMain::cbVoicesEngChange);
     connect(CBoxPlainText, &QCheckBox::toggled, this, &TFormMain::CBoxPlainTextClick);
+    connect(CheckBoxVariants, &QCheckBox::toggled, this, &TFormMain::CheckBoxVariantsClick);
     connect(ViewControl, &QAction::triggered, this, &TFormMain::ViewControlClick);
     connect(ViewLog, &QAction::triggered, this, &TFormMain::ViewLogClick);
     connect(ViewImg, &QAction::triggered, this, &TFormMain::ViewImgClick);
@@ -113,21 +114,52 @@ void TFormMain::FormCreate()
 
 void TFormMain::FillVoiceList(const QString& lang)
 {
-    SpeechVoice& voice = VoiceFor(lang);
-    voice.setEventInterests(AllEventInterests);
-    QList<VoiceToken>& tokens = VoiceTokens(lang);
-    tokens = voice.GetVoices();
-    QComboBox* list = VoiceList(lang);
-    {
-        const QSignalBlocker blocker(list);
-        list->clear();
-        for (const VoiceToken& token : tokens)
-            list->addItem(token.description);
-    }
+    VoiceFor(lang).setEventInterests(AllEventInterests);
+    ListVoices(lang);
+    const QList<VoiceToken>& tokens = VoiceTokens(lang);
     if (!tokens.isEmpty())
         SetVoiceIndex(
             lang, int(qMax<qsizetype>(0, DefaultVoiceIndex(tokens, lang == u"E" ? QStringLiteral("en")
                                                                                 : QStringLiteral("ru")))));
+}
+
+// The list of lang holds the voice's voices in the engines' order; espeak-ng's variants only
+// while CheckBoxVariants is ticked.
+void TFormMain::ListVoices(const QString& lang)
+{
+    QList<VoiceToken>& tokens = VoiceTokens(lang);
+    tokens.clear();
+    const bool variants = CheckBoxVariants->isChecked();
+    for (const VoiceToken& token : VoiceFor(lang).GetVoices()) {
+        if (variants || !token.variant)
+            tokens.append(token);
+    }
+    QComboBox* list = VoiceList(lang);
+    const QSignalBlocker blocker(list);
+    list->clear();
+    for (const VoiceToken& token : tokens)
+        list->addItem(token.description);
+}
+
+// Both lists are filled again; each keeps its voice, and a variant that leaves the list
+// gives way to the voice it varies.
+void TFormMain::CheckBoxVariantsClick()
+{
+    Guarded(this, [this] {
+        for (const QString& lang : {QStringLiteral("R"), QStringLiteral("E")}) {
+            const int index = VoiceList(lang)->currentIndex();
+            const QList<VoiceToken>& tokens = VoiceTokens(lang);
+            const VoiceToken chosen = index >= 0 && index < tokens.size() ? tokens.at(index) : VoiceToken();
+            ListVoices(lang);
+            if (chosen.isNull())
+                continue;
+            qsizetype found = tokens.indexOf(chosen);
+            if (found < 0)
+                found = tokens.indexOf(VoiceToken{chosen.id.section(u'+', 0, 0), {}, {}});
+            if (found >= 0)
+                SetVoiceIndex(lang, int(found));
+        }
+    });
 }
 
 void TFormMain::TakeRatesAndVolumes()
@@ -221,6 +253,31 @@ void TFormMain::SetVoiceIndex(const QString& lang, int index)
     }
     list->setCurrentIndex(index);
     ApplyVoice(lang);
+}
+
+bool TFormMain::SetVoiceId(const QString& lang, const QString& id)
+{
+    VoiceToken wanted;
+    for (const VoiceToken& token : VoiceFor(lang).GetVoices()) {
+        if (token.id == id)
+            wanted = token;
+    }
+    if (wanted.isNull()) {
+        MLog->appendPlainText(
+            QStringLiteral("Голос «%1» больше не установлен: выбран голос по номеру в списке.").arg(id));
+        return false;
+    }
+    if (wanted.variant)
+        CheckBoxVariants->setChecked(true); // both lists gain the variants, keeping their voices
+    SetVoiceIndex(lang, int(VoiceTokens(lang).indexOf(wanted)));
+    return true;
+}
+
+VoiceToken TFormMain::SelectedVoice(const QString& lang) const
+{
+    const int index = VoiceList(lang)->currentIndex();
+    const QList<VoiceToken>& tokens = lang == u"E" ? VoiceTokensEng : VoiceTokensRu;
+    return index >= 0 && index < tokens.size() ? tokens.at(index) : VoiceToken();
 }
 
 // The selected entry's voice speaks from now on, also in the middle of a reading run.

@@ -63,6 +63,11 @@ public:
     // Selects entry index of the voice list of lang ("R" or "E") and applies its voice;
     // throws VemoError, leaving the list without a selection, when no entry has the index.
     void SetVoiceIndex(const QString& lang, int index);
+    // Selects the voice of that id in the list of lang (ticking CheckBoxVariants for a
+    // variant) and applies it; false, with a line in the log, when no voice has the id.
+    bool SetVoiceId(const QString& lang, const QString& id);
+    // The voice of the list's selected entry; a null token when none is selected.
+    VoiceToken SelectedVoice(const QString& lang) const;
 
     // Shows the dictionary picture of an English word, if there is one.
     void ShowDictionaryPicture(const QString& word);
@@ -87,6 +92,7 @@ private:
     void cbVoicesRuChange();
     void cbVoicesEngChange();
     void CBoxPlainTextClick();
+    void CheckBoxVariantsClick();
     void ViewControlClick();
     void ViewLogClick();
     void ViewImgClick();
@@ -104,6 +110,7 @@ private:
     void ConnectVoice(SpeechVoice& voice, bool english);
     void FormCreate();
     void FillVoiceList(const QString& lang);
+    void ListVoices(const QString& lang);
     void TakeRatesAndVolumes();
     void GiveRatesAndVolumes();
     void LoadNameForm();

@@ -155,6 +155,9 @@ void DescribeButtons(FormMainUi& ui)
              QStringLiteral("Открывать и сохранять файлы как простой текст, без оформления RTF"));
     Describe(ui.CheckBoxImg, QStringLiteral("С картинками"),
              QStringLiteral("Показывать картинку к произносимому английскому слову"));
+    Describe(
+        ui.CheckBoxVariants, QStringLiteral("Варианты голосов"),
+        QStringLiteral("Добавляет в списки голосов варианты голосов espeak-ng: женские, мужские и другие"));
     Describe(ui.RGDigitSay->Item(0), QStringLiteral("Числа читает русский голос"),
              QStringLiteral("Голос для чисел в тексте"));
     Describe(ui.RGDigitSay->Item(1), QStringLiteral("Числа читает английский голос"),
@@ -308,6 +311,9 @@ QWidget* FormMainUi::SetupButtons(QWidget* parent)
     CBoxIsXML = check("CBoxIsXML", QStringLiteral("С тегами XML"), 2, 0);
     CBoxPlainText = check("CBoxPlainText", QStringLiteral("PlainText"), 2, 1);
     CheckBoxImg = check("CheckBoxImg", QStringLiteral("с картинками"), 2, 2);
+    CheckBoxVariants = check("CheckBoxVariants", QStringLiteral("Варианты голосов"), 2, 3);
+    CheckBoxVariants->setToolTip(
+        QStringLiteral("Показывать в списках и варианты голосов espeak-ng (женские и другие)"));
     RGDigitSay = Named(
         new RadioGroup(QStringLiteral("Чит.числа"), {QStringLiteral("Ru"), QStringLiteral("En")}, panel),
         "RGDigitSay");

@@ -77,6 +77,7 @@ public:
     QCheckBox* CBoxIsXML = nullptr;
     QCheckBox* CBoxPlainText = nullptr;
     QCheckBox* CheckBoxImg = nullptr;
+    QCheckBox* CheckBoxVariants = nullptr;
     RadioGroup* RGDigitSay = nullptr;
     QToolButton* SButtonGetText = nullptr;
     QPushButton* ButtonDirToSound = nullptr;

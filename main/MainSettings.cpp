@@ -27,6 +27,8 @@ OpsFile::Values MainSettings::Current() const
     OpsFile::Values values;
     values.VoiceRuIndex = m_form.cbVoicesRu->currentIndex();
     values.VoiceEngIndex = m_form.cbVoicesEng->currentIndex();
+    values.VoiceRuId = m_form.SelectedVoice(QStringLiteral("R")).id;
+    values.VoiceEngId = m_form.SelectedVoice(QStringLiteral("E")).id;
     values.LogVisible = !m_form.GroupBoxLog->isHidden();
     values.ControlVisible = !m_form.GroupBoxControl->isHidden();
     return values;
@@ -40,6 +42,11 @@ void MainSettings::Save() const
 void MainSettings::SetVoiceIndex(const QString& lang, int index)
 {
     m_form.SetVoiceIndex(lang, index);
+}
+
+bool MainSettings::SetVoiceId(const QString& lang, const QString& id)
+{
+    return m_form.SetVoiceId(lang, id);
 }
 
 void MainSettings::SetGroupVisible(OpsFile::Group group, bool visible)

@@ -21,6 +21,7 @@ public:
     OpsFile::Values Current() const;
 
     void SetVoiceIndex(const QString& lang, int index) override;
+    bool SetVoiceId(const QString& lang, const QString& id) override;
     void SetGroupVisible(OpsFile::Group group, bool visible) override;
 
 private:

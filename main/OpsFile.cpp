@@ -12,6 +12,8 @@ const QString KeyVoiceRu = QStringLiteral("cbVoicesRu.ItemIndex");
 const QString KeyVoiceEng = QStringLiteral("cbVoicesEng.ItemIndex");
 const QString KeyLogVisible = QStringLiteral("GroupBoxLog.Visible");
 const QString KeyControlVisible = QStringLiteral("GroupBoxControl.Visible");
+const QString KeyVoiceIdRu = QStringLiteral("cbVoicesRu.VoiceId");
+const QString KeyVoiceIdEng = QStringLiteral("cbVoicesEng.VoiceId");
 
 QString Flag(bool value)
 {
@@ -33,6 +35,18 @@ void ApplyKey(const SettingsFile& file, const QString& fileName, const QString& 
     }
 }
 
+// The voice of lang by its id when the file names one that is installed, else by its index.
+void ApplyVoice(const SettingsFile& file, const QString& fileName, const QString& lang,
+                OpsFile::Target& target)
+{
+    const bool russian = lang == u"R";
+    const std::optional<QString> id = file.value(russian ? KeyVoiceIdRu : KeyVoiceIdEng);
+    if (id && !id->trimmed().isEmpty() && target.SetVoiceId(lang, id->trimmed()))
+        return;
+    ApplyKey(file, fileName, russian ? KeyVoiceRu : KeyVoiceEng,
+             [&](int v) { target.SetVoiceIndex(lang, v); });
+}
+
 } // namespace
 
 QStringList OpsFile::Lines(const Values& values)
@@ -40,13 +54,15 @@ QStringList OpsFile::Lines(const Values& values)
     return {KeyVoiceRu + u'=' + QString::number(values.VoiceRuIndex),
             KeyVoiceEng + u'=' + QString::number(values.VoiceEngIndex),
             KeyLogVisible + u'=' + Flag(values.LogVisible),
-            KeyControlVisible + u'=' + Flag(values.ControlVisible)};
+            KeyControlVisible + u'=' + Flag(values.ControlVisible),
+            KeyVoiceIdRu + u'=' + values.VoiceRuId,
+            KeyVoiceIdEng + u'=' + values.VoiceEngId};
 }
 
 void OpsFile::Apply(const SettingsFile& file, const QString& fileName, Target& target)
 {
-    ApplyKey(file, fileName, KeyVoiceRu, [&](int v) { target.SetVoiceIndex(QStringLiteral("R"), v); });
-    ApplyKey(file, fileName, KeyVoiceEng, [&](int v) { target.SetVoiceIndex(QStringLiteral("E"), v); });
+    ApplyVoice(file, fileName, QStringLiteral("R"), target);
+    ApplyVoice(file, fileName, QStringLiteral("E"), target);
     ApplyKey(file, fileName, KeyControlVisible,
              [&](int v) { target.SetGroupVisible(Group::Control, v != 0); });
     ApplyKey(file, fileName, KeyLogVisible, [&](int v) { target.SetGroupVisible(Group::Log, v != 0); });

@@ -24,6 +24,8 @@ public:
     public:
         virtual ~Target() = default;
         virtual void SetVoiceIndex(const QString& lang, int index) = 0;
+        // Selects the voice of that id when it is installed; false when it is not.
+        virtual bool SetVoiceId(const QString& lang, const QString& id) = 0;
         virtual void SetGroupVisible(Group group, bool visible) = 0;
     };
 
@@ -33,14 +35,18 @@ public:
         int VoiceEngIndex = -1;
         bool LogVisible = true;
         bool ControlVisible = true;
+        QString VoiceRuId; // the chosen voices' ids, empty for none
+        QString VoiceEngId;
     };
 
-    // The four lines, in the order they are written.
+    // The six lines, in the order they are written: the four of the window's first version,
+    // then the two voice ids (an older file without them still reads).
     static QStringList Lines(const Values& values);
 
     // Applies the keys in the order Russian voice, English voice, control group, log group.
-    // An absent key or an empty value is passed over. The first bad value (not an integer)
-    // or failing target call throws VemoError naming fileName, and the later keys are not
+    // A voice's id wins over its index while that voice is installed; otherwise the index
+    // applies, as in a file without ids. An absent key or an empty value is passed over. The first bad value
+    // (not an integer) or failing target call throws VemoError naming fileName, and the later keys are not
     // applied.
     static void Apply(const SettingsFile& file, const QString& fileName, Target& target);
 };

@@ -21,7 +21,11 @@ VoiceToken ChooseVoice(const QList<VoiceToken>& voices, const QString& name, con
     if (name.isEmpty())
         return voices.at(qMax<qsizetype>(0, DefaultVoiceIndex(voices, language)));
     for (const VoiceToken& voice : voices) {
-        if (Equal(voice.id, name) || Equal(voice.description, name))
+        // A description names its engine last, in brackets; a name without it still matches.
+        const QString suffix = QStringLiteral(" [%1]").arg(voice.engine);
+        const QString bare =
+            voice.description.endsWith(suffix) ? voice.description.chopped(suffix.size()) : voice.description;
+        if (Equal(voice.id, name) || Equal(voice.description, name) || Equal(bare, name))
             return voice;
     }
     throw VemoError(Say("No voice is called «%1» (vemo --list-voices lists them).",

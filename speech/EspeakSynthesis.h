@@ -1,8 +1,6 @@
 #pragma once
 
-#include "speech/AudioLevelMeter.h"
-#include "speech/EspeakJob.h"
-#include "speech/WordEventFilter.h"
+#include "speech/JobOutput.h"
 
 #include <espeak-ng/speak_lib.h>
 #include <vector>
@@ -10,14 +8,13 @@
 class EspeakVoiceList;
 struct SegmentSettings;
 
-// Speaks one job on the engine thread: every segment with its voice and settings, the
-// audio into the voice's queue (waiting while the listener is far behind) or into the
-// file stream, each word's events at the sample where espeak-ng starts the word. Stops
-// at the next buffer once the queue is purged.
+// Speaks one job with espeak-ng on the engine thread: every segment with its voice and
+// settings, each word's events at the sample where espeak-ng starts the word. Stops at the
+// next buffer once the queue is purged.
 class EspeakSynthesis
 {
 public:
-    EspeakSynthesis(const EspeakJob& job, const EspeakVoiceList& voices, QString& currentVoice);
+    EspeakSynthesis(const SpeechJob& job, const EspeakVoiceList& voices, QString& currentVoice);
 
     void run();
     // Ends the stream without a sound, as when the engine cannot speak at all.
@@ -35,18 +32,13 @@ private:
     void applySettings(const SegmentSettings& settings);
     int take(const short* wav, int count, const espeak_EVENT* events);
     QList<SpeechEvent> wordEvents(const espeak_EVENT& event);
-    bool handOn(const qint16* samples, qsizetype count, QList<SpeechEvent> events);
-    bool isPurged() const;
-    void finish();
+    bool isPurged() const { return m_output.isPurged(); }
 
-    const EspeakJob& m_job;
+    const SpeechJob& m_job;
     const EspeakVoiceList& m_voices;
     QString& m_currentVoice;
-    WordEventFilter m_filter;
-    AudioLevelMeter m_meter;
-    qint64 m_written = 0;     // samples of this stream handed on
+    JobOutput m_output;
     qint64 m_synthBase = 0;   // stream sample where the current espeak_Synth began
-    qint64 m_lastSound = 0;   // stream sample after the last one that is not silence
     int m_spokenOffset = 0;   // spoken index of the current espeak_Synth text
     std::vector<int> m_utf16; // code point index -> index in that text, when they differ
     bool m_stopped = false;

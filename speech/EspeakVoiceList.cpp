@@ -2,22 +2,65 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <espeak-ng/speak_lib.h>
 
 namespace {
 
+const QLatin1String VariantPrefix("!v/");
+const QString EngineName = EspeakVoiceList::engineName();
+
 // MBROLA voices need databases of their own and variants are no languages: neither is
-// offered.
+// offered as a voice of its own.
 bool IsOffered(const QString& id)
 {
-    return !id.startsWith(QLatin1String("mb/")) && !id.startsWith(QLatin1String("!v/")) &&
+    return !id.startsWith(QLatin1String("mb/")) && !id.startsWith(VariantPrefix) &&
            !id.startsWith(QLatin1String("mb-"));
+}
+
+// The voices whose variants are offered: the languages Vemo reads. Every variant of every
+// language would put thousands of entries into each list.
+bool TakesVariants(const QString& language)
+{
+    return language == u"ru" || language == u"en-gb" || language == u"en-us";
 }
 
 // languages holds a priority byte, then a language name, then further pairs.
 QString FirstLanguage(const char* languages)
 {
     return languages && languages[0] ? QString::fromUtf8(languages + 1) : QString();
+}
+
+// "female2" reads as "female 2".
+QString VariantName(const char* name)
+{
+    static const QRegularExpression trailingNumber(QStringLiteral("(\\D)(\\d+)$"));
+    return QString::fromUtf8(name).replace(trailingNumber, QStringLiteral("\\1 \\2"));
+}
+
+struct Variant
+{
+    QString file; // "f2" of "!v/f2"
+    QString name; // "female 2"
+};
+
+// espeak-ng lists its variants only when asked for the language "variant".
+QList<Variant> ReadVariants()
+{
+    espeak_VOICE spec{};
+    char language[] = "variant";
+    spec.languages = language;
+    const espeak_VOICE** voices = espeak_ListVoices(&spec);
+    QList<Variant> variants;
+    for (int i = 0; voices && voices[i]; ++i) {
+        const QString id = QString::fromUtf8(voices[i]->identifier);
+        if (id.startsWith(VariantPrefix))
+            variants.append({id.mid(VariantPrefix.size()), VariantName(voices[i]->name)});
+    }
+    std::sort(variants.begin(), variants.end(), [](const Variant& a, const Variant& b) {
+        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    });
+    return variants;
 }
 
 } // namespace
@@ -28,15 +71,27 @@ EspeakVoiceList EspeakVoiceList::read()
     const char* dataPath = nullptr;
     espeak_Info(&dataPath);
     list.m_dataPath = dataPath ? QString::fromLocal8Bit(dataPath) : QString();
+    const QList<Variant> variants = ReadVariants();
     const espeak_VOICE** voices = espeak_ListVoices(nullptr);
+    QList<VoiceToken> withVariants;
     for (int i = 0; voices && voices[i]; ++i) {
         const QString id = QString::fromUtf8(voices[i]->identifier);
         if (!IsOffered(id))
             continue;
         const QString language = FirstLanguage(voices[i]->languages);
         const QString name = QString::fromUtf8(voices[i]->name);
-        list.m_voices.append({id, QStringLiteral("%1 (%2)").arg(name, language), language});
+        list.m_voices.append({id, VoiceDescription(name, language, EngineName), language, EngineName});
+        if (!TakesVariants(language))
+            continue;
+        for (const Variant& variant : variants) {
+            const QString variantName = QStringLiteral("%1 (%2) + %3").arg(name, language, variant.name);
+            withVariants.append({id + u'+' + variant.file,
+                                 QStringLiteral("%1 [%2]").arg(variantName, EngineName), language, EngineName,
+                                 true});
+        }
     }
+    // The base voices keep their places; the variants follow them all.
+    list.m_voices += withVariants;
     return list;
 }
 
@@ -54,23 +109,27 @@ bool EspeakVoiceList::isInstalled(const VoiceToken& token) const
     if (m_dataPath.isEmpty())
         return true;
     const QDir data(m_dataPath);
-    return QFileInfo::exists(data.filePath(QStringLiteral("lang/") + token.id)) ||
-           QFileInfo::exists(data.filePath(QStringLiteral("voices/") + token.id));
+    const qsizetype plus = token.id.indexOf(u'+');
+    const QString voice = plus < 0 ? token.id : token.id.left(plus);
+    const bool voiceThere = QFileInfo::exists(data.filePath(QStringLiteral("lang/") + voice)) ||
+                            QFileInfo::exists(data.filePath(QStringLiteral("voices/") + voice));
+    return voiceThere &&
+           (plus < 0 ||
+            QFileInfo::exists(data.filePath(QStringLiteral("voices/!v/") + token.id.mid(plus + 1))));
 }
 
 VoiceToken EspeakVoiceList::firstOfLanguage(const QString& prefix) const
 {
     for (const VoiceToken& token : m_voices) {
-        if (token.language == prefix)
+        if (token.language == prefix && !token.variant)
             return token;
     }
     for (const VoiceToken& token : m_voices) {
-        if (token.language == prefix || token.language.startsWith(prefix + u'-'))
+        if ((token.language == prefix || token.language.startsWith(prefix + u'-')) && !token.variant)
             return token;
     }
     return {};
 }
-
 VoiceToken EspeakVoiceList::forLanguage(const VoiceToken& own, int languageId) const
 {
     // The ids name a country too: 409 is English of the United States, 419 Russian.

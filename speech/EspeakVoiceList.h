@@ -12,6 +12,7 @@ public:
     static EspeakVoiceList read();
 
     const QList<VoiceToken>& voices() const { return m_voices; }
+    static QString engineName() { return QStringLiteral("espeak-ng"); }
     // The voice as given when it is listed; a null token otherwise.
     VoiceToken find(const QString& id) const;
     // False when the voice's file has gone since the list was read.

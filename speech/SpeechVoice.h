@@ -9,13 +9,21 @@ class SpFileStream;
 // A voice the engine can speak with: what the voice lists show and what Voice is set to.
 struct VoiceToken
 {
-    QString id;          // the engine's own name for the voice, unique
-    QString description; // the text of a voice-list entry: name and language
-    QString language;    // language code, such as "ru" or "en-us"
+    QString id;           // the engine's own name for the voice, unique
+    QString description;  // the text of a voice-list entry: name, language and engine
+    QString language;     // language code, such as "ru" or "en-us"
+    QString engine = {};  // the engine that speaks it, such as "espeak-ng"
+    bool variant = false; // an espeak-ng voice spoken with one of its variants ("ru+f2")
 
     bool isNull() const { return id.isEmpty(); }
     friend bool operator==(const VoiceToken& a, const VoiceToken& b) { return a.id == b.id; }
 };
+
+// A voice-list entry's text: "Russian (ru) [espeak-ng]".
+inline QString VoiceDescription(const QString& name, const QString& language, const QString& engine)
+{
+    return QStringLiteral("%1 (%2) [%3]").arg(name, language, engine);
+}
 
 // Speak flags, as the windows pass them.
 enum SpeechVoiceSpeakFlags : int

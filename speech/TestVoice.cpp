@@ -11,8 +11,13 @@ TestVoice::TestVoice(QObject* parent) : PlaybackVoice(false, parent)
 
 QList<VoiceToken> TestVoice::GetVoices() const
 {
-    return {{QStringLiteral("test/en"), QStringLiteral("Test English (en-us)"), QStringLiteral("en-us")},
-            {QStringLiteral("test/ru"), QStringLiteral("Test Russian (ru)"), QStringLiteral("ru")}};
+    const auto token = [](const char* id, const char* name, const char* language) {
+        const QString engine = QStringLiteral("test");
+        const QString code = QString::fromLatin1(language);
+        return VoiceToken{QString::fromLatin1(id), VoiceDescription(QString::fromLatin1(name), code, engine),
+                          code, engine};
+    };
+    return {token("test/en", "Test English", "en-us"), token("test/ru", "Test Russian", "ru")};
 }
 
 void TestVoice::setVoice(const VoiceToken& token)

@@ -7,7 +7,7 @@ class SpeechVoice;
 
 enum class SpeechEngineKind
 {
-    Espeak, // espeak-ng, speaking aloud through the sound device or into a file stream
+    Espeak, // the engines in the program (espeak-ng, Flite, Festival), aloud or into a file stream
     Test,   // deterministic: fixed time per word, events computed from the text
 };
 

@@ -1,7 +1,7 @@
 // On the sound device (run under tools/with-pulse.sh for a null sink): the time from Speak
 // to the first sample handed to the device, and the skew between each Word event and the
 // playback position of the word's first sample.
-#include "speech/EspeakVoice.h"
+#include "speech/EngineVoice.h"
 #include "speech/SpeechPlayback.h"
 
 #include <QCoreApplication>
@@ -13,10 +13,10 @@
 namespace {
 
 // A voice that lets the benchmark look at its playback clock.
-class ProbeVoice : public EspeakVoice
+class ProbeVoice : public EngineVoice
 {
 public:
-    using EspeakVoice::playback;
+    using EngineVoice::playback;
 };
 
 void SelectRussian(SpeechVoice& voice)

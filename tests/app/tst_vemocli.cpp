@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,10 @@ private slots:
     void answers();
     void runMessages_data();
     void runMessages();
+    void listVoices_data();
+    void listVoices();
+    void toFileMixesEngines_data();
+    void toFileMixesEngines();
 
 private:
     QTemporaryDir m_settings;
@@ -28,7 +33,8 @@ struct Finished
     QString errors;
 };
 
-Finished RunVemo(const QStringList& arguments, const QString& lang, const QString& settingsDir)
+Finished RunVemo(const QStringList& arguments, const QString& lang, const QString& settingsDir,
+                 const QString& engine = QStringLiteral("test"))
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -36,7 +42,7 @@ Finished RunVemo(const QStringList& arguments, const QString& lang, const QStrin
         environment.remove(QString::fromLatin1(variable));
     environment.insert("LANG", lang);
     environment.insert("VEMO_SETTINGS_DIR", settingsDir);
-    environment.insert("VEMO_SPEECH_ENGINE", "test");
+    environment.insert("VEMO_SPEECH_ENGINE", engine);
     environment.insert("XDG_RUNTIME_DIR", settingsDir); // a private one, as a desktop session has
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(settingsDir);
@@ -183,6 +189,62 @@ void TestVemoCli::runMessages()
     static const QRegularExpression quoted("«[^»]*»");
     QVERIFY2(HasRussianWords(QString(run.errors).remove(quoted)) == lang.startsWith("ru"),
              qPrintable(run.errors));
+}
+
+void TestVemoCli::listVoices_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("id");
+    QTest::newRow("espeak-ng") << "espeak-ng"
+                               << "zle/ru";
+    QTest::newRow("espeak-ng variant") << "espeak-ng"
+                                       << "gmw/en-US+f3";
+}
+
+// Every line names the engine, the id and the description, which ends with the engine too.
+void TestVemoCli::listVoices()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, id);
+    const Finished run = RunVemo({"--list-voices"}, "C.UTF-8", m_settings.path(), "espeak");
+    QCOMPARE(run.status, 0);
+    bool found = false;
+    for (const QString& line : run.out.split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(u'\t');
+        QVERIFY2(fields.size() == 3, qPrintable(line));
+        QVERIFY2(fields.at(2).endsWith(QStringLiteral(" [%1]").arg(fields.at(0))), qPrintable(line));
+        found = found || (fields.at(0) == engine && fields.at(1) == id);
+    }
+    QVERIFY2(found, qPrintable(run.out.left(2000)));
+}
+
+void TestVemoCli::toFileMixesEngines_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("minimumBytes");
+    QTest::newRow("WAV 48 kHz stereo") << QStringList{"--format", "39"} << "mixed.wav" << 48000 * 4 * 2;
+    QTest::newRow("MP3") << QStringList{"--mp3"} << "mixed.mp3" << 8000;
+}
+
+// A bilingual text into a file, Russian by espeak-ng and English by Flite, in a WAV format
+// of another rate than either engine's and in MP3.
+void TestVemoCli::toFileMixesEngines()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    QFETCH(int, minimumBytes);
+    QFile text(m_settings.filePath("mixed.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("Привет, world! This is a test of two engines. Как дела?\n");
+    text.close();
+    const Finished run = RunVemo(QStringList{"--to-file", text.fileName(), m_settings.filePath("mixed.wav"),
+                                             "--voice-en", "flite/slt", "--voice-ru", "zle/ru"} +
+                                     options,
+                                 "C.UTF-8", m_settings.path(), "espeak");
+    QVERIFY2(run.status == 0, qPrintable(run.errors));
+    const QFileInfo file(m_settings.filePath(output));
+    QVERIFY2(file.size() > minimumBytes, qPrintable(QString::number(file.size())));
 }
 
 QTEST_GUILESS_MAIN(TestVemoCli)

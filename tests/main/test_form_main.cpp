@@ -418,7 +418,8 @@ void TestFormMain::opsRoundTrip()
     }
     QCOMPARE(fixture.ReadFile(QStringLiteral("ops.txt")),
              QStringLiteral("cbVoicesRu.ItemIndex=0\r\ncbVoicesEng.ItemIndex=1\r\n"
-                            "GroupBoxLog.Visible=0\r\nGroupBoxControl.Visible=1\r\n"));
+                            "GroupBoxLog.Visible=0\r\nGroupBoxControl.Visible=1\r\n"
+                            "cbVoicesRu.VoiceId=test/en\r\ncbVoicesEng.VoiceId=test/ru\r\n"));
     TFormMain& form = fixture.Open();
     QCOMPARE(form.cbVoicesRu->currentIndex(), 0);
     QCOMPARE(form.cbVoicesEng->currentIndex(), 1);

@@ -17,6 +17,13 @@ public:
         if (index < 0 || index > 2)
             throw VemoError(QStringLiteral("selects no voice"));
     }
+    // Only the voices "ru1" and "en1" are installed.
+    bool SetVoiceId(const QString& lang, const QString& id) override
+    {
+        const bool installed = id == u"ru1" || id == u"en1";
+        calls << QStringLiteral("id %1 %2%3").arg(lang, id, installed ? QString() : QStringLiteral(" gone"));
+        return installed;
+    }
     void SetGroupVisible(OpsFile::Group group, bool visible) override
     {
         calls << QStringLiteral("%1 %2")
@@ -45,8 +52,10 @@ void TestOpsFile::lines()
     values.VoiceEngIndex = -1;
     values.LogVisible = false;
     values.ControlVisible = true;
+    values.VoiceRuId = QStringLiteral("zle/ru+f2");
     QCOMPARE(OpsFile::Lines(values), QStringList({"cbVoicesRu.ItemIndex=3", "cbVoicesEng.ItemIndex=-1",
-                                                  "GroupBoxLog.Visible=0", "GroupBoxControl.Visible=1"}));
+                                                  "GroupBoxLog.Visible=0", "GroupBoxControl.Visible=1",
+                                                  "cbVoicesRu.VoiceId=zle/ru+f2", "cbVoicesEng.VoiceId="}));
 }
 
 void TestOpsFile::apply_data()
@@ -72,6 +81,18 @@ void TestOpsFile::apply_data()
     QTest::newRow("bad later value keeps earlier ones")
         << "cbVoicesRu.ItemIndex=1\r\nGroupBoxControl.Visible=yes\r\nGroupBoxLog.Visible=0"
         << QStringList{"voice R 1"} << "GroupBoxControl.Visible=yes";
+    QTest::newRow("installed ids win over the indexes, even bad ones")
+        << all + "cbVoicesRu.VoiceId=ru1\r\ncbVoicesEng.VoiceId=en1\r\ncbVoicesRu.ItemIndex=9"
+        << QStringList{"id R ru1", "id E en1", "control 1", "log 0"} << QString();
+    QTest::newRow("an id gone falls back to its index")
+        << "cbVoicesRu.ItemIndex=2\r\ncbVoicesEng.ItemIndex=0\r\ncbVoicesRu.VoiceId=zz\r\ncbVoicesEng."
+           "VoiceId=en1"
+        << QStringList{"id R zz gone", "voice R 2", "id E en1"} << QString();
+    QTest::newRow("an id gone and a bad index report the index")
+        << "cbVoicesRu.ItemIndex=5\r\ncbVoicesRu.VoiceId=zz\r\nGroupBoxLog.Visible=0"
+        << QStringList{"id R zz gone", "voice R 5"} << "cbVoicesRu.ItemIndex=5";
+    QTest::newRow("empty id: the index as in an older file")
+        << "cbVoicesEng.ItemIndex=1\r\ncbVoicesEng.VoiceId=" << QStringList{"voice E 1"} << QString();
 }
 
 void TestOpsFile::apply()

@@ -1,6 +1,8 @@
-#include "speech/EspeakWorker.h"
+#include "speech/EngineWorker.h"
 
 #include "speech/EspeakSynthesis.h"
+#include "speech/FestivalEngine.h"
+#include "speech/FliteEngine.h"
 #include "speech/SpeechQueue.h"
 
 #include <espeak-ng/speak_lib.h>
@@ -21,21 +23,39 @@ int StartEspeak()
 
 } // namespace
 
-void EspeakWorker::initialise()
+EngineWorker::~EngineWorker() = default;
+
+void EngineWorker::initialise()
 {
+    m_engines.push_back(std::make_unique<FliteEngine>());
+    m_engines.push_back(std::make_unique<FestivalEngine>());
     const int rate = StartEspeak();
-    if (rate != EngineSampleRate) {
+    if (rate == EngineSampleRate) {
+        m_voices = EspeakVoiceList::read();
+        m_ready = true;
+    } else {
         m_failure = rate <= 0 ? QStringLiteral("espeak-ng не запустился: нет его данных (espeak-ng-data).")
                               : QStringLiteral("espeak-ng выдаёт звук с частотой %1 Гц вместо %2 Гц.")
                                     .arg(rate)
                                     .arg(EngineSampleRate);
-        return;
     }
-    m_voices = EspeakVoiceList::read();
-    m_ready = true;
+    m_allVoices = m_voices.voices();
+    for (const auto& engine : m_engines)
+        m_allVoices += engine->voices();
 }
 
-void EspeakWorker::speak(const EspeakJob& job)
+void EngineWorker::speak(const SpeechJob& job)
+{
+    for (const auto& engine : m_engines) {
+        if (engine->name() == job.voice.engine) {
+            engine->speak(job);
+            return;
+        }
+    }
+    speakEspeak(job);
+}
+
+void EngineWorker::speakEspeak(const SpeechJob& job)
 {
     EspeakSynthesis synthesis(job, m_voices, m_currentVoice);
     if (m_ready) {

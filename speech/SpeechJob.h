@@ -9,7 +9,7 @@ class SpeechQueue;
 
 // One Speak handed to the engine thread: what to say, with which voice and settings, and
 // where the audio and events go.
-struct EspeakJob
+struct SpeechJob
 {
     SpokenText spoken;
     VoiceToken voice;

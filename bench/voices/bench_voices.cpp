@@ -1,0 +1,137 @@
+// Each engine's voices on the bench text: speed in times real time (seconds of audio per
+// second of synthesis, speaking the fragments of the voice's language into a WAV file) and
+// Read -> first sound (Speak of the first fragment to its first sample handed to the sound
+// device; run under tools/with-pulse.sh for a null sink), on first use in the process and
+// then warm (median of five).
+#include "../speech/BenchText.h"
+#include "speech/EngineVoice.h"
+#include "speech/SpeechPlayback.h"
+#include "speech/filestream/SpFileStream.h"
+#include "speech/filestream/SpeechAudioFormat.h"
+#include "text/Segmentation.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// A voice that lets the benchmark look at its playback clock.
+class ProbeVoice : public EngineVoice
+{
+public:
+    using EngineVoice::playback;
+};
+
+// The bench text's first paragraphs: a few thousand characters of Russian, English and
+// Russian with English words.
+QString BenchParagraphs()
+{
+    const QString all = PeerBenchmarkText();
+    const QStringList paragraphs = all.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
+    return paragraphs.mid(0, 6).join(QStringLiteral("\n\n"));
+}
+
+bool Select(SpeechVoice& voice, const QString& id)
+{
+    for (const VoiceToken& token : voice.GetVoices()) {
+        if (token.id == id) {
+            voice.setVoice(token);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Seconds of audio per second of synthesis over the fragments, spoken into a 22 kHz file.
+double Speed(SpeechVoice& voice, const QStringList& fragments, const QString& path, double& audioSeconds,
+             double& synthesisSeconds)
+{
+    SpFileStream stream;
+    stream.setFormatType(SAFT22kHz16BitMono);
+    stream.Open(path);
+    voice.setAudioOutputStream(&stream);
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString& fragment : fragments) {
+        voice.Speak(fragment, SpeakAsyncPlain);
+        voice.WaitUntilDone(-1);
+    }
+    synthesisSeconds = timer.nsecsElapsed() / 1e9;
+    voice.setAudioOutputStream(nullptr);
+    audioSeconds = double(stream.Seek(0, 2)) / 2 / 22050;
+    stream.Close();
+    return audioSeconds / synthesisSeconds;
+}
+
+// Milliseconds from Speak to the first sample handed to the sound device.
+double FirstSound(ProbeVoice& voice, const QString& fragment)
+{
+    QElapsedTimer timer;
+    timer.start();
+    voice.Speak(fragment, SpeakAsyncPlain);
+    double first = -1;
+    while (first < 0 && !voice.WaitUntilDone(1)) {
+        if (voice.playback().samplesHandedToDevice() > 0)
+            first = timer.nsecsElapsed() / 1e6;
+        QCoreApplication::processEvents();
+    }
+    voice.Speak(QString(), SpeakPurge);
+    voice.WaitUntilDone(2000);
+    return first;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString text = BenchParagraphs();
+    if (text.isEmpty()) {
+        std::fprintf(stderr,
+                     "bench_voices: the bench text (../shared/bench/peer-pipeline.sh) cannot be read\n");
+        return 1;
+    }
+    QTemporaryDir dir;
+    FragmentLists lists;
+    SplitPlainText(text, FragmentLimit, QStringLiteral("R"), lists, QString());
+    QStringList russian;
+    QStringList english;
+    for (qsizetype k = 0; k < lists.count(); ++k)
+        (lists.FragmentLangs.at(k) == u"E" ? english : russian) << lists.FragmentTexts.at(k);
+    std::printf("bench text: %lld characters, %lld Russian and %lld English fragments\n",
+                qlonglong(text.size()), qlonglong(russian.size()), qlonglong(english.size()));
+    std::printf("%-34s %8s %8s %8s %10s %10s\n", "voice", "audio s", "synth s", "x real", "first ms",
+                "warm ms");
+    const QStringList voices = argc > 1 ? app.arguments().mid(1)
+                                        : QStringList{"zle/ru",
+                                                      "gmw/en",
+                                                      "flite/slt",
+                                                      "flite/kal",
+                                                      "festival/msu_ru_nsh_clunits",
+                                                      "festival/kal_diphone",
+                                                      "festival/cmu_us_slt_arctic_hts"};
+    for (const QString& id : voices) {
+        ProbeVoice voice;
+        if (!Select(voice, id)) {
+            std::printf("%-34s not installed\n", qPrintable(id));
+            continue;
+        }
+        const QStringList& fragments = voice.Voice().language.startsWith(u"ru") ? russian : english;
+        const double first = FirstSound(voice, fragments.constFirst());
+        std::vector<double> warm;
+        for (int i = 0; i < 5; ++i)
+            warm.push_back(FirstSound(voice, fragments.constFirst()));
+        std::sort(warm.begin(), warm.end());
+        double audio = 0;
+        double synthesis = 0;
+        const double speed =
+            Speed(voice, fragments, dir.filePath(QStringLiteral("speed.wav")), audio, synthesis);
+        std::printf("%-34s %8.1f %8.2f %8.1f %10.0f %10.0f\n", qPrintable(id), audio, synthesis, speed, first,
+                    warm[2]);
+    }
+    return 0;
+}

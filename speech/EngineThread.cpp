@@ -1,0 +1,56 @@
+#include "speech/EngineThread.h"
+
+#include "speech/EngineWorker.h"
+
+#include <mutex>
+
+std::shared_ptr<EngineThread> EngineThread::instance()
+{
+    static std::mutex mutex;
+    static std::weak_ptr<EngineThread> current;
+    std::lock_guard lock(mutex);
+    std::shared_ptr<EngineThread> engine = current.lock();
+    if (!engine) {
+        engine.reset(new EngineThread);
+        current = engine;
+    }
+    return engine;
+}
+
+EngineThread::EngineThread() : m_worker(new EngineWorker)
+{
+    m_thread.setObjectName(QStringLiteral("speech engines"));
+    m_worker->moveToThread(&m_thread);
+    m_thread.start();
+    // Only the start waits: the engines read their voices once, before anyone can speak.
+    QMetaObject::invokeMethod(m_worker, &EngineWorker::initialise, Qt::BlockingQueuedConnection);
+}
+
+EngineThread::~EngineThread()
+{
+    m_thread.quit();
+    m_thread.wait();
+    delete m_worker;
+}
+
+const EspeakVoiceList& EngineThread::espeakVoices() const
+{
+    return m_worker->espeakVoices();
+}
+
+const QList<VoiceToken>& EngineThread::voices() const
+{
+    return m_worker->voices();
+}
+
+QString EngineThread::failure() const
+{
+    return m_worker->failure();
+}
+
+void EngineThread::speak(SpeechJob job)
+{
+    EngineWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [worker, job = std::move(job)] { worker->speak(job); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "speech/SpeechJob.h"
+
+#include <QThread>
+#include <memory>
+
+class EspeakVoiceList;
+class EngineWorker;
+
+// The one engine thread that every voice of the engines in the program (espeak-ng, Flite,
+// Festival) shares. Jobs run one after another in the order they were handed in; each sets
+// its own voice, rate and volume first. Held by the voices: the thread ends when the last
+// voice goes.
+class EngineThread
+{
+public:
+    static std::shared_ptr<EngineThread> instance();
+    ~EngineThread();
+    EngineThread(const EngineThread&) = delete;
+    EngineThread& operator=(const EngineThread&) = delete;
+
+    const EspeakVoiceList& espeakVoices() const;
+    // Every voice of every engine, espeak-ng's first.
+    const QList<VoiceToken>& voices() const;
+    // Why espeak-ng cannot speak, or empty when it can.
+    QString failure() const;
+    // Returns at once; the job runs on the engine thread.
+    void speak(SpeechJob job);
+
+private:
+    EngineThread();
+
+    QThread m_thread;
+    EngineWorker* m_worker;
+};
