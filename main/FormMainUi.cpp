@@ -87,6 +87,9 @@ QGroupBox* VoiceGroup(QWidget* parent, const char* name, const QString& title, c
     // The list's label stands beside it, so that the row keeps the group's height.
     *c.voicesLabel = Named(new QLabel(QStringLiteral("Голос"), group), c.names[0]);
     *c.voices = Named(new QComboBox(group), c.names[1]);
+    // Long voice names (engine, variant) scroll in the list instead of widening the window.
+    (*c.voices)->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    (*c.voices)->setMinimumContentsLength(8);
     *c.rateLabel = Named(new QLabel(QStringLiteral("Скрость чтения (Speed)"), group), c.names[2]);
     *c.rate = TrackBar(group, c.names[3], -10, 10);
     *c.volumeLabel = Named(new QLabel(QStringLiteral("Громкость (Volume)"), group), c.names[4]);
