@@ -1,6 +1,7 @@
 #include "folder/ConsoleFolderHost.h"
 
 #include "documents/TextDocumentIO.h"
+#include "files/MessageLanguage.h"
 #include "soundfile/ConsoleProgress.h"
 
 #include <QDir>
@@ -44,10 +45,10 @@ void ConsoleFolderHost::Log(const QString& line)
 void ConsoleFolderHost::Beep(int times)
 {
     if (times > 1)
-        m_progress.Line(QStringLiteral("The video batch has run."));
+        m_progress.Line(Say("The video batch has run.", "Пакет видео выполнен."));
     else
-        m_progress.Error(
-            QStringLiteral("The video batch could not be run or was stopped at its time limit."));
+        m_progress.Error(Say("The video batch could not be run or was stopped at its time limit.",
+                             "Пакет видео не запустился или был остановлен по истечении времени."));
 }
 
 void ConsoleFolderHost::ShowVideoProgress(const QString& batchFile, int done, int total)

@@ -1,5 +1,6 @@
 #include "folder/FolderCommandLine.h"
 
+#include "files/MessageLanguage.h"
 #include "files/SettingsFile.h"
 #include "files/VemoError.h"
 #include "folder/ConsoleFolderHost.h"
@@ -58,7 +59,8 @@ int ConvertAsWorker(const QString& textFile, const QString& settingsFile)
 void ReportMissingVideos(const QStringList& videoFiles, ConsoleProgress& progress)
 {
     for (const QString& video : videoFiles)
-        progress.Error(QStringLiteral("The video %1 was not made.").arg(QDir::toNativeSeparators(video)));
+        progress.Error(
+            Say("The video %1 was not made.", "Видео %1 не сделано.").arg(QDir::toNativeSeparators(video)));
 }
 
 // Says how the run ended and gives its exit status: 1 when a book failed (each named, with
@@ -66,14 +68,17 @@ void ReportMissingVideos(const QStringList& videoFiles, ConsoleProgress& progres
 int Outcome(const FolderRunSettings& settings, const FolderRunResult& result, ConsoleProgress& progress)
 {
     if (!result.failedBooks.isEmpty())
-        progress.Error(QStringLiteral("These books failed:\n") + result.FailedBooksText());
+        progress.Error(Say("These books failed:\n", "Эти книги не преобразованы:\n") +
+                       result.FailedBooksText());
     if (result.stopped) {
-        progress.Line(QStringLiteral(
-            "Stopped: the text files after this one are left; a sound file cut short is kept as WAV."));
+        progress.Line(
+            Say("Stopped: the text files after this one are left; a sound file cut short is kept as WAV.",
+                "Остановлено: следующие текстовые файлы не тронуты; прерванный звуковой файл "
+                "оставлен как WAV."));
         return ExitStopped;
     }
     if (result.textFiles == 0) {
-        progress.Line(QStringLiteral("No *.txt file in %1: nothing to do.")
+        progress.Line(Say("No *.txt file in %1: nothing to do.", "В %1 нет файлов *.txt: делать нечего.")
                           .arg(QDir::toNativeSeparators(settings.folderName)));
         return 0;
     }
@@ -119,13 +124,13 @@ void PollOnce(UnattendedStart& start, const FolderRunSettings& settings, Console
 {
     const UnattendedStart::Poll poll = start.Check(settings.folderName, false, [&] {
         speaker.Progress().Line(
-            QStringLiteral("%1 found: converting the folder.")
+            Say("%1 found: converting the folder.", "Найден %1: папка преобразуется.")
                 .arg(QDir::toNativeSeparators(UnattendedStart::FlagFilePath(settings.folderName))));
         ConvertOnce(settings, speaker);
     });
     if (poll == UnattendedStart::Poll::FlagKept)
-        speaker.Progress().Error(
-            QStringLiteral("Start.Flag could not be deleted: the folder will be converted again."));
+        speaker.Progress().Error(Say("Start.Flag could not be deleted: the folder will be converted again.",
+                                     "Start.Flag не удалось удалить: папка будет преобразована снова."));
 }
 
 int Watch(const FolderArguments& arguments)
@@ -135,7 +140,7 @@ int Watch(const FolderArguments& arguments)
     speaker.SetQuiet(arguments.quiet);
     UnattendedStart start([&speaker](const QString& line) { speaker.Progress().Error(line); });
     speaker.Progress().Line(
-        QStringLiteral("Waiting for %1 (Ctrl+C ends).")
+        Say("Waiting for %1 (Ctrl+C ends).", "Ожидание %1 (Ctrl+C завершает).")
             .arg(QDir::toNativeSeparators(UnattendedStart::FlagFilePath(arguments.settings.folderName))));
     while (!speaker.StopToFileRequested()) {
         Reported(QStringLiteral("vemo --watch"), [&] {

@@ -189,6 +189,12 @@ void TestVemoCli::runMessages()
     static const QRegularExpression quoted("«[^»]*»");
     QVERIFY2(HasRussianWords(QString(run.errors).remove(quoted)) == lang.startsWith("ru"),
              qPrintable(run.errors));
+    // And a folder run's own lines.
+    QVERIFY(QDir(m_settings.path()).mkpath("empty"));
+    const Finished folder = RunVemo({"--convert-folder", "empty"}, lang, m_settings.path());
+    QCOMPARE(folder.status, 0);
+    const QString said = folder.errors + folder.out;
+    QVERIFY2(said.contains("*.txt") && HasRussianWords(said) == lang.startsWith("ru"), qPrintable(said));
 }
 
 void TestVemoCli::listVoices_data()
