@@ -25,6 +25,13 @@ public:
         if (index < 0 || index > 100)
             throw VemoError(QStringLiteral("no voice %1").arg(index));
     }
+    // A voice id chooses the voice only when it is installed: here none is.
+    bool SetVoiceId(const QString& lang, const QString&) override
+    {
+        if (lang != QStringLiteral("R") && lang != QStringLiteral("E"))
+            __builtin_trap();
+        return false;
+    }
     void SetGroupVisible(OpsFile::Group, bool) override {}
 };
 
