@@ -1,6 +1,7 @@
 #include "documents/books/BookXml.h"
 
 #include "documents/books/BookWriter.h"
+#include "documents/books/ZipArchive.h"
 
 #include <QHash>
 
@@ -101,4 +102,18 @@ QString HtmlEntity(QStringView name)
     };
     const auto found = entities.constFind(name.toString());
     return found == entities.constEnd() ? QString() : QString(QChar(*found));
+}
+
+QString TitleIn(ZipArchive& archive, const QString& entry)
+{
+    if (!archive.Contains(entry))
+        return {};
+    BookXmlReader xml(archive.Read(entry), archive.Source(), entry);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"title")
+            return xml.ElementText().simplified();
+    }
+    xml.ThrowIfError();
+    return {};
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QXmlStreamReader>
 
+class ZipArchive;
+
 // What the XML-based readers share: a reader that never expands a declared entity into more
 // than a few kilobytes (a "billion laughs" file fails instead of filling the memory) and
 // knows the HTML entities that XHTML books use without declaring them.
@@ -23,6 +25,10 @@ private:
     QString m_source;
     QString m_entry;
 };
+
+// The text of the first "title" element of an XML entry of the archive (a document's
+// metadata), blanks folded; empty when the entry or the element is missing.
+QString TitleIn(ZipArchive& archive, const QString& entry);
 
 // The value of the attribute with the local name, in any namespace.
 QString AttributeValue(const QXmlStreamAttributes& attributes, QStringView localName);

@@ -90,20 +90,6 @@ DocxStyle Resolved(const DocxStyles& styles, QString id)
     return result;
 }
 
-QString CoreTitle(ZipArchive& archive)
-{
-    if (!archive.Contains(CoreEntry))
-        return {};
-    BookXmlReader xml(archive.Read(CoreEntry), archive.Source(), CoreEntry);
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == u"title")
-            return xml.ElementText().simplified();
-    }
-    xml.ThrowIfError();
-    return {};
-}
-
 class DocxParser
 {
 public:
@@ -253,6 +239,6 @@ bool IsDocx(const ZipArchive& archive)
 
 void ReadDocx(ZipArchive& archive, BookWriter& out)
 {
-    out.title = CoreTitle(archive);
+    out.title = TitleIn(archive, CoreEntry);
     DocxParser(archive, out).Read();
 }

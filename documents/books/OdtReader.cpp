@@ -96,20 +96,6 @@ BookStyle Applied(BookStyle style, const OdtStyle& odt)
     return style;
 }
 
-QString MetaTitle(ZipArchive& archive)
-{
-    if (!archive.Contains(MetaEntry))
-        return {};
-    BookXmlReader xml(archive.Read(MetaEntry), archive.Source(), MetaEntry);
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == u"title")
-            return xml.ElementText().simplified();
-    }
-    xml.ThrowIfError();
-    return {};
-}
-
 // Elements whose content is not the text read aloud.
 bool IsLeftOut(QStringView name)
 {
@@ -250,6 +236,6 @@ void ReadOdt(ZipArchive& archive, BookWriter& out)
         ReadStylesFrom(archive.Read(StylesEntry), archive.Source(), StylesEntry, styles);
     const QByteArray content = archive.Read(ContentEntry);
     ReadStylesFrom(content, archive.Source(), ContentEntry, styles);
-    out.title = MetaTitle(archive);
+    out.title = TitleIn(archive, MetaEntry);
     OdtParser(content, archive.Source(), std::move(styles), out).Read();
 }
