@@ -13,6 +13,7 @@ for fuzzer in "$build"/fuzz/*/fuzz_*; do
     [[ -d "$top/fuzz/$area/seeds" ]] && seeds+=("$top/fuzz/$area/seeds")
     case $area in
         rtf) seeds+=("$top/../shared/testdata/rtf") ;;
+        books | containers) seeds+=("$top/tests/documents/books") ;;
     esac
     echo "fuzzing $name for ${seconds}s"
     # Leak checking is off: the readers keep per-process caches (code-page converters) that
