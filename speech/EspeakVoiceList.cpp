@@ -47,10 +47,10 @@ struct Variant
 // espeak-ng lists its variants only when asked for the language "variant".
 QList<Variant> ReadVariants()
 {
-    espeak_VOICE spec{};
+    espeak_VOICE wanted{};
     char language[] = "variant";
-    spec.languages = language;
-    const espeak_VOICE** voices = espeak_ListVoices(&spec);
+    wanted.languages = language;
+    const espeak_VOICE** voices = espeak_ListVoices(&wanted);
     QList<Variant> variants;
     for (int i = 0; voices && voices[i]; ++i) {
         const QString id = QString::fromUtf8(voices[i]->identifier);
