@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/HelpCommand.h"
 #include "app/StartArguments.h"
+#include "files/MessageLanguage.h"
 #include "files/UnitFindFilesSL.h"
 #include "folder/FolderRunCommand.h"
 #include "folder/UnitFileSelectDir.h"
@@ -71,6 +72,7 @@ int main(int argc, char* argv[])
     NameSoundStreams();
     if (const std::optional<int> status = RunHeadlessCommand(argc, argv))
         return *status;
+    KeepMessagesInRussian();
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setApplicationName(QStringLiteral("Vemo"));

@@ -1,5 +1,6 @@
 #include "documents/TextDocumentIO.h"
 
+#include "files/MessageLanguage.h"
 #include "files/UnitFindFilesSL.h"
 #include "files/VemoError.h"
 #include "text/rtf/Rtf.h"
@@ -33,9 +34,10 @@ QString SaveError(const QString& path, const QString& reason)
 void CheckLength(qsizetype length, qsizetype maxCharacters, const QString& source)
 {
     if (maxCharacters >= 0 && length > maxCharacters)
-        throw VemoError(LoadError(
-            source,
-            QStringLiteral("текст длиной %1 знаков больше допустимых %2").arg(length).arg(maxCharacters)));
+        throw VemoError(LoadError(source, Say("a text of %1 characters is longer than the allowed %2",
+                                              "текст длиной %1 знаков больше допустимых %2")
+                                              .arg(length)
+                                              .arg(maxCharacters)));
 }
 
 // A plain text as the document holds it: every CR LF, lone CR and lone LF one paragraph break.

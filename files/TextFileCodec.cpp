@@ -1,5 +1,6 @@
 #include "files/TextFileCodec.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 
 #include <QFile>
@@ -285,8 +286,9 @@ DecodedText DecodeTextBytes(const QByteArray& bytes)
 
 QString ReplacedBytesMessage(const QString& path, int replacedBytes)
 {
-    return QStringLiteral("Файл \"%1\" прочитан как UTF-8; неверных последовательностей байтов: %2, "
-                          "они заменены знаком \uFFFD")
+    return Say("File \"%1\" was read as UTF-8; invalid byte sequences: %2, replaced by \uFFFD",
+               "Файл \"%1\" прочитан как UTF-8; неверных последовательностей байтов: %2, "
+               "они заменены знаком \uFFFD")
         .arg(path)
         .arg(replacedBytes);
 }
@@ -313,8 +315,10 @@ void RequireRegularFile(const QString& path)
 {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        throw VemoError(QStringLiteral("Не удалось открыть файл \"%1\": это не обычный файл "
-                                       "(папка, устройство или канал), текст читается только из файлов")
+        throw VemoError(Say("Could not open file \"%1\": it is not a regular file (a folder, device "
+                            "or pipe); text is read from files only",
+                            "Не удалось открыть файл \"%1\": это не обычный файл "
+                            "(папка, устройство или канал), текст читается только из файлов")
                             .arg(path));
 }
 
@@ -322,9 +326,12 @@ QByteArray ReadOpenFileBytes(QFile& file, const QString& path)
 {
     struct stat status = {};
     if (fstat(file.handle(), &status) != 0 || !S_ISREG(status.st_mode))
-        throw VemoError(QStringLiteral("Не удалось открыть файл \"%1\": это не обычный файл").arg(path));
+        throw VemoError(Say("Could not open file \"%1\": it is not a regular file",
+                            "Не удалось открыть файл \"%1\": это не обычный файл")
+                            .arg(path));
     const auto tooLarge = [&path] {
-        return VemoError(QStringLiteral("Файл \"%1\" слишком велик: читается не больше %2 МБ")
+        return VemoError(Say("File \"%1\" is too large: at most %2 MB is read",
+                             "Файл \"%1\" слишком велик: читается не больше %2 МБ")
                              .arg(path)
                              .arg(MaxTextFileBytes / (1024 * 1024)));
     };
@@ -339,8 +346,8 @@ QByteArray ReadOpenFileBytes(QFile& file, const QString& path)
         bytes.resize(had + qsizetype(wanted));
         const qint64 got = file.read(bytes.data() + had, wanted);
         if (got < 0)
-            throw VemoError(
-                QStringLiteral("Не удалось прочитать файл \"%1\": %2").arg(path, file.errorString()));
+            throw VemoError(Say("Could not read file \"%1\": %2", "Не удалось прочитать файл \"%1\": %2")
+                                .arg(path, file.errorString()));
         bytes.truncate(had + qsizetype(got));
         if (bytes.size() > MaxTextFileBytes)
             throw tooLarge();
@@ -354,7 +361,8 @@ QByteArray ReadFileBytes(const QString& path)
     RequireRegularFile(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw VemoError(QStringLiteral("Не удалось открыть файл \"%1\": %2").arg(path, file.errorString()));
+        throw VemoError(Say("Could not open file \"%1\": %2", "Не удалось открыть файл \"%1\": %2")
+                            .arg(path, file.errorString()));
     return ReadOpenFileBytes(file, path);
 }
 
@@ -400,12 +408,13 @@ void WriteTextFile(const QString& path, const QString& text, TextEncoding encodi
 {
     const std::optional<QByteArray> bytes = EncodeText(text, encoding, withBom);
     if (!bytes)
-        throw VemoError(
-            QStringLiteral("Текст содержит знаки, которых нет в кодировке %1; файл \"%2\" не записан")
-                .arg(EncodingName(encoding), path));
+        throw VemoError(Say("The text has characters that encoding %1 lacks; file \"%2\" was not written",
+                            "Текст содержит знаки, которых нет в кодировке %1; файл \"%2\" не записан")
+                            .arg(EncodingName(encoding), path));
     const QString failure = ReplaceFileContents(path, *bytes);
     if (!failure.isEmpty())
-        throw VemoError(QStringLiteral("Не удалось записать файл \"%1\": %2").arg(path, failure));
+        throw VemoError(
+            Say("Could not write file \"%1\": %2", "Не удалось записать файл \"%1\": %2").arg(path, failure));
 }
 
 QString EncodingName(TextEncoding encoding)

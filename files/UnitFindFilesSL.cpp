@@ -1,6 +1,7 @@
 #include "files/UnitFindFilesSL.h"
 
 #include "files/FileNameMatch.h"
+#include "files/MessageLanguage.h"
 #include "files/MyBufStream.h"
 #include "files/TextFileCodec.h"
 #include "files/TextLineBreaks.h"
@@ -86,8 +87,10 @@ QString StrLoadFromFile(const QString& fileName, int attempts, int waitMs)
             return TextAsLines(*bytes, fileName);
         if (attempt >= attempts) {
             LogErr(QStringLiteral("StrLoadFromFile- ") + fileName);
-            throw VemoError(
-                QStringLiteral("Не удалось прочитать файл \"%1\" (попыток: %2)").arg(fileName).arg(attempt));
+            throw VemoError(Say("Could not read file \"%1\" (attempts: %2)",
+                                "Не удалось прочитать файл \"%1\" (попыток: %2)")
+                                .arg(fileName)
+                                .arg(attempt));
         }
         QThread::msleep(static_cast<unsigned long>(std::max(waitMs, 0)));
         LogErr(QStringLiteral("StrLoadFromFile- ") + fileName);

@@ -2,6 +2,7 @@
 
 #include "documents/books/BookReader.h"
 #include "files/FileNameMatch.h"
+#include "files/MessageLanguage.h"
 #include "files/SettingsFile.h"
 #include "files/TextFileCodec.h"
 #include "files/UnitFindFilesSL.h"
@@ -218,8 +219,10 @@ void FolderRun::ReportUndecodableNames()
         return;
     for (const QString& mask : BookFileMasks(m_settings.formats)) {
         for (const QString& name : FindUndecodableNames(m_settings.folderName, mask)) {
-            const QString line = QStringLiteral("Файл «%1» в папке «%2» пропущен: его имя не в UTF-8, "
-                                                "переименуйте его")
+            const QString line = Say("File \"%1\" in folder \"%2\" was skipped: its name is not UTF-8, "
+                                     "rename it",
+                                     "Файл «%1» в папке «%2» пропущен: его имя не в UTF-8, "
+                                     "переименуйте его")
                                      .arg(name, m_settings.folderName);
             m_host.Log(line);
             LogErr(line);
@@ -300,7 +303,8 @@ void FolderRun::RecordBook(const QString& textFile, const BookOutcome& outcome, 
     const QString why = outcome.problems.join(u'\n');
     result.failedBooks.append({textFile, why});
     AddToRunLog(QStringLiteral("book %1%2%3 s (%4): %5").arg(textFile, RunLog::Failed, seconds, files, why));
-    m_host.Log(QStringLiteral("Книга «%1» не преобразована: %2").arg(textFile, why));
+    m_host.Log(
+        Say("Book \"%1\" was not converted: %2", "Книга «%1» не преобразована: %2").arg(textFile, why));
 }
 
 QStringList FolderRun::SoundFilesOfBook(const QString& textFile, const QString& text,
@@ -475,8 +479,8 @@ void FolderRun::AddToRunLog(const QString& entry)
     if (m_runLog.Add(entry) || m_runLogFailed)
         return;
     m_runLogFailed = true;
-    const QString line =
-        QStringLiteral("Журнал «%1» не записывается: %2").arg(m_runLog.Path(), m_runLog.Failure());
+    const QString line = Say("Log \"%1\" cannot be written: %2", "Журнал «%1» не записывается: %2")
+                             .arg(m_runLog.Path(), m_runLog.Failure());
     m_host.Log(line);
     LogErr(line);
 }

@@ -1,5 +1,6 @@
 #include "soundfile/EncoderConfig.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 
 #include <cstring>
@@ -9,7 +10,8 @@ EncoderConfig::EncoderConfig() = default;
 EncoderConfig EncoderConfig::fromBytes(const QByteArray& bytes)
 {
     if (bytes.size() != Size) {
-        throw VemoError(QStringLiteral("Запись настроек MP3 кодера должна занимать %1 байт, а не %2")
+        throw VemoError(Say("The MP3 encoder's settings record must take %1 bytes, not %2",
+                            "Запись настроек MP3 кодера должна занимать %1 байт, а не %2")
                             .arg(Size)
                             .arg(bytes.size()));
     }

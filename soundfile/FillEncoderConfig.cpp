@@ -1,5 +1,6 @@
 #include "soundfile/FillEncoderConfig.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "soundfile/Mp3Tables.h"
 
@@ -34,7 +35,9 @@ EncoderConfig defaultRecord(const SampleRateEntry& rate)
 std::uint16_t qualityWord(int item)
 {
     if (item < 0 || item >= Mp3Tables::QualityCount) {
-        throw VemoError(QStringLiteral("В списке качества алгоритма нет пункта %1").arg(item));
+        throw VemoError(
+            Say("The algorithm quality list has no item %1", "В списке качества алгоритма нет пункта %1")
+                .arg(item));
     }
     return std::uint16_t(item | (255 - item) << 8);
 }
@@ -56,7 +59,8 @@ void applyMode(EncoderConfig& c, const Mp3Choices& choices, MpegClass mpegClass)
         break;
     case EncodingKind::Vbr:
         if (choices.vbrQuality < 0 || choices.vbrQuality > 9) {
-            throw VemoError(QStringLiteral("Качество VBR %1 вне пределов 0-9").arg(choices.vbrQuality));
+            throw VemoError(Say("VBR quality %1 is outside 0-9", "Качество VBR %1 вне пределов 0-9")
+                                .arg(choices.vbrQuality));
         }
         c.setInt32(EncoderConfig::nVbrMethod, 0);
         c.setInt32(EncoderConfig::nVBRQuality, choices.vbrQuality);

@@ -1,5 +1,6 @@
 #include "soundfile/MP3export.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "soundfile/LameEnc.h"
 
@@ -56,7 +57,7 @@ qint64 readFully(QFile& file, char* buffer, qint64 n)
 
 QString readError(const QString& wavName)
 {
-    return QStringLiteral("Ошибка чтения из файла ") + wavName;
+    return Say("Error reading from file ", "Ошибка чтения из файла ") + wavName;
 }
 
 struct WavHeader
@@ -147,7 +148,7 @@ qint64 Conversion::readChunk(qint64 n, bool last)
 void Conversion::write(std::uint32_t bytes)
 {
     if (bytes > 0 && m_mp3.write(reinterpret_cast<const char*>(m_output.data()), bytes) != qint64(bytes)) {
-        throw VemoError(QStringLiteral(" Ошибка записи в файл ") + m_mp3.fileName());
+        throw VemoError(Say(" Error writing to file ", " Ошибка записи в файл ") + m_mp3.fileName());
     }
 }
 
@@ -155,7 +156,7 @@ void Conversion::encodeChunk(qint64 bytes)
 {
     std::uint32_t written = 0;
     if (beEncodeChunk(m_stream, std::uint32_t(bytes / 2), m_input.data(), m_output.data(), &written) != 0) {
-        throw VemoError(QStringLiteral(" Ошибка при MP3 кодировани ! "));
+        throw VemoError(Say(" Error in MP3 encoding! ", " Ошибка при MP3 кодировани ! "));
     }
     write(written);
 }
@@ -184,7 +185,7 @@ void Conversion::flush(StreamCloser& closer)
 {
     std::uint32_t written = 0;
     if (beDeinitStream(m_stream, m_output.data(), &written) != 0) {
-        throw VemoError(QStringLiteral(" Ошибка де-инициализации MP3 потока"));
+        throw VemoError(Say(" Error closing the MP3 stream", " Ошибка де-инициализации MP3 потока"));
     }
     write(written);
     writeInfoFrame();
@@ -198,13 +199,13 @@ void Conversion::writeInfoFrame()
     std::uint32_t bytes = 0;
     std::uint32_t offset = 0;
     if (beInfoFrame(m_stream, m_output.data(), &bytes, &offset) != 0) {
-        throw VemoError(QStringLiteral(" Ошибка де-инициализации MP3 потока"));
+        throw VemoError(Say(" Error closing the MP3 stream", " Ошибка де-инициализации MP3 потока"));
     }
     if (bytes == 0 || m_mp3.isSequential()) {
         return;
     }
     if (!m_mp3.seek(offset)) {
-        throw VemoError(QStringLiteral(" Ошибка записи в файл ") + m_mp3.fileName());
+        throw VemoError(Say(" Error writing to file ", " Ошибка записи в файл ") + m_mp3.fileName());
     }
     write(bytes);
 }

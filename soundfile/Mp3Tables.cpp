@@ -1,5 +1,6 @@
 #include "soundfile/Mp3Tables.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 
 #include <algorithm>
@@ -75,10 +76,12 @@ constexpr std::array<const char*, Mp3Tables::QualityCount> QualityTexts{
     "9 - наихудшее качество (отключены все алгоритмы)",
 };
 
-void checkItem(const char* list, int item, int count)
+void checkItem(const char* englishList, const char* russianList, int item, int count)
 {
     if (item < 0 || item >= count) {
-        throw VemoError(QStringLiteral("В списке «%1» нет пункта %2").arg(QString::fromUtf8(list)).arg(item));
+        throw VemoError(Say("The list \"%1\" has no item %2", "В списке «%1» нет пункта %2")
+                            .arg(Say(englishList, russianList))
+                            .arg(item));
     }
 }
 
@@ -101,25 +104,25 @@ namespace Mp3Tables {
 
 const SampleRateEntry& sampleRate(int item)
 {
-    checkItem("Частота дискретизации", item, SampleRateCount);
+    checkItem("Sample rate", "Частота дискретизации", item, SampleRateCount);
     return SampleRates[std::size_t(item)];
 }
 
 int bitrateKbps(int item)
 {
-    checkItem("Скорость бит. потока", item, BitrateCount);
+    checkItem("Bit rate", "Скорость бит. потока", item, BitrateCount);
     return Bitrates[std::size_t(item)];
 }
 
 std::int32_t channelMode(int item)
 {
-    checkItem("Количество каналов", item, ChannelCount);
+    checkItem("Channels", "Количество каналов", item, ChannelCount);
     return ChannelModes[std::size_t(item)];
 }
 
 const EncodingModeEntry& encodingMode(int item)
 {
-    checkItem("Режим кодирования", item, ModeCount);
+    checkItem("Encoding mode", "Режим кодирования", item, ModeCount);
     return Modes[std::size_t(item)];
 }
 

@@ -1,6 +1,7 @@
 #include "soundfile/PartFileNames.h"
 
 #include "documents/books/BookReader.h"
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 
 #include <QFile>
@@ -72,6 +73,7 @@ void PartFileNames::Publish(const QString& fileName)
 {
     const QString temporary = TemporaryName(fileName);
     if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(fileName).constData()) != 0)
-        throw VemoError(QStringLiteral("Не удалось переименовать «%1» в «%2»: %3")
-                            .arg(temporary, fileName, QString::fromLocal8Bit(std::strerror(errno))));
+        throw VemoError(
+            Say("Could not rename \"%1\" to \"%2\": %3", "Не удалось переименовать «%1» в «%2»: %3")
+                .arg(temporary, fileName, QString::fromLocal8Bit(std::strerror(errno))));
 }

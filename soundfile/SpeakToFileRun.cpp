@@ -1,5 +1,6 @@
 #include "soundfile/SpeakToFileRun.h"
 
+#include "files/MessageLanguage.h"
 #include "files/TextFileCodec.h"
 #include "files/VemoError.h"
 #include "soundfile/MP3export.h"
@@ -18,7 +19,10 @@
 
 namespace {
 
-const QString ConversionFailed = QStringLiteral(" Ошибка при конвертации wav в mp3 ФАЙЛ !");
+QString ConversionFailed()
+{
+    return Say(" Error converting wav to mp3 FILE!", " Ошибка при конвертации wav в mp3 ФАЙЛ !");
+}
 constexpr int SeekStart = 0;
 constexpr int SeekCurrent = 1;
 constexpr int SeekEnd = 2;
@@ -116,8 +120,10 @@ void SpeakToFileRun::OpenSoundFile()
         m_soundFileName, m_settings.mp3 ? m_names.Mp3Name(m_settings.divide, m_partNumber) : QString()};
     for (const QString& output : outputs) {
         if (IsSameFile(output, m_settings.textFileName))
-            throw VemoError(QStringLiteral("Звуковой файл \"%1\" — это файл самого текста \"%2\"; "
-                                           "выберите другое имя, текст не перезаписан")
+            throw VemoError(Say("The sound file \"%1\" is the text's own file \"%2\"; "
+                                "choose another name, the text was not overwritten",
+                                "Звуковой файл \"%1\" — это файл самого текста \"%2\"; "
+                                "выберите другое имя, текст не перезаписан")
                                 .arg(output, m_settings.textFileName));
     }
     SpFileStream& stream = m_host.FileStream();
@@ -272,7 +278,7 @@ void SpeakToFileRun::TakeConverted(qint32 status, const QString& soundFileName, 
         if (mp3Temporary != wavTemporary)
             QFile::remove(mp3Temporary);
         PartFileNames::Publish(soundFileName);
-        m_host.ShowConversionError(ConversionFailed, soundFileName);
+        m_host.ShowConversionError(ConversionFailed(), soundFileName);
         return;
     }
     m_host.ShowConversionProgress(mp3Name, 1, 1);

@@ -1,5 +1,6 @@
 #include "soundfile/Subtitles.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 
 #include <QFileInfo>
@@ -72,8 +73,8 @@ void WriteText(const QString& name, const std::function<void(const Subtitles::Si
     });
     drain();
     if (!ok || !file.flush() || !file.commit())
-        throw VemoError(
-            QStringLiteral("Не удалось записать субтитры «%1»: %2").arg(name, file.errorString()));
+        throw VemoError(Say("Could not write subtitles \"%1\": %2", "Не удалось записать субтитры «%1»: %2")
+                            .arg(name, file.errorString()));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "speech/EngineVoice.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "speech/EngineThread.h"
 #include "speech/EspeakVoiceList.h"
@@ -32,9 +33,9 @@ void EngineVoice::setVoice(const VoiceToken& token)
     const qsizetype at = voices.indexOf(token);
     const EspeakVoiceList& espeak = m_engine->espeakVoices();
     if (at < 0 || (voices.at(at).engine == espeak.engineName() && !espeak.isInstalled(voices.at(at))))
-        throw VemoError(
-            QStringLiteral("Голос «%1» не найден: его нет среди голосов espeak-ng, Flite и Festival.")
-                .arg(token.description.isEmpty() ? token.id : token.description));
+        throw VemoError(Say("Voice \"%1\" was not found: espeak-ng, Flite and Festival have no such voice.",
+                            "Голос «%1» не найден: его нет среди голосов espeak-ng, Flite и Festival.")
+                            .arg(token.description.isEmpty() ? token.id : token.description));
     m_voice = voices.at(at);
 }
 

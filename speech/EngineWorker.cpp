@@ -1,5 +1,6 @@
 #include "speech/EngineWorker.h"
 
+#include "files/MessageLanguage.h"
 #include "speech/EspeakSynthesis.h"
 #include "speech/FestivalEngine.h"
 #include "speech/FliteEngine.h"
@@ -34,8 +35,10 @@ void EngineWorker::initialise()
         m_voices = EspeakVoiceList::read();
         m_ready = true;
     } else {
-        m_failure = rate <= 0 ? QStringLiteral("espeak-ng не запустился: нет его данных (espeak-ng-data).")
-                              : QStringLiteral("espeak-ng выдаёт звук с частотой %1 Гц вместо %2 Гц.")
+        m_failure = rate <= 0 ? Say("espeak-ng did not start: its data (espeak-ng-data) is missing.",
+                                    "espeak-ng не запустился: нет его данных (espeak-ng-data).")
+                              : Say("espeak-ng gives sound at %1 Hz instead of %2 Hz.",
+                                    "espeak-ng выдаёт звук с частотой %1 Гц вместо %2 Гц.")
                                     .arg(rate)
                                     .arg(EngineSampleRate);
     }

@@ -1,5 +1,6 @@
 #include "speech/EspeakSynthesis.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "speech/EspeakVoiceList.h"
 #include "speech/SegmentSettings.h"
@@ -128,7 +129,9 @@ void EspeakSynthesis::applySettings(const SegmentSettings& settings)
     const VoiceToken voice = m_voices.forLanguage(m_job.voice, settings.languageId);
     if (voice.id != m_currentVoice) {
         if (espeak_SetVoiceByName(voice.id.toUtf8().constData()) != EE_OK)
-            throw VemoError(QStringLiteral("Голос «%1» не найден в espeak-ng.").arg(voice.description));
+            throw VemoError(
+                Say("Voice \"%1\" was not found in espeak-ng.", "Голос «%1» не найден в espeak-ng.")
+                    .arg(voice.description));
         m_currentVoice = voice.id;
     }
     espeak_SetParameter(espeakRATE, settings.wordsPerMinute(), 0);
@@ -147,7 +150,9 @@ void EspeakSynthesis::speakText(const QString& text, int spokenOffset)
     const espeak_ERROR result =
         espeak_Synth(wide.data(), wide.size() * sizeof(wchar_t), 0, POS_CHARACTER, 0, flags, nullptr, this);
     if (result != EE_OK && !m_stopped && !isPurged())
-        throw VemoError(QStringLiteral("espeak-ng не смог произнести текст (ошибка %1).").arg(int(result)));
+        throw VemoError(Say("espeak-ng could not speak the text (error %1).",
+                            "espeak-ng не смог произнести текст (ошибка %1).")
+                            .arg(int(result)));
 }
 
 // Each character on its own, which espeak-ng reads by its name.

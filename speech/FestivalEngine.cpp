@@ -1,5 +1,6 @@
 #include "speech/FestivalEngine.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "speech/SegmentSettings.h"
 #include "speech/TimeStretch.h"
@@ -149,7 +150,9 @@ SynthesisedText FestivalEngine::synthesiseHere(const QString& text, const VoiceT
     const QString directory = voice.id.section(u'/', 1);
     if (currentVoice != directory) {
         if (!Eval(QStringLiteral("(voice_%1)").arg(directory)))
-            throw VemoError(QStringLiteral("Festival не смог загрузить голос «%1».").arg(voice.description));
+            throw VemoError(
+                Say("Festival could not load voice \"%1\".", "Festival не смог загрузить голос «%1».")
+                    .arg(voice.description));
         currentVoice = directory;
     }
     // Only the diphone voices follow Duration_Stretch; unit-selection and HTS voices keep
@@ -162,13 +165,16 @@ SynthesisedText FestivalEngine::synthesiseHere(const QString& text, const VoiceT
     // The text reaches the interpreter as a string value, never as Scheme source.
     siod_set_lval("vemo_text", strcons(utf8.size(), utf8.constData()));
     if (!Eval(QStringLiteral("(set! vemo_utt (utt.synth (eval (list 'Utterance 'Text vemo_text))))")))
-        throw VemoError(
-            QStringLiteral("Festival не смог произнести текст голосом «%1».").arg(voice.description));
+        throw VemoError(Say("Festival could not speak the text with voice \"%1\".",
+                            "Festival не смог произнести текст голосом «%1».")
+                            .arg(voice.description));
     EST_Utterance* utt = utterance(siod_get_lval("vemo_utt", nullptr));
     EST_Relation* waves = utt ? utt->relation("Wave", 0) : nullptr;
     EST_Wave* wav = waves && waves->head() ? wave(waves->head()->f("wave")) : nullptr;
     if (!wav || wav->num_channels() < 1)
-        throw VemoError(QStringLiteral("Festival не выдал звука голосом «%1».").arg(voice.description));
+        throw VemoError(
+            Say("Festival gave no sound with voice \"%1\".", "Festival не выдал звука голосом «%1».")
+                .arg(voice.description));
 
     SynthesisedText synth;
     synth.sampleRate = wav->sample_rate();

@@ -1,5 +1,6 @@
 #include "speech/FliteEngine.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "speech/SegmentSettings.h"
 
@@ -73,15 +74,17 @@ SynthesisedText FliteEngine::synthesise(const QString& text, const VoiceToken& v
     const auto& registered = RegisteredVoices();
     const auto found = registered.find(voice.id);
     if (found == registered.end())
-        throw VemoError(QStringLiteral("Голос Flite «%1» не найден.").arg(voice.id));
+        throw VemoError(
+            Say("Flite voice \"%1\" was not found.", "Голос Flite «%1» не найден.").arg(voice.id));
     cst_voice* v = found->second;
     feat_set_float(v->features, "duration_stretch", float(1.0 / RateFactor(settings.rate)));
     const QByteArray utf8 = text.toUtf8();
     std::unique_ptr<cst_utterance, UtteranceDeleter> utt(flite_synth_text(utf8.constData(), v));
     const cst_wave* wave = utt ? utt_wave(utt.get()) : nullptr;
     if (!wave)
-        throw VemoError(
-            QStringLiteral("Flite не смог произнести текст голосом «%1».").arg(voice.description));
+        throw VemoError(Say("Flite could not speak the text with voice \"%1\".",
+                            "Flite не смог произнести текст голосом «%1».")
+                            .arg(voice.description));
 
     SynthesisedText synth;
     synth.sampleRate = wave->sample_rate;

@@ -1,5 +1,6 @@
 #include "speech/TestVoice.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "speech/SpeechPlayback.h"
 #include "speech/TestVoiceWriter.h"
@@ -23,7 +24,7 @@ QList<VoiceToken> TestVoice::GetVoices() const
 void TestVoice::setVoice(const VoiceToken& token)
 {
     if (!GetVoices().contains(token))
-        throw VemoError(QStringLiteral("Голос «%1» не найден.").arg(token.id));
+        throw VemoError(Say("Voice \"%1\" was not found.", "Голос «%1» не найден.").arg(token.id));
     m_voice = token;
 }
 

@@ -1,5 +1,6 @@
 #include "text/Segmentation.h"
 
+#include "files/MessageLanguage.h"
 #include "files/TextLineBreaks.h"
 #include "files/VemoError.h"
 #include "text/LineBreaks.h"
@@ -198,8 +199,9 @@ void WriteFragmentDump(const QStringList& texts, const QString& dumpFile)
             return;
         failure = QStringLiteral("%1; \"%2\": %3").arg(failure, written, cacheFailure);
     }
-    throw VemoError(QStringLiteral("Не удалось записать файл фрагментов \"%1\": %2")
-                        .arg(QFileInfo(dumpFile).filePath(), failure));
+    throw VemoError(
+        Say("Could not write the fragments file \"%1\": %2", "Не удалось записать файл фрагментов \"%1\": %2")
+            .arg(QFileInfo(dumpFile).filePath(), failure));
 }
 
 } // namespace

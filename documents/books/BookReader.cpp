@@ -7,6 +7,7 @@
 #include "documents/books/HtmlReader.h"
 #include "documents/books/OdtReader.h"
 #include "documents/books/ZipArchive.h"
+#include "files/MessageLanguage.h"
 #include "text/rtf/Rtf.h"
 
 #include <QFileInfo>
@@ -40,8 +41,8 @@ BookFormat ZipFormat(ZipArchive& archive)
         return BookFormat::Epub;
     if (!Fb2Entry(archive).isEmpty())
         return BookFormat::Fb2Zip;
-    ThrowBookError(archive.Source(),
-                   QStringLiteral("zip-архив не книга: в нём нет ни EPUB, ни DOCX, ни ODT, ни FB2"));
+    ThrowBookError(archive.Source(), Say("the zip archive is not a book: it holds no EPUB, DOCX, ODT or FB2",
+                                         "zip-архив не книга: в нём нет ни EPUB, ни DOCX, ни ODT, ни FB2"));
 }
 
 BookFormat FormatByExtension(const QString& source)
@@ -64,7 +65,8 @@ void ReadContainer(const QByteArray& bytes, BookFormat format, BookWriter& out)
     ZipArchive archive(bytes, out.Source());
     const BookFormat found = ZipFormat(archive);
     if (found != format)
-        ThrowBookError(out.Source(), QStringLiteral("содержимое архива не совпадает с его видом"));
+        ThrowBookError(out.Source(), Say("the archive's contents do not match its kind",
+                                         "содержимое архива не совпадает с его видом"));
     switch (format) {
     case BookFormat::Epub:
         ReadEpub(archive, out);
@@ -120,11 +122,12 @@ QString ReadBook(const QByteArray& bytes, BookFormat format, const QString& sour
     case BookFormat::Odt:
     case BookFormat::Fb2Zip:
         if (!ZipArchive::LooksLikeZip(bytes))
-            ThrowBookError(source, QStringLiteral("это не zip-архив, а книга этого вида — архив"));
+            ThrowBookError(source, Say("this is not a zip archive, and a book of this kind is one",
+                                       "это не zip-архив, а книга этого вида — архив"));
         ReadContainer(bytes, format, out);
         break;
     default:
-        ThrowBookError(source, QStringLiteral("это не книга"));
+        ThrowBookError(source, Say("this is not a book", "это не книга"));
     }
     return out.title;
 }

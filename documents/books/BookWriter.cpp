@@ -1,5 +1,6 @@
 #include "documents/books/BookWriter.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 
 #include <QTextBlockFormat>
@@ -85,8 +86,9 @@ void BookWriter::Append(QStringView text, BookStyle style)
 {
     m_characters += text.size();
     if (m_maxCharacters >= 0 && m_characters > m_maxCharacters)
-        ThrowBookError(m_source,
-                       QStringLiteral("текст книги длиннее допустимых %1 знаков").arg(m_maxCharacters));
+        ThrowBookError(m_source, Say("the book's text is longer than the allowed %1 characters",
+                                     "текст книги длиннее допустимых %1 знаков")
+                                     .arg(m_maxCharacters));
     if (m_runs.isEmpty() || !(m_runs.last().style == style))
         m_runs.append({QString(), style});
     m_runs.last().text += text;
@@ -128,8 +130,9 @@ void BookWriter::Flush()
         m_cursor.insertBlock(block);
     // A paragraph break counts one character, as in the text box.
     if (m_paragraphs > 0 && m_maxCharacters >= 0 && ++m_characters > m_maxCharacters)
-        ThrowBookError(m_source,
-                       QStringLiteral("текст книги длиннее допустимых %1 знаков").arg(m_maxCharacters));
+        ThrowBookError(m_source, Say("the book's text is longer than the allowed %1 characters",
+                                     "текст книги длиннее допустимых %1 знаков")
+                                     .arg(m_maxCharacters));
     for (const Run& run : std::as_const(m_runs))
         m_cursor.insertText(run.text, CharFormat(run.style, m_headingLevel));
     ++m_paragraphs;

@@ -2,6 +2,7 @@
 
 #include "documents/books/BookWriter.h"
 #include "documents/books/ZipArchive.h"
+#include "files/MessageLanguage.h"
 
 #include <QHash>
 
@@ -42,7 +43,7 @@ void BookXmlReader::ThrowIfError() const
         return;
     const QString where = m_entry.isEmpty() ? QString() : QStringLiteral("«%1», ").arg(m_entry);
     ThrowBookError(m_source,
-                   QStringLiteral("%1строка %2: %3").arg(where).arg(lineNumber()).arg(errorString()));
+                   Say("%1line %2: %3", "%1строка %2: %3").arg(where).arg(lineNumber()).arg(errorString()));
 }
 
 QString BookXmlReader::ElementText()

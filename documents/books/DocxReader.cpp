@@ -3,6 +3,7 @@
 #include "documents/books/BookWriter.h"
 #include "documents/books/BookXml.h"
 #include "documents/books/ZipArchive.h"
+#include "files/MessageLanguage.h"
 
 #include <QHash>
 
@@ -137,7 +138,8 @@ void DocxParser::ReadParagraph()
 {
     if (++m_nesting > MaxNesting)
         ThrowBookError(m_out.Source(),
-                       QStringLiteral("абзацы вложены друг в друга глубже %1").arg(MaxNesting));
+                       Say("paragraphs are nested deeper than %1", "абзацы вложены друг в друга глубже %1")
+                           .arg(MaxNesting));
     int headingLevel = 0;
     BookStyle paragraphStyle;
     m_out.StartParagraph();

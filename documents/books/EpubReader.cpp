@@ -4,6 +4,7 @@
 #include "documents/books/BookXml.h"
 #include "documents/books/HtmlReader.h"
 #include "documents/books/ZipArchive.h"
+#include "files/MessageLanguage.h"
 
 #include <QHash>
 #include <QUrl>
@@ -37,8 +38,8 @@ QString PackagePath(ZipArchive& archive)
         }
     }
     xml.ThrowIfError();
-    ThrowBookError(archive.Source(),
-                   QStringLiteral("в META-INF/container.xml не указан файл описания книги"));
+    ThrowBookError(archive.Source(), Say("META-INF/container.xml names no package file",
+                                         "в META-INF/container.xml не указан файл описания книги"));
 }
 
 Package ReadPackage(ZipArchive& archive, const QString& path)
@@ -108,7 +109,8 @@ void ReadEpub(ZipArchive& archive, BookWriter& out)
             continue;
         const QString entry = EntryName(packagePath, item->href);
         if (!archive.Contains(entry))
-            ThrowBookError(archive.Source(), QStringLiteral("в архиве нет главы «%1»").arg(entry));
+            ThrowBookError(archive.Source(),
+                           Say("the archive has no chapter \"%1\"", "в архиве нет главы «%1»").arg(entry));
         // A chapter's own title (the head's) is not the book's.
         const QString title = out.title;
         ReadHtml(archive.Read(entry), out);

@@ -2,6 +2,7 @@
 
 #include "documents/books/BookWriter.h"
 #include "documents/books/BookXml.h"
+#include "files/MessageLanguage.h"
 
 namespace {
 
@@ -37,7 +38,8 @@ void Fb2Parser::Read()
 {
     if (!m_xml.readNextStartElement() || m_xml.name() != u"FictionBook") {
         m_xml.ThrowIfError();
-        ThrowBookError(m_out.Source(), QStringLiteral("это не книга FB2: нет элемента FictionBook"));
+        ThrowBookError(m_out.Source(), Say("this is not an FB2 book: it has no FictionBook element",
+                                           "это не книга FB2: нет элемента FictionBook"));
     }
     while (m_xml.readNextStartElement()) {
         const QStringView name = m_xml.name();
@@ -73,7 +75,9 @@ void Fb2Parser::ReadDescription()
 void Fb2Parser::CheckNesting(int nesting)
 {
     if (nesting > MaxDepth)
-        ThrowBookError(m_out.Source(), QStringLiteral("вложенность элементов глубже %1").arg(MaxDepth));
+        ThrowBookError(
+            m_out.Source(),
+            Say("elements are nested deeper than %1", "вложенность элементов глубже %1").arg(MaxDepth));
 }
 
 // The block elements of a body or section; sectionDepth counts the sections around them.

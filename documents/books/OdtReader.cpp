@@ -3,6 +3,7 @@
 #include "documents/books/BookWriter.h"
 #include "documents/books/BookXml.h"
 #include "documents/books/ZipArchive.h"
+#include "files/MessageLanguage.h"
 
 #include <QHash>
 #include <QSet>
@@ -139,7 +140,9 @@ private:
 void OdtParser::CheckNesting(int nesting) const
 {
     if (nesting > MaxNesting)
-        ThrowBookError(m_out.Source(), QStringLiteral("вложенность элементов глубже %1").arg(MaxNesting));
+        ThrowBookError(
+            m_out.Source(),
+            Say("elements are nested deeper than %1", "вложенность элементов глубже %1").arg(MaxNesting));
 }
 
 void OdtParser::Read()

@@ -1,5 +1,6 @@
 #include "documents/books/ZipArchive.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 
 #include <zip.h>
@@ -38,14 +39,18 @@ ZipArchive::ZipArchive(const QByteArray& bytes, const QString& source) : m_bytes
         zip_error_fini(&error);
         zip_source_free(m_zipSource);
         m_zipSource = nullptr;
-        Fail(QStringLiteral("повреждённый или неполный zip-архив: %1").arg(reason));
+        Fail(Say("damaged or incomplete zip archive: %1", "повреждённый или неполный zip-архив: %1")
+                 .arg(reason));
     }
     zip_error_fini(&error);
     const zip_int64_t count = zip_get_num_entries(m_archive, 0);
     if (count < 0 || count > MaxEntries) {
         zip_discard(m_archive);
         m_archive = nullptr;
-        Fail(QStringLiteral("в архиве %1 файлов, больше допустимых %2").arg(count).arg(MaxEntries));
+        Fail(Say("the archive holds %1 files, more than the allowed %2",
+                 "в архиве %1 файлов, больше допустимых %2")
+                 .arg(count)
+                 .arg(MaxEntries));
     }
     m_names.reserve(count);
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -77,14 +82,15 @@ QByteArray ZipArchive::Read(const QString& name)
 {
     const qsizetype index = m_indexes.value(name, -1);
     if (index < 0)
-        Fail(QStringLiteral("в архиве нет файла «%1»").arg(name));
+        Fail(Say("the archive has no file \"%1\"", "в архиве нет файла «%1»").arg(name));
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(m_archive, zip_uint64_t(index), 0, &stat) != 0)
-        Fail(QStringLiteral("файл «%1» архива не читается: %2")
+        Fail(Say("file \"%1\" of the archive cannot be read: %2", "файл «%1» архива не читается: %2")
                  .arg(name, QString::fromLocal8Bit(zip_strerror(m_archive))));
     const auto tooLarge = [this, &name] {
-        Fail(QStringLiteral("файл «%1» архива распаковывается больше чем в %2 МБ")
+        Fail(Say("file \"%1\" of the archive unpacks to more than %2 MB",
+                 "файл «%1» архива распаковывается больше чем в %2 МБ")
                  .arg(name)
                  .arg(MaxUnpackedBytes / (1024 * 1024)));
     };
@@ -93,7 +99,7 @@ QByteArray ZipArchive::Read(const QString& name)
         tooLarge();
     zip_file_t* file = zip_fopen_index(m_archive, zip_uint64_t(index), 0);
     if (!file)
-        Fail(QStringLiteral("файл «%1» архива не открывается: %2")
+        Fail(Say("file \"%1\" of the archive does not open: %2", "файл «%1» архива не открывается: %2")
                  .arg(name, QString::fromLocal8Bit(zip_strerror(m_archive))));
     QByteArray bytes;
     const bool sized = stat.valid & ZIP_STAT_SIZE;
@@ -108,7 +114,8 @@ QByteArray ZipArchive::Read(const QString& name)
         if (got < 0) {
             const QString reason = QString::fromLocal8Bit(zip_file_strerror(file));
             zip_fclose(file);
-            Fail(QStringLiteral("файл «%1» архива повреждён: %2").arg(name, reason));
+            Fail(Say("file \"%1\" of the archive is damaged: %2", "файл «%1» архива повреждён: %2")
+                     .arg(name, reason));
         }
         bytes.truncate(had + got);
         if (bytes.size() > m_budget) {
@@ -124,7 +131,8 @@ QByteArray ZipArchive::Read(const QString& name)
         zip_error_init_with_code(&error, closed);
         const QString reason = LibzipError(&error);
         zip_error_fini(&error);
-        Fail(QStringLiteral("файл «%1» архива повреждён: %2").arg(name, reason));
+        Fail(Say("file \"%1\" of the archive is damaged: %2", "файл «%1» архива повреждён: %2")
+                 .arg(name, reason));
     }
     m_budget -= bytes.size();
     return bytes;

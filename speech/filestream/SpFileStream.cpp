@@ -1,5 +1,6 @@
 #include "speech/filestream/SpFileStream.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "speech/filestream/PcmEncoding.h"
 #include "speech/filestream/SpeechAudioFormat.h"
@@ -83,7 +84,7 @@ void SpFileStream::Private::drainConverter()
     try {
         resampler->drain(converted);
     } catch (const VemoError& e) {
-        fail(QStringLiteral("Ошибка записи в файл %1: %2").arg(name(), e.message()));
+        fail(Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2").arg(name(), e.message()));
         return;
     }
     encode();
@@ -96,7 +97,9 @@ void SpFileStream::Private::encode()
         return;
     const qint64 bytes = qint64(converted.size()) * format.blockAlign();
     if (position + bytes > maxDataSize()) {
-        fail(QStringLiteral("Файл %1 достиг предельного размера WAV (4 ГБ); запись остановлена").arg(name()));
+        fail(Say("File %1 reached the WAV size limit (4 GB); writing stopped",
+                 "Файл %1 достиг предельного размера WAV (4 ГБ); запись остановлена")
+                 .arg(name()));
         return;
     }
     if (buffer.isEmpty())
@@ -114,7 +117,8 @@ void SpFileStream::Private::writeBuffer()
     if (buffer.isEmpty() || failed)
         return;
     if (!file.seek(WavHeaderSize + bufferStart) || file.write(buffer) != buffer.size()) {
-        fail(QStringLiteral("Ошибка записи в файл %1: %2").arg(name(), file.errorString()));
+        fail(Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2")
+                 .arg(name(), file.errorString()));
         return;
     }
     buffer.clear();
@@ -126,7 +130,8 @@ void SpFileStream::Private::writeHeader()
     if (file.seek(0) && file.write(header) == header.size())
         return;
     // Reported even when an earlier failure was: a wrong header is news of its own.
-    const QString message = QStringLiteral("Ошибка записи в файл %1: %2").arg(name(), file.errorString());
+    const QString message =
+        Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2").arg(name(), file.errorString());
     fail(message);
     if (error.isEmpty())
         error = message;
@@ -155,7 +160,8 @@ SpFileStream::~SpFileStream()
 void SpFileStream::setFormatType(int speechAudioFormatType)
 {
     if (!SpeechAudioFormat::fromType(speechAudioFormatType))
-        throw VemoError(QStringLiteral("Неизвестный формат звукового файла (SpeechAudioFormatType %1)")
+        throw VemoError(Say("Unknown sound file format (SpeechAudioFormatType %1)",
+                            "Неизвестный формат звукового файла (SpeechAudioFormatType %1)")
                             .arg(speechAudioFormatType));
     QMutexLocker lock(&d->mutex);
     d->formatType = speechAudioFormatType;
@@ -170,7 +176,8 @@ int SpFileStream::formatType() const
 void SpFileStream::Open(const QString& fileName, int mode)
 {
     if (mode != CreateForWrite)
-        throw VemoError(QStringLiteral("Файл %1 можно открыть только для записи (режим 3), не в режиме %2")
+        throw VemoError(Say("File %1 can be opened for writing only (mode 3), not in mode %2",
+                            "Файл %1 можно открыть только для записи (режим 3), не в режиме %2")
                             .arg(fileName)
                             .arg(mode));
     Close();
@@ -178,8 +185,8 @@ void SpFileStream::Open(const QString& fileName, int mode)
     d->format = *SpeechAudioFormat::fromType(d->formatType);
     d->file.setFileName(fileName);
     if (!d->file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw VemoError(
-            QStringLiteral("Не удалось создать файл %1: %2").arg(fileName, d->file.errorString()));
+        throw VemoError(Say("Could not create file %1: %2", "Не удалось создать файл %1: %2")
+                            .arg(fileName, d->file.errorString()));
     d->position = d->dataSize = d->bufferStart = d->headerDataSize = 0;
     d->failed = false;
     d->error.clear();
@@ -194,9 +201,10 @@ qint64 SpFileStream::Seek(qint64 position, int origin)
 {
     QMutexLocker lock(&d->mutex);
     if (!d->file.isOpen())
-        throw VemoError(QStringLiteral("Звуковой файл не открыт"));
+        throw VemoError(Say("The sound file is not open", "Звуковой файл не открыт"));
     if (origin < 0 || origin > 2)
-        throw VemoError(QStringLiteral("Ошибка перемещения в файле %1: неизвестное начало отсчёта %2")
+        throw VemoError(Say("Error seeking in file %1: unknown origin %2",
+                            "Ошибка перемещения в файле %1: неизвестное начало отсчёта %2")
                             .arg(d->name())
                             .arg(origin));
     d->drainConverter();
@@ -251,9 +259,11 @@ void SpFileStream::writeSamples(const qint16* samples, qsizetype count, int samp
     try {
         d->convert(samples, count, sampleRate);
     } catch (const VemoError& e) {
-        d->fail(QStringLiteral("Ошибка записи в файл %1: %2").arg(d->name(), e.message()));
+        d->fail(
+            Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2").arg(d->name(), e.message()));
     } catch (const std::bad_alloc&) {
-        d->fail(QStringLiteral("Ошибка записи в файл %1: недостаточно памяти").arg(d->name()));
+        d->fail(Say("Error writing to file %1: out of memory", "Ошибка записи в файл %1: недостаточно памяти")
+                    .arg(d->name()));
     }
 }
 

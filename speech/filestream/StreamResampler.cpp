@@ -1,5 +1,6 @@
 #include "speech/filestream/StreamResampler.h"
 
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 
 #include <soxr.h>
@@ -8,7 +9,8 @@ StreamResampler::StreamResampler(int inputRate, int outputRate)
     : m_inputRate(inputRate), m_outputRate(outputRate)
 {
     if (inputRate <= 0 || outputRate <= 0)
-        throw VemoError(QStringLiteral("Недопустимая частота дискретизации: %1 Гц").arg(inputRate));
+        throw VemoError(
+            Say("Invalid sample rate: %1 Hz", "Недопустимая частота дискретизации: %1 Гц").arg(inputRate));
     if (inputRate == outputRate)
         return;
     soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
@@ -17,8 +19,9 @@ StreamResampler::StreamResampler(int inputRate, int outputRate)
     soxr_error_t error = nullptr;
     m_soxr = soxr_create(inputRate, outputRate, 1, &error, &io, &quality, nullptr);
     if (error || !m_soxr)
-        throw VemoError(QStringLiteral("Ошибка преобразования частоты дискретизации: %1")
-                            .arg(QString::fromUtf8(soxr_strerror(error))));
+        throw VemoError(
+            Say("Sample rate conversion failed: %1", "Ошибка преобразования частоты дискретизации: %1")
+                .arg(QString::fromUtf8(soxr_strerror(error))));
 }
 
 StreamResampler::~StreamResampler()
@@ -61,8 +64,9 @@ void StreamResampler::run(const qint16* samples, std::size_t count, std::vector<
             soxr_process(m_soxr, in, samples ? count - fed : 0, &used, out.data() + start, room, &made);
         out.resize(start + made);
         if (error)
-            throw VemoError(QStringLiteral("Ошибка преобразования частоты дискретизации: %1")
-                                .arg(QString::fromUtf8(soxr_strerror(error))));
+            throw VemoError(
+                Say("Sample rate conversion failed: %1", "Ошибка преобразования частоты дискретизации: %1")
+                    .arg(QString::fromUtf8(soxr_strerror(error))));
         fed += used;
         const bool draining = samples == nullptr;
         if (draining ? made == 0 : (made < room && fed >= count))

@@ -126,6 +126,9 @@ void TestStartArguments::russianLocale_data()
     QTest::newRow("LC_ALL before all")
         << QByteArray("ru_UA.UTF-8") << QByteArray("C") << QByteArray("en_US.UTF-8") << true;
     QTest::newRow("nothing set") << QByteArray() << QByteArray() << QByteArray() << false;
+    // The window keeps its messages Russian, and so do the workers it starts.
+    QTest::newRow("window, English locale")
+        << QByteArray("en_US.UTF-8") << QByteArray() << QByteArray("en_US.UTF-8") << true;
 }
 
 void TestStartArguments::russianLocale()
@@ -137,6 +140,9 @@ void TestStartArguments::russianLocale()
     qputenv("LC_ALL", lcAll);
     qputenv("LC_MESSAGES", lcMessages);
     qputenv("LANG", lang);
+    qunsetenv("VEMO_MESSAGES");
+    if (QByteArray(QTest::currentDataTag()).startsWith("window"))
+        KeepMessagesInRussian();
     QCOMPARE(MessagesInRussian(), russian);
 }
 

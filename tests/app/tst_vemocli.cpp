@@ -15,6 +15,8 @@ private slots:
     void answers();
     void runMessages_data();
     void runMessages();
+    void failureMessages_data();
+    void failureMessages();
     void listVoices_data();
     void listVoices();
     void toFileMixesEngines_data();
@@ -195,6 +197,61 @@ void TestVemoCli::runMessages()
     QCOMPARE(folder.status, 0);
     const QString said = folder.errors + folder.out;
     QVERIFY2(said.contains("*.txt") && HasRussianWords(said) == lang.startsWith("ru"), qPrintable(said));
+}
+
+void TestVemoCli::failureMessages_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("named"); // the file the message must name
+    QTest::addColumn<QString>("lang");
+    const struct
+    {
+        const char* name;
+        QStringList arguments;
+        const char* named;
+    } failures[] = {
+        {"missing text", {"--to-file", "nothere.txt", "o.wav"}, "nothere.txt"},
+        {"folder as text", {"--to-file", "adir", "o.wav"}, "adir"},
+        {"broken EPUB", {"--to-file", "broken.epub", "o.wav"}, "broken.epub"},
+        {"broken DOCX in a folder", {"--convert-folder", "books", "--formats", "txt,docx"}, "cut.docx"},
+        {"output folder missing", {"--to-file", "short.txt", "nowhere/o.wav"}, "nowhere/o.wav"},
+        {"part pattern unwritable",
+         {"--to-file", "short.txt", "nowhere/p.wav", "--divide", "5"},
+         "nowhere/p"},
+    };
+    for (const auto& failure : failures)
+        for (const char* lang : {"en_US.UTF-8", "ru_RU.UTF-8"})
+            QTest::addRow("%s, %s", failure.name, lang)
+                << failure.arguments << QString::fromLatin1(failure.named) << QString::fromLatin1(lang);
+}
+
+// Errors that the window shares with the command line (reading and writing files, books)
+// come in the command line's language and name the file.
+void TestVemoCli::failureMessages()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, named);
+    QFETCH(QString, lang);
+    const QDir dir(m_settings.path());
+    QVERIFY(dir.mkpath("adir") && dir.mkpath("books"));
+    QFile text(dir.filePath("short.txt"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("Short text. Короткий текст.\n");
+    text.close();
+    // A zip archive cut short: its local header and nothing of its central directory.
+    for (const QString& name : {QStringLiteral("broken.epub"), QStringLiteral("books/cut.docx")}) {
+        QFile book(dir.filePath(name));
+        QVERIFY(book.open(QIODevice::WriteOnly));
+        book.write(QByteArray("PK\x03\x04\x14\x00\x00\x00\x08\x00", 10) + QByteArray(40, 'x'));
+        book.close();
+    }
+    const Finished run = RunVemo(arguments, lang, m_settings.path());
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.errors.contains(named), qPrintable(run.errors));
+    static const QRegularExpression quoted("«[^»]*»");
+    QString said = QString(run.errors).remove(quoted);
+    said.remove(QStringLiteral("Короткий")); // the text's own words, when a message quotes it
+    QVERIFY2(HasRussianWords(said) == lang.startsWith("ru"), qPrintable(run.errors));
 }
 
 void TestVemoCli::listVoices_data()

@@ -3,6 +3,7 @@
 #include "documents/TextDocumentIO.h"
 #include "documents/books/BookReader.h"
 #include "documents/books/ZipArchive.h"
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 
 #include <QElapsedTimer>
@@ -177,6 +178,8 @@ class TestBooks : public QObject
     Q_OBJECT
 
 private slots:
+    // The messages checked here are the window's, which are Russian whatever the locale.
+    void initTestCase() { KeepMessagesInRussian(); }
     void readsMadeBooks_data();
     void readsMadeBooks();
     void detectsByContent_data();

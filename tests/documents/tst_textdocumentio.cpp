@@ -1,6 +1,7 @@
 // Reading and writing documents by mode and encoding: byte-exact plain text, RTF in either
 // mode, the corpus, and files that cannot be read or written.
 #include "documents/TextDocumentIO.h"
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "text/rtf/Rtf.h"
 
@@ -58,6 +59,8 @@ class TestTextDocumentIO : public QObject
     Q_OBJECT
 
 private slots:
+    // The messages checked here are the window's, which are Russian whatever the locale.
+    void initTestCase() { KeepMessagesInRussian(); }
     void plainRoundTrip_data();
     void plainRoundTrip();
     void cp1251FallsBackToUtf8();

@@ -1,3 +1,4 @@
+#include "files/MessageLanguage.h"
 #include "files/SettingsFile.h"
 #include "files/TextFileCodec.h"
 #include "files/VemoError.h"
@@ -49,6 +50,8 @@ class TestTextFileCodec : public QObject
     Q_OBJECT
 
 private slots:
+    // The messages checked here are the window's, which are Russian whatever the locale.
+    void initTestCase() { KeepMessagesInRussian(); }
     void utf8ReferenceFiles();
     void windows1251File();
     void decodeBytes_data();

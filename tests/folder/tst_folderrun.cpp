@@ -1,5 +1,6 @@
 #include "FolderRunTestHost.h"
 #include "FolderTestFiles.h"
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "folder/FolderRun.h"
 #include "folder/RunLog.h"
@@ -60,6 +61,8 @@ class TestFolderRun : public QObject
     Q_OBJECT
 
 private slots:
+    // The messages checked here are the window's, which are Russian whatever the locale.
+    void initTestCase() { KeepMessagesInRussian(); }
     void ownFilesAreNoBooks_data();
     void ownFilesAreNoBooks();
     void namesNotInUtf8AreReported_data();

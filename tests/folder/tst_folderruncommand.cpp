@@ -1,4 +1,5 @@
 #include "FolderTestFiles.h"
+#include "files/MessageLanguage.h"
 #include "files/UnitFindFilesSL.h"
 #include "folder/FolderRunCommand.h"
 #include "folder/UnitFileSelectDir.h"
@@ -41,6 +42,8 @@ class TestFolderRunCommand : public QObject
     Q_OBJECT
 
 private slots:
+    // The messages checked here are the window's, which are Russian whatever the locale.
+    void initTestCase() { KeepMessagesInRussian(); }
     void init();
     void cleanup();
     void stopDuringSecondFileRestoresWindow();
