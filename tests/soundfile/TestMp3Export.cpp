@@ -1,6 +1,7 @@
 #include "Mp3FrameWalk.h"
 #include "Mp3Probe.h"
 #include "WavMaker.h"
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "soundfile/FillEncoderConfig.h"
 #include "soundfile/LameEnc.h"
@@ -22,6 +23,8 @@ class TestMp3Export : public QObject
     Q_OBJECT
 
 private slots:
+    // The messages checked here are the window's, which are Russian whatever the locale.
+    void initTestCase() { KeepMessagesInRussian(); }
     void init();
     void realMp3_data();
     void realMp3();

@@ -2,6 +2,7 @@
 #include "Mp3FrameWalk.h"
 #include "Mp3Probe.h"
 #include "WavMaker.h"
+#include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "soundfile/FillEncoderConfig.h"
 #include "soundfile/MP3export.h"
@@ -27,6 +28,8 @@ class TestSpeakToFile : public QObject
     Q_OBJECT
 
 private slots:
+    // The messages checked here are the window's, which are Russian whatever the locale.
+    void initTestCase() { KeepMessagesInRussian(); }
     void init();
     void partFileNames_data();
     void partFileNames();

@@ -274,7 +274,7 @@ void TestToFileCli::failures_data()
                                      << "out.wav.part"; // cut short: never under the final name
     QTest::newRow("mp3 would be the wav") << "text.txt out.mp3 --mp3"
                                           << ""
-                                          << "Ошибка при конвертации wav в mp3 ФАЙЛ !"
+                                          << "Error converting wav to mp3 FILE!"
                                           << "out.mp3";
 }
 
@@ -329,7 +329,8 @@ void TestToFileCli::outputIsTheText()
     if (text != "text.txt")
         QVERIFY(QFile::copy(path("text.txt"), path(text)));
     QCOMPARE(vemo(words(arguments)), 1);
-    QVERIFY2(m_stderr.contains(text) && m_stderr.contains("не перезаписан"), qPrintable(m_stderr));
+    QVERIFY2(m_stderr.contains(text) && m_stderr.contains("the text was not overwritten"),
+             qPrintable(m_stderr));
     QFile file(path(text));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()), Text);

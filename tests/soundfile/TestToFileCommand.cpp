@@ -1,4 +1,5 @@
 #include "../main/FormMainFixture.h"
+#include "files/MessageLanguage.h"
 #include "main/RichTextBox.h"
 #include "soundfile/ToFileCommand.h"
 #include "soundfile/UnitFileSelect.h"
@@ -22,6 +23,8 @@ class TestToFileCommand : public QObject
     Q_OBJECT
 
 private slots:
+    // The messages checked here are the window's, which are Russian whatever the locale.
+    void initTestCase() { KeepMessagesInRussian(); }
     void init();
     void cleanup();
     void dividedMp3Run();
