@@ -21,16 +21,18 @@ PositionMap::PositionMap(const QString& documentText)
     : m_documentLength(static_cast<int>(documentText.size()))
 {
     m_programText.reserve(documentText.size() + documentText.size() / 16);
+    // The characters between two breaks are copied as one run.
+    qsizetype runStart = 0;
     for (qsizetype i = 0; i < documentText.size(); ++i) {
-        const QChar c = documentText.at(i);
-        if (!IsDocumentBreak(c)) {
-            m_programText.append(c);
+        if (!IsDocumentBreak(documentText.at(i)))
             continue;
-        }
+        m_programText.append(QStringView(documentText).sliced(runStart, i - runStart));
         m_breaks.append(static_cast<int>(i));
         m_programBreaks.append(static_cast<int>(m_programText.size()));
         m_programText.append(u"\r\n");
+        runStart = i + 1;
     }
+    m_programText.append(QStringView(documentText).sliced(runStart));
 }
 
 int PositionMap::ToProgram(int documentPosition) const

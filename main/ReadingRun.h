@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QTimer;
 class ReadingView;
@@ -47,8 +48,13 @@ public:
 
     // Splits the region (which starts at base in the whole text), speaks its first
     // fragment and logs it. A region without a fragment speaks nothing and logs "End!".
-    // When the start fails, the text box is made editable again by the next tick.
+    // When the start fails, the text box is made editable again by the next tick. A long
+    // plain text is cut a stretch at a time: the first fragment is spoken after its first
+    // stretch, the rest is cut while the program waits for events, and the fragment dump
+    // is written when the cut is done.
     void StartReading(const QString& region, int base);
+    // True while the fragments of the last start are still being cut.
+    bool IsCutting() const { return m_cut != nullptr; }
     void PauseReading();
     void ResumeReading();
     // Stops the voice and takes the emphasis away; the text box stays as it is.
@@ -76,12 +82,18 @@ private:
     void SpeakCurrent();
     int FragmentStart() const;
     bool HasCurrentFragment() const;
+    // Cuts the next stretch of the text; writes the dump once the cut is done.
+    void CutMore();
+    void AbandonCut();
 
     SpeechVoice& m_voiceRu;
     SpeechVoice& m_voiceEng;
     ReadingView& m_view;
     Guard m_guard;
     QTimer* const m_timer;
+    // Cuts the rest of a long text, a stretch per turn of the event loop.
+    QTimer* const m_cutTimer;
+    std::unique_ptr<PlainTextSplitter> m_cut;
     bool m_speaking = false;
     bool m_paused = false;
     bool m_held = false;

@@ -43,6 +43,8 @@ const QString& LanguageOfChar(QChar c, bool digitsEnglish)
     return LangR;
 }
 
+} // namespace
+
 // The pass over the work text. F (the fragment being built) and W (the pending word) are
 // always contiguous stretches of the work text, so they are kept as positions and every
 // fragment is cut out with one mid(): the whole split stays linear in the text length.
@@ -53,21 +55,32 @@ public:
         : m_work(work), m_limit(limit), m_digitsEnglish(digitsEnglish), m_lists(lists)
     {}
 
-    void run()
+    void run() { advance(m_work.size()); }
+
+    // Examines up to characters more characters of the work text, emitting the fragments
+    // they complete; true once the whole text is cut. Emitted fragments never change, so
+    // a cut in stretches gives the fragments of a cut in one go.
+    bool advance(qsizetype characters)
     {
         const qsizetype n = m_work.size();
-        qsizetype i = 0;
-        while (i < n && IsLeadingSkip(m_work.at(i)))
-            ++i;
-        if (i == n)
-            return;
-        m_lang = &LanguageOfChar(m_work.at(i), m_digitsEnglish);
-        m_fStart = m_fEnd = i;
-        while (i < n)
-            i = step(i);
+        if (m_i < 0) {
+            m_i = 0;
+            while (m_i < n && IsLeadingSkip(m_work.at(m_i)))
+                ++m_i;
+            if (m_i == n)
+                return m_done = true;
+            m_lang = &LanguageOfChar(m_work.at(m_i), m_digitsEnglish);
+            m_fStart = m_fEnd = m_i;
+        }
+        const qsizetype until = n - m_i > characters ? m_i + characters : n;
+        while (m_i < until)
+            m_i = step(m_i);
+        if (m_i < n || m_done)
+            return m_done;
         if (m_wStart >= 0)
             settleAtEnd(n);
         emitFragment();
+        return m_done = true;
     }
 
 private:
@@ -155,7 +168,11 @@ private:
     qsizetype m_fStart = 0;
     qsizetype m_fEnd = 0;
     qsizetype m_wStart = -1;
+    qsizetype m_i = -1; // the next character to examine; -1 before the leading skip
+    bool m_done = false;
 };
+
+namespace {
 
 QString WorkText(const QString& text)
 {
@@ -172,6 +189,8 @@ QString WriteDumpBytes(const QString& path, const QByteArray& bytes)
         return file.errorString();
     return QString();
 }
+
+} // namespace
 
 void WriteFragmentDump(const QStringList& texts, const QString& dumpFile)
 {
@@ -204,7 +223,18 @@ void WriteFragmentDump(const QStringList& texts, const QString& dumpFile)
             .arg(QFileInfo(dumpFile).filePath(), failure));
 }
 
-} // namespace
+PlainTextSplitter::PlainTextSplitter(const QString& text, int limit, const QString& digitLang,
+                                     FragmentLists& lists)
+    : m_work(WorkText(text)),
+      m_splitter(std::make_unique<PlainSplitter>(m_work, limit, digitLang == LangE, lists))
+{}
+
+PlainTextSplitter::~PlainTextSplitter() = default;
+
+bool PlainTextSplitter::Advance(qsizetype characters)
+{
+    return m_splitter->advance(characters);
+}
 
 QString FragmentDumpCachePath(const QString& dumpFile)
 {

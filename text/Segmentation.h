@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 // The three parallel fragment lists that every speaking run works from: entry k of each
 // describes fragment k in text order.
@@ -34,6 +35,32 @@ QString LanguageOf(const QString& word, const QString& digitLang);
 // dump that cannot be written there either throws VemoError after the lists are filled.
 void SplitPlainText(const QString& text, int limit, const QString& digitLang, FragmentLists& lists,
                     const QString& dumpFile = FragmentDumpFileName);
+// Writes the fragment dump dumpFile as SplitPlainText does (see there); an empty dumpFile
+// writes none.
+void WriteFragmentDump(const QStringList& texts, const QString& dumpFile = FragmentDumpFileName);
+
+class PlainSplitter;
+
+// The cut of SplitPlainText a stretch at a time, so that a reader can begin with the first
+// fragments of a long text while the rest is still being cut: the fragments are appended
+// to lists, and once the text is done they are those SplitPlainText gives. Writes no dump.
+class PlainTextSplitter
+{
+public:
+    // lists must outlive the splitter and are not cleared.
+    PlainTextSplitter(const QString& text, int limit, const QString& digitLang, FragmentLists& lists);
+    ~PlainTextSplitter();
+    PlainTextSplitter(const PlainTextSplitter&) = delete;
+    PlainTextSplitter& operator=(const PlainTextSplitter&) = delete;
+
+    // Cuts up to characters more characters of the text; true once the whole text is cut.
+    bool Advance(qsizetype characters);
+
+private:
+    QString m_work;
+    std::unique_ptr<PlainSplitter> m_splitter;
+};
+
 // The whole (normalised) text as one Russian fragment at 0, then the dump as above.
 void SplitXmlText(const QString& text, FragmentLists& lists, const QString& dumpFile = FragmentDumpFileName);
 

@@ -1,8 +1,8 @@
 // Reading aloud as a listener meets it, measured from outside the program: the main window
 // reads a bilingual text with the espeak-ng voices on the sound server while parec records
 // the null sink's monitor. Prints the time from Read to the first sound on a
-// 1,000,000-character text, and the skew between each word's sound and the moment its Word
-// event reached the window (median and worst). Run it under tools/with-pulse.sh.
+// 1,000,000-character text (or the count given as the first argument), and the skew between each word's sound
+// and the moment its Word event reached the window (median and worst). Run it under tools/with-pulse.sh.
 #include "../speech/BenchText.h"
 #include "main/ErrorGuard.h"
 #include "main/FormMain.h"
@@ -79,12 +79,12 @@ private:
     QList<Block> m_blocks;
 };
 
-QString LongText(const QString& paragraphs)
+QString LongText(const QString& paragraphs, qsizetype characters)
 {
     QString text;
-    while (text.size() < 1000000)
+    while (text.size() < characters)
         text += paragraphs;
-    return text.left(1000000);
+    return text.left(characters);
 }
 
 double Median(QList<double> values)
@@ -120,7 +120,8 @@ int main(int argc, char* argv[])
                          [&](int, qint64, int, int) { wordTimes << clock.nsecsElapsed() / 1e6; });
 
     // Read to first sound, on the long text, a few times.
-    form.MText->setPlainText(LongText(paragraphs));
+    const qsizetype characters = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
+    form.MText->setPlainText(LongText(paragraphs, qMax<qsizetype>(characters, 1000)));
     QList<double> firstSound;
     for (int run = 0; run < 5; ++run) {
         Recorder recorder(clock);
@@ -142,8 +143,8 @@ int main(int argc, char* argv[])
             }
         }
     }
-    std::printf("Read to first sound, 1,000,000 characters: median %.0f ms, worst %.0f ms (%lld runs)\n",
-                Median(firstSound),
+    std::printf("Read to first sound, %lld characters: median %.0f ms, worst %.0f ms (%lld runs)\n",
+                static_cast<long long>(form.MText->document()->characterCount() - 1), Median(firstSound),
                 firstSound.isEmpty() ? 0 : *std::max_element(firstSound.begin(), firstSound.end()),
                 static_cast<long long>(firstSound.size()));
 

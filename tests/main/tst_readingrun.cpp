@@ -3,7 +3,10 @@
 #include "main/ReadingView.h"
 #include "speech/SpeechVoice.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The reading run on its own: voices that only record what they are asked and report the
@@ -19,6 +22,9 @@ private slots:
     void stopTakesTheEmphasisAway();
     void breakOffLeavesNothingToRead();
     void aVoiceThatFailsEndsTheRunThroughTheGuard();
+    void aLongTextIsReadWhileItIsCut_data();
+    void aLongTextIsReadWhileItIsCut();
+    void aFileRunTakesTheListsFromAnUnfinishedCut();
 };
 
 namespace {
@@ -106,6 +112,25 @@ struct Fixture
         run.EndStream();
         QTRY_VERIFY(!run.IsSpeaking() || ru.spoken.size() + en.spoken.size() > before);
     }
+};
+
+// Paragraphs of long Russian and English sentences, about characters long: few fragments
+// per character, so that reading through is quick.
+QString LongBilingualText(qsizetype characters)
+{
+    const QString paragraph = QStringLiteral("Длинное предложение на русском языке, ").repeated(20) +
+                              QStringLiteral("a long sentence in English, ").repeated(25) +
+                              QStringLiteral("и снова по-русски.\n");
+    return paragraph.repeated(characters / paragraph.size() + 1).left(characters);
+}
+
+// The run's current folder is a fresh one, so that its fragment dump is its own.
+struct InTemporaryFolder
+{
+    QTemporaryDir dir;
+    QString before = QDir::currentPath();
+    InTemporaryFolder() { QDir::setCurrent(dir.path()); }
+    ~InTemporaryFolder() { QDir::setCurrent(before); }
 };
 
 } // namespace
@@ -211,6 +236,75 @@ void TestReadingRun::aVoiceThatFailsEndsTheRunThroughTheGuard()
     QVERIFY(!f.run.IsSpeaking());
     QVERIFY(!f.run.IsTicking());
     QVERIFY(f.view.editable);
+}
+
+void TestReadingRun::aLongTextIsReadWhileItIsCut_data()
+{
+    QTest::addColumn<qsizetype>("characters");
+    QTest::addColumn<bool>("readToTheEnd"); // or stopped after the first fragment
+    QTest::newRow("cut in one stretch") << qsizetype(20000) << true;
+    QTest::newRow("cut while reading") << qsizetype(400000) << true;
+    QTest::newRow("stopped while cutting") << qsizetype(4100000) << false;
+}
+
+// A long text: the first fragment is spoken before the whole text is cut, every fragment
+// is read in order, and the dump is that of a cut in one go, also after Stop.
+void TestReadingRun::aLongTextIsReadWhileItIsCut()
+{
+    QFETCH(qsizetype, characters);
+    QFETCH(bool, readToTheEnd);
+    InTemporaryFolder folder;
+    const QString text = LongBilingualText(characters);
+    FragmentLists expected;
+    SplitPlainText(text, FragmentLimit, QStringLiteral("R"), expected, QStringLiteral("expected.txt"));
+    Fixture f;
+    f.run.StartReading(text, 0);
+    QVERIFY(f.run.IsSpeaking());
+    QCOMPARE(f.run.IsCutting(), characters > 100000);
+    QCOMPARE(f.ru.spoken, QStringList{expected.FragmentTexts.at(0)});
+    if (readToTheEnd) {
+        QStringList heard = f.ru.spoken;
+        while (f.run.IsSpeaking()) {
+            const qsizetype before = f.ru.spoken.size() + f.en.spoken.size();
+            f.run.EndStream();
+            while (f.run.IsSpeaking() && f.ru.spoken.size() + f.en.spoken.size() == before)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            if (f.ru.spoken.size() + f.en.spoken.size() > before) {
+                const FakeVoice& voice =
+                    f.run.Fragments().FragmentLangs.at(f.run.FragmentIndex()) == u"E" ? f.en : f.ru;
+                heard << voice.spoken.constLast();
+            }
+        }
+        QCOMPARE(heard, expected.FragmentTexts);
+        QCOMPARE(f.view.log.constLast(), QStringLiteral("End!"));
+    } else {
+        f.run.StopReading();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!f.run.IsCutting(), 20000);
+    QCOMPARE(f.run.Fragments().FragmentOffsets, expected.FragmentOffsets);
+    QFile dump(FragmentDumpFileName);
+    QFile reference(QStringLiteral("expected.txt"));
+    QVERIFY(dump.open(QIODevice::ReadOnly) && reference.open(QIODevice::ReadOnly));
+    QVERIFY(dump.readAll() == reference.readAll());
+    QVERIFY(f.errors.isEmpty());
+}
+
+// A run into files breaks off reading and fills the lists with its own fragments: a cut
+// still under way must not add to them.
+void TestReadingRun::aFileRunTakesTheListsFromAnUnfinishedCut()
+{
+    InTemporaryFolder folder;
+    Fixture f;
+    f.run.StartReading(LongBilingualText(4100000), 0);
+    QVERIFY(f.run.IsCutting());
+    f.run.StopReading();
+    f.run.BreakOff();
+    QVERIFY(!f.run.IsCutting());
+    f.run.Hold();
+    f.run.Fragments().FragmentTexts = {QStringLiteral("own")};
+    QTest::qWait(100);
+    QCOMPARE(f.run.Fragments().FragmentTexts, QStringList{QStringLiteral("own")});
+    f.run.Release();
 }
 
 QTEST_GUILESS_MAIN(TestReadingRun)

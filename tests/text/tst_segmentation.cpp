@@ -50,6 +50,8 @@ private slots:
     void split_data();
     void split();
     void coverageOnRandomTexts();
+    void cutInStretches_data();
+    void cutInStretches();
     void largeInputs_data();
     void largeInputs();
     void xmlSplit();
@@ -222,6 +224,44 @@ void TestSegmentation::coverageOnRandomTexts()
             pos += t.size();
         }
         QCOMPARE(pos, work.size());
+    }
+}
+
+void TestSegmentation::cutInStretches_data()
+{
+    QTest::addColumn<qsizetype>("stretch");
+    for (const qsizetype stretch : {1, 2, 3, 7, 64})
+        QTest::addRow("%lld characters at a time", static_cast<long long>(stretch)) << stretch;
+}
+
+// A cut in stretches of any length, ending anywhere (inside a word, on a full stop at the
+// limit, before a change of language), gives the fragments of a cut in one go.
+void TestSegmentation::cutInStretches()
+{
+    QFETCH(qsizetype, stretch);
+    const QString alphabet = QStringLiteral("ab Zя.Ё,-#\r\n\t1!\"()中 ");
+    QRandomGenerator rng(20261209);
+    for (int round = 0; round < 300; ++round) {
+        QString text;
+        const int length = rng.bounded(0, 120);
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(rng.bounded(alphabet.size()));
+        const int limit = rng.bounded(0, 12);
+        const QString digits = round % 2 ? QStringLiteral("E") : QStringLiteral("R");
+        FragmentLists whole;
+        SplitPlainText(text, limit, digits, whole, QString());
+        FragmentLists cut;
+        PlainTextSplitter splitter(text, limit, digits, cut);
+        int stretches = 1;
+        while (!splitter.Advance(stretch))
+            ++stretches;
+        // Line breaks become CR LF, so the work text is at most twice as long.
+        QVERIFY(stretches <= 2 * text.size() / stretch + 2);
+        QCOMPARE(cut.FragmentTexts, whole.FragmentTexts);
+        QCOMPARE(cut.FragmentLangs, whole.FragmentLangs);
+        QCOMPARE(cut.FragmentOffsets, whole.FragmentOffsets);
+        QVERIFY(splitter.Advance(stretch)); // a finished cut stays finished and adds nothing
+        QCOMPARE(cut.count(), whole.count());
     }
 }
 
