@@ -52,16 +52,9 @@ QStringList Strings(const QJsonValue& value)
 QByteArray WorkerSettingsJson(const FolderRunSettings& settings, const WorkerLaunch& launch)
 {
     const QJsonObject json{
-        {"streamFormatType", settings.streamFormatType},
-        {"divide", settings.divide},
-        {"partCharLimit", settings.partCharLimit},
-        {"mp3", settings.mp3},
-        {"encoderConfig", QString::fromLatin1(settings.encoderConfig.toBytes().toBase64())},
-        {"xml", settings.xml},
-        {"digitLang", settings.digitLang},
-        {"formats", QJsonArray::fromStringList(settings.formats)},
-        {"ru", VoiceJson(launch.ru)},
-        {"en", VoiceJson(launch.en)},
+        {"sound", settings.sound.ToJson()}, {"xml", settings.xml},
+        {"digitLang", settings.digitLang},  {"formats", QJsonArray::fromStringList(settings.formats)},
+        {"ru", VoiceJson(launch.ru)},       {"en", VoiceJson(launch.en)},
     };
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
@@ -73,14 +66,9 @@ void ReadWorkerSettings(const QString& path, FolderRunSettings& settings, Worker
         throw VemoError(
             QStringLiteral("Cannot read the worker settings %1: %2").arg(path, file.errorString()));
     const QJsonObject json = QJsonDocument::fromJson(file.read(1 << 20)).object();
-    if (!json.contains("streamFormatType"))
+    if (!json.contains("sound"))
         throw VemoError(QStringLiteral("%1 holds no worker settings").arg(path));
-    settings.streamFormatType = json["streamFormatType"].toInt();
-    settings.divide = json["divide"].toBool();
-    settings.partCharLimit = json["partCharLimit"].toString();
-    settings.mp3 = json["mp3"].toBool();
-    settings.encoderConfig =
-        EncoderConfig::fromBytes(QByteArray::fromBase64(json["encoderConfig"].toString().toLatin1()));
+    settings.sound = SoundFileOptions::FromJson(json["sound"].toObject());
     settings.xml = json["xml"].toBool();
     settings.digitLang = json["digitLang"].toString();
     // The run's formats decide which book keeps a base name that two books share.

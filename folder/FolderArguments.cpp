@@ -149,26 +149,18 @@ QStringList FolderParser::TakeFolderOptions(const QStringList& words, bool oneBo
     return soundWords;
 }
 
-// The sound options are parsed as vemo --to-file parses them, for a text and a sound file
-// that are never used; its messages then name this command.
+// The sound options are those of vemo --to-file; their messages name this command.
 void FolderParser::TakeSoundOptions(const QStringList& soundWords)
 {
-    const QStringList placeholders{QStringLiteral("text"), QStringLiteral("sound")};
     ToFileArguments parsed;
     try {
-        parsed = ParseToFileArguments(placeholders + soundWords);
+        parsed = ParseToFileOptions(soundWords);
     } catch (const VemoError& e) {
-        QString message = e.message();
-        message.replace(QStringLiteral("vemo --to-file: "), QString());
-        Refuse(message);
+        Refuse(e.message());
     }
     FolderRunSettings& s = m_result.settings;
     const ToFileOptions& o = parsed.options;
-    s.streamFormatType = o.streamFormatType;
-    s.divide = o.divide;
-    s.partCharLimit = QString::number(o.partCharLimit);
-    s.mp3 = o.mp3;
-    s.encoderConfig = o.encoderConfig;
+    s.sound = o.sound;
     s.xml = o.xml;
     s.digitLang = o.digitLang;
     m_result.ru = parsed.ru;

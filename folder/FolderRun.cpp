@@ -14,7 +14,6 @@
 #include "soundfile/PartFileNames.h"
 #include "soundfile/SpeakToFileHost.h"
 #include "soundfile/SpeakToFileRun.h"
-#include "soundfile/ToFileOptions.h"
 #include "speech/SpeechVoice.h"
 #include "speech/filestream/SpFileStream.h"
 #include "text/Segmentation.h"
@@ -151,7 +150,7 @@ void FolderRun::ConvertFiles(VideoBatch& batch, FolderRunResult& result)
         ReportUndecodableNames();
     }
     // The same for every book: a wrong one fails the run, not each book in turn.
-    ParsePartCharLimit(m_settings.partCharLimit);
+    m_settings.sound.PartCharLimit();
     // With a program for them, workers convert every book, also with one job: a speech engine
     // that has spoken one book may time the next a little differently, and the files of a
     // run must not depend on how many jobs it had.
@@ -311,15 +310,15 @@ QStringList FolderRun::SoundFilesOfBook(const QString& textFile, const QString& 
                                         const FolderRunSettings& settings, bool ownsBaseName)
 {
     const PartFileNames names = PartFileNames::ForTextFile(textFile, ownsBaseName);
-    if (!settings.divide)
-        return {settings.mp3 ? names.Mp3Name(false, 0) : names.WavName(false, 0)};
+    const SoundFileOptions& sound = settings.sound;
+    if (!sound.divide)
+        return {sound.mp3 ? names.Mp3Name(false, 0) : names.WavName(false, 0)};
     FragmentLists lists;
     SpeakToFileRun::SplitText(text, settings.xml, settings.digitLang, lists);
-    const int parts =
-        SpeakToFileRun::CountParts(lists.FragmentTexts, ParsePartCharLimit(settings.partCharLimit));
+    const int parts = SpeakToFileRun::CountParts(lists.FragmentTexts, sound.PartCharLimit());
     QStringList files;
     for (int part = 0; part < parts; ++part)
-        files.append(settings.mp3 ? names.Mp3Name(true, part) : names.WavName(true, part));
+        files.append(sound.mp3 ? names.Mp3Name(true, part) : names.WavName(true, part));
     return files;
 }
 
@@ -332,7 +331,7 @@ std::optional<QStringList> FolderRun::SkippedSoundFiles(const QString& textFile)
     if (!m_settings.skipExisting || m_stoppedBooks.contains(textFile))
         return std::nullopt;
     QString text;
-    if (m_settings.divide) {
+    if (m_settings.sound.divide) {
         try {
             text = m_host.LoadText(textFile);
         } catch (const VemoError&) {
@@ -370,12 +369,7 @@ void FolderRun::ConvertTextFile(const QString& textFile, VideoCommandHost& host)
 {
     const QString text = m_host.LoadText(textFile);
     SpeakToFileSettings settings;
-    settings.partCharLimit = ParsePartCharLimit(m_settings.partCharLimit);
-    settings.mp3 = m_settings.mp3;
-    if (settings.mp3)
-        settings.encoderConfig = m_settings.encoderConfig;
-    settings.streamFormatType = m_settings.streamFormatType;
-    settings.divide = m_settings.divide;
+    settings.TakeSoundFileOptions(m_settings.sound);
     settings.album = QFileInfo(QDir::cleanPath(m_settings.folderName)).fileName();
     settings.bookTitle = m_host.BookTitle();
     settings.speakFlags =

@@ -3,7 +3,7 @@
 #include "folder/BookWorkers.h"
 #include "folder/RunLog.h"
 #include "folder/VideoBatch.h"
-#include "soundfile/EncoderConfig.h"
+#include "soundfile/SoundFileOptions.h"
 
 #include <QSet>
 #include <QString>
@@ -18,15 +18,11 @@ class VideoCommandHost;
 // controls, and the main window's choices for splitting the text.
 struct FolderRunSettings
 {
-    QString folderName;                             // as accepted; its "*.txt" files are converted
-    QStringList formats{QStringLiteral("txt")};     // and the books of these formats (BookFormatNames)
-    int streamFormatType = 34;                      // SpeechAudioFormatType of every WAV file
-    bool divide = false;                            // numbered part files
-    QString partCharLimit = QStringLiteral("1000"); // as typed; read for every file
-    bool mp3 = false;
-    EncoderConfig encoderConfig;             // used when mp3
-    bool xml = false;                        // the texts carry speech markup
-    QString digitLang = QStringLiteral("R"); // the voice that reads digits
+    QString folderName;                         // as accepted; its "*.txt" files are converted
+    QStringList formats{QStringLiteral("txt")}; // and the books of these formats (BookFormatNames)
+    SoundFileOptions sound;                     // how every book's sound files are made
+    bool xml = false;                           // the texts carry speech markup
+    QString digitLang = QStringLiteral("R");    // the voice that reads digits
     VideoOptions video;
     bool makeVideos = false;               // run the video batch at the end
     qint64 batchTimeLimitSeconds = 360000; // 100 hours

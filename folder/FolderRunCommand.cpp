@@ -156,12 +156,7 @@ FolderRunSettings FolderRunCommand::SettingsFromDialog(const FileRunSession& ses
 {
     FolderRunSettings settings;
     settings.folderName = m_dialog.FolderName;
-    settings.streamFormatType = m_dialog.StreamFormatType;
-    settings.divide = m_dialog.CBoxDivFile->isChecked();
-    settings.partCharLimit = m_dialog.EditMaxSimvolInFragm->text();
-    settings.mp3 = m_dialog.CheckBoxMP3->isChecked();
-    if (settings.mp3)
-        settings.encoderConfig = m_dialog.EncoderConfig;
+    settings.sound = m_dialog.SoundFile;
     settings.xml = session.XmlMode();
     settings.digitLang = session.DigitLang();
     settings.video = m_dialog.VideoSettings();

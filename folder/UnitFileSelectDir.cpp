@@ -4,8 +4,7 @@
 #include "files/VemoError.h"
 #include "folder/VideoTemplates.h"
 #include "main/Accessible.h"
-#include "soundfile/Mp3Panel.h"
-#include "speech/filestream/SpeechAudioFormat.h"
+#include "soundfile/SoundFileOptionsPanel.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,9 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr int DefaultStreamFormatItem = 30; // "  SAFT44kHz16BitMono"
-constexpr int FirstStreamFormat = 4;        // the format of item 0
 
 template <typename Widget> Widget* Named(Widget* widget, const char* name)
 {
@@ -66,7 +62,8 @@ void TFormFileSelectDir::CreateControls()
     layout->setSpacing(2);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addLayout(CreateFolderRows());
-    layout->addLayout(CreateSoundRows());
+    CreateSoundFilePanel();
+    layout->addWidget(PanelSoundFile);
     layout->addLayout(CreateVideoRows());
     CreateCoverGroup();
     layout->addWidget(RGroupCover);
@@ -92,13 +89,8 @@ void TFormFileSelectDir::DescribeControls()
                        "текстовые файлы TXT"));
     Describe(CBStreamFormattype, QStringLiteral("Частота дискретизации Wav"),
              QStringLiteral("Формат WAV-файлов: частота, разрядность и число каналов"));
-    Describe(
-        EditMaxSimvolInFragm, QStringLiteral("Символов текста в одной части"),
-        QStringLiteral("Часть файла заканчивается после фрагмента, на котором текст превысил это число"));
     Describe(CBoxDivFile, QStringLiteral("Делить аудио-файл на части"),
              QStringLiteral("Записывать каждую книгу в пронумерованные части звукового файла"));
-    Describe(CheckBoxMP3, QStringLiteral("Конвертировать в MP3"),
-             QStringLiteral("Преобразовать WAV-файлы в MP3 с настройками ниже"));
     Describe(Editffmpeg, QStringLiteral("Папка с ffmpeg"),
              QStringLiteral("Папка, в которой лежит программа ffmpeg, например /usr/bin"));
     Describe(ButtonFfmpeGetDir, QStringLiteral("Выбрать папку с ffmpeg"),
@@ -161,27 +153,14 @@ QLayout* TFormFileSelectDir::CreateButtonRow()
     return row;
 }
 
-QLayout* TFormFileSelectDir::CreateSoundRows()
+void TFormFileSelectDir::CreateSoundFilePanel()
 {
-    auto* grid = new QGridLayout;
-    CBStreamFormattype = Named(new QComboBox, "CBStreamFormattype");
-    for (const QString& name : SpeechAudioFormat::names())
-        CBStreamFormattype->addItem(QStringLiteral("  ") + name);
-    CBStreamFormattype->setCurrentIndex(DefaultStreamFormatItem);
-    CBoxDivFile = Named(new QCheckBox(QStringLiteral("Делить аудио-файл на части")), "CBoxDivFile");
-    EditMaxSimvolInFragm = Named(new QLineEdit(QStringLiteral("1000")), "EditMaxSimvolInFragm");
-    CheckBoxMP3 = Named(new QCheckBox(QStringLiteral("Конвертировать в MP3")), "CheckBoxMP3");
-    grid->setVerticalSpacing(2);
-    grid->addWidget(BuddyLabel(QStringLiteral("Частота дискретизации Wav"), CBStreamFormattype), 0, 0);
-    grid->addWidget(CBStreamFormattype, 0, 1);
-    grid->addWidget(BuddyLabel(QStringLiteral("Символов текста в одном фрагменте"), EditMaxSimvolInFragm), 1,
-                    0);
-    grid->addWidget(EditMaxSimvolInFragm, 1, 1);
-    grid->addWidget(CBoxDivFile, 2, 0);
-    grid->addWidget(CheckBoxMP3, 2, 1);
-    PanelMp3 = Named(new Mp3Panel, "PanelMp3");
-    grid->addWidget(PanelMp3, 3, 0, 1, 2);
-    return grid;
+    PanelSoundFile = new SoundFileOptionsPanel(SoundFileOptionsPanel::Arrangement::Compact);
+    CBStreamFormattype = PanelSoundFile->CBStreamFormattype;
+    CBoxDivFile = PanelSoundFile->CBoxDivFile;
+    EditMaxSimvolInFragm = PanelSoundFile->EditMaxSimvolInFragm;
+    CheckBoxMP3 = PanelSoundFile->CheckBoxMP3;
+    PanelMp3 = PanelSoundFile->PanelMp3;
 }
 
 QLayout* TFormFileSelectDir::CreateVideoRows()
@@ -237,9 +216,8 @@ void TFormFileSelectDir::ConnectHandlers()
     connect(ButtonSaveAs, &QPushButton::clicked, this, &TFormFileSelectDir::ButtonSaveAsClick);
     connect(ButtonFfmpeGetDir, &QPushButton::clicked, this, &TFormFileSelectDir::ButtonFfmpeGetDirClick);
     connect(ButtonGetCover, &QPushButton::clicked, this, &TFormFileSelectDir::ButtonGetCoverClick);
-    connect(CheckBoxMP3, &QCheckBox::clicked, this, &TFormFileSelectDir::CheckBoxMP3Click);
-    connect(CheckBoxAvi, &QCheckBox::clicked, this, &TFormFileSelectDir::CheckBoxMP3Click);
-    connect(CBoxDivFile, &QCheckBox::clicked, this, &TFormFileSelectDir::CBoxDivFileClick);
+    // The MP3 box's handler is also the AVI box's, which thus changes nothing but its own mark.
+    connect(CheckBoxAvi, &QCheckBox::clicked, PanelSoundFile, &SoundFileOptionsPanel::CheckBoxMP3Click);
     connect(ButtonCmdMp4, &QPushButton::clicked, this, &TFormFileSelectDir::ButtonCmdMp4Click);
 }
 
@@ -323,20 +301,7 @@ bool TFormFileSelectDir::eventFilter(QObject* watched, QEvent* event)
 
 void TFormFileSelectDir::Activate()
 {
-    CheckBoxMP3Click();
-    PanelMp3->ShowVbrQuality();
-}
-
-// Also the handler of CheckBoxAvi, which thus changes nothing but its own check mark.
-void TFormFileSelectDir::CheckBoxMP3Click()
-{
-    PanelMp3->SetPanelEnabled(CheckBoxMP3->isChecked());
-    CBStreamFormattype->setEnabled(!CheckBoxMP3->isChecked());
-}
-
-void TFormFileSelectDir::CBoxDivFileClick()
-{
-    EditMaxSimvolInFragm->setEnabled(CBoxDivFile->isChecked());
+    PanelSoundFile->FormActivate();
 }
 
 void TFormFileSelectDir::LabelCMDClick()
@@ -353,13 +318,9 @@ void TFormFileSelectDir::Accept()
 {
     if (EditNameFileDir->text().trimmed().isEmpty() || CBStreamFormattype->currentIndex() < 0)
         return;
-    int format = CBStreamFormattype->currentIndex() + FirstStreamFormat;
-    if (CheckBoxMP3->isChecked()) {
-        const FilledEncoderConfig filled = PanelMp3->FillEncoderConfig();
-        EncoderConfig = filled.config;
-        format = filled.streamFormatType;
-    }
-    StreamFormatType = format;
+    const SoundFileOptions chosen = PanelSoundFile->Options();
+    chosen.StreamFormatType(); // with MP3 an encoder choice outside its list is refused here
+    SoundFile = chosen;
     Accepted = true;
     FolderName = EditNameFileDir->text();
     done(QDialog::Accepted);

@@ -2,7 +2,7 @@
 
 #include "folder/DirSettings.h"
 #include "folder/VideoBatch.h"
-#include "soundfile/EncoderConfig.h"
+#include "soundfile/SoundFileOptions.h"
 
 #include <QDialog>
 
@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class Mp3Panel;
+class SoundFileOptionsPanel;
 
 // The folder-conversion dialog: which folder holds the text files, how the sound files are
 // made and how the videos are made. Created once, it keeps what the user set; the video
@@ -42,17 +43,18 @@ public:
     DirSettings Settings() const;
     VideoOptions VideoSettings() const;
 
-    // Results of the last closing.
+    // Results of the last closing; FolderName and SoundFile are set by an acceptance only.
     bool Accepted = false;
     QString FolderName;
-    int StreamFormatType = 0;
-    ::EncoderConfig EncoderConfig; // filled only when MP3 was chosen at acceptance
+    SoundFileOptions SoundFile; // its StreamFormatType() and EncoderConfig() are those accepted
 
     QLineEdit* EditNameFileDir;
     QCheckBox* CheckBoxBooks; // the books of the other formats besides "*.txt"
     QPushButton* ButtonSaveAs;
     QPushButton* ButtonOk;
     QPushButton* ButtonCancel;
+    SoundFileOptionsPanel* PanelSoundFile;
+    // The controls of the sound-file options, in PanelSoundFile.
     QComboBox* CBStreamFormattype;
     QCheckBox* CBoxDivFile;
     QLineEdit* EditMaxSimvolInFragm;
@@ -84,7 +86,7 @@ protected:
 private:
     void CreateControls();
     QLayout* CreateFolderRows();
-    QLayout* CreateSoundRows();
+    void CreateSoundFilePanel();
     QLayout* CreateVideoRows();
     QLayout* CreateButtonRow();
     void CreateCoverGroup();
@@ -97,8 +99,6 @@ private:
     void ButtonSaveAsClick();
     void ButtonFfmpeGetDirClick();
     void ButtonGetCoverClick();
-    void CheckBoxMP3Click();
-    void CBoxDivFileClick();
     void LabelCMDClick();
     void ButtonCmdMp4Click();
 

@@ -13,6 +13,8 @@ struct Mp3Choices
     int bitrateMaxItem = 7;
     int vbrQuality = 0; // track-bar position 0..9
     int qualityItem = 2;
+
+    bool operator==(const Mp3Choices&) const = default;
 };
 
 struct FilledEncoderConfig

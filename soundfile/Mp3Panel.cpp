@@ -94,9 +94,15 @@ Mp3Choices Mp3Panel::Choices() const
             CBoxQuality->currentIndex()};
 }
 
-FilledEncoderConfig Mp3Panel::FillEncoderConfig() const
+void Mp3Panel::SetChoices(const Mp3Choices& choices)
 {
-    return ::FillEncoderConfig(Choices());
+    CBoxSampleRate->setCurrentIndex(choices.sampleRateItem);
+    CBoxChannels->setCurrentIndex(choices.channelsItem);
+    CBoxMode->setCurrentIndex(choices.modeItem);
+    CBoxBitrate->setCurrentIndex(choices.bitrateItem);
+    CBoxBitrateMax->setCurrentIndex(choices.bitrateMaxItem);
+    TkBarVBRQuality->setValue(choices.vbrQuality);
+    CBoxQuality->setCurrentIndex(choices.qualityItem);
 }
 
 void Mp3Panel::OnPanelMp3()

@@ -23,8 +23,8 @@ public:
     explicit Mp3Panel(QWidget* parent = nullptr);
 
     Mp3Choices Choices() const;
-    // The encoder record of the current choices and the WAV format that goes with it.
-    FilledEncoderConfig FillEncoderConfig() const;
+    // Shows the choices as they are, without the bitrate check of a pick.
+    void SetChoices(const Mp3Choices& choices);
 
     // Enable or disable the seven option controls, in the order of the form; labels stay.
     void OnPanelMp3();

@@ -8,14 +8,9 @@ void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const 
 {
     host.SetQuiet(options.quiet);
     SpeakToFileSettings settings;
-    settings.streamFormatType = options.streamFormatType;
-    settings.divide = options.divide;
-    settings.partCharLimit = options.partCharLimit;
+    settings.TakeSoundFileOptions(options.sound);
     settings.textFileName = options.textFileName;
     settings.bookTitle = options.bookTitle;
-    settings.mp3 = options.mp3;
-    if (options.mp3)
-        settings.encoderConfig = options.encoderConfig;
     settings.speakFlags = SpeakToFileRun::SplitText(text, options.xml, options.digitLang, host.Fragments());
     host.SetFragmentIndex(0);
     SpeakToFileRun run(host, PartFileNames::ForChosenName(options.chosenFileName), settings);

@@ -5,6 +5,7 @@
 #include "files/VemoError.h"
 #include "soundfile/MP3export.h"
 #include "soundfile/PartConversions.h"
+#include "soundfile/SoundFileOptions.h"
 #include "soundfile/SpeakToFileHost.h"
 #include "speech/SpeechEvent.h"
 #include "speech/WaitForVoice.h"
@@ -57,6 +58,15 @@ QString LaidOutText(const FragmentLists& fragments)
 }
 
 } // namespace
+
+void SpeakToFileSettings::TakeSoundFileOptions(const SoundFileOptions& sound)
+{
+    partCharLimit = sound.PartCharLimit();
+    streamFormatType = sound.StreamFormatType();
+    divide = sound.divide;
+    mp3 = sound.mp3;
+    encoderConfig = sound.EncoderConfig();
+}
 
 SpeakToFileRun::SpeakToFileRun(SpeakToFileHost& host, PartFileNames names,
                                const SpeakToFileSettings& settings)

@@ -13,6 +13,7 @@ class PartConversions;
 
 class SpeakToFileHost;
 struct FragmentLists;
+struct SoundFileOptions;
 
 // How one text is spoken into files.
 struct SpeakToFileSettings
@@ -26,6 +27,10 @@ struct SpeakToFileSettings
     QString album;               // the MP3 files' album tag; empty: the files' base name
     QString textFileName;        // the file the text came from: no sound file may replace it
     QString bookTitle;           // a book's own title: it stands for the files' base name in the tags
+
+    // The WAV format, division and MP3 record of the sound-file options. Throws VemoError when
+    // the characters per part are not a whole number.
+    void TakeSoundFileOptions(const SoundFileOptions& sound);
 };
 
 // Speaks the host's fragments one at a time into the file stream, each by the voice of

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "soundfile/FillEncoderConfig.h"
 #include "soundfile/ToFileOptions.h"
 
 #include <QString>
@@ -16,7 +15,7 @@ struct VoiceArguments
 };
 
 // vemo --to-file TEXT OUT [options]: what the sound-file dialog and the main window would
-// otherwise give. The MP3 options pass through the same FillEncoderConfig as the dialog.
+// otherwise give. The sound-file options are read by SoundFileArguments.
 struct ToFileArguments
 {
     QString textFile;
@@ -27,6 +26,9 @@ struct ToFileArguments
 
 // Parses the words after --to-file. Throws VemoError saying which option is wrong.
 ToFileArguments ParseToFileArguments(const QStringList& words);
+// Parses the options that follow TEXT OUT, which the folder commands take too; the file
+// names stay empty. Throws VemoError saying which option is wrong, without a command's name.
+ToFileArguments ParseToFileOptions(const QStringList& words);
 
 // The option summary for vemo --help.
 QString ToFileUsage();

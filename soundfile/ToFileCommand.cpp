@@ -57,12 +57,8 @@ void ToFileCommand::Run()
 ToFileOptions ToFileCommand::OptionsFromDialog(const FileRunSession& session) const
 {
     ToFileOptions options;
-    options.partCharLimit = ParsePartCharLimit(m_dialog.EditMaxSimvolInFragm->text());
-    options.mp3 = m_dialog.CheckBoxMP3->isChecked();
-    if (options.mp3)
-        options.encoderConfig = m_dialog.EncoderConfig;
-    options.streamFormatType = m_dialog.StreamFormatType;
-    options.divide = m_dialog.CBoxDivFile->isChecked();
+    options.sound = m_dialog.SoundFile;
+    options.sound.PartCharLimit();
     options.chosenFileName = m_dialog.ChosenFileName;
     options.textFileName = m_form.CurrentFileName;
     options.bookTitle = m_form.Documents ? m_form.Documents->BookTitle() : QString();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "soundfile/EncoderConfig.h"
+#include "soundfile/SoundFileOptions.h"
 
 #include <QString>
 
@@ -8,19 +8,11 @@
 // main window before it speaks a text into files.
 struct ToFileOptions
 {
-    QString chosenFileName;    // the WAV file, or the pattern of the part files
-    QString textFileName;      // the file the text was opened from, never overwritten; may be empty
-    QString bookTitle;         // the title a book's metadata gives, for the MP3 tags; may be empty
-    int streamFormatType = 34; // SAFT44kHz16BitMono
-    bool divide = false;
-    int partCharLimit = 1000;
-    bool mp3 = false;
-    EncoderConfig encoderConfig; // used when mp3
-    bool xml = false;            // the text carries speech markup
+    QString chosenFileName; // the WAV file, or the pattern of the part files
+    QString textFileName;   // the file the text was opened from, never overwritten; may be empty
+    QString bookTitle;      // the title a book's metadata gives, for the MP3 tags; may be empty
+    SoundFileOptions sound;
+    bool xml = false; // the text carries speech markup
     QString digitLang = QStringLiteral("R");
     bool quiet = false; // the command line reports errors only
 };
-
-// The characters of text per part, as typed: an integer, blanks around it allowed.
-// Throws VemoError naming the value otherwise.
-int ParsePartCharLimit(const QString& text);

@@ -2,13 +2,11 @@
 
 #include "files/VemoError.h"
 #include "main/Accessible.h"
-#include "soundfile/Mp3Panel.h"
-#include "speech/filestream/SpeechAudioFormat.h"
+#include "soundfile/SoundFileOptionsPanel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +15,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr int InitialFormatItem = 30; // "  SAFT44kHz16BitMono"
 
 template <typename W> W* Named(W* widget, const char* name)
 {
@@ -37,8 +33,6 @@ TFormFileSelect::TFormFileSelect(QWidget* parent)
     CreateSaveDialog();
     ConnectHandlers();
     findChild<QLabel*>(QStringLiteral("LabelNameFile"))->setBuddy(EditNameFile);
-    findChild<QLabel*>(QStringLiteral("LabelStreamFormat"))->setBuddy(CBStreamFormattype);
-    findChild<QLabel*>(QStringLiteral("LabelMaxSimvol"))->setBuddy(EditMaxSimvolInFragm);
     Describe(EditNameFile, QStringLiteral("Имя аудио-файла"),
              QStringLiteral("Полное имя WAV-файла, в который озвучивается текст"));
     Describe(ButtonSaveAs, QStringLiteral("Сохранить как"),
@@ -50,11 +44,6 @@ TFormFileSelect::TFormFileSelect(QWidget* parent)
              QStringLiteral("Формат WAV-файла: частота, разрядность и число каналов"));
     Describe(CBoxDivFile, QStringLiteral("Делить аудио-файл на части"),
              QStringLiteral("Записывать текст в пронумерованные части звукового файла"));
-    Describe(
-        EditMaxSimvolInFragm, QStringLiteral("Символов текста в одной части"),
-        QStringLiteral("Часть файла заканчивается после фрагмента, на котором текст превысил это число"));
-    Describe(CheckBoxMP3, QStringLiteral("Конвертировать в MP3"),
-             QStringLiteral("Преобразовать WAV-файлы в MP3 с настройками ниже"));
 }
 
 void TFormFileSelect::CreateControls()
@@ -62,9 +51,8 @@ void TFormFileSelect::CreateControls()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(CreateNameRow());
     layout->addLayout(CreateButtonRow());
-    layout->addLayout(CreateWavRows());
-    PanelMp3 = new Mp3Panel(this);
-    layout->addWidget(PanelMp3);
+    CreateSoundFilePanel();
+    layout->addWidget(PanelSoundFile);
     // A fixed dialog frame: the size the controls need, no resizing.
     layout->setSizeConstraint(QLayout::SetFixedSize);
     // Sized now, so the first showing centres the final size on the parent.
@@ -94,25 +82,14 @@ QLayout* TFormFileSelect::CreateButtonRow()
     return row;
 }
 
-QLayout* TFormFileSelect::CreateWavRows()
+void TFormFileSelect::CreateSoundFilePanel()
 {
-    auto* form = new QFormLayout;
-    CBStreamFormattype = Named(new QComboBox, "CBStreamFormattype");
-    CBStreamFormattype->setEditable(false);
-    for (const QString& name : SpeechAudioFormat::names()) {
-        CBStreamFormattype->addItem(QStringLiteral("  ") + name);
-    }
-    CBStreamFormattype->setCurrentIndex(InitialFormatItem);
-    form->addRow(Named(new QLabel(QStringLiteral("Частота дискретизации Wav")), "LabelStreamFormat"),
-                 CBStreamFormattype);
-    CBoxDivFile = Named(new QCheckBox(QStringLiteral("Делить аудио-файл на части")), "CBoxDivFile");
-    form->addRow(CBoxDivFile);
-    EditMaxSimvolInFragm = Named(new QLineEdit(QStringLiteral("1000")), "EditMaxSimvolInFragm");
-    form->addRow(Named(new QLabel(QStringLiteral("Символов текста в одном фрагменте")), "LabelMaxSimvol"),
-                 EditMaxSimvolInFragm);
-    CheckBoxMP3 = Named(new QCheckBox(QStringLiteral("Конвертировать в MP3")), "CheckBoxMP3");
-    form->addRow(CheckBoxMP3);
-    return form;
+    PanelSoundFile = new SoundFileOptionsPanel(SoundFileOptionsPanel::Arrangement::Column);
+    CBStreamFormattype = PanelSoundFile->CBStreamFormattype;
+    CBoxDivFile = PanelSoundFile->CBoxDivFile;
+    EditMaxSimvolInFragm = PanelSoundFile->EditMaxSimvolInFragm;
+    CheckBoxMP3 = PanelSoundFile->CheckBoxMP3;
+    PanelMp3 = PanelSoundFile->PanelMp3;
 }
 
 void TFormFileSelect::CreateSaveDialog()
@@ -128,8 +105,6 @@ void TFormFileSelect::ConnectHandlers()
     connect(ButtonSaveAs, &QPushButton::clicked, this, &TFormFileSelect::ButtonSaveAsClick);
     connect(ButtonOk, &QPushButton::clicked, this, &TFormFileSelect::ButtonOkClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormFileSelect::ButtonCancelClick);
-    connect(CheckBoxMP3, &QCheckBox::toggled, this, &TFormFileSelect::CheckBoxMP3Click);
-    connect(CBoxDivFile, &QCheckBox::toggled, this, &TFormFileSelect::CBoxDivFileClick);
 }
 
 void TFormFileSelect::showEvent(QShowEvent* event)
@@ -140,9 +115,7 @@ void TFormFileSelect::showEvent(QShowEvent* event)
 
 void TFormFileSelect::FormActivate()
 {
-    CBStreamFormattype->setEnabled(!CheckBoxMP3->isChecked());
-    PanelMp3->SetPanelEnabled(CheckBoxMP3->isChecked());
-    PanelMp3->ShowVbrQuality();
+    PanelSoundFile->FormActivate();
 }
 
 void TFormFileSelect::ButtonSaveAsClick()
@@ -161,18 +134,14 @@ void TFormFileSelect::ButtonOkClick()
     if (EditNameFile->text().trimmed().isEmpty() || CBStreamFormattype->currentIndex() < 0) {
         return;
     }
-    int format = CBStreamFormattype->currentIndex() + 4;
-    if (CheckBoxMP3->isChecked()) {
-        try {
-            const FilledEncoderConfig filled = PanelMp3->FillEncoderConfig();
-            EncoderConfig = filled.config;
-            format = filled.streamFormatType;
-        } catch (const VemoError& e) {
-            QMessageBox::critical(this, windowTitle(), e.message());
-            return;
-        }
+    const SoundFileOptions chosen = PanelSoundFile->Options();
+    try {
+        chosen.StreamFormatType(); // with MP3 an encoder choice outside its list is refused here
+    } catch (const VemoError& e) {
+        QMessageBox::critical(this, windowTitle(), e.message());
+        return;
     }
-    StreamFormatType = format;
+    SoundFile = chosen;
     Accepted = true;
     ChosenFileName = EditNameFile->text();
     accept();
@@ -187,15 +156,4 @@ void TFormFileSelect::reject()
 {
     Accepted = false;
     QDialog::reject();
-}
-
-void TFormFileSelect::CheckBoxMP3Click()
-{
-    PanelMp3->SetPanelEnabled(CheckBoxMP3->isChecked());
-    CBStreamFormattype->setEnabled(!CheckBoxMP3->isChecked());
-}
-
-void TFormFileSelect::CBoxDivFileClick()
-{
-    EditMaxSimvolInFragm->setEnabled(CBoxDivFile->isChecked());
 }

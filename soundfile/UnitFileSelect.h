@@ -1,6 +1,6 @@
 #pragma once
 
-#include "soundfile/EncoderConfig.h"
+#include "soundfile/SoundFileOptions.h"
 
 #include <QDialog>
 
@@ -10,11 +10,12 @@ class QComboBox;
 class QFileDialog;
 class QLineEdit;
 class QPushButton;
+class SoundFileOptionsPanel;
 
-// The sound-file dialog shown before the text is spoken into files: the WAV name and
-// format, division into parts, and MP3 conversion with its encoder options. Created once
-// and reused: every choice stays from one showing to the next. The caller reads the
-// results after it closes, and CBoxDivFile, EditMaxSimvolInFragm and CheckBoxMP3 directly.
+// The sound-file dialog shown before the text is spoken into files: the WAV name, and the
+// sound-file options (format, division into parts, MP3 conversion with its encoder options).
+// Created once and reused: every choice stays from one showing to the next. The caller reads
+// the results after it closes.
 class TFormFileSelect : public QDialog
 {
     Q_OBJECT
@@ -22,16 +23,17 @@ class TFormFileSelect : public QDialog
 public:
     explicit TFormFileSelect(QWidget* parent = nullptr);
 
-    // Results: set by OK (all four) or Cancel (Accepted only).
+    // Results: set by OK (all three) or Cancel (Accepted only).
     bool Accepted = false;
     QString ChosenFileName;
-    int StreamFormatType = 0;
-    ::EncoderConfig EncoderConfig; // filled only when MP3 was chosen at OK
+    SoundFileOptions SoundFile; // its StreamFormatType() and EncoderConfig() are those OK chose
 
     QLineEdit* EditNameFile;
     QPushButton* ButtonSaveAs;
     QPushButton* ButtonOk;
     QPushButton* ButtonCancel;
+    SoundFileOptionsPanel* PanelSoundFile;
+    // The controls of the sound-file options, in PanelSoundFile.
     QComboBox* CBStreamFormattype;
     QCheckBox* CBoxDivFile;
     QLineEdit* EditMaxSimvolInFragm;
@@ -48,7 +50,7 @@ private:
     void CreateControls();
     QLayout* CreateNameRow();
     QLayout* CreateButtonRow();
-    QLayout* CreateWavRows();
+    void CreateSoundFilePanel();
     void CreateSaveDialog();
     void ConnectHandlers();
 
@@ -56,6 +58,4 @@ private:
     void ButtonSaveAsClick();
     void ButtonOkClick();
     void ButtonCancelClick();
-    void CheckBoxMP3Click();
-    void CBoxDivFileClick();
 };

@@ -102,9 +102,9 @@ void TestFileSelectDir::accept_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<int>("formatItem");
     QTest::addColumn<bool>("accepted");
-    QTest::addColumn<int>("streamFormat");
-    QTest::newRow("empty folder") << "" << 30 << false << 0;
-    QTest::newRow("blank folder") << "  \t " << 30 << false << 0;
+    QTest::addColumn<int>("streamFormat"); // 0: refused, the result stays as it was
+    QTest::newRow("empty folder") << "" << 0 << false << 0;
+    QTest::newRow("blank folder") << "  \t " << 0 << false << 0;
     QTest::newRow("no stream format") << "/books" << -1 << false << 0;
     QTest::newRow("blanks kept") << " /books " << 30 << true << 34;
     QTest::newRow("first format") << "/books" << 0 << true << 4;
@@ -123,7 +123,10 @@ void TestFileSelectDir::accept()
     QTest::mouseClick(dialog.ButtonOk, Qt::LeftButton);
     QCOMPARE(dialog.Accepted, accepted);
     QCOMPARE(dialog.isVisible(), !accepted);
-    QCOMPARE(dialog.StreamFormatType, streamFormat);
+    if (accepted)
+        QCOMPARE(dialog.SoundFile.StreamFormatType(), streamFormat);
+    else
+        QVERIFY(dialog.SoundFile == SoundFileOptions());
     QCOMPARE(dialog.FolderName, accepted ? folder : QString());
 }
 
@@ -135,18 +138,21 @@ void TestFileSelectDir::acceptWithMp3ThenCancel()
     dialog.PanelMp3->CBoxSampleRate->setCurrentIndex(4); // "22050 Hz"
     dialog.Accept();
     QVERIFY(dialog.Accepted);
-    QCOMPARE(dialog.StreamFormatType, 22); // 16-bit mono at the MP3 rate, whatever the WAV list shows
-    QCOMPARE(dialog.EncoderConfig.dword(EncoderConfig::bEnableVBR), 0u); // CBR, as the mode list shows
-    QCOMPARE(dialog.EncoderConfig.dword(EncoderConfig::dwBitrate), 64u);
+    QCOMPARE(dialog.SoundFile.StreamFormatType(),
+             22); // 16-bit mono at the MP3 rate, whatever the WAV list shows
+    QCOMPARE(dialog.SoundFile.EncoderConfig().dword(EncoderConfig::bEnableVBR),
+             0u); // CBR, as the mode list shows
+    QCOMPARE(dialog.SoundFile.EncoderConfig().dword(EncoderConfig::dwBitrate), 64u);
     dialog.PanelMp3->CBoxChannels->setCurrentIndex(2); // "Joint Stereo  "
     dialog.Accept();
-    QCOMPARE(dialog.StreamFormatType, 23);
-    QCOMPARE(dialog.EncoderConfig.int32(EncoderConfig::nMode), 1);
-    QCOMPARE(dialog.EncoderConfig.dword(EncoderConfig::dwSampleRate), 22050u);
+    QCOMPARE(dialog.SoundFile.StreamFormatType(), 23);
+    QCOMPARE(dialog.SoundFile.EncoderConfig().int32(EncoderConfig::nMode), 1);
+    QCOMPARE(dialog.SoundFile.EncoderConfig().dword(EncoderConfig::dwSampleRate), 22050u);
     dialog.show();
     QTest::mouseClick(dialog.ButtonCancel, Qt::LeftButton);
     QVERIFY(!dialog.Accepted && !dialog.isVisible());
-    QCOMPARE(dialog.EncoderConfig.dword(EncoderConfig::dwSampleRate), 22050u); // kept from the acceptance
+    QCOMPARE(dialog.SoundFile.EncoderConfig().dword(EncoderConfig::dwSampleRate),
+             22050u); // kept from the acceptance
 }
 
 void TestFileSelectDir::labelRestoresTemplate()

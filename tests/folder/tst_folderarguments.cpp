@@ -33,10 +33,10 @@ QString Summary(const FolderArguments& a)
     return QStringLiteral(
                "format=%1 divide=%2/%3 mp3=%4 xml=%5 digits=%6 video=%7 ffmpeg=%8 cover=%9 rule=%10 "
                "template=%11 ru=%12 formats=%13")
-        .arg(s.streamFormatType)
-        .arg(s.divide)
-        .arg(s.partCharLimit)
-        .arg(s.mp3)
+        .arg(s.sound.StreamFormatType())
+        .arg(s.sound.divide)
+        .arg(s.sound.partCharLimit)
+        .arg(s.sound.mp3)
         .arg(s.xml)
         .arg(s.digitLang)
         .arg(s.makeVideos)
@@ -143,7 +143,7 @@ void TestFolderArguments::oneBook()
         QVERIFY2(message.isEmpty(), "accepted");
         QCOMPARE(arguments.settings.folderName, dir.path());
         QCOMPARE(arguments.settings.books, QStringList{dir.filePath(book)});
-        QVERIFY(arguments.settings.mp3);
+        QVERIFY(arguments.settings.sound.mp3);
     } catch (const VemoError& e) {
         QVERIFY2(!message.isEmpty() && e.message().contains(message.replace("DIR", dir.path())),
                  qPrintable(e.message()));

@@ -4,7 +4,6 @@
 #include "files/VemoError.h"
 #include "folder/FolderRun.h"
 #include "folder/RunLog.h"
-#include "soundfile/FillEncoderConfig.h"
 
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -31,10 +30,7 @@ FolderRunSettings Settings(const QString& folder)
 
 void WithMp3(FolderRunSettings& settings)
 {
-    const FilledEncoderConfig filled = FillEncoderConfig(Mp3Choices{});
-    settings.mp3 = true;
-    settings.encoderConfig = filled.config;
-    settings.streamFormatType = filled.streamFormatType;
+    settings.sound.mp3 = true;
 }
 
 bool WriteTexts(const QString& folder, const TextFiles& texts)
@@ -126,8 +122,8 @@ void TestFolderRun::soundFilesAndBatch()
     QTemporaryDir dir;
     QVERIFY(WriteTexts(dir.path(), texts));
     FolderRunSettings settings = Settings(dir.path());
-    settings.divide = !limit.isEmpty();
-    settings.partCharLimit = limit.isEmpty() ? "1000" : limit;
+    settings.sound.divide = !limit.isEmpty();
+    settings.sound.partCharLimit = limit.isEmpty() ? "1000" : limit;
     settings.xml = xml;
     if (mp3)
         WithMp3(settings);
@@ -258,7 +254,7 @@ void TestFolderRun::errorEndsRun()
     if (blockTemp)
         QVERIFY(QDir(dir.path()).mkdir("ToVideo.temp"));
     FolderRunSettings settings = Settings(dir.path());
-    settings.partCharLimit = limit;
+    settings.sound.partCharLimit = limit;
     FolderRunTestHost host;
     host.unreadable = QStringList{unreadable};
     SpFileStream other;
@@ -390,14 +386,14 @@ void TestFolderRun::skipExisting()
     QTemporaryDir dir;
     QVERIFY(WriteTexts(dir.path(), {{"a.txt", "Привет hello мир"}, {"b.txt", "мир"}}));
     FolderRunSettings settings = Settings(dir.path());
-    settings.divide = !limit.isEmpty();
-    settings.partCharLimit = limit.isEmpty() ? "1000" : limit;
+    settings.sound.divide = !limit.isEmpty();
+    settings.sound.partCharLimit = limit.isEmpty() ? "1000" : limit;
     FolderRunTestHost host;
     const FolderRunResult first = FolderRun(host, host, settings).Run();
     QCOMPARE(first.failedBooks.size(), 0);
-    const QString a = dir.filePath(settings.divide ? "a 000.wav" : "a.wav");
+    const QString a = dir.filePath(settings.sound.divide ? "a 000.wav" : "a.wav");
     const QString textA = dir.filePath("a.txt");
-    const QString b = dir.filePath(settings.divide ? "b 000.wav" : "b.wav");
+    const QString b = dir.filePath(settings.sound.divide ? "b 000.wav" : "b.wav");
     QVERIFY(QFile::remove(b));
     if (change == "touch text") {
         QFile text(textA);

@@ -190,8 +190,8 @@ void TestFileSelect::okResults()
     QVERIFY(!m_dialog->isVisible());
     QVERIFY(m_dialog->Accepted);
     QCOMPARE(m_dialog->ChosenFileName, QStringLiteral("  /tmp/книга.wav "));
-    QCOMPARE(m_dialog->StreamFormatType, streamFormat);
-    QCOMPARE(m_dialog->EncoderConfig.dword(EncoderConfig::dwConfig), mp3 ? 256u : 0u);
+    QCOMPARE(m_dialog->SoundFile.StreamFormatType(), streamFormat);
+    QCOMPARE(m_dialog->SoundFile.EncoderConfig().dword(EncoderConfig::dwConfig), mp3 ? 256u : 0u);
 }
 
 void TestFileSelect::bitrateSnapsOnPicking_data()
@@ -232,8 +232,8 @@ void TestFileSelect::laterRateChangeIsCheckedAtOk()
     pick("CBoxMode", 0);
     find<QLineEdit>("EditNameFile")->setText(QStringLiteral("a.wav"));
     find<QPushButton>("ButtonOk")->click();
-    QCOMPARE(m_dialog->EncoderConfig.dword(EncoderConfig::dwBitrate), 128u);
-    QCOMPARE(m_dialog->EncoderConfig.dword(EncoderConfig::bEnableVBR), 0u);
+    QCOMPARE(m_dialog->SoundFile.EncoderConfig().dword(EncoderConfig::dwBitrate), 128u);
+    QCOMPARE(m_dialog->SoundFile.EncoderConfig().dword(EncoderConfig::bEnableVBR), 0u);
     QCOMPARE(find<QComboBox>("CBoxBitrate")->currentText(), QStringLiteral("24 kbps"));
 }
 
@@ -244,7 +244,7 @@ void TestFileSelect::cancelKeepsEarlierResults()
     find<QCheckBox>("CheckBoxMP3")->setChecked(true);
     pick("CBoxMode", 1);
     find<QPushButton>("ButtonOk")->click();
-    const EncoderConfig earlier = m_dialog->EncoderConfig;
+    const EncoderConfig earlier = m_dialog->SoundFile.EncoderConfig();
     QCOMPARE(earlier.dword(EncoderConfig::dwVbrAbr_bps), 64000u);
     for (bool escape : {false, true}) {
         m_dialog->show();
@@ -259,8 +259,8 @@ void TestFileSelect::cancelKeepsEarlierResults()
         QVERIFY(!m_dialog->isVisible());
         QVERIFY(!m_dialog->Accepted);
         QCOMPARE(m_dialog->ChosenFileName, QStringLiteral("first.wav"));
-        QCOMPARE(m_dialog->StreamFormatType, 22); // 16-bit mono at 22050 Hz, as "Mono  " asks
-        QVERIFY(m_dialog->EncoderConfig == earlier);
+        QCOMPARE(m_dialog->SoundFile.StreamFormatType(), 22); // 16-bit mono at 22050 Hz, as "Mono  " asks
+        QVERIFY(m_dialog->SoundFile.EncoderConfig() == earlier);
     }
 }
 

@@ -422,8 +422,7 @@ void TestSpeakToFile::emptyText()
     FileRunHost host;
     ToFileOptions options;
     options.chosenFileName = path("tale.wav");
-    options.mp3 = mp3;
-    options.encoderConfig = FillEncoderConfig(Mp3Choices{}).config;
+    options.sound.mp3 = mp3;
     SpeakTextToFile(host, options, QString());
     QCOMPARE(files(), expected);
     if (!mp3)
@@ -437,8 +436,8 @@ void TestSpeakToFile::xmlTextIsOneRussianFragment()
     ToFileOptions options;
     options.chosenFileName = path("tale.wav");
     options.xml = true;
-    options.divide = true;
-    options.partCharLimit = 0;
+    options.sound.divide = true;
+    options.sound.partCharLimit = "0";
     const QString text = "<volume level=\"50\">Hello</volume> мир";
     SpeakTextToFile(host, options, text);
     QCOMPARE(host.spoken.size(), 1);

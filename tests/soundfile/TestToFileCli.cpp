@@ -124,13 +124,14 @@ void TestToFileCli::arguments()
     const ToFileArguments a = ParseToFileArguments(words(line));
     QCOMPARE(a.textFile, "t");
     QCOMPARE(a.options.chosenFileName, "o");
-    QCOMPARE(a.options.streamFormatType, format);
-    QCOMPARE(a.options.divide, limit >= 0);
+    const SoundFileOptions& sound = a.options.sound;
+    QCOMPARE(sound.StreamFormatType(), format);
+    QCOMPARE(sound.divide, limit >= 0);
     if (limit >= 0)
-        QCOMPARE(a.options.partCharLimit, limit);
-    QCOMPARE(int(a.options.encoderConfig.dword(EncoderConfig::dwSampleRate)), sampleRate);
-    QCOMPARE(int(a.options.encoderConfig.dword(EncoderConfig::dwBitrate)), bitrate);
-    QCOMPARE(int(a.options.encoderConfig.word(EncoderConfig::nQuality)), quality);
+        QCOMPARE(sound.PartCharLimit(), limit);
+    QCOMPARE(int(sound.EncoderConfig().dword(EncoderConfig::dwSampleRate)), sampleRate);
+    QCOMPARE(int(sound.EncoderConfig().dword(EncoderConfig::dwBitrate)), bitrate);
+    QCOMPARE(int(sound.EncoderConfig().word(EncoderConfig::nQuality)), quality);
 }
 
 void TestToFileCli::refusedArguments_data()
