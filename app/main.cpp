@@ -92,14 +92,14 @@ int main(int argc, char* argv[])
         ShowError(&formMain, formFileSelectDir.LoadError());
 
     // The commands that join the windows to the main window's buttons and menus.
-    formMain.Documents->AboutBox = &aboutBox;
+    formMain.Documents().AboutBox = &aboutBox;
     ToFileCommand toFile(formMain, formFileSelect);
     FolderRunCommand folderRun(formMain, formFileSelectDir);
     folderRun.SetWorkerProgram(QCoreApplication::applicationFilePath());
     TextToolsCommands textTools(formMain, formPT, formGetText);
     if (!request.fileName.isEmpty()) {
         const QString fileName = QFileInfo(request.fileName).absoluteFilePath();
-        Guarded(&formMain, [&] { formMain.Documents->OpenFile(fileName); });
+        Guarded(&formMain, [&] { formMain.Documents().OpenFile(fileName); });
     }
     formMain.show();
     const int status = QApplication::exec();

@@ -23,9 +23,9 @@ QString Repeated(const QString& word, int times)
     return text;
 }
 
-QList<QPushButton*> ReadingButtons(const TFormMain& form)
+QList<QPushButton*> ReadingButtons(const MainControls& ui)
 {
-    return {form.ButtonStart, form.ButtonStop, form.BPause, form.ButtonButtonToFile};
+    return {ui.ButtonStart, ui.ButtonStop, ui.BPause, ui.ButtonButtonToFile};
 }
 
 } // namespace
@@ -63,24 +63,24 @@ void TestFileRunSession::entering()
     QFETCH(bool, dirButtonOn);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
-    form.MText->setPlainText(Repeated(QStringLiteral("слово "), 400));
-    form.RGDigitSay->SetItemIndex(digitIndex);
-    form.ButtonStart->click();
-    form.BPause->click();
-    QVERIFY(form.Reading().IsPaused() && !form.BPause->isEnabled());
-    form.MLog->setPlainText(QStringLiteral("old log"));
-    form.BStopToFile->click();
-    QVERIFY(form.StopToFileRequested());
+    const MainControls ui(form);
+    ui.MText->setPlainText(Repeated(QStringLiteral("слово "), 400));
+    ui.RGDigitSay->SetItemIndex(digitIndex);
+    ui.ButtonStart->click();
+    ui.BPause->click();
+    QVERIFY(form.Reading().IsPaused() && !ui.BPause->isEnabled());
+    ui.MLog->setPlainText(QStringLiteral("old log"));
+    ui.BStopToFile->click();
 
     FileRunSession session = form.BeginFileRun(kind);
     QVERIFY(!form.Reading().IsSpeaking() && !form.Reading().IsPaused());
     QCOMPARE(form.Reading().Fragments().count(), 0);
-    QVERIFY(form.BPause->isEnabled() && form.ControlTTSSpeechSynthesisPause->isEnabled());
-    QVERIFY(form.MLog->toPlainText().isEmpty());
-    QVERIFY(!form.StopToFileRequested());
+    QVERIFY(ui.BPause->isEnabled() && ui.ControlTTSSpeechSynthesisPause->isEnabled());
+    QVERIFY(ui.MLog->toPlainText().isEmpty());
+    QVERIFY(!session.StopToFileRequested());
     QVERIFY(!form.FileRunActive());
     QCOMPARE(session.DigitLang(), digitLang);
-    QCOMPARE(form.ButtonDirToSound->isEnabled(), dirButtonOn);
+    QCOMPARE(ui.ButtonDirToSound->isEnabled(), dirButtonOn);
 }
 
 void TestFileRunSession::errorGivesTheWindowBack_data()
@@ -98,12 +98,13 @@ void TestFileRunSession::errorGivesTheWindowBack()
     QFETCH(FileRunKind, kind);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     form.setWindowTitle(QStringLiteral("Before"));
     SpFileStream earlier;
-    form.SpVoiceRu->setAudioOutputStream(&earlier);
-    QList<QPushButton*> buttons = ReadingButtons(form);
+    form.Voice("R").setAudioOutputStream(&earlier);
+    QList<QPushButton*> buttons = ReadingButtons(ui);
     if (kind == FileRunKind::Folder)
-        buttons.append(form.ButtonDirToSound);
+        buttons.append(ui.ButtonDirToSound);
 
     try {
         FileRunSession session = form.BeginFileRun(kind);
@@ -111,22 +112,22 @@ void TestFileRunSession::errorGivesTheWindowBack()
         QVERIFY(form.FileRunActive());
         for (QPushButton* button : std::as_const(buttons))
             QVERIFY(!button->isEnabled());
-        QVERIFY(!form.ControlTTSSpeechSynthesisPause->isEnabled());
+        QVERIFY(!ui.ControlTTSSpeechSynthesisPause->isEnabled());
         QVERIFY(!form.Reading().IsTicking());
         QCOMPARE(session.Caption(), QStringLiteral("Before"));
         form.setWindowTitle(QStringLiteral("Before фрагмент 1 из 2"));
-        form.SpVoiceRu->setAudioOutputStream(&form.FileStream());
-        form.SpVoiceEng->setAudioOutputStream(&form.FileStream());
+        session.VoiceRu().setAudioOutputStream(&session.FileStream());
+        session.VoiceEng().setAudioOutputStream(&session.FileStream());
         throw VemoError(QStringLiteral("disk full"));
     } catch (const VemoError&) {
     }
     QVERIFY(!form.FileRunActive());
     for (QPushButton* button : std::as_const(buttons))
         QVERIFY(button->isEnabled());
-    QVERIFY(form.ControlTTSSpeechSynthesisPause->isEnabled());
+    QVERIFY(ui.ControlTTSSpeechSynthesisPause->isEnabled());
     QCOMPARE(form.windowTitle(), QStringLiteral("Before"));
-    QCOMPARE(form.SpVoiceRu->AudioOutputStream(), &earlier);
-    QCOMPARE(form.SpVoiceEng->AudioOutputStream(), nullptr);
+    QCOMPARE(form.Voice("R").AudioOutputStream(), &earlier);
+    QCOMPARE(form.Voice("E").AudioOutputStream(), nullptr);
     QVERIFY(!form.Reading().IsSpeaking() && !form.Reading().IsPaused());
 }
 

@@ -36,28 +36,29 @@ void TestFormVoices::variantsBehindCheckBox()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    const MainControls ui(form);
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
-    const qsizetype bases = form.VoiceTokensRu.size();
-    for (const VoiceToken& token : form.VoiceTokensRu)
+    const qsizetype bases = form.ListedVoices("R").size();
+    for (const VoiceToken& token : form.ListedVoices("R"))
         QVERIFY2(!token.variant, qPrintable(token.id));
-    const VoiceToken english = form.SpVoiceEng->Voice();
+    const VoiceToken english = form.Voice("E").Voice();
 
-    form.CheckBoxVariants->setChecked(true);
-    QVERIFY(form.VoiceTokensRu.size() > bases + 100);
-    QCOMPARE(form.cbVoicesRu->count(), form.VoiceTokensRu.size());
-    QCOMPARE(form.VoiceTokensEng.size(), form.VoiceTokensRu.size());
-    QCOMPARE(form.SpVoiceEng->Voice(), english);
-    QCOMPARE(form.VoiceTokensEng.at(form.cbVoicesEng->currentIndex()), english);
+    ui.CheckBoxVariants->setChecked(true);
+    QVERIFY(form.ListedVoices("R").size() > bases + 100);
+    QCOMPARE(ui.cbVoicesRu->count(), form.ListedVoices("R").size());
+    QCOMPARE(form.ListedVoices("E").size(), form.ListedVoices("R").size());
+    QCOMPARE(form.Voice("E").Voice(), english);
+    QCOMPARE(form.ListedVoices("E").at(ui.cbVoicesEng->currentIndex()), english);
 
-    const qsizetype female = IndexOfId(form.VoiceTokensRu, QStringLiteral("zle/ru+f2"));
+    const qsizetype female = IndexOfId(form.ListedVoices("R"), QStringLiteral("zle/ru+f2"));
     QVERIFY(female >= 0);
-    form.cbVoicesRu->setCurrentIndex(int(female));
-    QCOMPARE(form.SpVoiceRu->Voice().id, QStringLiteral("zle/ru+f2"));
+    ui.cbVoicesRu->setCurrentIndex(int(female));
+    QCOMPARE(form.Voice("R").Voice().id, QStringLiteral("zle/ru+f2"));
 
-    form.CheckBoxVariants->setChecked(false);
-    QCOMPARE(form.VoiceTokensRu.size(), bases);
-    QCOMPARE(form.SpVoiceRu->Voice().id, QStringLiteral("zle/ru"));
-    QCOMPARE(form.VoiceTokensRu.at(form.cbVoicesRu->currentIndex()).id, QStringLiteral("zle/ru"));
+    ui.CheckBoxVariants->setChecked(false);
+    QCOMPARE(form.ListedVoices("R").size(), bases);
+    QCOMPARE(form.Voice("R").Voice().id, QStringLiteral("zle/ru"));
+    QCOMPARE(form.ListedVoices("R").at(ui.cbVoicesRu->currentIndex()).id, QStringLiteral("zle/ru"));
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
 }
 
@@ -98,15 +99,16 @@ void TestFormVoices::opsVoiceIds()
     FormMainFixture fixture;
     fixture.WriteFile(QStringLiteral("ops.txt"), ops);
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    const MainControls ui(form);
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
-    QCOMPARE(form.CheckBoxVariants->isChecked(), variants);
-    const VoiceToken ru = form.VoiceTokensRu.at(form.cbVoicesRu->currentIndex());
-    const VoiceToken eng = form.VoiceTokensEng.at(form.cbVoicesEng->currentIndex());
-    QCOMPARE(ru.id, ruId.isEmpty() ? form.VoiceTokensRu.at(0).id : ruId);
-    QCOMPARE(eng.id, engId.isEmpty() ? form.VoiceTokensEng.at(1).id : engId);
-    QCOMPARE(form.SpVoiceRu->Voice(), ru);
-    QCOMPARE(form.SpVoiceEng->Voice(), eng);
-    QCOMPARE(form.MLog->toPlainText().contains(QStringLiteral("«zz/gone» больше не установлен")), goneLogged);
+    QCOMPARE(ui.CheckBoxVariants->isChecked(), variants);
+    const VoiceToken ru = form.ListedVoices("R").at(ui.cbVoicesRu->currentIndex());
+    const VoiceToken eng = form.ListedVoices("E").at(ui.cbVoicesEng->currentIndex());
+    QCOMPARE(ru.id, ruId.isEmpty() ? form.ListedVoices("R").at(0).id : ruId);
+    QCOMPARE(eng.id, engId.isEmpty() ? form.ListedVoices("E").at(1).id : engId);
+    QCOMPARE(form.Voice("R").Voice(), ru);
+    QCOMPARE(form.Voice("E").Voice(), eng);
+    QCOMPARE(ui.MLog->toPlainText().contains(QStringLiteral("«zz/gone» больше не установлен")), goneLogged);
 
     fixture.Close();
     const QString written = fixture.ReadFile(QStringLiteral("ops.txt"));
@@ -138,21 +140,22 @@ void TestFormVoices::readsWithTwoEngines()
         QStringLiteral("ops.txt"),
         QStringLiteral("cbVoicesRu.VoiceId=%1\r\ncbVoicesEng.VoiceId=%2\r\n").arg(ruId, engId).toUtf8());
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
-    if (form.SpVoiceRu->Voice().id != ruId || form.SpVoiceEng->Voice().id != engId)
+    const MainControls ui(form);
+    if (form.Voice("R").Voice().id != ruId || form.Voice("E").Voice().id != engId)
         QSKIP("a voice of the row is not installed");
     const QString text = QStringLiteral("Привет, world. Как дела?\nGood day to you. Всё хорошо.");
-    form.MText->setPlainText(text);
+    ui.MText->setPlainText(text);
     QStringList selected;
-    for (SpeechVoice* voice : {form.SpVoiceRu.get(), form.SpVoiceEng.get()}) {
+    for (SpeechVoice* voice : {&form.Voice("R"), &form.Voice("E")}) {
         connect(voice, &SpeechVoice::Word, &form, [&, voice](int, qint64, int, int) {
             if (form.Reading().IsSpeaking())
-                selected << (voice == form.SpVoiceEng.get() ? QStringLiteral("E:") : QStringLiteral("R:")) +
-                                form.MText->textCursor().selectedText();
+                selected << (voice == &form.Voice("E") ? QStringLiteral("E:") : QStringLiteral("R:")) +
+                                ui.MText->textCursor().selectedText();
         });
     }
-    form.ButtonStart->click();
+    ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), 30000);
-    QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
+    QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));
     QCOMPARE(selected, QStringList({"R:Привет", "E:world", "R:Как", "R:дела?", "E:Good", "E:day", "E:to",
                                     "E:you", "R:Всё", "R:хорошо"}));
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
