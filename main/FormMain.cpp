@@ -40,10 +40,12 @@ void ToggleGroup(QWidget* group, QAction* item, const QString& caption, const QS
 } // namespace
 
 TFormMain::TFormMain(SpeechEngineKind engine, QWidget* parent)
-    : QMainWindow(parent), SpVoiceRu(CreateVoice(engine)), SpVoiceEng(CreateVoice(engine)), m_view(*this),
-      m_settings(*this)
+    : QMainWindow(parent), SpVoiceRu(CreateVoice(engine, this)), SpVoiceEng(CreateVoice(engine, this)),
+      m_view(*this), m_settings(*this)
 {
     SetupUi(this);
+    SpVoiceRu->setObjectName(QStringLiteral("SpVoiceRu"));
+    SpVoiceEng->setObjectName(QStringLiteral("SpVoiceEng"));
     m_reading = std::make_unique<ReadingRun>(
         *SpVoiceRu, *SpVoiceEng, m_view, [this](const std::function<void()>& tick) { Guarded(this, tick); },
         this);

@@ -41,7 +41,9 @@ struct TextToolsControls
 };
 
 // The main window: the text box, the two voices and the file stream, the voice lists and
-// the reading run. The run, the settings and the pictures are objects of their own; the
+// the reading run (the voices are its children named SpVoiceRu and SpVoiceEng, so that
+// tests find them as they find the controls). The run, the settings and the pictures are
+// objects of their own; the
 // window connects its controls to them, each handler through the error guard. Its controls
 // and state are its own: its parts in main/ (the reading view, the settings, the document
 // commands, the file-run session) reach them as friends, everyone else through the few
@@ -60,9 +62,6 @@ public:
     const QString& CurrentFileName() const { return m_currentFileName; }
     // The reading run's state: speaking, paused, the fragment being spoken.
     const ReadingRun& Reading() const { return *m_reading; }
-    // The voice of lang ("R" or "E") and the voices its list offers, entry for entry.
-    SpeechVoice& Voice(const QString& lang) { return VoiceFor(lang); }
-    const QList<VoiceToken>& ListedVoices(const QString& lang) const;
 
     // A run into files, from its button's click to its end (see FileRunSession).
     FileRunSession BeginFileRun(FileRunKind kind);
@@ -104,6 +103,7 @@ private:
     bool SetVoiceId(const QString& lang, const QString& id);
     // The voice of the list's selected entry; a null token when none is selected.
     VoiceToken SelectedVoice(const QString& lang) const;
+    const QList<VoiceToken>& ListedVoices(const QString& lang) const;
 
     // Shows the dictionary picture of an English word, if there is one.
     void ShowDictionaryPicture(const QString& word);

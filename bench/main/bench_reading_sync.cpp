@@ -118,7 +118,7 @@ int main(int argc, char* argv[])
     QElapsedTimer clock;
     clock.start();
     QList<double> wordTimes;
-    for (SpeechVoice* voice : {&form.Voice("R"), &form.Voice("E")})
+    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng})
         QObject::connect(voice, &SpeechVoice::Word, &form,
                          [&](int, qint64, int, int) { wordTimes << clock.nsecsElapsed() / 1e6; });
 

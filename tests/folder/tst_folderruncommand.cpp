@@ -326,8 +326,8 @@ void TestFolderRunCommand::failedConversionDoesNotStopRun()
 void TestFolderRunCommand::workersSpeakAsTheWindow()
 {
     qputenv("VEMO_SPEECH_ENGINE", "test");
-    form->Voice("R").setRate(3);
-    form->Voice("E").setVolume(40);
+    ui->SpVoiceRu->setRate(3);
+    ui->SpVoiceEng->setVolume(40);
     SetFolder(books.path());
     dialog->Accept();
     CheckAutoStart(true);

@@ -3,6 +3,7 @@
 #include "main/PictureView.h"
 #include "main/RadioGroup.h"
 #include "main/RichTextBox.h"
+#include "speech/SpeechVoice.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -31,8 +32,8 @@ template <class T> T* NamedChild(const QObject& parent, const char* name)
     return child;
 }
 
-// The main window's controls, found by their names when made: tests reach them the way a
-// user's tools do, not through the window's members.
+// The main window's controls and its two voices, found by their names when made: tests
+// reach them the way a user's tools do, not through the window's members.
 struct MainControls
 {
     explicit MainControls(const QObject& window) : window(window) {}
@@ -102,4 +103,6 @@ struct MainControls
     QFrame* const PanelImg = NamedChild<QFrame>(window, "PanelImg");
     PictureView* const ImageV = NamedChild<PictureView>(window, "ImageV");
     QTimer* const TimerDirToSoundAndAvi = NamedChild<QTimer>(window, "TimerDirToSoundAndAvi");
+    SpeechVoice* const SpVoiceRu = NamedChild<SpeechVoice>(window, "SpVoiceRu");
+    SpeechVoice* const SpVoiceEng = NamedChild<SpeechVoice>(window, "SpVoiceEng");
 };

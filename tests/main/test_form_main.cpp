@@ -36,7 +36,7 @@ class Recorder : public QObject
 public:
     explicit Recorder(TFormMain& form) : m_form(form), m_ui(form)
     {
-        for (SpeechVoice* voice : {&form.Voice("R"), &form.Voice("E")}) {
+        for (SpeechVoice* voice : {m_ui.SpVoiceRu, m_ui.SpVoiceEng}) {
             connect(voice, &SpeechVoice::Word, this,
                     [this, voice](int, qint64, int pos, int len) { OnWord(*voice, pos, len); });
             connect(voice, &SpeechVoice::Sentence, this,
@@ -55,7 +55,7 @@ private:
             return;
         words.append({run.Fragments().FragmentTexts.at(run.FragmentIndex()).mid(pos, len),
                       m_ui.MText->textCursor().selectedText()});
-        voicesUsed << (&voice == &m_form.Voice("E") ? QStringLiteral("E") : QStringLiteral("R"));
+        voicesUsed << (&voice == m_ui.SpVoiceEng ? QStringLiteral("E") : QStringLiteral("R"));
     }
     void OnSentence(int pos, int len)
     {
@@ -92,8 +92,9 @@ void SetCaret(TFormMain& form, int documentPosition)
 
 void SlowDown(TFormMain& form, int wordMs)
 {
-    static_cast<TestVoice*>(&form.Voice("R"))->setWordMilliseconds(wordMs);
-    static_cast<TestVoice*>(&form.Voice("E"))->setWordMilliseconds(wordMs);
+    const MainControls ui(form);
+    static_cast<TestVoice*>(ui.SpVoiceRu)->setWordMilliseconds(wordMs);
+    static_cast<TestVoice*>(ui.SpVoiceEng)->setWordMilliseconds(wordMs);
 }
 
 QString LongRussianText()
@@ -205,9 +206,9 @@ void TestFormMain::startUpDefaults()
     QCOMPARE(ui.ControlTTSSpeechSynthesis->shortcut(), QKeySequence(Qt::Key_F5));
     QCOMPARE(ui.FilesSaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
     // Without settings each list starts on the first voice of its language.
-    QCOMPARE(form.Voice("R").Voice().language, QStringLiteral("ru"));
-    QVERIFY(form.Voice("E").Voice().language.startsWith(QStringLiteral("en")));
-    QCOMPARE(ui.TBVolumeRu->value(), form.Voice("R").Volume());
+    QCOMPARE(ui.SpVoiceRu->Voice().language, QStringLiteral("ru"));
+    QVERIFY(ui.SpVoiceEng->Voice().language.startsWith(QStringLiteral("en")));
+    QCOMPARE(ui.TBVolumeRu->value(), ui.SpVoiceRu->Volume());
     QVERIFY(!ui.CBoxPlainText->isChecked());
     ui.CBoxPlainText->click();
     QVERIFY(ui.MText->PlainTextMode());
@@ -271,7 +272,7 @@ void TestFormMain::emptyRegionSpeaksNothing()
     const MainControls ui(form);
     ui.MText->setPlainText(QStringLiteral("text ,;  \n  "));
     SetCaret(form, 5);
-    QSignalSpy words(&form.Voice("R"), &SpeechVoice::Word);
+    QSignalSpy words(ui.SpVoiceRu, &SpeechVoice::Word);
     ui.ButtonStart->click();
     QVERIFY(!form.Reading().IsSpeaking());
     QVERIFY(!ui.MText->isReadOnly());
@@ -297,7 +298,7 @@ void TestFormMain::failedDumpSpeaksNothing()
     TFormMain& form = fixture.Open();
     const MainControls ui(form);
     ui.MText->setPlainText(QStringLiteral("Hello there"));
-    QSignalSpy words(&form.Voice("E"), &SpeechVoice::Word);
+    QSignalSpy words(ui.SpVoiceEng, &SpeechVoice::Word);
     ui.ButtonStart->click();
     QCOMPARE(fixture.Errors.size(), 1);
     QVERIFY2(fixture.Errors.first().contains(QStringLiteral("tempTex.txt")),
@@ -375,7 +376,7 @@ void TestFormMain::pauseThenReadFinishes()
     const MainControls ui(form);
     SlowDown(form, 20);
     ui.MText->setPlainText(QStringLiteral("один два три четыре пять шесть семь"));
-    QSignalSpy words(&form.Voice("R"), &SpeechVoice::Word);
+    QSignalSpy words(ui.SpVoiceRu, &SpeechVoice::Word);
     ui.ButtonStart->click();
     QTRY_VERIFY(words.count() >= 2);
     ui.BPause->click();
@@ -411,7 +412,7 @@ void TestFormMain::voiceChangeDuringReading()
     ui.ButtonStart->click();
     QVERIFY(form.Reading().IsSpeaking());
     ui.cbVoicesRu->setCurrentIndex(0);
-    QCOMPARE(form.Voice("R").Voice(), form.ListedVoices("R").at(0));
+    QCOMPARE(ui.SpVoiceRu->Voice().description, ui.cbVoicesRu->itemText(0));
     QVERIFY(form.Reading().IsSpeaking());
     ui.ButtonStop->click();
     QVERIFY(fixture.Errors.isEmpty());
@@ -436,7 +437,7 @@ void TestFormMain::opsRoundTrip()
     const MainControls ui(form);
     QCOMPARE(ui.cbVoicesRu->currentIndex(), 0);
     QCOMPARE(ui.cbVoicesEng->currentIndex(), 1);
-    QCOMPARE(form.Voice("E").Voice(), form.ListedVoices("E").at(1));
+    QCOMPARE(ui.SpVoiceEng->Voice().description, ui.cbVoicesEng->itemText(1));
     QVERIFY(ui.GroupBoxLog->isHidden());
     QCOMPARE(ui.ViewLog->text(), QStringLiteral("&Протокол - Log ОТКЛ. - OFF"));
     QVERIFY(fixture.Errors.isEmpty());

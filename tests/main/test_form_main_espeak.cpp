@@ -27,12 +27,12 @@ void TestFormMainEspeak::readsBilingualTextToTheEnd()
     ui.MText->setPlainText(text);
     QStringList selected;
     QStringList voices;
-    for (SpeechVoice* voice : {&form.Voice("R"), &form.Voice("E")}) {
+    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng}) {
         connect(voice, &SpeechVoice::Word, &form, [&, voice](int, qint64, int, int) {
             if (!form.Reading().IsSpeaking())
                 return;
             selected << ui.MText->textCursor().selectedText();
-            voices << (voice == &form.Voice("E") ? QStringLiteral("E") : QStringLiteral("R"));
+            voices << (voice == ui.SpVoiceEng ? QStringLiteral("E") : QStringLiteral("R"));
         });
     }
     ui.ButtonStart->click();

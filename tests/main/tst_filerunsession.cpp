@@ -101,7 +101,7 @@ void TestFileRunSession::errorGivesTheWindowBack()
     const MainControls ui(form);
     form.setWindowTitle(QStringLiteral("Before"));
     SpFileStream earlier;
-    form.Voice("R").setAudioOutputStream(&earlier);
+    ui.SpVoiceRu->setAudioOutputStream(&earlier);
     QList<QPushButton*> buttons = ReadingButtons(ui);
     if (kind == FileRunKind::Folder)
         buttons.append(ui.ButtonDirToSound);
@@ -126,8 +126,8 @@ void TestFileRunSession::errorGivesTheWindowBack()
         QVERIFY(button->isEnabled());
     QVERIFY(ui.ControlTTSSpeechSynthesisPause->isEnabled());
     QCOMPARE(form.windowTitle(), QStringLiteral("Before"));
-    QCOMPARE(form.Voice("R").AudioOutputStream(), &earlier);
-    QCOMPARE(form.Voice("E").AudioOutputStream(), nullptr);
+    QCOMPARE(ui.SpVoiceRu->AudioOutputStream(), &earlier);
+    QCOMPARE(ui.SpVoiceEng->AudioOutputStream(), nullptr);
     QVERIFY(!form.Reading().IsSpeaking() && !form.Reading().IsPaused());
 }
 

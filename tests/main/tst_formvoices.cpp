@@ -6,12 +6,29 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
 qsizetype IndexOfId(const QList<VoiceToken>& tokens, const QString& id)
 {
     return tokens.indexOf(VoiceToken{id, {}, {}});
+}
+
+// The voices the list of lang ("R" or "E") offers, entry for entry: the engine's voice that
+// each entry's text describes.
+QList<VoiceToken> ListedVoices(const MainControls& ui, const QString& lang)
+{
+    const QComboBox* list = lang == u"E" ? ui.cbVoicesEng : ui.cbVoicesRu;
+    const QList<VoiceToken> installed = (lang == u"E" ? ui.SpVoiceEng : ui.SpVoiceRu)->GetVoices();
+    QList<VoiceToken> listed;
+    for (int i = 0; i < list->count(); ++i) {
+        const auto described =
+            std::find_if(installed.cbegin(), installed.cend(),
+                         [&](const VoiceToken& voice) { return voice.description == list->itemText(i); });
+        listed.append(described == installed.cend() ? VoiceToken() : *described);
+    }
+    return listed;
 }
 
 } // namespace
@@ -38,27 +55,27 @@ void TestFormVoices::variantsBehindCheckBox()
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
     const MainControls ui(form);
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
-    const qsizetype bases = form.ListedVoices("R").size();
-    for (const VoiceToken& token : form.ListedVoices("R"))
+    const qsizetype bases = ListedVoices(ui, "R").size();
+    for (const VoiceToken& token : ListedVoices(ui, "R"))
         QVERIFY2(!token.variant, qPrintable(token.id));
-    const VoiceToken english = form.Voice("E").Voice();
+    const VoiceToken english = ui.SpVoiceEng->Voice();
 
     ui.CheckBoxVariants->setChecked(true);
-    QVERIFY(form.ListedVoices("R").size() > bases + 100);
-    QCOMPARE(ui.cbVoicesRu->count(), form.ListedVoices("R").size());
-    QCOMPARE(form.ListedVoices("E").size(), form.ListedVoices("R").size());
-    QCOMPARE(form.Voice("E").Voice(), english);
-    QCOMPARE(form.ListedVoices("E").at(ui.cbVoicesEng->currentIndex()), english);
+    QVERIFY(ListedVoices(ui, "R").size() > bases + 100);
+    QCOMPARE(ui.cbVoicesRu->count(), ListedVoices(ui, "R").size());
+    QCOMPARE(ListedVoices(ui, "E").size(), ListedVoices(ui, "R").size());
+    QCOMPARE(ui.SpVoiceEng->Voice(), english);
+    QCOMPARE(ListedVoices(ui, "E").at(ui.cbVoicesEng->currentIndex()), english);
 
-    const qsizetype female = IndexOfId(form.ListedVoices("R"), QStringLiteral("zle/ru+f2"));
+    const qsizetype female = IndexOfId(ListedVoices(ui, "R"), QStringLiteral("zle/ru+f2"));
     QVERIFY(female >= 0);
     ui.cbVoicesRu->setCurrentIndex(int(female));
-    QCOMPARE(form.Voice("R").Voice().id, QStringLiteral("zle/ru+f2"));
+    QCOMPARE(ui.SpVoiceRu->Voice().id, QStringLiteral("zle/ru+f2"));
 
     ui.CheckBoxVariants->setChecked(false);
-    QCOMPARE(form.ListedVoices("R").size(), bases);
-    QCOMPARE(form.Voice("R").Voice().id, QStringLiteral("zle/ru"));
-    QCOMPARE(form.ListedVoices("R").at(ui.cbVoicesRu->currentIndex()).id, QStringLiteral("zle/ru"));
+    QCOMPARE(ListedVoices(ui, "R").size(), bases);
+    QCOMPARE(ui.SpVoiceRu->Voice().id, QStringLiteral("zle/ru"));
+    QCOMPARE(ListedVoices(ui, "R").at(ui.cbVoicesRu->currentIndex()).id, QStringLiteral("zle/ru"));
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
 }
 
@@ -102,12 +119,12 @@ void TestFormVoices::opsVoiceIds()
     const MainControls ui(form);
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
     QCOMPARE(ui.CheckBoxVariants->isChecked(), variants);
-    const VoiceToken ru = form.ListedVoices("R").at(ui.cbVoicesRu->currentIndex());
-    const VoiceToken eng = form.ListedVoices("E").at(ui.cbVoicesEng->currentIndex());
-    QCOMPARE(ru.id, ruId.isEmpty() ? form.ListedVoices("R").at(0).id : ruId);
-    QCOMPARE(eng.id, engId.isEmpty() ? form.ListedVoices("E").at(1).id : engId);
-    QCOMPARE(form.Voice("R").Voice(), ru);
-    QCOMPARE(form.Voice("E").Voice(), eng);
+    const VoiceToken ru = ListedVoices(ui, "R").at(ui.cbVoicesRu->currentIndex());
+    const VoiceToken eng = ListedVoices(ui, "E").at(ui.cbVoicesEng->currentIndex());
+    QCOMPARE(ru.id, ruId.isEmpty() ? ListedVoices(ui, "R").at(0).id : ruId);
+    QCOMPARE(eng.id, engId.isEmpty() ? ListedVoices(ui, "E").at(1).id : engId);
+    QCOMPARE(ui.SpVoiceRu->Voice(), ru);
+    QCOMPARE(ui.SpVoiceEng->Voice(), eng);
     QCOMPARE(ui.MLog->toPlainText().contains(QStringLiteral("«zz/gone» больше не установлен")), goneLogged);
 
     fixture.Close();
@@ -141,15 +158,15 @@ void TestFormVoices::readsWithTwoEngines()
         QStringLiteral("cbVoicesRu.VoiceId=%1\r\ncbVoicesEng.VoiceId=%2\r\n").arg(ruId, engId).toUtf8());
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
     const MainControls ui(form);
-    if (form.Voice("R").Voice().id != ruId || form.Voice("E").Voice().id != engId)
+    if (ui.SpVoiceRu->Voice().id != ruId || ui.SpVoiceEng->Voice().id != engId)
         QSKIP("a voice of the row is not installed");
     const QString text = QStringLiteral("Привет, world. Как дела?\nGood day to you. Всё хорошо.");
     ui.MText->setPlainText(text);
     QStringList selected;
-    for (SpeechVoice* voice : {&form.Voice("R"), &form.Voice("E")}) {
+    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng}) {
         connect(voice, &SpeechVoice::Word, &form, [&, voice](int, qint64, int, int) {
             if (form.Reading().IsSpeaking())
-                selected << (voice == &form.Voice("E") ? QStringLiteral("E:") : QStringLiteral("R:")) +
+                selected << (voice == ui.SpVoiceEng ? QStringLiteral("E:") : QStringLiteral("R:")) +
                                 ui.MText->textCursor().selectedText();
         });
     }

@@ -110,8 +110,8 @@ void TestToFileCommand::dividedMp3Run()
     for (QPushButton* button : {ui.ButtonStart, ui.ButtonStop, ui.BPause, ui.ButtonButtonToFile})
         QVERIFY(button->isEnabled());
     QVERIFY(ui.ControlTTSSpeechSynthesisPause->isEnabled());
-    QCOMPARE(form.Voice("R").AudioOutputStream(), nullptr);
-    QCOMPARE(form.Voice("E").AudioOutputStream(), nullptr);
+    QCOMPARE(ui.SpVoiceRu->AudioOutputStream(), nullptr);
+    QCOMPARE(ui.SpVoiceEng->AudioOutputStream(), nullptr);
     QVERIFY(!form.FileRunActive());
     QVERIFY(ui.MLog->toPlainText().startsWith("R\n"));
     QVERIFY(QFile::exists(m_fixture->Folder() + "/tempTex.txt"));
