@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "app/HelpCommand.h"
+#include "app/ProgramHelp.h"
 #include "app/StartArguments.h"
 #include "files/UnitFindFilesSL.h"
 #include "folder/FolderRunCommand.h"
@@ -69,7 +69,7 @@ int main(int argc, char* argv[])
     if (const std::optional<int> status = AnswerWithoutWindow(request, russian))
         return *status;
     NameSoundStreams();
-    if (const std::optional<int> status = RunHeadlessCommand(argc, argv))
+    if (const std::optional<int> status = RunHeadlessMode(argc, argv))
         return *status;
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
