@@ -41,6 +41,7 @@ private slots:
     void entering();
     void errorGivesTheWindowBack_data();
     void errorGivesTheWindowBack();
+    void showsInTheWindow();
 };
 
 void TestFileRunSession::entering_data()
@@ -129,6 +130,34 @@ void TestFileRunSession::errorGivesTheWindowBack()
     QCOMPARE(ui.SpVoiceRu->AudioOutputStream(), &earlier);
     QCOMPARE(ui.SpVoiceEng->AudioOutputStream(), nullptr);
     QVERIFY(!form.Reading().IsSpeaking() && !form.Reading().IsPaused());
+}
+
+// What the run shows goes to the window's own places: the log pane replaced or added to,
+// the caption, an error box; it speaks with the window's voices and reads its text with
+// line breaks as CR LF.
+void TestFileRunSession::showsInTheWindow()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    const MainControls ui(form);
+    ui.MText->setPlainText(QStringLiteral("one\ntwo"));
+    FileRunSession session = form.BeginFileRun(FileRunKind::Folder);
+    session.TakeWindow();
+    QCOMPARE(session.ProgramText(), QStringLiteral("one\r\ntwo"));
+    QCOMPARE(&session.TextBox(), ui.MText);
+    QCOMPARE(&session.VoiceRu(), ui.SpVoiceRu);
+    QCOMPARE(&session.VoiceEng(), ui.SpVoiceEng);
+    session.AppendLog(QStringLiteral("first"));
+    session.AppendLog(QStringLiteral("second"));
+    QCOMPARE(ui.MLog->toPlainText(), QStringLiteral("first\nsecond"));
+    session.ShowLog(QStringLiteral("E\ntext"));
+    QCOMPARE(ui.MLog->toPlainText(), QStringLiteral("E\ntext"));
+    session.ShowFileInCaption(QStringLiteral("/books/a.txt"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Вемо - синтезатор двуязычной речи. /books/a.txt"));
+    session.ShowCaption(session.Caption() + QStringLiteral(" фрагмент 1 из 2"));
+    QCOMPARE(form.windowTitle(), session.Caption() + QStringLiteral(" фрагмент 1 из 2"));
+    session.ShowError(QStringLiteral("x.wav could not be converted"));
+    QCOMPARE(fixture.Errors, QStringList{QStringLiteral("x.wav could not be converted")});
 }
 
 QTEST_MAIN(TestFileRunSession)
