@@ -41,13 +41,12 @@ struct TextToolsControls
 };
 
 // The main window: the text box, the two voices and the file stream, the voice lists and
-// the reading run (the voices are its children named SpVoiceRu and SpVoiceEng, so that
-// tests find them as they find the controls). The run, the settings and the pictures are
-// objects of their own; the
+// the reading run. The run, the settings and the pictures are objects of their own; the
 // window connects its controls to them, each handler through the error guard. Its controls
 // and state are its own: its parts in main/ (the reading view, the settings, the document
 // commands, the file-run session) reach them as friends, everyone else through the few
-// calls below; tests find the controls by their names, as a screen reader does.
+// calls below. Tests find the controls, and the voices (children named SpVoiceRu and
+// SpVoiceEng), by their names, as a screen reader or UI automation does.
 class TFormMain : public QMainWindow, private FormMainUi
 {
     Q_OBJECT
