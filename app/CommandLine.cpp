@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/ListVoicesCommand.h"
+#include "app/ListVoicesMode.h"
 #include "app/StartArguments.h"
 #include "app/ToFileCommandLine.h"
 #include "files/SettingsFile.h"
@@ -23,9 +23,9 @@ void CheckToFileWords(const QStringList& words)
     ParseToFileArguments(words);
 }
 
-// The folder commands read their defaults from "opsDir.txt"; a settings file that cannot be
-// read is the command's own failure, reported when it runs, not a usage error.
-void CheckFolderWords(const QString& command, const QStringList& words, bool oneBook = false)
+// The folder modes read their defaults from "opsDir.txt"; a settings file that cannot be
+// read is the mode's own failure, reported when it runs, not a usage error.
+void CheckFolderWords(const QString& option, const QStringList& words, bool oneBook = false)
 {
     DirSettings kept;
     try {
@@ -33,7 +33,7 @@ void CheckFolderWords(const QString& command, const QStringList& words, bool one
     } catch (const VemoError&) {
         return;
     }
-    ParseFolderArguments(command, words, kept, oneBook);
+    ParseFolderArguments(option, words, kept, oneBook);
 }
 
 void CheckConvertFolderWords(const QStringList& words)
@@ -62,9 +62,9 @@ void CheckNoWords(const QStringList& words)
                             .arg(words.first()));
 }
 
-// One line per command: its option, what checks its words (throwing VemoError on a usage
+// One line per mode: its option, what checks its words (throwing VemoError on a usage
 // error), what runs it (given the words after the option) and its part of vemo --help.
-struct HeadlessCommand
+struct HeadlessMode
 {
     const char* option;
     void (*check)(const QStringList& words);
@@ -72,23 +72,23 @@ struct HeadlessCommand
     QString (*usage)();
 };
 
-const HeadlessCommand Commands[] = {
-    {"--to-file", CheckToFileWords, RunToFileCommand, ToFileUsage},
-    {"--convert-folder", CheckConvertFolderWords, RunConvertFolderCommand, ConvertFolderUsage},
-    {"--convert-file", CheckConvertFileWords, RunConvertFileCommand, ConvertFileUsage},
-    {"--watch", CheckWatchWords, RunWatchCommand, WatchUsage},
-    {"--list-voices", CheckNoWords, RunListVoicesCommand, ListVoicesUsage},
+const HeadlessMode Modes[] = {
+    {"--to-file", CheckToFileWords, RunToFileMode, ToFileUsage},
+    {"--convert-folder", CheckConvertFolderWords, RunConvertFolderMode, ConvertFolderUsage},
+    {"--convert-file", CheckConvertFileWords, RunConvertFileMode, ConvertFileUsage},
+    {"--watch", CheckWatchWords, RunWatchMode, WatchUsage},
+    {"--list-voices", CheckNoWords, RunListVoicesMode, ListVoicesUsage},
 };
 
-int RunCommand(const HeadlessCommand& command, const QStringList& words)
+int RunMode(const HeadlessMode& mode, const QStringList& words)
 {
     try {
-        command.check(words);
+        mode.check(words);
     } catch (const VemoError& e) {
         std::fprintf(stderr, "%s\n", e.message().simplified().toLocal8Bit().constData());
         return ExitUsage;
     }
-    return command.run(words);
+    return mode.run(words);
 }
 
 } // namespace
@@ -96,27 +96,27 @@ int RunCommand(const HeadlessCommand& command, const QStringList& words)
 QString HeadlessUsage()
 {
     QString usage;
-    for (const HeadlessCommand& command : Commands)
-        usage += command.usage();
+    for (const HeadlessMode& mode : Modes)
+        usage += mode.usage();
     return usage;
 }
 
 QStringList HeadlessOptions()
 {
     QStringList options;
-    for (const HeadlessCommand& command : Commands)
-        options << QString::fromLatin1(command.option);
+    for (const HeadlessMode& mode : Modes)
+        options << QString::fromLatin1(mode.option);
     return options;
 }
 
-std::optional<int> RunHeadlessCommand(int argc, char* argv[])
+std::optional<int> RunHeadlessMode(int argc, char* argv[])
 {
     if (argc < 2)
         return std::nullopt;
-    for (const HeadlessCommand& command : Commands) {
-        if (std::strcmp(argv[1], command.option) != 0)
+    for (const HeadlessMode& mode : Modes) {
+        if (std::strcmp(argv[1], mode.option) != 0)
             continue;
-        // Past a file size limit a write fails with an error the command reports, instead of
+        // Past a file size limit a write fails with an error the mode reports, instead of
         // the signal ending the process without a word.
         std::signal(SIGXFSZ, SIG_IGN);
         // No window opens: the offscreen platform serves the documents and fonts.
@@ -125,7 +125,7 @@ std::optional<int> RunHeadlessCommand(int argc, char* argv[])
         QGuiApplication app(argc, argv);
         QGuiApplication::setApplicationName(QStringLiteral("Vemo"));
         QGuiApplication::setApplicationVersion(QStringLiteral(VEMO_VERSION));
-        return RunCommand(command, QGuiApplication::arguments().mid(2));
+        return RunMode(mode, QGuiApplication::arguments().mid(2));
     }
     return std::nullopt;
 }

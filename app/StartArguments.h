@@ -24,8 +24,8 @@ struct StartRequest
 constexpr int ExitUsage = 2;
 
 // arguments: the whole command line, program name first. headlessOptions: the options that
-// start a headless command (--to-file, ...); they count only as the first argument, and the
-// command's own parser reads the rest. The window also takes the toolkit's display options
+// start a headless mode (--to-file, ...); they count only as the first argument, and the
+// mode's own parser reads the rest. The window also takes the toolkit's display options
 // (-platform, -style, -display, ...). Messages are in Russian when russian is set.
 StartRequest ParseStartArguments(const QStringList& arguments, const QStringList& headlessOptions,
                                  bool russian);

@@ -54,7 +54,7 @@ int SpeakToFiles(ToFileArguments arguments)
 
 } // namespace
 
-int RunToFileCommand(const QStringList& words)
+int RunToFileMode(const QStringList& words)
 {
     try {
         return SpeakToFiles(ParseToFileArguments(words));

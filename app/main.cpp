@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "app/HelpCommand.h"
+#include "app/ProgramHelp.h"
 #include "app/StartArguments.h"
 #include "files/MessageLanguage.h"
 #include "files/UnitFindFilesSL.h"
@@ -70,7 +70,7 @@ int main(int argc, char* argv[])
     if (const std::optional<int> status = AnswerWithoutWindow(request, russian))
         return *status;
     NameSoundStreams();
-    if (const std::optional<int> status = RunHeadlessCommand(argc, argv))
+    if (const std::optional<int> status = RunHeadlessMode(argc, argv))
         return *status;
     KeepMessagesInRussian();
     QApplication app(argc, argv);
@@ -94,14 +94,14 @@ int main(int argc, char* argv[])
         ShowError(&formMain, formFileSelectDir.LoadError());
 
     // The commands that join the windows to the main window's buttons and menus.
-    formMain.Documents->AboutBox = &aboutBox;
+    formMain.Documents().AboutBox = &aboutBox;
     ToFileCommand toFile(formMain, formFileSelect);
     FolderRunCommand folderRun(formMain, formFileSelectDir);
     folderRun.SetWorkerProgram(QCoreApplication::applicationFilePath());
     TextToolsCommands textTools(formMain, formPT, formGetText);
     if (!request.fileName.isEmpty()) {
         const QString fileName = QFileInfo(request.fileName).absoluteFilePath();
-        Guarded(&formMain, [&] { formMain.Documents->OpenFile(fileName); });
+        Guarded(&formMain, [&] { formMain.Documents().OpenFile(fileName); });
     }
     formMain.show();
     const int status = QApplication::exec();

@@ -14,7 +14,7 @@ set(VEMO_CORE_LADDER
     vemo_soundfile # the MP3 encoder layer, speaking into files
     vemo_folder    # the folder run, the video batch, the folder command lines
     vemo_texttools # the clean-up rules, the markup table
-    vemo_app       # the command line and the headless commands
+    vemo_app       # the command line and the headless modes
     vemo_main)     # the main window's core: the reading run, settings file, pictures
 set(VEMO_GUI_LADDER
     vemo_main_gui      # the main window

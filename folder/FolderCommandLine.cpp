@@ -154,7 +154,7 @@ int Watch(const FolderArguments& arguments)
 
 } // namespace
 
-int RunConvertFolderCommand(const QStringList& words)
+int RunConvertFolderMode(const QStringList& words)
 {
     const QString command = QStringLiteral("vemo --convert-folder");
     return Reported(command, [&] {
@@ -166,7 +166,7 @@ int RunConvertFolderCommand(const QStringList& words)
     });
 }
 
-int RunConvertFileCommand(const QStringList& words)
+int RunConvertFileMode(const QStringList& words)
 {
     const QString command = QStringLiteral("vemo --convert-file");
     return Reported(command, [&] {
@@ -181,7 +181,7 @@ int RunConvertFileCommand(const QStringList& words)
     });
 }
 
-int RunWatchCommand(const QStringList& words)
+int RunWatchMode(const QStringList& words)
 {
     const QString command = QStringLiteral("vemo --watch");
     return Reported(command, [&] { return Watch(ParseWithKeptSettings(command, words)); });

@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -33,12 +32,14 @@ VoiceArguments VoiceArgumentsOf(const SpeechVoice& voice)
 } // namespace
 
 FolderRunCommand::FolderRunCommand(TFormMain& form, TFormFileSelectDir& dialog)
-    : QObject(&form), m_form(form), m_dialog(dialog), m_unattended([this](const QString& line) { Log(line); })
+    : QObject(&form), m_form(form), m_controls(form.ControlsOfFolderRun()), m_dialog(dialog),
+      m_unattended([this](const QString& line) { Log(line); })
 {
-    m_form.TimerDirToSoundAndAvi->setInterval(UnattendedStart::IntervalMs);
-    connect(form.ButtonDirToSound, &QPushButton::clicked, this, &FolderRunCommand::ButtonDirToSoundClick);
-    connect(form.ChkBoxAutoStart, &QCheckBox::clicked, this, &FolderRunCommand::ChkBoxAutoStartClick);
-    connect(form.TimerDirToSoundAndAvi, &QTimer::timeout, this,
+    m_controls.TimerDirToSoundAndAvi->setInterval(UnattendedStart::IntervalMs);
+    connect(m_controls.ButtonDirToSound, &QPushButton::clicked, this,
+            &FolderRunCommand::ButtonDirToSoundClick);
+    connect(m_controls.ChkBoxAutoStart, &QCheckBox::clicked, this, &FolderRunCommand::ChkBoxAutoStartClick);
+    connect(m_controls.TimerDirToSoundAndAvi, &QTimer::timeout, this,
             &FolderRunCommand::TimerDirToSoundAndAviTimer);
 }
 
@@ -55,22 +56,22 @@ void FolderRunCommand::ButtonDirToSoundClick()
 
 void FolderRunCommand::ChkBoxAutoStartClick()
 {
-    if (m_form.ChkBoxAutoStart->isChecked())
-        m_form.TimerDirToSoundAndAvi->start();
+    if (m_controls.ChkBoxAutoStart->isChecked())
+        m_controls.TimerDirToSoundAndAvi->start();
     else
-        m_form.TimerDirToSoundAndAvi->stop();
+        m_controls.TimerDirToSoundAndAvi->stop();
 }
 
 // The timer is off while the run it started goes on, and back on afterwards exactly when
 // the box is still checked, also after an error.
 void FolderRunCommand::TimerDirToSoundAndAviTimer()
 {
-    if (!m_form.ChkBoxAutoStart->isChecked())
+    if (!m_controls.ChkBoxAutoStart->isChecked())
         return;
     const bool busy = m_running || m_form.FileRunActive();
     Guarded(&m_form, [this, busy] {
         m_unattended.Check(m_dialog.EditNameFileDir->text(), busy, [this] {
-            m_form.TimerDirToSoundAndAvi->stop();
+            m_controls.TimerDirToSoundAndAvi->stop();
             RunUnlessActive();
         });
     });
@@ -100,9 +101,9 @@ void FolderRunCommand::Run()
         return;
     const FolderRunSettings settings = SettingsFromDialog(session);
     session.TakeWindow();
-    FormFolderRunHost host(m_form);
-    FormToFileHost speaker(m_form, session.Caption());
-    const bool unattended = m_form.ChkBoxAutoStart->isChecked();
+    FormFolderRunHost host(session);
+    FormToFileHost speaker(session);
+    const bool unattended = m_controls.ChkBoxAutoStart->isChecked();
     FolderRunResult result;
     try {
         result = FolderRun(speaker, host, settings).Run();
@@ -139,7 +140,7 @@ void FolderRunCommand::ReportFailures(const FolderRunResult& result, bool unatte
 // of its Accept (no folder name, no WAV format) is logged and ends the run.
 bool FolderRunCommand::TakeSettings()
 {
-    if (!m_form.ChkBoxAutoStart->isChecked()) {
+    if (!m_controls.ChkBoxAutoStart->isChecked()) {
         m_dialog.exec();
         return m_dialog.Accepted;
     }
@@ -152,7 +153,7 @@ bool FolderRunCommand::TakeSettings()
     return false;
 }
 
-FolderRunSettings FolderRunCommand::SettingsFromDialog(const FileRunSession& session) const
+FolderRunSettings FolderRunCommand::SettingsFromDialog(FileRunSession& session) const
 {
     FolderRunSettings settings;
     settings.folderName = m_dialog.FolderName;
@@ -164,13 +165,13 @@ FolderRunSettings FolderRunCommand::SettingsFromDialog(const FileRunSession& ses
     settings.skipExisting = m_dialog.CheckBoxSkipExisting->isChecked();
     settings.workers.program = m_workerProgram;
     settings.workers.jobs = qMax(1, QThread::idealThreadCount());
-    settings.workers.ru = VoiceArgumentsOf(*m_form.SpVoiceRu);
-    settings.workers.en = VoiceArgumentsOf(*m_form.SpVoiceEng);
+    settings.workers.ru = VoiceArgumentsOf(session.VoiceRu());
+    settings.workers.en = VoiceArgumentsOf(session.VoiceEng());
     settings.formats = m_dialog.Settings().Formats();
     return settings;
 }
 
 void FolderRunCommand::Log(const QString& line)
 {
-    m_form.MLog->appendPlainText(line);
+    m_form.AppendLog(line);
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "folder/UnattendedStart.h"
+#include "main/FormMain.h"
 
 #include <QObject>
 
 class FileRunSession;
 class TFormFileSelectDir;
-class TFormMain;
 struct FolderRunResult;
 struct FolderRunSettings;
 
@@ -40,11 +40,12 @@ private:
     void RunUnlessActive();
     void Run();
     bool TakeSettings();
-    FolderRunSettings SettingsFromDialog(const FileRunSession& session) const;
+    FolderRunSettings SettingsFromDialog(FileRunSession& session) const;
     void ReportFailures(const FolderRunResult& result, bool unattended);
     void Log(const QString& line);
 
     TFormMain& m_form;
+    const FolderRunControls m_controls;
     TFormFileSelectDir& m_dialog;
     UnattendedStart m_unattended;
     bool m_running = false;

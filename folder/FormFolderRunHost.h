@@ -5,17 +5,16 @@
 #include <QPointer>
 
 class QTextDocument;
-class TFormMain;
+class FileRunSession;
 
-// The main window as the folder run's host: each text file is read into the text box as
-// Open reads it (by the box's plain-text mode) and named in the caption, without becoming
-// the window's current file; log lines go to the log pane; the batch's outcome is beeped.
-// When the host goes, the text box gets back the document it held before, formatting and
-// all.
+// The main window as the folder run's host, through the run's session: each text file is read into the text
+// box as Open reads it (by the box's plain-text mode) and named in the caption, without becoming the window's
+// current file; log lines go to the log pane; the batch's outcome is beeped. When the host goes, the text box
+// gets back the document it held before, formatting and all.
 class FormFolderRunHost : public FolderRunHost
 {
 public:
-    explicit FormFolderRunHost(TFormMain& form);
+    explicit FormFolderRunHost(FileRunSession& session);
     ~FormFolderRunHost() override;
     FormFolderRunHost(const FormFolderRunHost&) = delete;
     FormFolderRunHost& operator=(const FormFolderRunHost&) = delete;
@@ -29,7 +28,7 @@ public:
 private:
     void ReleaseUnlessOriginal(QTextDocument* document) const;
 
-    TFormMain& m_form;
+    FileRunSession& m_session;
     QPointer<QTextDocument> m_original;
     QString m_bookTitle;
 };

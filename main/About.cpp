@@ -3,6 +3,7 @@
 #include "files/VemoError.h"
 #include "main/Accessible.h"
 #include "main/ErrorGuard.h"
+#include "main/Named.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -24,12 +25,6 @@
 namespace {
 
 const QString XmlPageName = QStringLiteral("xml_sapi.html");
-
-template <class W> W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QByteArray Resource(const QString& name)
 {

@@ -101,12 +101,12 @@ bool DocumentCommands::eventFilter(QObject* watched, QEvent* event)
 
 DocumentEncoding DocumentCommands::Encoding() const
 {
-    return m_form.CurrentFileName.isEmpty() ? DocumentEncoding{} : m_encoding;
+    return m_form.m_currentFileName.isEmpty() ? DocumentEncoding{} : m_encoding;
 }
 
 QString DocumentCommands::BookTitle() const
 {
-    return m_openedBook && !m_form.CurrentFileName.isEmpty() ? m_bookTitle : QString();
+    return m_openedBook && !m_form.m_currentFileName.isEmpty() ? m_bookTitle : QString();
 }
 
 void DocumentCommands::Stop()
@@ -144,7 +144,7 @@ void DocumentCommands::OpenFile(const QString& path)
     m_encoding = encoding;
     m_openedBook = IsBook(format.format);
     m_bookTitle = format.title;
-    m_form.CurrentFileName = path;
+    m_form.m_currentFileName = path;
     m_form.UpdateCaption();
 }
 
@@ -166,6 +166,12 @@ void DocumentCommands::OpenDroppedFile(const QString& path)
         if (MayDiscardText())
             OpenFile(path);
     });
+}
+
+void DocumentCommands::TakeUntitledText(const QString& text)
+{
+    m_form.MText->SetWholeText(text);
+    m_form.m_currentFileName.clear();
 }
 
 bool DocumentCommands::MayDiscardText()
@@ -207,7 +213,7 @@ bool DocumentCommands::SaveAs()
         return false;
     SaveTo(*path);
     m_openedBook = false;
-    m_form.CurrentFileName = *path;
+    m_form.m_currentFileName = *path;
     m_form.UpdateCaption();
     return true;
 }
@@ -215,9 +221,9 @@ bool DocumentCommands::SaveAs()
 bool DocumentCommands::Save()
 {
     // A book is never written over with a text: Save asks for a name, as for a new text.
-    if (m_form.CurrentFileName.isEmpty() || m_openedBook)
+    if (m_form.m_currentFileName.isEmpty() || m_openedBook)
         return SaveAs();
-    SaveTo(m_form.CurrentFileName);
+    SaveTo(m_form.m_currentFileName);
     return true;
 }
 
@@ -246,7 +252,7 @@ void DocumentCommands::FilesNewClick()
         m_form.MText->clear();
         m_form.MText->document()->clearUndoRedoStacks();
         m_form.MText->document()->setModified(false);
-        m_form.CurrentFileName.clear();
+        m_form.m_currentFileName.clear();
         m_openedBook = false;
         m_encoding = {};
         m_form.UpdateCaption();

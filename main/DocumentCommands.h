@@ -65,6 +65,9 @@ public:
     bool MayDiscardText();
     // A file dropped onto the text box: Stop, the question above, then Open's steps.
     void OpenDroppedFile(const QString& path);
+    // The text (collected by the drop window) starts an untitled document; the caption keeps
+    // the old name until the next File command sets it.
+    void TakeUntitledText(const QString& text);
 
     void FilesOpenClick();
     void FilesSaveClick();

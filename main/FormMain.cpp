@@ -40,15 +40,17 @@ void ToggleGroup(QWidget* group, QAction* item, const QString& caption, const QS
 } // namespace
 
 TFormMain::TFormMain(SpeechEngineKind engine, QWidget* parent)
-    : QMainWindow(parent), SpVoiceRu(CreateVoice(engine)), SpVoiceEng(CreateVoice(engine)), m_view(*this),
-      m_settings(*this)
+    : QMainWindow(parent), SpVoiceRu(CreateVoice(engine, this)), SpVoiceEng(CreateVoice(engine, this)),
+      m_view(*this), m_settings(*this)
 {
     SetupUi(this);
+    SpVoiceRu->setObjectName(QStringLiteral("SpVoiceRu"));
+    SpVoiceEng->setObjectName(QStringLiteral("SpVoiceEng"));
     m_reading = std::make_unique<ReadingRun>(
         *SpVoiceRu, *SpVoiceEng, m_view, [this](const std::function<void()>& tick) { Guarded(this, tick); },
         this);
     ConnectControls();
-    Documents = new DocumentCommands(*this);
+    m_documents = new DocumentCommands(*this);
     ConnectVoice(*SpVoiceRu, false);
     ConnectVoice(*SpVoiceEng, true);
     FormCreate();
@@ -92,8 +94,7 @@ void TFormMain::ConnectVoice(SpeechVoice& voice, bool english)
             english ? &TFormMain::SpVoiceEngSentence : &TFormMain::SpVoiceRuSentence);
     connect(&voice, &SpeechVoice::AudioLevel, this,
             english ? &TFormMain::SpVoiceEngAudioLevel : &TFormMain::SpVoiceRuAudioLevel);
-    connect(&voice, &SpeechVoice::deviceMessage, this,
-            [this](const QString& text) { MLog->appendPlainText(text); });
+    connect(&voice, &SpeechVoice::deviceMessage, this, [this](const QString& text) { AppendLog(text); });
 }
 
 // The start-up steps in order; the first that fails is shown and ends the start-up, and
@@ -195,7 +196,7 @@ void TFormMain::FormDestroy()
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     bool mayClose = false;
-    Guarded(this, [&] { mayClose = !Documents || Documents->MayDiscardText(); });
+    Guarded(this, [&] { mayClose = !m_documents || m_documents->MayDiscardText(); });
     if (mayClose)
         QMainWindow::closeEvent(event);
     else
@@ -204,7 +205,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
 
 void TFormMain::UpdateCaption()
 {
-    ShowFileInCaption(CurrentFileName);
+    ShowFileInCaption(m_currentFileName);
 }
 
 void TFormMain::ShowFileInCaption(const QString& fileName)
@@ -212,11 +213,24 @@ void TFormMain::ShowFileInCaption(const QString& fileName)
     setWindowTitle(MainCaption + fileName);
 }
 
-void TFormMain::OpenPlainText(const QString& text, const QString& fileName)
+void TFormMain::AppendLog(const QString& line)
 {
-    MText->setPlainText(text);
-    CurrentFileName = fileName;
-    UpdateCaption();
+    MLog->appendPlainText(line);
+}
+
+ToFileControls TFormMain::ControlsOfToFile() const
+{
+    return {ButtonButtonToFile, ControlTTSSpeechSynthesisToFile};
+}
+
+FolderRunControls TFormMain::ControlsOfFolderRun() const
+{
+    return {ButtonDirToSound, ChkBoxAutoStart, TimerDirToSoundAndAvi};
+}
+
+TextToolsControls TFormMain::ControlsOfTextTools() const
+{
+    return {BProsTxt, SButtonGetText, MText};
 }
 
 ::SpFileStream& TFormMain::FileStream()
@@ -273,10 +287,15 @@ bool TFormMain::SetVoiceId(const QString& lang, const QString& id)
     return true;
 }
 
+const QList<VoiceToken>& TFormMain::ListedVoices(const QString& lang) const
+{
+    return lang == u"E" ? VoiceTokensEng : VoiceTokensRu;
+}
+
 VoiceToken TFormMain::SelectedVoice(const QString& lang) const
 {
     const int index = VoiceList(lang)->currentIndex();
-    const QList<VoiceToken>& tokens = lang == u"E" ? VoiceTokensEng : VoiceTokensRu;
+    const QList<VoiceToken>& tokens = ListedVoices(lang);
     return index >= 0 && index < tokens.size() ? tokens.at(index) : VoiceToken();
 }
 
@@ -334,7 +353,7 @@ void TFormMain::ViewImgClick()
 void TFormMain::ShowDictionaryPicture(const QString& word)
 {
     try {
-        if (const std::optional<QImage> picture = PictureDictionary::PictureFor(CurrentFileName, word))
+        if (const std::optional<QImage> picture = PictureDictionary::PictureFor(m_currentFileName, word))
             ImageV->SetPicture(*picture);
     } catch (const VemoError& e) {
         // A broken picture file must not stop the reading with a message box: the previous
@@ -358,7 +377,7 @@ void TFormMain::ButtonStartClick()
 
 void TFormMain::StartOrResume()
 {
-    ReadingRun& run = Reading();
+    ReadingRun& run = *m_reading;
     if (run.IsPaused()) {
         run.ResumeReading();
         SetPauseEnabled(true);
@@ -379,7 +398,7 @@ void TFormMain::BPauseClick()
     if (m_fileRunActive)
         return;
     Guarded(this, [this] {
-        ReadingRun& run = Reading();
+        ReadingRun& run = *m_reading;
         if (!run.IsSpeaking() || run.IsPaused())
             return;
         run.PauseReading();
@@ -392,7 +411,7 @@ void TFormMain::ButtonStopClick()
     if (m_fileRunActive)
         return;
     Guarded(this, [this] {
-        ReadingRun& run = Reading();
+        ReadingRun& run = *m_reading;
         if (!run.IsSpeaking())
             return;
         if (run.IsPaused()) {
@@ -406,7 +425,7 @@ void TFormMain::ButtonStopClick()
 
 void TFormMain::BreakOffReading()
 {
-    ReadingRun& run = Reading();
+    ReadingRun& run = *m_reading;
     if (run.IsSpeaking() && run.IsPaused())
         SetPauseEnabled(true);
     run.BreakOff();
@@ -419,40 +438,40 @@ FileRunSession TFormMain::BeginFileRun(FileRunKind kind)
 
 void TFormMain::SpVoiceRuEndStream()
 {
-    Guarded(this, [this] { Reading().EndStream(); });
+    Guarded(this, [this] { m_reading->EndStream(); });
 }
 
 void TFormMain::SpVoiceEngEndStream()
 {
-    Guarded(this, [this] { Reading().EndStream(); });
+    Guarded(this, [this] { m_reading->EndStream(); });
 }
 
 void TFormMain::SpVoiceRuWord(int, qint64, int characterPosition, int length)
 {
-    Guarded(this, [&] { Reading().Word(QStringLiteral("R"), characterPosition, length); });
+    Guarded(this, [&] { m_reading->Word(QStringLiteral("R"), characterPosition, length); });
 }
 
 void TFormMain::SpVoiceEngWord(int, qint64, int characterPosition, int length)
 {
-    Guarded(this, [&] { Reading().Word(QStringLiteral("E"), characterPosition, length); });
+    Guarded(this, [&] { m_reading->Word(QStringLiteral("E"), characterPosition, length); });
 }
 
 void TFormMain::SpVoiceRuSentence(int, qint64, int characterPosition, int length)
 {
-    Guarded(this, [&] { Reading().Sentence(characterPosition, length); });
+    Guarded(this, [&] { m_reading->Sentence(characterPosition, length); });
 }
 
 void TFormMain::SpVoiceEngSentence(int, qint64, int characterPosition, int length)
 {
-    Guarded(this, [&] { Reading().Sentence(characterPosition, length); });
+    Guarded(this, [&] { m_reading->Sentence(characterPosition, length); });
 }
 
 void TFormMain::SpVoiceRuAudioLevel(int, qint64, int audioLevel)
 {
-    Guarded(this, [&] { Reading().AudioLevel(QStringLiteral("R"), audioLevel); });
+    Guarded(this, [&] { m_reading->AudioLevel(QStringLiteral("R"), audioLevel); });
 }
 
 void TFormMain::SpVoiceEngAudioLevel(int, qint64, int audioLevel)
 {
-    Guarded(this, [&] { Reading().AudioLevel(QStringLiteral("E"), audioLevel); });
+    Guarded(this, [&] { m_reading->AudioLevel(QStringLiteral("E"), audioLevel); });
 }

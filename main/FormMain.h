@@ -16,10 +16,38 @@ class FileRunSession;
 class SpFileStream;
 enum class FileRunKind;
 
+// The controls that the commands outside the window answer, each command its own: To File,
+// the folder run and the text tools. The window lays them out; the command connects them.
+struct ToFileControls
+{
+    QPushButton* ButtonButtonToFile;
+    QAction* ControlTTSSpeechSynthesisToFile;
+};
+
+struct FolderRunControls
+{
+    QPushButton* ButtonDirToSound;
+    QCheckBox* ChkBoxAutoStart;
+    QTimer* TimerDirToSoundAndAvi;
+};
+
+// The text tools also work on the text box: the text-processing window takes a copy of its
+// text and gives it back.
+struct TextToolsControls
+{
+    QPushButton* BProsTxt;
+    QToolButton* SButtonGetText;
+    RichTextBox* MText;
+};
+
 // The main window: the text box, the two voices and the file stream, the voice lists and
 // the reading run. The run, the settings and the pictures are objects of their own; the
-// window connects its controls to them, each handler through the error guard.
-class TFormMain : public QMainWindow, public FormMainUi
+// window connects its controls to them, each handler through the error guard. Its controls
+// and state are its own: its parts in main/ (the reading view, the settings, the document
+// commands, the file-run session) reach them as friends, everyone else through the few
+// calls below. Tests find the controls, and the voices (children named SpVoiceRu and
+// SpVoiceEng), by their names, as a screen reader or UI automation does.
+class TFormMain : public QMainWindow, private FormMainUi
 {
     Q_OBJECT
 
@@ -27,38 +55,44 @@ public:
     explicit TFormMain(SpeechEngineKind engine = DefaultSpeechEngine(), QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    std::unique_ptr<SpeechVoice> SpVoiceRu;
-    std::unique_ptr<SpeechVoice> SpVoiceEng;
-    // The voice lists' tokens, entry for entry, held until the window closes.
-    QList<VoiceToken> VoiceTokensRu;
-    QList<VoiceToken> VoiceTokensEng;
-
     // The File menu, font, colour and Help commands.
-    DocumentCommands* Documents = nullptr;
-
+    DocumentCommands& Documents() { return *m_documents; }
     // Full name of the file the text came from or was saved to; empty for an untitled text.
-    QString CurrentFileName;
-    // Set by Stop To File, cleared by a file-run session; the runs that speak into files
-    // test it while they wait.
-    bool StopToFileRequested() const { return m_stopToFileRequested; }
+    const QString& CurrentFileName() const { return m_currentFileName; }
+    // The reading run's state: speaking, paused, the fragment being spoken.
+    const ReadingRun& Reading() const { return *m_reading; }
+
+    // A run into files, from its button's click to its end (see FileRunSession).
+    FileRunSession BeginFileRun(FileRunKind kind);
     // True while a file-run session has the window: Read, Pause and Stop then do nothing,
     // since the run owns the voices, the file stream and the fragment lists.
     bool FileRunActive() const { return m_fileRunActive; }
 
-    // The reading run: its state, its timer and the fragment lists the file runs share.
-    ReadingRun& Reading() { return *m_reading; }
+    // What Stop does: a reading run under way ends. The File commands and the text tools
+    // run it before they touch the text.
+    void ButtonStopClick();
+    // A line added to the log pane.
+    void AppendLog(const QString& line);
 
-    // The file stream the voices speak into, created on first use.
-    ::SpFileStream& FileStream();
+    ToFileControls ControlsOfToFile() const;
+    FolderRunControls ControlsOfFolderRun() const;
+    TextToolsControls ControlsOfTextTools() const;
 
-    // Puts text into MText as plain text and names its file in the caption.
-    void OpenPlainText(const QString& text, const QString& fileName);
+protected:
+    // Asks whether to save a changed text first; Cancel, a cancelled or failed save keep the
+    // window open with its text.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The window's own parts, made by it and living as long as it does.
+    friend class DocumentCommands;
+    friend class FileRunSession;
+    friend class MainReadingView;
+    friend class MainSettings;
+
     void UpdateCaption();
     // The program's name and fileName in the title bar (a folder run names its book there).
     void ShowFileInCaption(const QString& fileName);
-
-    // The window for a run into files, from its button's click to its end (see FileRunSession).
-    FileRunSession BeginFileRun(FileRunKind kind);
 
     // Selects entry index of the voice list of lang ("R" or "E") and applies its voice;
     // throws VemoError, leaving the list without a selection, when no entry has the index.
@@ -68,21 +102,14 @@ public:
     bool SetVoiceId(const QString& lang, const QString& id);
     // The voice of the list's selected entry; a null token when none is selected.
     VoiceToken SelectedVoice(const QString& lang) const;
+    const QList<VoiceToken>& ListedVoices(const QString& lang) const;
 
     // Shows the dictionary picture of an English word, if there is one.
     void ShowDictionaryPicture(const QString& word);
+    // The file stream the voices speak into, created on first use.
+    ::SpFileStream& FileStream();
 
     void ButtonStartClick();
-    void ButtonStopClick();
-
-protected:
-    // Asks whether to save a changed text first; Cancel, a cancelled or failed save keep the
-    // window open with its text.
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    // The session enters and leaves file-run mode through the window's insides.
-    friend class FileRunSession;
 
     // What the runs into files do first: a paused run is resumed (Pause enabled again),
     // a run under way is stopped and its fragment lists emptied.
@@ -123,6 +150,13 @@ private:
     QList<VoiceToken>& VoiceTokens(const QString& lang);
     SpeechVoice& VoiceFor(const QString& lang);
 
+    std::unique_ptr<SpeechVoice> SpVoiceRu;
+    std::unique_ptr<SpeechVoice> SpVoiceEng;
+    // The voice lists' tokens, entry for entry, held until the window closes.
+    QList<VoiceToken> VoiceTokensRu;
+    QList<VoiceToken> VoiceTokensEng;
+    DocumentCommands* m_documents = nullptr;
+    QString m_currentFileName;
     bool m_stopToFileRequested = false;
     bool m_fileRunActive = false;
     std::unique_ptr<::SpFileStream> m_fileStream;

@@ -1,6 +1,7 @@
 #include "main/FormMainUi.h"
 
 #include "main/Accessible.h"
+#include "main/Named.h"
 #include "main/PictureView.h"
 #include "main/RadioGroup.h"
 #include "main/RichTextBox.h"
@@ -27,12 +28,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <class W> W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 // Tahoma where it is installed, otherwise the desktop's sans-serif font.
 QFont TahomaFont()

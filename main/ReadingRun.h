@@ -66,9 +66,6 @@ public:
     void Hold();
     void Release();
 
-    // The voice of the current fragment ("E" English, otherwise Russian).
-    SpeechVoice& CurrentVoice();
-
     // Voice events; lang is "R" or "E".
     void EndStream();
     void Word(const QString& lang, int characterPosition, int length);
@@ -76,6 +73,8 @@ public:
     void AudioLevel(const QString& lang, int level);
 
 private:
+    // The voice of the current fragment ("E" English, otherwise Russian).
+    SpeechVoice& CurrentVoice();
     SpeechVoice& VoiceOf(const QString& lang);
     void NextFragment();
     void Tick();

@@ -1,45 +1,41 @@
 #include "soundfile/FormToFileHost.h"
 
-#include "main/ErrorGuard.h"
-#include "main/FormMain.h"
+#include "main/FileRunSession.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QPlainTextEdit>
 #include <utility>
 
-FormToFileHost::FormToFileHost(TFormMain& form, QString keptCaption)
-    : m_form(form), m_keptCaption(std::move(keptCaption))
-{}
+FormToFileHost::FormToFileHost(FileRunSession& session) : m_session(session) {}
 
 SpeechVoice& FormToFileHost::VoiceRu()
 {
-    return *m_form.SpVoiceRu;
+    return m_session.VoiceRu();
 }
 
 SpeechVoice& FormToFileHost::VoiceEng()
 {
-    return *m_form.SpVoiceEng;
+    return m_session.VoiceEng();
 }
 
 SpFileStream& FormToFileHost::FileStream()
 {
-    return m_form.FileStream();
+    return m_session.FileStream();
 }
 
 FragmentLists& FormToFileHost::Fragments()
 {
-    return m_form.Reading().Fragments();
+    return m_session.Fragments();
 }
 
 void FormToFileHost::SetFragmentIndex(int index)
 {
-    m_form.Reading().SetFragmentIndex(index);
+    m_session.SetFragmentIndex(index);
 }
 
 bool FormToFileHost::StopToFileRequested() const
 {
-    return m_form.StopToFileRequested();
+    return m_session.StopToFileRequested();
 }
 
 void FormToFileHost::LetMessagesThrough()
@@ -57,7 +53,7 @@ void FormToFileHost::ShowFragment(const QString& logEntry)
 // A conversion may take a while without a fragment after it: its caption is shown at once.
 void FormToFileHost::ShowProgress(const QString& captionSuffix)
 {
-    m_caption = m_keptCaption + captionSuffix;
+    m_caption = m_session.Caption() + captionSuffix;
     ShowIfDue(!captionSuffix.startsWith(QStringLiteral(" фрагмент")));
 }
 
@@ -74,13 +70,13 @@ void FormToFileHost::ShowIfDue(bool now)
         return;
     m_shown.start();
     if (m_fragment)
-        m_form.MLog->setPlainText(*std::exchange(m_fragment, std::nullopt));
+        m_session.ShowLog(*std::exchange(m_fragment, std::nullopt));
     if (m_caption)
-        m_form.setWindowTitle(*std::exchange(m_caption, std::nullopt));
+        m_session.ShowCaption(*std::exchange(m_caption, std::nullopt));
 }
 
 // The WAV file stays as it is and the run goes on once the box is closed.
 void FormToFileHost::ShowConversionError(const QString& message, const QString& wavFileName)
 {
-    ShowError(&m_form, message + u' ' + QDir::toNativeSeparators(wavFileName));
+    m_session.ShowError(message + u' ' + QDir::toNativeSeparators(wavFileName));
 }

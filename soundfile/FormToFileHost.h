@@ -6,18 +6,17 @@
 #include <QString>
 #include <optional>
 
-class TFormMain;
+class FileRunSession;
 
-// The main window as the host of a To File run: its voices, file stream and fragment
-// lists, the log pane for the spoken fragment, the caption for the progress and a message
-// box for a failed conversion. The pane and the caption show the latest fragment at most
-// every ShowIntervalMs: redrawing the window after every fragment took longer than
-// speaking a short one. The caption naming a conversion and the last fragment of a run
-// are shown at once.
+// The main window as the host of a To File run, through the run's session: the window's
+// voices, file stream and fragment lists, the log pane for the spoken fragment, the caption
+// for the progress and a message box for a failed conversion. The pane and the caption show the latest
+// fragment at most every ShowIntervalMs: redrawing the window after every fragment took longer than speaking
+// a short one. The caption naming a conversion and the last fragment of a run are shown at once.
 class FormToFileHost : public SpeakToFileHost
 {
 public:
-    FormToFileHost(TFormMain& form, QString keptCaption);
+    explicit FormToFileHost(FileRunSession& session);
 
     SpeechVoice& VoiceRu() override;
     SpeechVoice& VoiceEng() override;
@@ -36,8 +35,7 @@ public:
 private:
     void ShowIfDue(bool now);
 
-    TFormMain& m_form;
-    const QString m_keptCaption;
+    FileRunSession& m_session;
     QElapsedTimer m_shown;             // since the pane and the caption were last brought up to date
     std::optional<QString> m_fragment; // waiting to be shown
     std::optional<QString> m_caption;

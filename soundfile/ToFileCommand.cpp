@@ -1,11 +1,9 @@
 #include "soundfile/ToFileCommand.h"
 
-#include "documents/PositionMap.h"
 #include "main/DocumentCommands.h"
 #include "main/ErrorGuard.h"
 #include "main/FileRunSession.h"
 #include "main/FormMain.h"
-#include "main/RichTextBox.h"
 #include "soundfile/FormToFileHost.h"
 #include "soundfile/SpeakTextToFile.h"
 #include "soundfile/ToFileOptions.h"
@@ -19,14 +17,16 @@
 ToFileCommand::ToFileCommand(TFormMain& form, TFormFileSelect& dialog)
     : QObject(&form), m_form(form), m_dialog(dialog)
 {
-    connect(form.ButtonButtonToFile, &QPushButton::clicked, this, &ToFileCommand::ButtonButtonToFileClick);
-    connect(form.ControlTTSSpeechSynthesisToFile, &QAction::triggered, this,
+    const ToFileControls controls = form.ControlsOfToFile();
+    connect(controls.ButtonButtonToFile, &QPushButton::clicked, this,
+            &ToFileCommand::ButtonButtonToFileClick);
+    connect(controls.ControlTTSSpeechSynthesisToFile, &QAction::triggered, this,
             &ToFileCommand::ControlTTSSpeechSynthesisToFileClick);
 }
 
 void ToFileCommand::ControlTTSSpeechSynthesisToFileClick()
 {
-    m_form.ButtonButtonToFile->click();
+    m_form.ControlsOfToFile().ButtonButtonToFile->click();
 }
 
 // A second To File while a run is active does nothing: the run owns the file stream.
@@ -48,8 +48,8 @@ void ToFileCommand::Run()
         return;
     const ToFileOptions options = OptionsFromDialog(session);
     session.TakeWindow();
-    FormToFileHost host(m_form, session.Caption());
-    SpeakTextToFile(host, options, PositionMap(m_form.MText->document()->toRawText()).ProgramText());
+    FormToFileHost host(session);
+    SpeakTextToFile(host, options, session.ProgramText());
 }
 
 // The character limit is read even when the text is not divided: a value that is not a
@@ -60,8 +60,8 @@ ToFileOptions ToFileCommand::OptionsFromDialog(const FileRunSession& session) co
     options.sound = m_dialog.SoundFile;
     options.sound.PartCharLimit();
     options.chosenFileName = m_dialog.ChosenFileName;
-    options.textFileName = m_form.CurrentFileName;
-    options.bookTitle = m_form.Documents ? m_form.Documents->BookTitle() : QString();
+    options.textFileName = m_form.CurrentFileName();
+    options.bookTitle = m_form.Documents().BookTitle();
     options.xml = session.XmlMode();
     options.digitLang = session.DigitLang();
     return options;

@@ -1,6 +1,7 @@
 #include "texttools/TextToolsCommands.h"
 
 #include "documents/TextDocumentIO.h"
+#include "main/DocumentCommands.h"
 #include "main/ErrorGuard.h"
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
@@ -32,11 +33,11 @@ void CopyContent(const QTextEdit& from, QTextEdit& to, bool plainTextMode, const
 } // namespace
 
 TextToolsCommands::TextToolsCommands(TFormMain& form, TFormPT& formPT, TFormGetText& formGetText)
-    : m_form(form), m_formPT(formPT), m_formGetText(formGetText)
+    : m_form(form), m_controls(form.ControlsOfTextTools()), m_formPT(formPT), m_formGetText(formGetText)
 {
-    m_form.SButtonGetText->setIcon(GetTextIcon());
-    connect(m_form.BProsTxt, &QPushButton::clicked, this, &TextToolsCommands::BProsTxtClick);
-    connect(m_form.SButtonGetText, &QToolButton::clicked, this, &TextToolsCommands::SButtonGetTextClick);
+    m_controls.SButtonGetText->setIcon(GetTextIcon());
+    connect(m_controls.BProsTxt, &QPushButton::clicked, this, &TextToolsCommands::BProsTxtClick);
+    connect(m_controls.SButtonGetText, &QToolButton::clicked, this, &TextToolsCommands::SButtonGetTextClick);
 }
 
 // The processing window works on a copy; the main text changes only when the user takes
@@ -53,9 +54,9 @@ void TextToolsCommands::BProsTxtClick()
 
 void TextToolsCommands::HandOverToFormPT()
 {
-    const bool plain = m_form.MText->PlainTextMode();
+    const bool plain = m_controls.MText->PlainTextMode();
     m_formPT.setPlainTextMode(plain);
-    CopyContent(*m_form.MText, *m_formPT.RETxt, plain, QStringLiteral("текст главного окна"),
+    CopyContent(*m_controls.MText, *m_formPT.RETxt, plain, QStringLiteral("текст главного окна"),
                 NoCharacterLimit);
 }
 
@@ -63,7 +64,7 @@ void TextToolsCommands::HandOverToFormPT()
 // before they throw it away.
 void TextToolsCommands::TakeBackFromFormPT()
 {
-    RichTextBox& text = *m_form.MText;
+    RichTextBox& text = *m_controls.MText;
     CopyContent(*m_formPT.RETxt, text, text.PlainTextMode(),
                 QStringLiteral("текст окна \"Обработка текста\""), text.MaxLength());
     text.document()->setModified(true);
@@ -75,7 +76,7 @@ void TextToolsCommands::SButtonGetTextClick()
     Guarded(&m_form, [this] {
         const QString dropped = CollectDrops();
         if (!dropped.isEmpty())
-            TakeDroppedText(dropped);
+            m_form.Documents().TakeUntitledText(dropped);
     });
 }
 
@@ -89,12 +90,4 @@ QString TextToolsCommands::CollectDrops()
     m_formGetText.exec();
     m_form.show();
     return m_formGetText.DroppedText;
-}
-
-// The collected text starts an untitled document; the caption keeps the old name until the
-// next File command sets it.
-void TextToolsCommands::TakeDroppedText(const QString& dropped)
-{
-    m_form.MText->SetWholeText(dropped);
-    m_form.CurrentFileName.clear();
 }

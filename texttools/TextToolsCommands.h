@@ -1,9 +1,10 @@
 #pragma once
 
+#include "main/FormMain.h"
+
 #include <QObject>
 
 class TFormGetText;
-class TFormMain;
 class TFormPT;
 
 // Connects the main window's buttons "Обр.Текста" (BProsTxt) and the drop-window button
@@ -25,9 +26,9 @@ private:
     void HandOverToFormPT();
     void TakeBackFromFormPT();
     QString CollectDrops();
-    void TakeDroppedText(const QString& dropped);
 
     TFormMain& m_form;
+    const TextToolsControls m_controls;
     TFormPT& m_formPT;
     TFormGetText& m_formGetText;
 };

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -118,17 +119,21 @@ int main(int argc, char* argv[])
         app.installEventFilter(&paints);
     ToFileOptions options;
     options.chosenFileName = dir.filePath("window.wav");
-    TimedFormHost window(form, form.windowTitle());
-    const double windowToFile = Seconds([&] {
+    double windowToFile = 0;
+    std::optional<TimedFormHost> window;
+    {
         FileRunSession session = form.BeginFileRun(FileRunKind::ToFile);
-        session.TakeWindow();
-        SpeakTextToFile(window, options, text);
-    });
+        window.emplace(session);
+        windowToFile = Seconds([&] {
+            session.TakeWindow();
+            SpeakTextToFile(*window, options, text);
+        });
+    }
     ConsoleToFileHost console(DefaultSpeechEngine());
     console.SetQuiet(true);
     options.chosenFileName = dir.filePath("console.wav");
     const double consoleToFile = Seconds([&] { SpeakTextToFile(console, options, text); });
-    Report("To File", windowToFile, consoleToFile, window);
+    Report("To File", windowToFile, consoleToFile, *window);
     for (auto it = paints.counts.cbegin(); it != paints.counts.cend(); ++it)
         std::printf("  paints of %s: %d\n", qPrintable(it.key()), it.value());
 
@@ -141,16 +146,20 @@ int main(int argc, char* argv[])
     }
     FolderRunSettings settings;
     settings.folderName = dir.filePath("window");
-    TimedFormHost windowFolder(form, form.windowTitle());
-    FormFolderRunHost formHost(form);
-    const double windowRun = Seconds([&] {
+    double windowRun = 0;
+    std::optional<TimedFormHost> windowFolder;
+    {
         FileRunSession session = form.BeginFileRun(FileRunKind::Folder);
-        session.TakeWindow();
-        FolderRun(windowFolder, formHost, settings).Run();
-    });
+        windowFolder.emplace(session);
+        FormFolderRunHost formHost(session);
+        windowRun = Seconds([&] {
+            session.TakeWindow();
+            FolderRun(*windowFolder, formHost, settings).Run();
+        });
+    }
     settings.folderName = dir.filePath("console");
     ConsoleFolderHost consoleHost(console.Progress());
     const double consoleRun = Seconds([&] { FolderRun(console, consoleHost, settings).Run(); });
-    Report("folder run", windowRun, consoleRun, windowFolder);
+    Report("folder run", windowRun, consoleRun, *windowFolder);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "main/FormMain.h"
 #include "main/MainReadingView.h"
 #include "main/RichTextBox.h"
+#include "tests/main/MainControls.h"
 
 #include <QApplication>
 #include <QDir>
@@ -79,18 +80,19 @@ int main(int argc, char* argv[])
     }
 
     TFormMain form(SpeechEngineKind::Test);
+
+    const MainControls ui(form);
     form.show();
     QElapsedTimer opening;
     opening.start();
-    form.Documents->OpenFile(path);
+    form.Documents().OpenFile(path);
     std::printf("Open of a %.1f MB UTF-8 text into the box: %.0f ms\n", QFile(path).size() / 1048576.0,
                 opening.nsecsElapsed() / 1e6);
     MainReadingView view(form);
     int caret = 0;
     const QString text = view.TextForReading(caret);
     std::printf("text: %lld characters, %lld counting CR LF as two\n",
-                static_cast<long long>(form.MText->toPlainText().size()),
-                static_cast<long long>(text.size()));
+                static_cast<long long>(ui.MText->toPlainText().size()), static_cast<long long>(text.size()));
     const int start = 100;
     const int end = static_cast<int>(text.size()) - 200;
     view.SelectRange(end, 5); // lays the whole document out once
@@ -100,14 +102,14 @@ int main(int argc, char* argv[])
         "set a sentence bold, then regular", 200,
         [&](int p, int i) { view.SetRangeStyle(p, 30, i % 2 == 0); }, start, end);
 
-    QTextCursor cursor = form.MText->textCursor();
+    QTextCursor cursor = ui.MText->textCursor();
     cursor.setPosition(0);
-    form.MText->setTextCursor(cursor);
+    ui.MText->setTextCursor(cursor);
     QElapsedTimer timer;
     timer.start();
-    form.ButtonStart->click();
+    ui.ButtonStart->click();
     std::printf("Read to first Speak (whole text: map, split, dump, speak): %.1f ms\n",
                 timer.nsecsElapsed() / 1e6);
-    form.ButtonStop->click();
+    ui.ButtonStop->click();
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
 #include "speech/SpeechVoice.h"
+#include "tests/main/MainControls.h"
 
 #include <QApplication>
 #include <QDir>
@@ -111,17 +112,19 @@ int main(int argc, char* argv[])
     }
 
     TFormMain form(SpeechEngineKind::Espeak);
+
+    const MainControls ui(form);
     form.show();
     QElapsedTimer clock;
     clock.start();
     QList<double> wordTimes;
-    for (SpeechVoice* voice : {form.SpVoiceRu.get(), form.SpVoiceEng.get()})
+    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng})
         QObject::connect(voice, &SpeechVoice::Word, &form,
                          [&](int, qint64, int, int) { wordTimes << clock.nsecsElapsed() / 1e6; });
 
     // Read to first sound, on the long text, a few times.
     const qsizetype characters = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
-    form.MText->setPlainText(LongText(paragraphs, qMax<qsizetype>(characters, 1000)));
+    ui.MText->setPlainText(LongText(paragraphs, qMax<qsizetype>(characters, 1000)));
     QList<double> firstSound;
     for (int run = 0; run < 5; ++run) {
         Recorder recorder(clock);
@@ -130,11 +133,11 @@ int main(int argc, char* argv[])
             return 1;
         }
         QTest::qWait(300);
-        form.MText->moveCursor(QTextCursor::Start);
+        ui.MText->moveCursor(QTextCursor::Start);
         const double read = clock.nsecsElapsed() / 1e6;
-        form.ButtonStart->click();
+        ui.ButtonStart->click();
         QTest::qWait(1500);
-        form.ButtonStop->click();
+        ui.ButtonStop->click();
         QTest::qWait(300);
         for (qint64 i = 0; i < recorder.samples(); ++i) {
             if (recorder.at(i) >= SoundLevel && recorder.heardAtMs(i) > read) {
@@ -144,22 +147,22 @@ int main(int argc, char* argv[])
         }
     }
     std::printf("Read to first sound, %lld characters: median %.0f ms, worst %.0f ms (%lld runs)\n",
-                static_cast<long long>(form.MText->document()->characterCount() - 1), Median(firstSound),
+                static_cast<long long>(ui.MText->document()->characterCount() - 1), Median(firstSound),
                 firstSound.isEmpty() ? 0 : *std::max_element(firstSound.begin(), firstSound.end()),
                 static_cast<long long>(firstSound.size()));
 
     // Word skew: a stretch of the bench text read aloud; every word onset after a pause (at
     // least 100 ms of silence, so that no silence inside a word is taken for one) is
     // matched with the nearest Word event.
-    form.MText->setPlainText(paragraphs.left(5000));
+    ui.MText->setPlainText(paragraphs.left(5000));
     wordTimes.clear();
     Recorder recorder(clock);
     recorder.started();
     QTest::qWait(300);
-    form.MText->moveCursor(QTextCursor::Start);
-    form.ButtonStart->click();
+    ui.MText->moveCursor(QTextCursor::Start);
+    ui.ButtonStart->click();
     QTest::qWait(30000);
-    form.ButtonStop->click();
+    ui.ButtonStop->click();
     QTest::qWait(300);
     QList<double> skews;
     qint64 quiet = 0;

@@ -5,6 +5,7 @@
 #include "main/DocumentCommands.h"
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
+#include "tests/main/MainControls.h"
 #include "text/rtf/Rtf.h"
 
 #include <QApplication>
@@ -71,18 +72,19 @@ template <typename F> double BestMs(F&& f)
 
 void Measure(TFormMain& form, const char* label, const QString& path, bool plainMode)
 {
-    form.MText->SetPlainTextMode(plainMode);
-    const double openMs = BestMs([&] { form.Documents->OpenFile(path); });
+    const MainControls ui(form);
+    ui.MText->SetPlainTextMode(plainMode);
+    const double openMs = BestMs([&] { form.Documents().OpenFile(path); });
     const QString copy = path + QStringLiteral(".saved");
-    const DocumentEncoding encoding = form.Documents->Encoding();
-    const double saveMs = BestMs([&] { SaveDocument(copy, plainMode, *form.MText->document(), encoding); });
+    const DocumentEncoding encoding = form.Documents().Encoding();
+    const double saveMs = BestMs([&] { SaveDocument(copy, plainMode, *ui.MText->document(), encoding); });
     // Reference: the same reading into a document that no text box shows.
     const double detachedMs = BestMs([&] {
         QTextDocument detached;
         LoadDocument(path, plainMode, detached);
     });
     std::printf("%-22s %5.2f MB %7d chars   open %6.1f ms (%6.1f ms without the box)   save %6.1f ms\n",
-                label, QFile(path).size() / 1048576.0, form.MText->document()->characterCount() - 1, openMs,
+                label, QFile(path).size() / 1048576.0, ui.MText->document()->characterCount() - 1, openMs,
                 detachedMs, saveMs);
 }
 
@@ -102,6 +104,8 @@ int main(int argc, char* argv[])
     WriteFile(rtf, FormattedRtf(TargetBytes));
 
     TFormMain form(SpeechEngineKind::Test);
+
+    const MainControls ui(form);
     form.show();
     Measure(form, "plain, Windows-1251", cp1251, true);
     Measure(form, "plain, UTF-8", utf8, true);

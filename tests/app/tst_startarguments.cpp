@@ -57,8 +57,8 @@ void TestStartArguments::parse_data()
                                << "";
     QTest::newRow("help wins over version") << "--version -h" << Action::Help << ""
                                             << "";
-    QTest::newRow("headless command first") << "--to-file a.txt b.wav --divide 9" << Action::Headless << ""
-                                            << "";
+    QTest::newRow("headless mode first") << "--to-file a.txt b.wav --divide 9" << Action::Headless << ""
+                                         << "";
     QTest::newRow("list voices") << "--list-voices" << Action::Headless << ""
                                  << "";
     QTest::newRow("unknown long option") << "--frobnicate" << Action::UsageError << ""
@@ -69,8 +69,8 @@ void TestStartArguments::parse_data()
                                                    << "--hv";
     QTest::newRow("help value") << "--help=all" << Action::UsageError << ""
                                 << "";
-    QTest::newRow("headless command not first") << "book.txt --to-file" << Action::UsageError << ""
-                                                << "--to-file must be the first";
+    QTest::newRow("headless mode not first") << "book.txt --to-file" << Action::UsageError << ""
+                                             << "--to-file must be the first";
     QTest::newRow("two files") << "a.txt b.txt" << Action::UsageError << ""
                                << "«b.txt»";
     QTest::newRow("display option without its value") << "-platform" << Action::UsageError << ""

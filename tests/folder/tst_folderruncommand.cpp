@@ -8,6 +8,7 @@
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
 #include "speech/SpeechVoice.h"
+#include "tests/main/MainControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -61,11 +62,12 @@ private slots:
 private:
     void SetFolder(const QString& folder);
     void CheckAutoStart(bool on);
-    QStringList LogLines() const { return form->MLog->toPlainText().split('\n', Qt::SkipEmptyParts); }
+    QStringList LogLines() const { return ui->MLog->toPlainText().split('\n', Qt::SkipEmptyParts); }
 
     std::unique_ptr<QTemporaryDir> settingsDir;
     QTemporaryDir books;
     std::unique_ptr<TFormMain> form;
+    std::optional<MainControls> ui;
     std::unique_ptr<TFormFileSelectDir> dialog;
     FolderRunCommand* command = nullptr;
     QStringList errors;
@@ -79,6 +81,7 @@ void TestFolderRunCommand::init()
     errors.clear();
     SetErrorDisplay([this](QWidget*, const QString& message) { errors << message; });
     form = std::make_unique<TFormMain>(SpeechEngineKind::Test);
+    ui.emplace(*form);
     dialog = std::make_unique<TFormFileSelectDir>(form.get());
     command = new FolderRunCommand(*form, *dialog);
     for (const QString& name : QDir(books.path()).entryList(QDir::Files))
@@ -92,6 +95,7 @@ void TestFolderRunCommand::init()
 void TestFolderRunCommand::cleanup()
 {
     dialog.reset();
+    ui.reset();
     form.reset();
     SetErrorDisplay({});
     QDir::setCurrent(QDir::tempPath());
@@ -105,8 +109,8 @@ void TestFolderRunCommand::SetFolder(const QString& folder)
 
 void TestFolderRunCommand::CheckAutoStart(bool on)
 {
-    if (form->ChkBoxAutoStart->isChecked() != on)
-        form->ChkBoxAutoStart->click();
+    if (ui->ChkBoxAutoStart->isChecked() != on)
+        ui->ChkBoxAutoStart->click();
 }
 
 // Stop To File while the second of three files is spoken, MP3 on: the first file is an
@@ -114,29 +118,29 @@ void TestFolderRunCommand::CheckAutoStart(bool on)
 // gets back its caption and its text with the text's formatting.
 void TestFolderRunCommand::stopDuringSecondFileRestoresWindow()
 {
-    form->MText->setHtml("<b>Жирный</b> текст");
+    ui->MText->setHtml("<b>Жирный</b> текст");
     form->setWindowTitle("Before");
-    QTextDocument* before = form->MText->document();
+    QTextDocument* before = ui->MText->document();
     SetFolder(books.path());
     dialog->CheckBoxMP3->setChecked(true);
     dialog->Activate();
     connect(form.get(), &QWidget::windowTitleChanged, this, [this](const QString& title) {
         if (title.endsWith("/b.txt"))
-            form->BStopToFile->click();
+            ui->BStopToFile->click();
     });
     CheckAutoStart(true);
 
-    form->ButtonDirToSound->click();
+    ui->ButtonDirToSound->click();
 
     QCOMPARE(errors, QStringList{});
     QCOMPARE(MadeFiles(books.path()), (QStringList{"a.mp3", "b.wav"}));
     const QString batch = ReadText(books.filePath("ToVideo.bat"));
     QVERIFY(batch.contains("/a.mp3'") && batch.contains("/b.wav'") && !batch.contains("/c."));
     QCOMPARE(form->windowTitle(), "Before");
-    QCOMPARE(form->MText->document(), before);
-    QCOMPARE(form->MText->toPlainText(), "Жирный текст");
-    QVERIFY(form->MText->document()->toHtml().contains("font-weight:700"));
-    for (QPushButton* button : {form->ButtonStart, form->ButtonDirToSound, form->ButtonButtonToFile})
+    QCOMPARE(ui->MText->document(), before);
+    QCOMPARE(ui->MText->toPlainText(), "Жирный текст");
+    QVERIFY(ui->MText->document()->toHtml().contains("font-weight:700"));
+    for (QPushButton* button : {ui->ButtonStart, ui->ButtonDirToSound, ui->ButtonButtonToFile})
         QVERIFY(button->isEnabled());
     QVERIFY(!form->FileRunActive());
 }
@@ -148,11 +152,11 @@ void TestFolderRunCommand::booksBoxTakesBooks()
     QVERIFY(QFile::copy(VEMO_BOOKS_DIR "/book.fb2", books.filePath("d.fb2")));
     SetFolder(books.path());
     CheckAutoStart(true);
-    form->ButtonDirToSound->click();
+    ui->ButtonDirToSound->click();
     QCOMPARE(MadeFiles(books.path()), (QStringList{"a.wav", "b.wav", "c.wav", "d.fb2"}));
 
     dialog->CheckBoxBooks->setChecked(true);
-    form->ButtonDirToSound->click();
+    ui->ButtonDirToSound->click();
     QCOMPARE(MadeFiles(books.path()), (QStringList{"a.wav", "b.wav", "c.wav", "d.fb2", "d.wav"}));
     const QString dump = ReadText(QDir::current().filePath("tempTex.txt"));
     QVERIFY2(dump.contains("смелый") && !dump.contains("FictionBook"), qPrintable(dump));
@@ -163,8 +167,8 @@ void TestFolderRunCommand::flagStartsUnattendedRun()
 {
     SetFolder(books.path());
     CheckAutoStart(true);
-    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
-    QCOMPARE(form->TimerDirToSoundAndAvi->interval(), 3000);
+    QVERIFY(ui->TimerDirToSoundAndAvi->isActive());
+    QCOMPARE(ui->TimerDirToSoundAndAvi->interval(), 3000);
 
     command->TimerDirToSoundAndAviTimer();
     QCOMPARE(MadeFiles(books.path()), QStringList{});
@@ -178,11 +182,11 @@ void TestFolderRunCommand::flagStartsUnattendedRun()
     command->TimerDirToSoundAndAviTimer();
     QCOMPARE(MadeFiles(books.path()), (QStringList{"a.wav", "b.wav", "c.wav"}));
     QVERIFY(!QFileInfo::exists(books.filePath("Start.Flag")));
-    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
-    QVERIFY(form->ButtonDirToSound->isEnabled());
+    QVERIFY(ui->TimerDirToSoundAndAvi->isActive());
+    QVERIFY(ui->ButtonDirToSound->isEnabled());
 
     CheckAutoStart(false);
-    QVERIFY(!form->TimerDirToSoundAndAvi->isActive());
+    QVERIFY(!ui->TimerDirToSoundAndAvi->isActive());
     QVERIFY(Write(books.filePath("Start.Flag"), ""));
     QFile::remove(books.filePath("a.wav"));
     command->TimerDirToSoundAndAviTimer();
@@ -199,7 +203,7 @@ void TestFolderRunCommand::tickWithoutFolderLogs()
     const QString line = "Запуск по таймеру и флагу невозможен, пака где хранятся текстовые файлы НЕ выбрана";
     QCOMPARE(LogLines().count(line), 2);
     QCOMPARE(LogLines().constLast(), line);
-    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
+    QVERIFY(ui->TimerDirToSoundAndAvi->isActive());
 }
 
 void TestFolderRunCommand::refusedAcceptDoesNotRun_data()
@@ -230,12 +234,12 @@ void TestFolderRunCommand::refusedAcceptDoesNotRun()
     if (byTimer)
         command->TimerDirToSoundAndAviTimer();
     else
-        form->ButtonDirToSound->click();
+        ui->ButtonDirToSound->click();
 
     QCOMPARE(LogLines(), QStringList{FolderRunCommand::RefusedMessage()});
     QCOMPARE(MadeFiles(books.path()), QStringList{"Start.Flag"}.mid(byTimer ? 1 : 0));
-    QVERIFY(form->ButtonDirToSound->isEnabled());
-    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
+    QVERIFY(ui->ButtonDirToSound->isEnabled());
+    QVERIFY(ui->TimerDirToSoundAndAvi->isActive());
 }
 
 // An error ends the run: it goes to the log pane and the run log (nobody is there to close
@@ -253,8 +257,8 @@ void TestFolderRunCommand::errorEndsUnattendedRunAndDeletesFlag()
     QVERIFY(ReadText(books.filePath("vemo-run.log")).contains("end: the run failed: "));
     QCOMPARE(MadeFiles(books.path()), QStringList{});
     QVERIFY(!QFileInfo::exists(books.filePath("ToVideo.bat")));
-    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
-    QVERIFY(form->ButtonDirToSound->isEnabled());
+    QVERIFY(ui->TimerDirToSoundAndAvi->isActive());
+    QVERIFY(ui->ButtonDirToSound->isEnabled());
 }
 
 // A flag that cannot be deleted (here a folder) is tried again with a beep each time, then
@@ -273,7 +277,7 @@ void TestFolderRunCommand::undeletableFlagRunsAgain()
     SetAlertBeep(oldBeep);
     QVERIFY(QFileInfo::exists(books.filePath("a.wav")));
     QCOMPARE(beeps, 2 * DeleteFlagFileAttempts);
-    QVERIFY(form->TimerDirToSoundAndAvi->isActive());
+    QVERIFY(ui->TimerDirToSoundAndAvi->isActive());
 }
 
 void TestFolderRunCommand::failedConversionDoesNotStopRun_data()
@@ -301,7 +305,7 @@ void TestFolderRunCommand::failedConversionDoesNotStopRun()
         command->TimerDirToSoundAndAviTimer();
     } else {
         QTimer::singleShot(0, dialog.get(), [this] { dialog->ButtonOk->click(); });
-        form->ButtonDirToSound->click();
+        ui->ButtonDirToSound->click();
     }
 
     QCOMPARE(MadeFiles(books.path()), (QStringList{"a.mp3", "b.wav", "c.mp3"}));
@@ -317,7 +321,7 @@ void TestFolderRunCommand::failedConversionDoesNotStopRun()
         QVERIFY2(errors.first().contains(books.filePath("b.txt")) && !errors.first().contains("a.txt"),
                  qPrintable(errors.first()));
     }
-    QVERIFY(form->ButtonDirToSound->isEnabled());
+    QVERIFY(ui->ButtonDirToSound->isEnabled());
 }
 
 // With the program for workers, the books are spoken in worker processes with the
@@ -325,12 +329,12 @@ void TestFolderRunCommand::failedConversionDoesNotStopRun()
 void TestFolderRunCommand::workersSpeakAsTheWindow()
 {
     qputenv("VEMO_SPEECH_ENGINE", "test");
-    form->SpVoiceRu->setRate(3);
-    form->SpVoiceEng->setVolume(40);
+    ui->SpVoiceRu->setRate(3);
+    ui->SpVoiceEng->setVolume(40);
     SetFolder(books.path());
     dialog->Accept();
     CheckAutoStart(true);
-    form->ButtonDirToSound->click();
+    ui->ButtonDirToSound->click();
     QMap<QString, QByteArray> itself;
     for (const QString& name : MadeFiles(books.path()))
         itself.insert(name, ReadBytes(books.filePath(name)));
@@ -339,7 +343,7 @@ void TestFolderRunCommand::workersSpeakAsTheWindow()
         QVERIFY(QFile::remove(books.filePath(name)));
 
     command->SetWorkerProgram(VEMO_PROGRAM);
-    form->ButtonDirToSound->click();
+    ui->ButtonDirToSound->click();
 
     QCOMPARE(errors, QStringList{});
     QCOMPARE(MadeFiles(books.path()), itself.keys());

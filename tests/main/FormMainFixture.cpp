@@ -46,7 +46,7 @@ TFormMain& FormMainFixture::Open(SpeechEngineKind engine)
 
 QString ProgramText(const TFormMain& form)
 {
-    return form.MText->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+    return NamedChild<RichTextBox>(form, "MText")->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
 }
 
 QStringList BoldRanges(const TFormMain& form)
@@ -54,7 +54,7 @@ QStringList BoldRanges(const TFormMain& form)
     // What the window shows in bold: the sentence emphasis over the document's own formats.
     QStringList ranges;
     QString current;
-    const QTextDocument& document = *form.MText->document();
+    const QTextDocument& document = *NamedChild<RichTextBox>(form, "MText")->document();
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const QString text = block.text();
         for (int i = 0; i < text.size(); ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "main/FormMain.h"
+#include "tests/main/MainControls.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

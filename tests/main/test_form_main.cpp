@@ -1,4 +1,5 @@
 #include "FormMainFixture.h"
+#include "main/DocumentCommands.h"
 #include "main/FileRunSession.h"
 #include "main/PictureView.h"
 #include "main/RadioGroup.h"
@@ -33,9 +34,9 @@ struct SpokenWord
 class Recorder : public QObject
 {
 public:
-    explicit Recorder(TFormMain& form) : m_form(form)
+    explicit Recorder(TFormMain& form) : m_form(form), m_ui(form)
     {
-        for (SpeechVoice* voice : {form.SpVoiceRu.get(), form.SpVoiceEng.get()}) {
+        for (SpeechVoice* voice : {m_ui.SpVoiceRu, m_ui.SpVoiceEng}) {
             connect(voice, &SpeechVoice::Word, this,
                     [this, voice](int, qint64, int pos, int len) { OnWord(*voice, pos, len); });
             connect(voice, &SpeechVoice::Sentence, this,
@@ -49,16 +50,16 @@ public:
 private:
     void OnWord(SpeechVoice& voice, int pos, int len)
     {
-        ReadingRun& run = m_form.Reading();
+        const ReadingRun& run = m_form.Reading();
         if (!run.IsSpeaking())
             return;
         words.append({run.Fragments().FragmentTexts.at(run.FragmentIndex()).mid(pos, len),
-                      m_form.MText->textCursor().selectedText()});
-        voicesUsed << (&voice == m_form.SpVoiceEng.get() ? QStringLiteral("E") : QStringLiteral("R"));
+                      m_ui.MText->textCursor().selectedText()});
+        voicesUsed << (&voice == m_ui.SpVoiceEng ? QStringLiteral("E") : QStringLiteral("R"));
     }
     void OnSentence(int pos, int len)
     {
-        ReadingRun& run = m_form.Reading();
+        const ReadingRun& run = m_form.Reading();
         if (!run.IsSpeaking())
             return;
         const int start =
@@ -69,6 +70,7 @@ private:
             sentenceErrors << QStringLiteral("expected [%1], bold %2").arg(expected, bold.join(u'|'));
     }
     TFormMain& m_form;
+    const MainControls m_ui;
 };
 
 QStringList WordsOf(const QString& text)
@@ -82,15 +84,17 @@ QStringList WordsOf(const QString& text)
 
 void SetCaret(TFormMain& form, int documentPosition)
 {
-    QTextCursor cursor = form.MText->textCursor();
+    const MainControls ui(form);
+    QTextCursor cursor = ui.MText->textCursor();
     cursor.setPosition(documentPosition);
-    form.MText->setTextCursor(cursor);
+    ui.MText->setTextCursor(cursor);
 }
 
 void SlowDown(TFormMain& form, int wordMs)
 {
-    static_cast<TestVoice*>(form.SpVoiceRu.get())->setWordMilliseconds(wordMs);
-    static_cast<TestVoice*>(form.SpVoiceEng.get())->setWordMilliseconds(wordMs);
+    const MainControls ui(form);
+    static_cast<TestVoice*>(ui.SpVoiceRu)->setWordMilliseconds(wordMs);
+    static_cast<TestVoice*>(ui.SpVoiceEng)->setWordMilliseconds(wordMs);
 }
 
 QString LongRussianText()
@@ -187,26 +191,27 @@ void TestFormMain::startUpDefaults()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     QCOMPARE(form.windowTitle(), QStringLiteral("Вемо - синтезатор двуязычной речи. "));
     QCOMPARE(form.centralWidget()->size(), QSize(997, 777));
-    QCOMPARE(form.GroupBoxControl->height(), 153);
-    QCOMPARE(form.MLog->toPlainText(), QStringLiteral("MLog"));
-    QCOMPARE(form.MText->MaxLength(), 20000000);
-    QCOMPARE(form.MText->font().pixelSize(), 15);
-    QCOMPARE(form.MText->palette().color(QPalette::Text), QColor(0, 0, 0x80));
+    QCOMPARE(ui.GroupBoxControl->height(), 153);
+    QCOMPARE(ui.MLog->toPlainText(), QStringLiteral("MLog"));
+    QCOMPARE(ui.MText->MaxLength(), 20000000);
+    QCOMPARE(ui.MText->font().pixelSize(), 15);
+    QCOMPARE(ui.MText->palette().color(QPalette::Text), QColor(0, 0, 0x80));
     QVERIFY(form.Reading().IsTicking());
-    QVERIFY(!form.TimerDirToSoundAndAvi->isActive());
-    QCOMPARE(form.TimerDirToSoundAndAvi->interval(), 3000);
-    QCOMPARE(form.RGDigitSay->ItemIndex(), 0);
-    QCOMPARE(form.ControlTTSSpeechSynthesis->shortcut(), QKeySequence(Qt::Key_F5));
-    QCOMPARE(form.FilesSaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    QVERIFY(!ui.TimerDirToSoundAndAvi->isActive());
+    QCOMPARE(ui.TimerDirToSoundAndAvi->interval(), 3000);
+    QCOMPARE(ui.RGDigitSay->ItemIndex(), 0);
+    QCOMPARE(ui.ControlTTSSpeechSynthesis->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(ui.FilesSaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
     // Without settings each list starts on the first voice of its language.
-    QCOMPARE(form.SpVoiceRu->Voice().language, QStringLiteral("ru"));
-    QVERIFY(form.SpVoiceEng->Voice().language.startsWith(QStringLiteral("en")));
-    QCOMPARE(form.TBVolumeRu->value(), form.SpVoiceRu->Volume());
-    QVERIFY(!form.CBoxPlainText->isChecked());
-    form.CBoxPlainText->click();
-    QVERIFY(form.MText->PlainTextMode());
+    QCOMPARE(ui.SpVoiceRu->Voice().language, QStringLiteral("ru"));
+    QVERIFY(ui.SpVoiceEng->Voice().language.startsWith(QStringLiteral("en")));
+    QCOMPARE(ui.TBVolumeRu->value(), ui.SpVoiceRu->Volume());
+    QVERIFY(!ui.CBoxPlainText->isChecked());
+    ui.CBoxPlainText->click();
+    QVERIFY(ui.MText->PlainTextMode());
     QVERIFY(fixture.Errors.isEmpty());
 }
 
@@ -229,11 +234,12 @@ void TestFormMain::readsToTheEnd()
     QFETCH(int, caret);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
-    form.MText->setPlainText(text);
+    const MainControls ui(form);
+    ui.MText->setPlainText(text);
     SetCaret(form, caret);
     Recorder recorder(form);
-    form.ButtonStart->click();
-    QVERIFY(form.MText->isReadOnly());
+    ui.ButtonStart->click();
+    QVERIFY(ui.MText->isReadOnly());
     QVERIFY(form.Reading().IsSpeaking());
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
 
@@ -247,14 +253,14 @@ void TestFormMain::readsToTheEnd()
     QVERIFY(recorder.voicesUsed.contains(QStringLiteral("E")));
     QVERIFY2(recorder.sentenceErrors.isEmpty(), qPrintable(recorder.sentenceErrors.join(u'\n')));
 
-    QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
+    QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));
     QCOMPARE(form.Reading().FragmentIndex(), 0);
-    QVERIFY(!form.MText->isReadOnly());
+    QVERIFY(!ui.MText->isReadOnly());
     QTRY_VERIFY(BoldRanges(form).isEmpty());
     const QString program = ProgramText(form);
     const int lastSentence = form.Reading().SentenceStart();
     QVERIFY(lastSentence > 0);
-    QCOMPARE(ProgramText(form).left(lastSentence).count(u'\r') + form.MText->textCursor().position(),
+    QCOMPARE(ProgramText(form).left(lastSentence).count(u'\r') + ui.MText->textCursor().position(),
              lastSentence);
     QVERIFY(fixture.Errors.isEmpty());
 }
@@ -263,13 +269,14 @@ void TestFormMain::emptyRegionSpeaksNothing()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
-    form.MText->setPlainText(QStringLiteral("text ,;  \n  "));
+    const MainControls ui(form);
+    ui.MText->setPlainText(QStringLiteral("text ,;  \n  "));
     SetCaret(form, 5);
-    QSignalSpy words(form.SpVoiceRu.get(), &SpeechVoice::Word);
-    form.ButtonStart->click();
+    QSignalSpy words(ui.SpVoiceRu, &SpeechVoice::Word);
+    ui.ButtonStart->click();
     QVERIFY(!form.Reading().IsSpeaking());
-    QVERIFY(!form.MText->isReadOnly());
-    QCOMPARE(form.MLog->toPlainText(), QStringLiteral("End!"));
+    QVERIFY(!ui.MText->isReadOnly());
+    QCOMPARE(ui.MLog->toPlainText(), QStringLiteral("End!"));
     QTest::qWait(250);
     QCOMPARE(words.count(), 0);
     QVERIFY(fixture.Errors.isEmpty());
@@ -289,14 +296,15 @@ void TestFormMain::failedDumpSpeaksNothing()
     qputenv("XDG_CACHE_HOME", QFile::encodeName(blocked));
     const auto restore = qScopeGuard([&oldCache] { qputenv("XDG_CACHE_HOME", oldCache); });
     TFormMain& form = fixture.Open();
-    form.MText->setPlainText(QStringLiteral("Hello there"));
-    QSignalSpy words(form.SpVoiceEng.get(), &SpeechVoice::Word);
-    form.ButtonStart->click();
+    const MainControls ui(form);
+    ui.MText->setPlainText(QStringLiteral("Hello there"));
+    QSignalSpy words(ui.SpVoiceEng, &SpeechVoice::Word);
+    ui.ButtonStart->click();
     QCOMPARE(fixture.Errors.size(), 1);
     QVERIFY2(fixture.Errors.first().contains(QStringLiteral("tempTex.txt")),
              qPrintable(fixture.Errors.first()));
     QVERIFY(!form.Reading().IsSpeaking());
-    QTRY_VERIFY(!form.MText->isReadOnly());
+    QTRY_VERIFY(!ui.MText->isReadOnly());
     QCOMPARE(words.count(), 0);
 }
 
@@ -335,28 +343,29 @@ void TestFormMain::stateTable()
     QFETCH(QString, action);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     SlowDown(form, 40);
-    form.MText->setPlainText(LongRussianText());
+    ui.MText->setPlainText(LongRussianText());
     QTRY_VERIFY(!form.Reading().IsTicking()); // idle: the first tick stopped it
     if (state != u"idle")
-        form.ButtonStart->click();
+        ui.ButtonStart->click();
     if (state == u"paused")
-        form.BPause->click();
-    const QString logBefore = form.MLog->toPlainText();
+        ui.BPause->click();
+    const QString logBefore = ui.MLog->toPlainText();
     if (action == u"read")
-        form.ControlTTSSpeechSynthesis->trigger();
+        ui.ControlTTSSpeechSynthesis->trigger();
     else if (action == u"pause")
-        form.ControlTTSSpeechSynthesisPause->trigger();
+        ui.ControlTTSSpeechSynthesisPause->trigger();
     else
-        form.ControlTTSSpeechSynthesisResume->trigger();
+        ui.ControlTTSSpeechSynthesisResume->trigger();
     QTEST(form.Reading().IsSpeaking(), "speaking");
     QTEST(form.Reading().IsPaused(), "paused");
-    QTEST(form.BPause->isEnabled(), "pauseEnabled");
-    QTEST(form.ControlTTSSpeechSynthesisPause->isEnabled(), "pauseEnabled");
-    QTEST(form.MText->isReadOnly(), "readOnly");
+    QTEST(ui.BPause->isEnabled(), "pauseEnabled");
+    QTEST(ui.ControlTTSSpeechSynthesisPause->isEnabled(), "pauseEnabled");
+    QTEST(ui.MText->isReadOnly(), "readOnly");
     QTEST(form.Reading().IsTicking(), "timerActive");
     if (state == u"paused" && action == u"read")
-        QCOMPARE(form.MLog->toPlainText(), logBefore); // resumed, not split again
+        QCOMPARE(ui.MLog->toPlainText(), logBefore); // resumed, not split again
     QVERIFY(fixture.Errors.isEmpty());
 }
 
@@ -364,28 +373,30 @@ void TestFormMain::pauseThenReadFinishes()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     SlowDown(form, 20);
-    form.MText->setPlainText(QStringLiteral("один два три четыре пять шесть семь"));
-    QSignalSpy words(form.SpVoiceRu.get(), &SpeechVoice::Word);
-    form.ButtonStart->click();
+    ui.MText->setPlainText(QStringLiteral("один два три четыре пять шесть семь"));
+    QSignalSpy words(ui.SpVoiceRu, &SpeechVoice::Word);
+    ui.ButtonStart->click();
     QTRY_VERIFY(words.count() >= 2);
-    form.BPause->click();
+    ui.BPause->click();
     const qsizetype atPause = words.count();
     QTest::qWait(200);
     QVERIFY(words.count() <= atPause + 1);
-    form.ButtonStart->click();
+    ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
     QCOMPARE(words.count(), 7);
-    QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
+    QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));
 }
 
 void TestFormMain::xmlModeIsOneRussianFragment()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
-    form.CBoxIsXML->setChecked(true);
-    form.MText->setPlainText(QStringLiteral("Hello <emph>мир</emph> again"));
-    form.ButtonStart->click();
+    const MainControls ui(form);
+    ui.CBoxIsXML->setChecked(true);
+    ui.MText->setPlainText(QStringLiteral("Hello <emph>мир</emph> again"));
+    ui.ButtonStart->click();
     QCOMPARE(form.Reading().SpeakFlags(), 9);
     QCOMPARE(form.Reading().Fragments().FragmentLangs, QStringList{QStringLiteral("R")});
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
@@ -395,14 +406,15 @@ void TestFormMain::voiceChangeDuringReading()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     SlowDown(form, 30);
-    form.MText->setPlainText(LongRussianText());
-    form.ButtonStart->click();
+    ui.MText->setPlainText(LongRussianText());
+    ui.ButtonStart->click();
     QVERIFY(form.Reading().IsSpeaking());
-    form.cbVoicesRu->setCurrentIndex(0);
-    QCOMPARE(form.SpVoiceRu->Voice(), form.VoiceTokensRu.at(0));
+    ui.cbVoicesRu->setCurrentIndex(0);
+    QCOMPARE(ui.SpVoiceRu->Voice().description, ui.cbVoicesRu->itemText(0));
     QVERIFY(form.Reading().IsSpeaking());
-    form.ButtonStop->click();
+    ui.ButtonStop->click();
     QVERIFY(fixture.Errors.isEmpty());
 }
 
@@ -411,9 +423,10 @@ void TestFormMain::opsRoundTrip()
     FormMainFixture fixture;
     {
         TFormMain& form = fixture.Open();
-        form.cbVoicesRu->setCurrentIndex(0);
-        form.cbVoicesEng->setCurrentIndex(1);
-        form.ViewLog->trigger();
+        const MainControls ui(form);
+        ui.cbVoicesRu->setCurrentIndex(0);
+        ui.cbVoicesEng->setCurrentIndex(1);
+        ui.ViewLog->trigger();
         fixture.Close();
     }
     QCOMPARE(fixture.ReadFile(QStringLiteral("ops.txt")),
@@ -421,11 +434,12 @@ void TestFormMain::opsRoundTrip()
                             "GroupBoxLog.Visible=0\r\nGroupBoxControl.Visible=1\r\n"
                             "cbVoicesRu.VoiceId=test/en\r\ncbVoicesEng.VoiceId=test/ru\r\n"));
     TFormMain& form = fixture.Open();
-    QCOMPARE(form.cbVoicesRu->currentIndex(), 0);
-    QCOMPARE(form.cbVoicesEng->currentIndex(), 1);
-    QCOMPARE(form.SpVoiceEng->Voice(), form.VoiceTokensEng.at(1));
-    QVERIFY(form.GroupBoxLog->isHidden());
-    QCOMPARE(form.ViewLog->text(), QStringLiteral("&Протокол - Log ОТКЛ. - OFF"));
+    const MainControls ui(form);
+    QCOMPARE(ui.cbVoicesRu->currentIndex(), 0);
+    QCOMPARE(ui.cbVoicesEng->currentIndex(), 1);
+    QCOMPARE(ui.SpVoiceEng->Voice().description, ui.cbVoicesEng->itemText(1));
+    QVERIFY(ui.GroupBoxLog->isHidden());
+    QCOMPARE(ui.ViewLog->text(), QStringLiteral("&Протокол - Log ОТКЛ. - OFF"));
     QVERIFY(fixture.Errors.isEmpty());
 }
 
@@ -462,13 +476,14 @@ void TestFormMain::opsAtStartUp()
     fixture.WriteFile(QStringLiteral("ops.txt"), ops);
     fixture.WriteFile(QStringLiteral("NameForm.txt"), "Name\r\n");
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     QCOMPARE(fixture.Errors.size(), errors);
     if (errors)
         QVERIFY2(fixture.Errors.first().contains(fixture.OpsPath()), qPrintable(fixture.Errors.first()));
-    QCOMPARE(form.cbVoicesRu->currentIndex(), ruIndex);
-    QCOMPARE(form.GroupBoxControl->isHidden(), controlHidden);
-    QCOMPARE(form.ViewLog->text(), viewLogCaption);
-    QCOMPARE(form.GroupBoxControl->title(), controlTitle);
+    QCOMPARE(ui.cbVoicesRu->currentIndex(), ruIndex);
+    QCOMPARE(ui.GroupBoxControl->isHidden(), controlHidden);
+    QCOMPARE(ui.ViewLog->text(), viewLogCaption);
+    QCOMPARE(ui.GroupBoxControl->title(), controlTitle);
     fixture.Close();
     QVERIFY(fixture.ReadFile(QStringLiteral("ops.txt"))
                 .startsWith(QStringLiteral("cbVoicesRu.ItemIndex=%1\r\n").arg(ruIndex)));
@@ -479,57 +494,67 @@ void TestFormMain::nameFormCaption()
     FormMainFixture fixture;
     fixture.WriteFile(QStringLiteral("NameForm.txt"), "A\r\nB\r\n");
     TFormMain& form = fixture.Open();
-    QCOMPARE(form.GroupBoxControl->title(), QStringLiteral("AB - Управление (Control)"));
+    const MainControls ui(form);
+    QCOMPARE(ui.GroupBoxControl->title(), QStringLiteral("AB - Управление (Control)"));
 }
 
 void TestFormMain::viewCaptions()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
-    QCOMPARE(form.ViewLog->text(), QStringLiteral("&Протокол - Log ВКЛ.- ON"));
-    QCOMPARE(form.ViewImg->text(), QStringLiteral("&Изображения"));
-    form.ViewControl->trigger();
-    QVERIFY(form.GroupBoxControl->isHidden());
-    QCOMPARE(form.ViewControl->text(), QStringLiteral("&Управление  ОТКЛ. - OFF"));
-    form.ViewControl->trigger();
-    QCOMPARE(form.ViewControl->text(), QStringLiteral("&Управление  ВКЛ.- ON"));
-    form.ViewImg->trigger();
-    QVERIFY(form.GroupBoxImg->isHidden());
-    QCOMPARE(form.ViewImg->text(), QStringLiteral("&Изображения ОТКЛ. - OFF"));
-    form.ViewLog->trigger();
-    QCOMPARE(form.ViewLog->text(), QStringLiteral("&Протокол - Log ОТКЛ. - OFF"));
+    const MainControls ui(form);
+    QCOMPARE(ui.ViewLog->text(), QStringLiteral("&Протокол - Log ВКЛ.- ON"));
+    QCOMPARE(ui.ViewImg->text(), QStringLiteral("&Изображения"));
+    ui.ViewControl->trigger();
+    QVERIFY(ui.GroupBoxControl->isHidden());
+    QCOMPARE(ui.ViewControl->text(), QStringLiteral("&Управление  ОТКЛ. - OFF"));
+    ui.ViewControl->trigger();
+    QCOMPARE(ui.ViewControl->text(), QStringLiteral("&Управление  ВКЛ.- ON"));
+    ui.ViewImg->trigger();
+    QVERIFY(ui.GroupBoxImg->isHidden());
+    QCOMPARE(ui.ViewImg->text(), QStringLiteral("&Изображения ОТКЛ. - OFF"));
+    ui.ViewLog->trigger();
+    QCOMPARE(ui.ViewLog->text(), QStringLiteral("&Протокол - Log ОТКЛ. - OFF"));
 }
 
+// Stop To File's button and menu entry set the request that a file run tests; a new run
+// starts without it.
 void TestFormMain::stopToFileFlag()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
-    QVERIFY(!form.StopToFileRequested());
-    form.BStopToFile->click();
-    QVERIFY(form.StopToFileRequested());
-    form.BeginFileRun(FileRunKind::ToFile); // a new run clears the request
-    QVERIFY(!form.StopToFileRequested());
-    form.ControlTTSSpeechSynthesisStopToFile->trigger();
-    QVERIFY(form.StopToFileRequested());
+    const MainControls ui(form);
+    ui.BStopToFile->click();
+    {
+        FileRunSession session = form.BeginFileRun(FileRunKind::ToFile);
+        QVERIFY(!session.StopToFileRequested());
+        ui.BStopToFile->click();
+        QVERIFY(session.StopToFileRequested());
+    }
+    FileRunSession session = form.BeginFileRun(FileRunKind::ToFile);
+    QVERIFY(!session.StopToFileRequested());
+    ui.ControlTTSSpeechSynthesisStopToFile->trigger();
+    QVERIFY(session.StopToFileRequested());
 }
 
 void TestFormMain::textLimit()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
-    form.MText->SetMaxLength(10);
-    form.MText->setPlainText(QStringLiteral("abcdef"));
-    form.MText->moveCursor(QTextCursor::End);
-    form.MText->setFocus();
-    QTest::keyClicks(form.MText, QStringLiteral("ghijklm"));
-    QCOMPARE(form.MText->toPlainText(), QStringLiteral("abcdefghij"));
+    const MainControls ui(form);
+    ui.MText->SetMaxLength(10);
+    ui.MText->setPlainText(QStringLiteral("abcdef"));
+    ui.MText->moveCursor(QTextCursor::End);
+    ui.MText->setFocus();
+    QTest::keyClicks(ui.MText, QStringLiteral("ghijklm"));
+    QCOMPARE(ui.MText->toPlainText(), QStringLiteral("abcdefghij"));
     QGuiApplication::clipboard()->setText(QStringLiteral("XYZ"));
-    form.MText->selectAll();
-    form.MText->paste();
-    QCOMPARE(form.MText->toPlainText(), QStringLiteral("XYZ"));
+    ui.MText->selectAll();
+    ui.MText->paste();
+    QCOMPARE(ui.MText->toPlainText(), QStringLiteral("XYZ"));
     QGuiApplication::clipboard()->setText(QStringLiteral("0123456789ABC"));
-    form.MText->paste();
-    QCOMPARE(form.MText->toPlainText(), QStringLiteral("XYZ0123456"));
+    ui.MText->paste();
+    QCOMPARE(ui.MText->toPlainText(), QStringLiteral("XYZ0123456"));
 }
 
 namespace {
@@ -543,25 +568,24 @@ void SavePicture(const QString& path, QSize size)
 
 } // namespace
 
+// The words read with the box ticked look up pictures beside the text's file: a missing
+// picture or a broken one (named in the log) leaves the last picture shown.
 void TestFormMain::pictures()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     QVERIFY(QDir(fixture.Folder()).mkdir(QStringLiteral("DicImg")));
-    form.CurrentFileName = fixture.Folder() + QStringLiteral("/book.txt");
     SavePicture(fixture.Folder() + QStringLiteral("/DicImg/Cat.jpg"), QSize(30, 20));
-    SavePicture(fixture.Folder() + QStringLiteral("/secret.jpg"), QSize(7, 7));
     fixture.WriteFile(QStringLiteral("DicImg/broken.jpg"), "\xff\xd8\xff not really");
-
-    form.ShowDictionaryPicture(QStringLiteral("cat"));
-    QCOMPARE(form.ImageV->Picture().size(), QSize(30, 20));
-    const QStringList keep = {QStringLiteral("dog"), QStringLiteral("broken"), QStringLiteral("../secret"),
-                              QStringLiteral("..\\secret"), QString()};
-    for (const QString& word : keep) {
-        form.ShowDictionaryPicture(word);
-        QCOMPARE(form.ImageV->Picture().size(), QSize(30, 20));
-    }
-    QVERIFY(form.MLog->toPlainText().contains(QStringLiteral("broken.jpg")));
+    fixture.WriteFile(QStringLiteral("book.txt"), "cat dog broken");
+    form.Documents().OpenFile(fixture.Folder() + QStringLiteral("/book.txt"));
+    ui.CheckBoxImg->setChecked(true);
+    SetCaret(form, 0);
+    ui.ButtonStart->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
+    QCOMPARE(ui.ImageV->Picture().size(), QSize(30, 20));
+    QVERIFY(ui.MLog->toPlainText().contains(QStringLiteral("broken.jpg")));
     QVERIFY(fixture.Errors.isEmpty());
 }
 
@@ -569,21 +593,22 @@ void TestFormMain::pictureDuringReading()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     QVERIFY(QDir(fixture.Folder()).mkdir(QStringLiteral("DicImg")));
     SavePicture(fixture.Folder() + QStringLiteral("/DicImg/cat.jpg"), QSize(12, 9));
     SavePicture(fixture.Folder() + QStringLiteral("/DicImg/кот.jpg"), QSize(5, 5));
-    form.OpenPlainText(QStringLiteral("Вот кот, I see a CAT now"),
-                       fixture.Folder() + QStringLiteral("/t.txt"));
+    fixture.WriteFile(QStringLiteral("t.txt"), QStringLiteral("Вот кот, I see a CAT now").toUtf8());
+    form.Documents().OpenFile(fixture.Folder() + QStringLiteral("/t.txt"));
     QCOMPARE(form.windowTitle(),
-             QStringLiteral("Вемо - синтезатор двуязычной речи. ") + form.CurrentFileName);
-    form.ButtonStart->click();
+             QStringLiteral("Вемо - синтезатор двуязычной речи. ") + form.CurrentFileName());
+    ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
-    QVERIFY(form.ImageV->Picture().isNull()); // box not ticked
-    form.CheckBoxImg->setChecked(true);
+    QVERIFY(ui.ImageV->Picture().isNull()); // box not ticked
+    ui.CheckBoxImg->setChecked(true);
     SetCaret(form, 0);
-    form.ButtonStart->click();
+    ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), RunTimeoutMs);
-    QCOMPARE(form.ImageV->Picture().size(), QSize(12, 9));
+    QCOMPARE(ui.ImageV->Picture().size(), QSize(12, 9));
 }
 
 QTEST_MAIN(TestFormMain)

@@ -21,22 +21,23 @@ void TestFormMainEspeak::readsBilingualTextToTheEnd()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    const MainControls ui(form);
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
     const QString text = QStringLiteral("Привет, world. Как дела?\nGood day.");
-    form.MText->setPlainText(text);
+    ui.MText->setPlainText(text);
     QStringList selected;
     QStringList voices;
-    for (SpeechVoice* voice : {form.SpVoiceRu.get(), form.SpVoiceEng.get()}) {
+    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng}) {
         connect(voice, &SpeechVoice::Word, &form, [&, voice](int, qint64, int, int) {
             if (!form.Reading().IsSpeaking())
                 return;
-            selected << form.MText->textCursor().selectedText();
-            voices << (voice == form.SpVoiceEng.get() ? QStringLiteral("E") : QStringLiteral("R"));
+            selected << ui.MText->textCursor().selectedText();
+            voices << (voice == ui.SpVoiceEng ? QStringLiteral("E") : QStringLiteral("R"));
         });
     }
-    form.ButtonStart->click();
+    ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), 30000);
-    QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
+    QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));
     QVERIFY2(voices.contains(QStringLiteral("R")) && voices.contains(QStringLiteral("E")),
              qPrintable(voices.join(u',')));
     // Each selected word stands in the text after the one before it.
@@ -59,31 +60,32 @@ void TestFormMainEspeak::readsToTheEndRunAfterRun()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
-    form.TBRateRu->setValue(5);
-    form.TBRateEng->setValue(5);
-    form.MText->setPlainText(
+    const MainControls ui(form);
+    ui.TBRateRu->setValue(5);
+    ui.TBRateEng->setValue(5);
+    ui.MText->setPlainText(
         QStringLiteral("Привет, world! Как дела? This is a test. Это второе предложение, with English words. "
                        "Ещё one more sentence."));
     const int runs =
         qEnvironmentVariableIsSet("VEMO_WINDOW_RUNS") ? qEnvironmentVariableIntValue("VEMO_WINDOW_RUNS") : 5;
     int loudest = 0;
-    for (QProgressBar* meter : {form.PBVolumeRu, form.PBVolumeEng})
+    for (QProgressBar* meter : {ui.PBVolumeRu, ui.PBVolumeEng})
         connect(meter, &QProgressBar::valueChanged, &form,
                 [&](int level) { loudest = qMax(loudest, level); });
     for (int run = 0; run < runs; ++run) {
-        QTest::keyClick(form.MText, Qt::Key_Home, Qt::ControlModifier);
-        form.ButtonStart->click();
+        QTest::keyClick(ui.MText, Qt::Key_Home, Qt::ControlModifier);
+        ui.ButtonStart->click();
         QTRY_VERIFY2_WITH_TIMEOUT(
-            form.MLog->toPlainText().endsWith(QStringLiteral("End!")),
+            ui.MLog->toPlainText().endsWith(QStringLiteral("End!")),
             qPrintable(
-                QStringLiteral("run %1 stopped after: %2").arg(run).arg(form.MLog->toPlainText().right(60))),
+                QStringLiteral("run %1 stopped after: %2").arg(run).arg(ui.MLog->toPlainText().right(60))),
             20000);
-        QTRY_VERIFY(!form.MText->isReadOnly());
+        QTRY_VERIFY(!ui.MText->isReadOnly());
         // The meters showed the voices while they spoke and rest once all is said (the
         // Russian voice ends on a word without a pause after it).
         QVERIFY(loudest > 0);
-        QCOMPARE(form.PBVolumeRu->value(), 0);
-        QCOMPARE(form.PBVolumeEng->value(), 0);
+        QCOMPARE(ui.PBVolumeRu->value(), 0);
+        QCOMPARE(ui.PBVolumeEng->value(), 0);
     }
     qInfo("%d runs in a row reached End!", runs);
     QVERIFY(fixture.Errors.isEmpty());

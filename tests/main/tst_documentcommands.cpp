@@ -44,7 +44,7 @@ struct User
 
     void Attach(TFormMain& form)
     {
-        form.Documents->ExecDialog = [this](QDialog& dialog) {
+        form.Documents().ExecDialog = [this](QDialog& dialog) {
             shown << &dialog;
             if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
                 const QString name = names.isEmpty() ? QString() : names.takeFirst();
@@ -96,26 +96,27 @@ void TestDocumentCommands::openThenSaveWritesBack()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
-    form.CBoxPlainText->setChecked(true);
+    ui.CBoxPlainText->setChecked(true);
     const QByteArray cp1251("\xc2\xe5\xec\xee reads\r\n\xd2\xe5\xea\xf1\xf2\r\n");
     fixture.WriteFile(QStringLiteral("ru.txt"), cp1251);
     const QString path = fixture.Folder() + QStringLiteral("/ru.txt");
     user.names << path;
-    form.FilesOpen->trigger();
-    QCOMPARE(form.MText->toPlainText(), QStringLiteral("Вемо reads\nТекст\n"));
+    ui.FilesOpen->trigger();
+    QCOMPARE(ui.MText->toPlainText(), QStringLiteral("Вемо reads\nТекст\n"));
     QCOMPARE(form.windowTitle(), Prefix + path);
-    QCOMPARE(form.Documents->OpenTextFileHistory, QStringList{path});
+    QCOMPARE(form.Documents().OpenTextFileHistory, QStringList{path});
     QFile::remove(path);
-    form.FilesSave->trigger();
+    ui.FilesSave->trigger();
     QCOMPARE(user.shown.size(), 1);
     QCOMPARE(ReadBytes(path), cp1251);
     QCOMPARE(form.windowTitle(), Prefix + path);
     user.names << fixture.Folder() + QStringLiteral("/copy");
-    form.FilesSaveAs->trigger();
+    ui.FilesSaveAs->trigger();
     QCOMPARE(ReadBytes(fixture.Folder() + QStringLiteral("/copy.txt")), cp1251);
-    QCOMPARE(form.CurrentFileName, fixture.Folder() + QStringLiteral("/copy.txt"));
+    QCOMPARE(form.CurrentFileName(), fixture.Folder() + QStringLiteral("/copy.txt"));
     QVERIFY(fixture.Errors.isEmpty());
 }
 
@@ -124,39 +125,42 @@ void TestDocumentCommands::saveUntitledAsksForName()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
-    form.CurrentFileName = fixture.Folder() + QStringLiteral("/old.txt");
-    form.FilesNew->trigger();
-    QVERIFY(form.MText->toPlainText().isEmpty());
-    form.MText->setPlainText(QStringLiteral("новый текст"));
-    form.FilesSave->trigger();
-    QCOMPARE(user.shown, QList<QDialog*>{form.Documents->SaveTextFileDialog});
-    QVERIFY(form.CurrentFileName.isEmpty());
+    fixture.WriteFile(QStringLiteral("old.txt"), "old");
+    form.Documents().OpenFile(fixture.Folder() + QStringLiteral("/old.txt"));
+    ui.FilesNew->trigger();
+    QVERIFY(ui.MText->toPlainText().isEmpty());
+    ui.MText->setPlainText(QStringLiteral("новый текст"));
+    ui.FilesSave->trigger();
+    QCOMPARE(user.shown, QList<QDialog*>{form.Documents().SaveTextFileDialog});
+    QVERIFY(form.CurrentFileName().isEmpty());
     QCOMPARE(form.windowTitle(), Prefix);
     const QString path = fixture.Folder() + QStringLiteral("/new.txt");
     user.names << path;
-    form.FilesSave->trigger();
-    QCOMPARE(form.CurrentFileName, path);
+    ui.FilesSave->trigger();
+    QCOMPARE(form.CurrentFileName(), path);
     QCOMPARE(form.windowTitle(), Prefix + path);
     // A new text is UTF-8, and rich-text mode writes RTF whatever the extension.
     QVERIFY(ReadBytes(path).startsWith("{\\rtf"));
-    QCOMPARE(form.Documents->SaveTextFileHistory, QStringList{path});
+    QCOMPARE(form.Documents().SaveTextFileHistory, QStringList{path});
 }
 
 void TestDocumentCommands::ctrlZRunsSaveAs()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    form.MText->setFocus();
-    QTest::keyClicks(form.MText, QStringLiteral("abc"));
-    QTest::keyClick(form.MText, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(user.shown, QList<QDialog*>{form.Documents->SaveTextFileDialog});
-    QCOMPARE(form.MText->toPlainText(), QStringLiteral("abc"));
+    ui.MText->setFocus();
+    QTest::keyClicks(ui.MText, QStringLiteral("abc"));
+    QTest::keyClick(ui.MText, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(user.shown, QList<QDialog*>{form.Documents().SaveTextFileDialog});
+    QCOMPARE(ui.MText->toPlainText(), QStringLiteral("abc"));
 }
 
 void TestDocumentCommands::commandsStopReading_data()
@@ -172,15 +176,16 @@ void TestDocumentCommands::commandsStopReading()
     QFETCH(QString, action);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
-    static_cast<TestVoice*>(form.SpVoiceRu.get())->setWordMilliseconds(200);
-    form.MText->setPlainText(QStringLiteral("раз два три четыре пять шесть семь восемь"));
-    form.ButtonStart->click();
+    static_cast<TestVoice*>(ui.SpVoiceRu)->setWordMilliseconds(200);
+    ui.MText->setPlainText(QStringLiteral("раз два три четыре пять шесть семь восемь"));
+    ui.ButtonStart->click();
     QVERIFY(form.Reading().IsSpeaking());
     form.findChild<QAction*>(action)->trigger();
     QVERIFY(!form.Reading().IsSpeaking());
-    QVERIFY(!form.MText->isReadOnly());
+    QVERIFY(!ui.MText->isReadOnly());
     QCOMPARE(form.isVisible(), action != u"FilesExit");
 }
 
@@ -189,39 +194,41 @@ void TestDocumentCommands::failedOpenChangesNothing()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
-    form.MText->setPlainText(QStringLiteral("kept"));
-    form.CurrentFileName = QStringLiteral("/earlier.txt");
-    form.UpdateCaption();
+    const QString earlier = fixture.Folder() + QStringLiteral("/earlier.txt");
+    fixture.WriteFile(QStringLiteral("earlier.txt"), "kept");
+    form.Documents().OpenFile(earlier);
     const QStringList paths{fixture.Folder(), fixture.Folder() + QStringLiteral("/gone.rtf")};
     for (const QString& path : paths) {
         user.names << path;
-        form.FilesOpen->trigger();
+        ui.FilesOpen->trigger();
     }
     QCOMPARE(fixture.Errors.size(), 2);
     for (int i = 0; i < 2; ++i)
         QVERIFY2(fixture.Errors.at(i).contains(paths.at(i)), qPrintable(fixture.Errors.at(i)));
-    QCOMPARE(form.MText->toPlainText(), QStringLiteral("kept"));
-    QCOMPARE(form.CurrentFileName, QStringLiteral("/earlier.txt"));
-    QCOMPARE(form.windowTitle(), Prefix + QStringLiteral("/earlier.txt"));
+    QCOMPARE(ui.MText->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(form.CurrentFileName(), earlier);
+    QCOMPARE(form.windowTitle(), Prefix + earlier);
 }
 
 void TestDocumentCommands::failedSaveAsKeepsName()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
     const QString earlier = fixture.Folder() + QStringLiteral("/earlier.txt");
     fixture.WriteFile(QStringLiteral("earlier.txt"), "old");
-    form.CurrentFileName = earlier;
+    form.Documents().OpenFile(earlier);
     const QString bad = fixture.Folder() + QStringLiteral("/missing/x.txt");
     user.names << bad;
-    form.FilesSaveAs->trigger();
+    ui.FilesSaveAs->trigger();
     QCOMPARE(fixture.Errors.size(), 1);
     QVERIFY2(fixture.Errors.first().contains(bad), qPrintable(fixture.Errors.first()));
-    QCOMPARE(form.CurrentFileName, earlier);
+    QCOMPARE(form.CurrentFileName(), earlier);
     QCOMPARE(ReadBytes(earlier), QByteArray("old"));
 }
 
@@ -230,11 +237,12 @@ void TestDocumentCommands::rtfOpens()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     const QString path = QStringLiteral(VEMO_TESTDATA_DIR "/rtf/richedit_wine_build.rtf");
-    form.Documents->OpenFile(path);
-    const int bold = form.MText->toPlainText().indexOf(QStringLiteral("Жирный"));
+    form.Documents().OpenFile(path);
+    const int bold = ui.MText->toPlainText().indexOf(QStringLiteral("Жирный"));
     QVERIFY(bold >= 0);
-    QTextCursor cursor(form.MText->document());
+    QTextCursor cursor(ui.MText->document());
     cursor.setPosition(bold + 1);
     QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
     QCOMPARE(form.windowTitle(), Prefix + path);
@@ -257,33 +265,34 @@ void TestDocumentCommands::bookOpensAndIsNeverWrittenOver()
     QFETCH(bool, plainMode);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
-    form.CBoxPlainText->setChecked(plainMode);
+    ui.CBoxPlainText->setChecked(plainMode);
     const QString path = fixture.Folder() + u'/' + book;
     QVERIFY(QFile::copy(QStringLiteral(VEMO_BOOKS_DIR "/") + book, path));
     const QByteArray bytes = ReadBytes(path);
-    form.Documents->OpenFile(path);
+    form.Documents().OpenFile(path);
     QCOMPARE(form.windowTitle(), Prefix + path);
-    QCOMPARE(form.Documents->BookTitle(), QStringLiteral("Сказка о двух языках")); // To File's tags
-    const QTextDocument& document = *form.MText->document();
+    QCOMPARE(form.Documents().BookTitle(), QStringLiteral("Сказка о двух языках")); // To File's tags
+    const QTextDocument& document = *ui.MText->document();
     QCOMPARE(document.begin().next().text(), QStringLiteral("Глава первая. Chapter One"));
     QCOMPARE(document.begin().next().blockFormat().headingLevel() > 0, !plainMode);
-    QTextCursor cursor(form.MText->document());
-    cursor.setPosition(form.MText->toPlainText().indexOf(QStringLiteral("смелый")) + 1);
+    QTextCursor cursor(ui.MText->document());
+    cursor.setPosition(ui.MText->toPlainText().indexOf(QStringLiteral("смелый")) + 1);
     QCOMPARE(cursor.charFormat().fontWeight() == QFont::Bold, !plainMode);
 
-    form.FilesSave->trigger(); // the dialog is cancelled
-    QCOMPARE(user.shown, QList<QDialog*>{form.Documents->SaveTextFileDialog});
+    ui.FilesSave->trigger(); // the dialog is cancelled
+    QCOMPARE(user.shown, QList<QDialog*>{form.Documents().SaveTextFileDialog});
     QCOMPARE(ReadBytes(path), bytes);
     const QString copy = fixture.Folder() + QStringLiteral("/book.txt");
     user.names << copy;
-    form.FilesSave->trigger();
-    QCOMPARE(form.CurrentFileName, copy);
-    QVERIFY(form.Documents->BookTitle().isEmpty());
+    ui.FilesSave->trigger();
+    QCOMPARE(form.CurrentFileName(), copy);
+    QVERIFY(form.Documents().BookTitle().isEmpty());
     QCOMPARE(ReadBytes(path), bytes);
     user.shown.clear();
-    form.FilesSave->trigger(); // a text of its own now: written back without a dialog
+    ui.FilesSave->trigger(); // a text of its own now: written back without a dialog
     QVERIFY(user.shown.isEmpty());
     QVERIFY(fixture.Errors.isEmpty());
 }
@@ -293,11 +302,12 @@ void TestDocumentCommands::novelLongerThanAMillionOpens()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     const QByteArray line = QStringLiteral("Глава и строка, then an English line.\n").toUtf8();
     const qsizetype lineCharacters = QString::fromUtf8(line).size();
     fixture.WriteFile(QStringLiteral("novel.txt"), line.repeated(2500000 / lineCharacters));
-    form.Documents->OpenFile(fixture.Folder() + QStringLiteral("/novel.txt"));
-    QCOMPARE(form.MText->document()->characterCount() - 1, 2500000 / lineCharacters * lineCharacters);
+    form.Documents().OpenFile(fixture.Folder() + QStringLiteral("/novel.txt"));
+    QCOMPARE(ui.MText->document()->characterCount() - 1, 2500000 / lineCharacters * lineCharacters);
     QVERIFY(fixture.Errors.isEmpty());
 }
 
@@ -345,40 +355,41 @@ void TestDocumentCommands::readingLeavesDocumentAsItWas()
     QFETCH(QString, howItEnds);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
     const int wordMs = howItEnds == u"end" ? 2 : 40;
-    static_cast<TestVoice*>(form.SpVoiceRu.get())->setWordMilliseconds(wordMs);
-    static_cast<TestVoice*>(form.SpVoiceEng.get())->setWordMilliseconds(wordMs);
+    static_cast<TestVoice*>(ui.SpVoiceRu)->setWordMilliseconds(wordMs);
+    static_cast<TestVoice*>(ui.SpVoiceEng)->setWordMilliseconds(wordMs);
     const QString source = QStringLiteral(VEMO_TESTDATA_DIR "/rtf/") + file;
     const QString unread = fixture.Folder() + QStringLiteral("/unread.rtf");
     const QString read = fixture.Folder() + QStringLiteral("/read.rtf");
-    form.Documents->OpenFile(source);
-    QTextDocument& document = *form.MText->document();
+    form.Documents().OpenFile(source);
+    QTextDocument& document = *ui.MText->document();
     const QStringList before = FormattingRuns(document);
     const int undoSteps = document.availableUndoSteps();
     user.names << unread;
-    form.FilesSaveAs->trigger();
-    form.Documents->OpenFile(source);
+    ui.FilesSaveAs->trigger();
+    form.Documents().OpenFile(source);
     const bool modified = document.isModified();
 
-    QTextCursor cursor = form.MText->textCursor();
+    QTextCursor cursor = ui.MText->textCursor();
     cursor.setPosition(0);
-    form.MText->setTextCursor(cursor);
-    form.ButtonStart->click();
+    ui.MText->setTextCursor(cursor);
+    ui.ButtonStart->click();
     if (howItEnds == u"end") {
-        QTRY_VERIFY_WITH_TIMEOUT(form.MLog->toPlainText().endsWith(QStringLiteral("End!")), 60000);
-        QTRY_VERIFY(!form.MText->isReadOnly());
+        QTRY_VERIFY_WITH_TIMEOUT(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")), 60000);
+        QTRY_VERIFY(!ui.MText->isReadOnly());
     } else {
         QTRY_VERIFY(!BoldRanges(form).isEmpty());
         if (howItEnds == u"stop")
-            form.ButtonStop->click();
+            ui.ButtonStop->click();
     }
     QCOMPARE(FormattingRuns(document), before);
     QCOMPARE(document.availableUndoSteps(), undoSteps);
     QCOMPARE(document.isModified(), modified);
     user.names << read;
-    form.FilesSaveAs->trigger();
+    ui.FilesSaveAs->trigger();
     QVERIFY(BoldRanges(form).isEmpty());
     QCOMPARE(ReadBytes(read), ReadBytes(unread));
     QVERIFY(fixture.Errors.isEmpty());
@@ -389,10 +400,11 @@ void TestDocumentCommands::fontAndColour()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
-    form.MText->setPlainText(QStringLiteral("один\nдва"));
-    const QFont base = form.MText->font();
+    ui.MText->setPlainText(QStringLiteral("один\nдва"));
+    const QFont base = ui.MText->font();
     QFont chosen(QStringLiteral("DejaVu Serif"), 21);
     chosen.setItalic(true);
     user.adjust = [&](QDialog& dialog) {
@@ -401,30 +413,31 @@ void TestDocumentCommands::fontAndColour()
         if (auto* colours = qobject_cast<QColorDialog*>(&dialog))
             colours->setCurrentColor(Qt::darkGreen);
     };
-    form.Documents->FontColorClick();
-    form.ButtonFont->click();
-    QTextCursor cursor = form.MText->textCursor();
+    form.Documents().FontColorClick();
+    ui.ButtonFont->click();
+    QTextCursor cursor = ui.MText->textCursor();
     QCOMPARE(cursor.selectedText(), QStringLiteral("один\u2029два"));
     cursor.setPosition(6);
     QCOMPARE(cursor.charFormat().font().family(), chosen.family());
     QCOMPARE(cursor.charFormat().font().pointSize(), 21);
     QVERIFY(cursor.charFormat().font().italic());
     QCOMPARE(cursor.charFormat().foreground().color(), QColor(Qt::darkGreen));
-    QCOMPARE(form.MText->font(), base);
-    form.Documents->FontDialog->findChild<QPushButton*>(QStringLiteral("FontDialogApplyButton"))->click();
-    QCOMPARE(form.MText->font().family(), chosen.family());
-    form.ButtonColor->click();
-    QCOMPARE(form.MText->palette().color(QPalette::Base), QColor(Qt::darkGreen));
+    QCOMPARE(ui.MText->font(), base);
+    form.Documents().FontDialog->findChild<QPushButton*>(QStringLiteral("FontDialogApplyButton"))->click();
+    QCOMPARE(ui.MText->font().family(), chosen.family());
+    ui.ButtonColor->click();
+    QCOMPARE(ui.MText->palette().color(QPalette::Base), QColor(Qt::darkGreen));
 }
 
 void TestDocumentCommands::aboutBox()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
-    form.HelpMenu->trigger();
-    TAboutBox& box = *form.Documents->AboutBox;
+    ui.HelpMenu->trigger();
+    TAboutBox& box = *form.Documents().AboutBox;
     QCOMPARE(user.shown, QList<QDialog*>{&box});
     QCOMPARE(box.windowTitle(), QStringLiteral("About"));
     QCOMPARE(box.ProductName->text(), QStringLiteral("VEMO-project"));
@@ -465,6 +478,7 @@ void TestDocumentCommands::saveChangesQuestion()
     QFETCH(QString, answer);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     User user;
     user.Attach(form);
     int questions = 0;
@@ -478,35 +492,40 @@ void TestDocumentCommands::saveChangesQuestion()
                                                                          : QMessageBox::Save;
         question->button(button)->click();
     };
-    form.CBoxPlainText->setChecked(true);
+    ui.CBoxPlainText->setChecked(true);
     fixture.WriteFile(QStringLiteral("old.txt"), "old");
     fixture.WriteFile(QStringLiteral("next.txt"), "next");
     const QString old = fixture.Folder() + QStringLiteral("/old.txt");
     const QString next = fixture.Folder() + QStringLiteral("/next.txt");
-    form.Documents->OpenFile(old);
-    QVERIFY(!form.MText->document()->isModified());
-    if (answer == u"failing Save")
-        form.CurrentFileName = fixture.Folder() + QStringLiteral("/gone/old.txt");
-    const QString name = form.CurrentFileName;
+    form.Documents().OpenFile(old);
+    QVERIFY(!ui.MText->document()->isModified());
+    if (answer == u"failing Save") {
+        // The file's folder goes after the file was opened: saving it fails.
+        QVERIFY(QDir(fixture.Folder()).mkdir(QStringLiteral("gone")));
+        fixture.WriteFile(QStringLiteral("gone/old.txt"), "old");
+        form.Documents().OpenFile(fixture.Folder() + QStringLiteral("/gone/old.txt"));
+        QVERIFY(QDir(fixture.Folder() + QStringLiteral("/gone")).removeRecursively());
+    }
+    const QString name = form.CurrentFileName();
     if (answer != u"unchanged") {
-        form.MText->moveCursor(QTextCursor::End);
-        form.MText->textCursor().insertText(QStringLiteral(" more"));
-        QVERIFY(form.MText->document()->isModified());
+        ui.MText->moveCursor(QTextCursor::End);
+        ui.MText->textCursor().insertText(QStringLiteral(" more"));
+        QVERIFY(ui.MText->document()->isModified());
     }
 
     user.names << next;
     if (command == u"New") {
-        form.FilesNew->trigger();
+        ui.FilesNew->trigger();
     } else if (command == u"Open") {
-        form.FilesOpen->trigger();
+        ui.FilesOpen->trigger();
     } else if (command == u"Exit") {
         form.show();
-        form.FilesExit->trigger();
+        ui.FilesExit->trigger();
     } else {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(next)});
         data.setText(QUrl::fromLocalFile(next).toString());
-        QWidget* target = form.MText->viewport();
+        QWidget* target = ui.MText->viewport();
         QDragEnterEvent enter(target->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(target, &enter);
         QDropEvent drop(target->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -521,9 +540,9 @@ void TestDocumentCommands::saveChangesQuestion()
     QCOMPARE(ReadBytes(old), QByteArray(answer == u"Save" ? "old more" : "old"));
     QCOMPARE(fixture.Errors.size(), int(answer == u"failing Save"));
     if (!goesOn) {
-        QCOMPARE(form.MText->toPlainText(), QStringLiteral("old more"));
-        QCOMPARE(form.CurrentFileName, name);
-        QVERIFY(form.MText->document()->isModified());
+        QCOMPARE(ui.MText->toPlainText(), QStringLiteral("old more"));
+        QCOMPARE(form.CurrentFileName(), name);
+        QVERIFY(ui.MText->document()->isModified());
         if (command == u"Exit")
             QVERIFY(form.isVisible());
         return;
@@ -532,9 +551,9 @@ void TestDocumentCommands::saveChangesQuestion()
         QVERIFY(!form.isVisible());
         return;
     }
-    QCOMPARE(form.MText->toPlainText(), command == u"New" ? QString() : QStringLiteral("next"));
-    QCOMPARE(form.CurrentFileName, command == u"New" ? QString() : next);
-    QVERIFY(!form.MText->document()->isModified());
+    QCOMPARE(ui.MText->toPlainText(), command == u"New" ? QString() : QStringLiteral("next"));
+    QCOMPARE(form.CurrentFileName(), command == u"New" ? QString() : next);
+    QVERIFY(!ui.MText->document()->isModified());
 }
 
 QTEST_MAIN(TestDocumentCommands)

@@ -23,9 +23,9 @@ QString Repeated(const QString& word, int times)
     return text;
 }
 
-QList<QPushButton*> ReadingButtons(const TFormMain& form)
+QList<QPushButton*> ReadingButtons(const MainControls& ui)
 {
-    return {form.ButtonStart, form.ButtonStop, form.BPause, form.ButtonButtonToFile};
+    return {ui.ButtonStart, ui.ButtonStop, ui.BPause, ui.ButtonButtonToFile};
 }
 
 } // namespace
@@ -41,6 +41,7 @@ private slots:
     void entering();
     void errorGivesTheWindowBack_data();
     void errorGivesTheWindowBack();
+    void showsInTheWindow();
 };
 
 void TestFileRunSession::entering_data()
@@ -63,24 +64,24 @@ void TestFileRunSession::entering()
     QFETCH(bool, dirButtonOn);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
-    form.MText->setPlainText(Repeated(QStringLiteral("слово "), 400));
-    form.RGDigitSay->SetItemIndex(digitIndex);
-    form.ButtonStart->click();
-    form.BPause->click();
-    QVERIFY(form.Reading().IsPaused() && !form.BPause->isEnabled());
-    form.MLog->setPlainText(QStringLiteral("old log"));
-    form.BStopToFile->click();
-    QVERIFY(form.StopToFileRequested());
+    const MainControls ui(form);
+    ui.MText->setPlainText(Repeated(QStringLiteral("слово "), 400));
+    ui.RGDigitSay->SetItemIndex(digitIndex);
+    ui.ButtonStart->click();
+    ui.BPause->click();
+    QVERIFY(form.Reading().IsPaused() && !ui.BPause->isEnabled());
+    ui.MLog->setPlainText(QStringLiteral("old log"));
+    ui.BStopToFile->click();
 
     FileRunSession session = form.BeginFileRun(kind);
     QVERIFY(!form.Reading().IsSpeaking() && !form.Reading().IsPaused());
     QCOMPARE(form.Reading().Fragments().count(), 0);
-    QVERIFY(form.BPause->isEnabled() && form.ControlTTSSpeechSynthesisPause->isEnabled());
-    QVERIFY(form.MLog->toPlainText().isEmpty());
-    QVERIFY(!form.StopToFileRequested());
+    QVERIFY(ui.BPause->isEnabled() && ui.ControlTTSSpeechSynthesisPause->isEnabled());
+    QVERIFY(ui.MLog->toPlainText().isEmpty());
+    QVERIFY(!session.StopToFileRequested());
     QVERIFY(!form.FileRunActive());
     QCOMPARE(session.DigitLang(), digitLang);
-    QCOMPARE(form.ButtonDirToSound->isEnabled(), dirButtonOn);
+    QCOMPARE(ui.ButtonDirToSound->isEnabled(), dirButtonOn);
 }
 
 void TestFileRunSession::errorGivesTheWindowBack_data()
@@ -98,12 +99,13 @@ void TestFileRunSession::errorGivesTheWindowBack()
     QFETCH(FileRunKind, kind);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open();
+    const MainControls ui(form);
     form.setWindowTitle(QStringLiteral("Before"));
     SpFileStream earlier;
-    form.SpVoiceRu->setAudioOutputStream(&earlier);
-    QList<QPushButton*> buttons = ReadingButtons(form);
+    ui.SpVoiceRu->setAudioOutputStream(&earlier);
+    QList<QPushButton*> buttons = ReadingButtons(ui);
     if (kind == FileRunKind::Folder)
-        buttons.append(form.ButtonDirToSound);
+        buttons.append(ui.ButtonDirToSound);
 
     try {
         FileRunSession session = form.BeginFileRun(kind);
@@ -111,23 +113,51 @@ void TestFileRunSession::errorGivesTheWindowBack()
         QVERIFY(form.FileRunActive());
         for (QPushButton* button : std::as_const(buttons))
             QVERIFY(!button->isEnabled());
-        QVERIFY(!form.ControlTTSSpeechSynthesisPause->isEnabled());
+        QVERIFY(!ui.ControlTTSSpeechSynthesisPause->isEnabled());
         QVERIFY(!form.Reading().IsTicking());
         QCOMPARE(session.Caption(), QStringLiteral("Before"));
         form.setWindowTitle(QStringLiteral("Before фрагмент 1 из 2"));
-        form.SpVoiceRu->setAudioOutputStream(&form.FileStream());
-        form.SpVoiceEng->setAudioOutputStream(&form.FileStream());
+        session.VoiceRu().setAudioOutputStream(&session.FileStream());
+        session.VoiceEng().setAudioOutputStream(&session.FileStream());
         throw VemoError(QStringLiteral("disk full"));
     } catch (const VemoError&) {
     }
     QVERIFY(!form.FileRunActive());
     for (QPushButton* button : std::as_const(buttons))
         QVERIFY(button->isEnabled());
-    QVERIFY(form.ControlTTSSpeechSynthesisPause->isEnabled());
+    QVERIFY(ui.ControlTTSSpeechSynthesisPause->isEnabled());
     QCOMPARE(form.windowTitle(), QStringLiteral("Before"));
-    QCOMPARE(form.SpVoiceRu->AudioOutputStream(), &earlier);
-    QCOMPARE(form.SpVoiceEng->AudioOutputStream(), nullptr);
+    QCOMPARE(ui.SpVoiceRu->AudioOutputStream(), &earlier);
+    QCOMPARE(ui.SpVoiceEng->AudioOutputStream(), nullptr);
     QVERIFY(!form.Reading().IsSpeaking() && !form.Reading().IsPaused());
+}
+
+// What the run shows goes to the window's own places: the log pane replaced or added to,
+// the caption, an error box; it speaks with the window's voices and reads its text with
+// line breaks as CR LF.
+void TestFileRunSession::showsInTheWindow()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    const MainControls ui(form);
+    ui.MText->setPlainText(QStringLiteral("one\ntwo"));
+    FileRunSession session = form.BeginFileRun(FileRunKind::Folder);
+    session.TakeWindow();
+    QCOMPARE(session.ProgramText(), QStringLiteral("one\r\ntwo"));
+    QCOMPARE(&session.TextBox(), ui.MText);
+    QCOMPARE(&session.VoiceRu(), ui.SpVoiceRu);
+    QCOMPARE(&session.VoiceEng(), ui.SpVoiceEng);
+    session.AppendLog(QStringLiteral("first"));
+    session.AppendLog(QStringLiteral("second"));
+    QCOMPARE(ui.MLog->toPlainText(), QStringLiteral("first\nsecond"));
+    session.ShowLog(QStringLiteral("E\ntext"));
+    QCOMPARE(ui.MLog->toPlainText(), QStringLiteral("E\ntext"));
+    session.ShowFileInCaption(QStringLiteral("/books/a.txt"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Вемо - синтезатор двуязычной речи. /books/a.txt"));
+    session.ShowCaption(session.Caption() + QStringLiteral(" фрагмент 1 из 2"));
+    QCOMPARE(form.windowTitle(), session.Caption() + QStringLiteral(" фрагмент 1 из 2"));
+    session.ShowError(QStringLiteral("x.wav could not be converted"));
+    QCOMPARE(fixture.Errors, QStringList{QStringLiteral("x.wav could not be converted")});
 }
 
 QTEST_MAIN(TestFileRunSession)

@@ -6,12 +6,29 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
 qsizetype IndexOfId(const QList<VoiceToken>& tokens, const QString& id)
 {
     return tokens.indexOf(VoiceToken{id, {}, {}});
+}
+
+// The voices the list of lang ("R" or "E") offers, entry for entry: the engine's voice that
+// each entry's text describes.
+QList<VoiceToken> ListedVoices(const MainControls& ui, const QString& lang)
+{
+    const QComboBox* list = lang == u"E" ? ui.cbVoicesEng : ui.cbVoicesRu;
+    const QList<VoiceToken> installed = (lang == u"E" ? ui.SpVoiceEng : ui.SpVoiceRu)->GetVoices();
+    QList<VoiceToken> listed;
+    for (int i = 0; i < list->count(); ++i) {
+        const auto described =
+            std::find_if(installed.cbegin(), installed.cend(),
+                         [&](const VoiceToken& voice) { return voice.description == list->itemText(i); });
+        listed.append(described == installed.cend() ? VoiceToken() : *described);
+    }
+    return listed;
 }
 
 } // namespace
@@ -36,28 +53,29 @@ void TestFormVoices::variantsBehindCheckBox()
 {
     FormMainFixture fixture;
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    const MainControls ui(form);
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
-    const qsizetype bases = form.VoiceTokensRu.size();
-    for (const VoiceToken& token : form.VoiceTokensRu)
+    const qsizetype bases = ListedVoices(ui, "R").size();
+    for (const VoiceToken& token : ListedVoices(ui, "R"))
         QVERIFY2(!token.variant, qPrintable(token.id));
-    const VoiceToken english = form.SpVoiceEng->Voice();
+    const VoiceToken english = ui.SpVoiceEng->Voice();
 
-    form.CheckBoxVariants->setChecked(true);
-    QVERIFY(form.VoiceTokensRu.size() > bases + 100);
-    QCOMPARE(form.cbVoicesRu->count(), form.VoiceTokensRu.size());
-    QCOMPARE(form.VoiceTokensEng.size(), form.VoiceTokensRu.size());
-    QCOMPARE(form.SpVoiceEng->Voice(), english);
-    QCOMPARE(form.VoiceTokensEng.at(form.cbVoicesEng->currentIndex()), english);
+    ui.CheckBoxVariants->setChecked(true);
+    QVERIFY(ListedVoices(ui, "R").size() > bases + 100);
+    QCOMPARE(ui.cbVoicesRu->count(), ListedVoices(ui, "R").size());
+    QCOMPARE(ListedVoices(ui, "E").size(), ListedVoices(ui, "R").size());
+    QCOMPARE(ui.SpVoiceEng->Voice(), english);
+    QCOMPARE(ListedVoices(ui, "E").at(ui.cbVoicesEng->currentIndex()), english);
 
-    const qsizetype female = IndexOfId(form.VoiceTokensRu, QStringLiteral("zle/ru+f2"));
+    const qsizetype female = IndexOfId(ListedVoices(ui, "R"), QStringLiteral("zle/ru+f2"));
     QVERIFY(female >= 0);
-    form.cbVoicesRu->setCurrentIndex(int(female));
-    QCOMPARE(form.SpVoiceRu->Voice().id, QStringLiteral("zle/ru+f2"));
+    ui.cbVoicesRu->setCurrentIndex(int(female));
+    QCOMPARE(ui.SpVoiceRu->Voice().id, QStringLiteral("zle/ru+f2"));
 
-    form.CheckBoxVariants->setChecked(false);
-    QCOMPARE(form.VoiceTokensRu.size(), bases);
-    QCOMPARE(form.SpVoiceRu->Voice().id, QStringLiteral("zle/ru"));
-    QCOMPARE(form.VoiceTokensRu.at(form.cbVoicesRu->currentIndex()).id, QStringLiteral("zle/ru"));
+    ui.CheckBoxVariants->setChecked(false);
+    QCOMPARE(ListedVoices(ui, "R").size(), bases);
+    QCOMPARE(ui.SpVoiceRu->Voice().id, QStringLiteral("zle/ru"));
+    QCOMPARE(ListedVoices(ui, "R").at(ui.cbVoicesRu->currentIndex()).id, QStringLiteral("zle/ru"));
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
 }
 
@@ -98,15 +116,16 @@ void TestFormVoices::opsVoiceIds()
     FormMainFixture fixture;
     fixture.WriteFile(QStringLiteral("ops.txt"), ops);
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    const MainControls ui(form);
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
-    QCOMPARE(form.CheckBoxVariants->isChecked(), variants);
-    const VoiceToken ru = form.VoiceTokensRu.at(form.cbVoicesRu->currentIndex());
-    const VoiceToken eng = form.VoiceTokensEng.at(form.cbVoicesEng->currentIndex());
-    QCOMPARE(ru.id, ruId.isEmpty() ? form.VoiceTokensRu.at(0).id : ruId);
-    QCOMPARE(eng.id, engId.isEmpty() ? form.VoiceTokensEng.at(1).id : engId);
-    QCOMPARE(form.SpVoiceRu->Voice(), ru);
-    QCOMPARE(form.SpVoiceEng->Voice(), eng);
-    QCOMPARE(form.MLog->toPlainText().contains(QStringLiteral("«zz/gone» больше не установлен")), goneLogged);
+    QCOMPARE(ui.CheckBoxVariants->isChecked(), variants);
+    const VoiceToken ru = ListedVoices(ui, "R").at(ui.cbVoicesRu->currentIndex());
+    const VoiceToken eng = ListedVoices(ui, "E").at(ui.cbVoicesEng->currentIndex());
+    QCOMPARE(ru.id, ruId.isEmpty() ? ListedVoices(ui, "R").at(0).id : ruId);
+    QCOMPARE(eng.id, engId.isEmpty() ? ListedVoices(ui, "E").at(1).id : engId);
+    QCOMPARE(ui.SpVoiceRu->Voice(), ru);
+    QCOMPARE(ui.SpVoiceEng->Voice(), eng);
+    QCOMPARE(ui.MLog->toPlainText().contains(QStringLiteral("«zz/gone» больше не установлен")), goneLogged);
 
     fixture.Close();
     const QString written = fixture.ReadFile(QStringLiteral("ops.txt"));
@@ -138,21 +157,22 @@ void TestFormVoices::readsWithTwoEngines()
         QStringLiteral("ops.txt"),
         QStringLiteral("cbVoicesRu.VoiceId=%1\r\ncbVoicesEng.VoiceId=%2\r\n").arg(ruId, engId).toUtf8());
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
-    if (form.SpVoiceRu->Voice().id != ruId || form.SpVoiceEng->Voice().id != engId)
+    const MainControls ui(form);
+    if (ui.SpVoiceRu->Voice().id != ruId || ui.SpVoiceEng->Voice().id != engId)
         QSKIP("a voice of the row is not installed");
     const QString text = QStringLiteral("Привет, world. Как дела?\nGood day to you. Всё хорошо.");
-    form.MText->setPlainText(text);
+    ui.MText->setPlainText(text);
     QStringList selected;
-    for (SpeechVoice* voice : {form.SpVoiceRu.get(), form.SpVoiceEng.get()}) {
+    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng}) {
         connect(voice, &SpeechVoice::Word, &form, [&, voice](int, qint64, int, int) {
             if (form.Reading().IsSpeaking())
-                selected << (voice == form.SpVoiceEng.get() ? QStringLiteral("E:") : QStringLiteral("R:")) +
-                                form.MText->textCursor().selectedText();
+                selected << (voice == ui.SpVoiceEng ? QStringLiteral("E:") : QStringLiteral("R:")) +
+                                ui.MText->textCursor().selectedText();
         });
     }
-    form.ButtonStart->click();
+    ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), 30000);
-    QVERIFY(form.MLog->toPlainText().endsWith(QStringLiteral("End!")));
+    QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));
     QCOMPARE(selected, QStringList({"R:Привет", "E:world", "R:Как", "R:дела?", "E:Good", "E:day", "E:to",
                                     "E:you", "R:Всё", "R:хорошо"}));
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));

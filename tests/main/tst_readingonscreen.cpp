@@ -126,8 +126,9 @@ void TestReadingOnScreen::sentenceIsDrawnInBoldWhileRead()
     QFETCH(bool, wrapped);
     FormMainFixture fixture;
     TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    const MainControls ui(form);
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    RichTextBox& box = *form.MText;
+    RichTextBox& box = *ui.MText;
     SameColoursWhenInactive(box);
     box.setPlainText(Text);
     if (wrapped)
@@ -143,11 +144,11 @@ void TestReadingOnScreen::sentenceIsDrawnInBoldWhileRead()
 
     // The Russian fragment of the second paragraph.
     const QString third = QStringLiteral("Третье предложение стоит в отдельном абзаце,");
-    form.ButtonStart->click();
+    ui.ButtonStart->click();
     QTRY_VERIFY2_WITH_TIMEOUT(
         BoldRanges(form) == QStringList{third},
-        qPrintable(BoldRanges(form).join(u'|') + QStringLiteral(" / ") + form.MLog->toPlainText()), 30000);
-    form.BPause->click();
+        qPrintable(BoldRanges(form).join(u'|') + QStringLiteral(" / ") + ui.MLog->toPlainText()), 30000);
+    ui.BPause->click();
     Settle();
     QVERIFY2(BoldRanges(form) == QStringList{third}, qPrintable(BoldRanges(form).join(u'|')));
     const QImage shown = OnScreen(*box.viewport());
@@ -163,7 +164,7 @@ void TestReadingOnScreen::sentenceIsDrawnInBoldWhileRead()
                                                .arg(Saved(shown, "reading-shown.png"),
                                                     Saved(expected, "reading-expected.png"))));
 
-    form.ButtonStop->click();
+    ui.ButtonStop->click();
     QTRY_VERIFY(BoldRanges(form).isEmpty());
     QTest::keyClick(&box, Qt::Key_Home, Qt::ControlModifier);
     Settle();

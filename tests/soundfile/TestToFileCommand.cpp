@@ -1,5 +1,7 @@
 #include "../main/FormMainFixture.h"
 #include "files/MessageLanguage.h"
+#include "main/DocumentCommands.h"
+#include "main/FileRunSession.h"
 #include "main/RichTextBox.h"
 #include "soundfile/ToFileCommand.h"
 #include "soundfile/UnitFileSelect.h"
@@ -48,13 +50,25 @@ private:
     ToFileCommand* m_command = nullptr;
 };
 
+namespace {
+
+// Whether the window's file stream is still open, asked through a new session (which
+// clears the log).
+bool StreamLeftOpen(TFormMain& form)
+{
+    return form.BeginFileRun(FileRunKind::ToFile).FileStream().isOpen();
+}
+
+} // namespace
+
 void TestToFileCommand::init()
 {
     m_fixture = std::make_unique<FormMainFixture>();
     TFormMain& form = m_fixture->Open();
+    const MainControls ui(form);
     m_dialog = std::make_unique<TFormFileSelect>(&form);
     m_command = new ToFileCommand(form, *m_dialog);
-    form.MText->setPlainText(QString("Hello world, привет мир. ").repeated(40));
+    ui.MText->setPlainText(QString("Hello world, привет мир. ").repeated(40));
 }
 
 void TestToFileCommand::cleanup()
@@ -86,24 +100,25 @@ QStringList TestToFileCommand::soundFiles() const
 void TestToFileCommand::dividedMp3Run()
 {
     TFormMain& form = m_fixture->Form();
+    const MainControls ui(form);
     const QString caption = form.windowTitle();
     answerDialog(m_fixture->Folder() + "/tale.wav", "300", true, true);
-    form.ButtonButtonToFile->click();
+    ui.ButtonButtonToFile->click();
     QVERIFY2(m_fixture->Errors.isEmpty(), qPrintable(m_fixture->Errors.join('\n')));
     const QStringList files = soundFiles();
     QVERIFY2(files.size() >= 3, qPrintable(files.join(' ')));
     QCOMPARE(files.filter(".mp3").size(), files.size());
     QCOMPARE(files.first(), "tale000.mp3");
     QCOMPARE(form.windowTitle(), caption);
-    for (QPushButton* button : {form.ButtonStart, form.ButtonStop, form.BPause, form.ButtonButtonToFile})
+    for (QPushButton* button : {ui.ButtonStart, ui.ButtonStop, ui.BPause, ui.ButtonButtonToFile})
         QVERIFY(button->isEnabled());
-    QVERIFY(form.ControlTTSSpeechSynthesisPause->isEnabled());
-    QCOMPARE(form.SpVoiceRu->AudioOutputStream(), nullptr);
-    QCOMPARE(form.SpVoiceEng->AudioOutputStream(), nullptr);
-    QVERIFY(!form.FileStream().isOpen());
+    QVERIFY(ui.ControlTTSSpeechSynthesisPause->isEnabled());
+    QCOMPARE(ui.SpVoiceRu->AudioOutputStream(), nullptr);
+    QCOMPARE(ui.SpVoiceEng->AudioOutputStream(), nullptr);
     QVERIFY(!form.FileRunActive());
-    QVERIFY(form.MLog->toPlainText().startsWith("R\n"));
+    QVERIFY(ui.MLog->toPlainText().startsWith("R\n"));
     QVERIFY(QFile::exists(m_fixture->Folder() + "/tempTex.txt"));
+    QVERIFY(!StreamLeftOpen(form));
 }
 
 // While the run speaks: the reading buttons are off, Read and a second To File do nothing,
@@ -111,23 +126,24 @@ void TestToFileCommand::dividedMp3Run()
 void TestToFileCommand::duringTheRun()
 {
     TFormMain& form = m_fixture->Form();
+    const MainControls ui(form);
     bool buttonsOff = false;
     bool readStarted = true;
     answerDialog(m_fixture->Folder() + "/tale.wav", "1000", false, true, true, [&] {
-        buttonsOff = !form.ButtonStart->isEnabled() && !form.ButtonButtonToFile->isEnabled() &&
-                     !form.ControlTTSSpeechSynthesisPause->isEnabled() && form.BStopToFile->isEnabled();
-        form.ButtonStartClick();
+        buttonsOff = !ui.ButtonStart->isEnabled() && !ui.ButtonButtonToFile->isEnabled() &&
+                     !ui.ControlTTSSpeechSynthesisPause->isEnabled() && ui.BStopToFile->isEnabled();
+        ui.ButtonStart->click();
         readStarted = form.Reading().IsSpeaking();
-        form.ControlTTSSpeechSynthesisToFile->trigger();
+        ui.ControlTTSSpeechSynthesisToFile->trigger();
         m_command->ButtonButtonToFileClick();
-        form.BStopToFile->click();
+        ui.BStopToFile->click();
     });
-    form.ButtonButtonToFile->click();
+    ui.ButtonButtonToFile->click();
     QVERIFY(buttonsOff);
     QVERIFY(!readStarted);
     QCOMPARE(soundFiles(), QStringList{"tale.wav"});
     QVERIFY(m_fixture->Errors.isEmpty());
-    QVERIFY(form.ButtonStart->isEnabled());
+    QVERIFY(ui.ButtonStart->isEnabled());
 }
 
 void TestToFileCommand::refusals_data()
@@ -151,18 +167,19 @@ void TestToFileCommand::refusals()
     QFETCH(bool, accept);
     QFETCH(QString, error);
     TFormMain& form = m_fixture->Form();
+    const MainControls ui(form);
     const QString caption = form.windowTitle();
-    form.MLog->setPlainText("old log");
+    ui.MLog->setPlainText("old log");
     answerDialog(m_fixture->Folder() + "/" + name, limit, false, false, accept);
-    form.ButtonButtonToFile->click();
+    ui.ButtonButtonToFile->click();
     QCOMPARE(m_fixture->Errors.size(), error.isEmpty() ? 0 : 1);
     if (!error.isEmpty())
         QVERIFY2(m_fixture->Errors.first().contains(error), qPrintable(m_fixture->Errors.first()));
     QVERIFY(soundFiles().isEmpty());
-    QVERIFY(form.MLog->toPlainText().isEmpty());
+    QVERIFY(ui.MLog->toPlainText().isEmpty());
     QCOMPARE(form.windowTitle(), caption);
-    QVERIFY(form.ButtonStart->isEnabled() && form.ButtonButtonToFile->isEnabled());
-    QVERIFY(!form.FileStream().isOpen());
+    QVERIFY(ui.ButtonStart->isEnabled() && ui.ButtonButtonToFile->isEnabled());
+    QVERIFY(!StreamLeftOpen(form));
     QVERIFY(!form.FileRunActive());
 }
 
@@ -182,28 +199,30 @@ void TestToFileCommand::neverOverwritesTheOpenText()
     QFETCH(QString, chosen);
     QFETCH(bool, mp3);
     TFormMain& form = m_fixture->Form();
+    const MainControls ui(form);
     const QString book = m_fixture->Folder() + (mp3 ? "/book.mp3" : "/book.txt");
     QFile file(book);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write("the book"), 8);
     file.close();
     QVERIFY(QFile::link(book, m_fixture->Folder() + "/link.txt"));
-    form.CurrentFileName = book;
+    form.Documents().OpenFile(book);
     answerDialog(m_fixture->Folder() + "/" + chosen, "1000", false, mp3);
-    form.ButtonButtonToFile->click();
+    ui.ButtonButtonToFile->click();
     QCOMPARE(m_fixture->Errors.size(), 1);
     QVERIFY2(m_fixture->Errors.first().contains(book) && m_fixture->Errors.first().contains("не перезаписан"),
              qPrintable(m_fixture->Errors.first()));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("the book"));
-    QVERIFY(!form.FileStream().isOpen());
+    QVERIFY(!StreamLeftOpen(form));
 }
 
 void TestToFileCommand::menuEntryClicksTheButton()
 {
     TFormMain& form = m_fixture->Form();
+    const MainControls ui(form);
     answerDialog(m_fixture->Folder() + "/tale", "1000", false, false);
-    form.ControlTTSSpeechSynthesisToFile->trigger();
+    ui.ControlTTSSpeechSynthesisToFile->trigger();
     QCOMPARE(soundFiles(), QStringList{"tale"});
 }
 
@@ -228,23 +247,24 @@ public:
 void TestToFileCommand::windowIsNotRedrawnPerFragment()
 {
     TFormMain& form = m_fixture->Form();
+    const MainControls ui(form);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     PaintCounter textBox;
-    form.MText->viewport()->installEventFilter(&textBox);
+    ui.MText->viewport()->installEventFilter(&textBox);
     int logChanges = 0;
-    connect(form.MLog, &QPlainTextEdit::textChanged, this, [&logChanges] { ++logChanges; });
+    connect(ui.MLog, &QPlainTextEdit::textChanged, this, [&logChanges] { ++logChanges; });
     QElapsedTimer clock;
     clock.start();
     answerDialog(m_fixture->Folder() + "/tale.wav", "1000", false, false);
-    form.ButtonButtonToFile->click();
+    ui.ButtonButtonToFile->click();
     const qint64 seconds = clock.elapsed() / 1000;
 
     const FragmentLists& fragments = form.Reading().Fragments();
     QVERIFY(fragments.FragmentTexts.size() >= 40);
     QVERIFY2(textBox.paints <= 3, qPrintable(QString::number(textBox.paints)));
     QVERIFY2(logChanges <= 2 * (4 * seconds + 4), qPrintable(QString::number(logChanges)));
-    QCOMPARE(form.MLog->toPlainText(),
+    QCOMPARE(ui.MLog->toPlainText(),
              fragments.FragmentLangs.last() + "\n" + fragments.FragmentTexts.last() + "\n");
 }
 

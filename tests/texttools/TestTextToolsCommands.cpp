@@ -1,8 +1,10 @@
 #include "TextNotation.h"
 #include "documents/TextDocumentIO.h"
+#include "main/DocumentCommands.h"
 #include "main/ErrorGuard.h"
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
+#include "tests/main/MainControls.h"
 #include "texttools/CatPicture.h"
 #include "texttools/GetTextIcon.h"
 #include "texttools/TextToolsCommands.h"
@@ -27,8 +29,6 @@
 #include <memory>
 
 namespace {
-
-const QString FileName = QStringLiteral("/home/user/Документы/книга.rtf");
 
 // The bold stretches of a document, in order.
 QStringList BoldParts(const QTextDocument& document)
@@ -112,7 +112,7 @@ private slots:
     void mainDropLength();
 
 private:
-    QString MainText() const { return DocumentPlainText(*form->MText->document()); }
+    QString MainText() const { return DocumentPlainText(*ui->MText->document()); }
     void FillMain(bool plainTextMode);
     bool SendDrop(const QMimeData& data);
 
@@ -120,6 +120,8 @@ private:
     QString oldCurrent;
     QStringList errors;
     std::unique_ptr<TFormMain> form;
+    std::optional<MainControls> ui;
+    QString fileName;
     std::unique_ptr<TFormPT> formPT;
     std::unique_ptr<TFormGetText> formGetText;
     std::unique_ptr<TextToolsCommands> commands;
@@ -134,12 +136,17 @@ void TestTextToolsCommands::init()
     errors.clear();
     SetErrorDisplay([this](QWidget*, const QString& message) { errors << message; });
     form = std::make_unique<TFormMain>(SpeechEngineKind::Test);
+    ui.emplace(*form);
     formPT = std::make_unique<TFormPT>();
     formGetText = std::make_unique<TFormGetText>();
     commands = std::make_unique<TextToolsCommands>(*form, *formPT, *formGetText);
     form->show();
-    form->CurrentFileName = FileName;
-    form->UpdateCaption();
+    // The main text comes from an empty file, so that what keeps or drops its name shows.
+    fileName = dir->filePath(QStringLiteral("книга.txt"));
+    QFile book(fileName);
+    QVERIFY(book.open(QIODevice::WriteOnly));
+    book.close();
+    form->Documents().OpenFile(fileName);
 }
 
 void TestTextToolsCommands::cleanup()
@@ -147,6 +154,7 @@ void TestTextToolsCommands::cleanup()
     commands.reset();
     formGetText.reset();
     formPT.reset();
+    ui.reset();
     form.reset();
     SetErrorDisplay({});
     QDir::setCurrent(oldCurrent);
@@ -157,16 +165,16 @@ void TestTextToolsCommands::cleanup()
 // "plain bold con-↵tent" with "bold" set in bold, in the mode given.
 void TestTextToolsCommands::FillMain(bool plainTextMode)
 {
-    form->CBoxPlainText->setChecked(plainTextMode);
-    form->MText->clear();
-    InsertText(*form->MText, QStringLiteral("plain "), false);
-    InsertText(*form->MText, QStringLiteral("bold"), true);
-    InsertText(*form->MText, QStringLiteral(" con-\ntent"), false);
+    ui->CBoxPlainText->setChecked(plainTextMode);
+    ui->MText->clear();
+    InsertText(*ui->MText, QStringLiteral("plain "), false);
+    InsertText(*ui->MText, QStringLiteral("bold"), true);
+    InsertText(*ui->MText, QStringLiteral(" con-\ntent"), false);
 }
 
 bool TestTextToolsCommands::SendDrop(const QMimeData& data)
 {
-    QWidget* target = form->MText->viewport();
+    QWidget* target = ui->MText->viewport();
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
@@ -179,15 +187,15 @@ bool TestTextToolsCommands::SendDrop(const QMimeData& data)
 
 void TestTextToolsCommands::buttons()
 {
-    QCOMPARE(form->SButtonGetText->icon().pixmap(32).toImage(), GetTextIcon().pixmap(32).toImage());
-    QCOMPARE(form->SButtonGetText->toolTip(), QStringLiteral("Окно для приема текста."));
+    QCOMPARE(ui->SButtonGetText->icon().pixmap(32).toImage(), GetTextIcon().pixmap(32).toImage());
+    QCOMPARE(ui->SButtonGetText->toolTip(), QStringLiteral("Окно для приема текста."));
     // The click reaches the handler: the processing window opens.
     bool opened = false;
     WhileShown(*formPT, [&] {
         opened = formPT->isVisible();
         formPT->reject();
     });
-    form->BProsTxt->click();
+    ui->BProsTxt->click();
     QVERIFY(opened);
 }
 
@@ -228,7 +236,7 @@ void TestTextToolsCommands::handOver()
     QFETCH(QStringList, expectedBold);
 
     FillMain(plainTextMode);
-    const QString htmlBefore = form->MText->document()->toHtml();
+    const QString htmlBefore = ui->MText->document()->toHtml();
     const QString caption = form->windowTitle();
     bool modeCopied = false;
     QString copied;
@@ -252,23 +260,23 @@ void TestTextToolsCommands::handOver()
     QCOMPARE(copied, T("plain bold con-↵tent"));
     QCOMPARE(copiedBold, plainTextMode ? QStringList() : QStringList{QStringLiteral("bold")});
     QCOMPARE(MainText(), expectedText);
-    QCOMPARE(BoldParts(*form->MText->document()), expectedBold);
+    QCOMPARE(BoldParts(*ui->MText->document()), expectedBold);
     if (closing != u"ButtonOk")
-        QCOMPARE(form->MText->document()->toHtml(), htmlBefore);
-    QCOMPARE(form->MText->PlainTextMode(), plainTextMode);
-    QCOMPARE(form->CurrentFileName, FileName);
+        QCOMPARE(ui->MText->document()->toHtml(), htmlBefore);
+    QCOMPARE(ui->MText->PlainTextMode(), plainTextMode);
+    QCOMPARE(form->CurrentFileName(), fileName);
     QCOMPARE(form->windowTitle(), caption);
     QVERIFY(errors.isEmpty());
 }
 
 void TestTextToolsCommands::handOverStopsReading()
 {
-    form->MText->setPlainText(QStringLiteral("one two three four five six seven eight nine ten"));
-    form->ButtonStartClick();
+    ui->MText->setPlainText(QStringLiteral("one two three four five six seven eight nine ten"));
+    ui->ButtonStart->click();
     QVERIFY(form->Reading().IsSpeaking());
     bool stoppedFirst = false;
     WhileShown(*formPT, [&] {
-        stoppedFirst = !form->Reading().IsSpeaking() && !form->MText->isReadOnly();
+        stoppedFirst = !form->Reading().IsSpeaking() && !ui->MText->isReadOnly();
         formPT->reject();
     });
     commands->BProsTxtClick();
@@ -280,9 +288,9 @@ void TestTextToolsCommands::handOverStopsReading()
 // stays as it was.
 void TestTextToolsCommands::handBackOverLimit()
 {
-    form->CBoxPlainText->setChecked(true);
-    form->MText->SetMaxLength(12);
-    form->MText->setPlainText(QStringLiteral("short"));
+    ui->CBoxPlainText->setChecked(true);
+    ui->MText->SetMaxLength(12);
+    ui->MText->setPlainText(QStringLiteral("short"));
     WhileShown(*formPT, [&] {
         InsertText(*formPT->RETxt, QStringLiteral(" and much longer"), false);
         formPT->accept();
@@ -311,8 +319,8 @@ void TestTextToolsCommands::dropWindow()
     QFETCH(QStringList, drops);
     QFETCH(QString, expected);
 
-    InsertText(*form->MText, QStringLiteral("old bold text"), true);
-    form->MText->moveCursor(QTextCursor::End);
+    InsertText(*ui->MText, QStringLiteral("old bold text"), true);
+    ui->MText->moveCursor(QTextCursor::End);
     formGetText->DroppedText = QStringLiteral("left over");
     const QString caption = form->windowTitle();
     bool mainHidden = false;
@@ -338,9 +346,9 @@ void TestTextToolsCommands::dropWindow()
     QVERIFY(form->isVisible());
     QVERIFY(!formGetText->isVisible());
     QCOMPARE(MainText(), expected.isNull() ? QStringLiteral("old bold text") : expected);
-    QCOMPARE(form->CurrentFileName, expected.isNull() ? FileName : QString());
+    QCOMPARE(form->CurrentFileName(), expected.isNull() ? fileName : QString());
     if (!expected.isNull())
-        QCOMPARE(BoldParts(*form->MText->document()), QStringList());
+        QCOMPARE(BoldParts(*ui->MText->document()), QStringList());
     QCOMPARE(form->windowTitle(), caption);
     QVERIFY(errors.isEmpty());
 }
@@ -366,53 +374,53 @@ void TestTextToolsCommands::mainDrop()
     QFETCH(QString, kind);
     QFETCH(QString, expected);
 
-    InsertText(*form->MText, QStringLiteral("was here"), true);
-    form->MText->moveCursor(QTextCursor::End);
+    InsertText(*ui->MText, QStringLiteral("was here"), true);
+    ui->MText->moveCursor(QTextCursor::End);
     const QString caption = form->windowTitle();
     const std::unique_ptr<QMimeData> data = MimeOf(kind);
     QCOMPARE(SendDrop(*data), !expected.isNull());
     QCOMPARE(MainText(), expected.isNull() ? QStringLiteral("was here") : expected);
-    QCOMPARE(BoldParts(*form->MText->document()).isEmpty(), !expected.isNull());
-    QCOMPARE(form->CurrentFileName, FileName);
+    QCOMPARE(BoldParts(*ui->MText->document()).isEmpty(), !expected.isNull());
+    QCOMPARE(form->CurrentFileName(), fileName);
     QCOMPARE(form->windowTitle(), caption);
 }
 
 // Reading goes on over a drop; the read-only text box still takes it.
 void TestTextToolsCommands::mainDropWhileReading()
 {
-    form->MText->setPlainText(QStringLiteral("one two three four five six seven eight nine ten"));
-    form->ButtonStartClick();
+    ui->MText->setPlainText(QStringLiteral("one two three four five six seven eight nine ten"));
+    ui->ButtonStart->click();
     QVERIFY(form->Reading().IsSpeaking());
-    QVERIFY(form->MText->isReadOnly());
-    QVERIFY(form->MText->viewport()->acceptDrops());
+    QVERIFY(ui->MText->isReadOnly());
+    QVERIFY(ui->MText->viewport()->acceptDrops());
     QMimeData data;
     data.setText(QStringLiteral("dropped"));
     QVERIFY(SendDrop(data));
     QCOMPARE(MainText(), QStringLiteral("dropped"));
     QVERIFY(form->Reading().IsSpeaking());
-    form->ButtonStopClick();
+    ui->ButtonStop->click();
 }
 
 // The text a drop replaced comes back with one undo step, and the drop counts as a change.
 void TestTextToolsCommands::mainDropUndoes()
 {
-    InsertText(*form->MText, QStringLiteral("typed"), true);
-    form->MText->document()->setModified(false);
+    InsertText(*ui->MText, QStringLiteral("typed"), true);
+    ui->MText->document()->setModified(false);
     QMimeData data;
     data.setText(T("dropped↵lines"));
     QVERIFY(SendDrop(data));
     QCOMPARE(MainText(), T("dropped↵lines"));
-    QVERIFY(form->MText->document()->isModified());
-    form->MText->undo();
+    QVERIFY(ui->MText->document()->isModified());
+    ui->MText->undo();
     QCOMPARE(MainText(), QStringLiteral("typed"));
-    QCOMPARE(BoldParts(*form->MText->document()), QStringList{QStringLiteral("typed")});
+    QCOMPARE(BoldParts(*ui->MText->document()), QStringList{QStringLiteral("typed")});
 }
 
 // A file dragged from a file manager (its address also offered as text) is opened as Open
 // opens it, never taken as text; the question before it is tested with the File commands.
 void TestTextToolsCommands::mainFileDrop()
 {
-    form->CBoxPlainText->setChecked(true);
+    ui->CBoxPlainText->setChecked(true);
     const QString path = dir->path() + QStringLiteral("/книга.txt");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -423,9 +431,9 @@ void TestTextToolsCommands::mainFileDrop()
     data.setText(QUrl::fromLocalFile(path).toString());
     QVERIFY(SendDrop(data));
     QTRY_COMPARE(MainText(), T("Книга book↵"));
-    QCOMPARE(form->CurrentFileName, path);
+    QCOMPARE(form->CurrentFileName(), path);
     QVERIFY(form->windowTitle().endsWith(path));
-    QVERIFY(!form->MText->document()->isModified());
+    QVERIFY(!ui->MText->document()->isModified());
     QVERIFY(errors.isEmpty());
 }
 
@@ -447,7 +455,7 @@ void TestTextToolsCommands::mainDropLength()
     QFETCH(int, extra);
     QFETCH(int, expectedLength);
 
-    form->MText->SetMaxLength(1000000); // the cut-off, not the box's default limit, is tested
+    ui->MText->SetMaxLength(1000000); // the cut-off, not the box's default limit, is tested
     QString text;
     text.reserve(lines * 101 + extra);
     for (int i = 0; i < lines; ++i)
@@ -456,7 +464,7 @@ void TestTextToolsCommands::mainDropLength()
     QMimeData data;
     data.setText(text);
     QVERIFY(SendDrop(data));
-    QCOMPARE(form->MText->document()->characterCount() - 1, expectedLength);
+    QCOMPARE(ui->MText->document()->characterCount() - 1, expectedLength);
     QVERIFY(text.startsWith(MainText()));
 }
 

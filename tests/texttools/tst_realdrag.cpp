@@ -7,6 +7,7 @@
 #include "main/ErrorGuard.h"
 #include "main/FormMain.h"
 #include "main/RichTextBox.h"
+#include "tests/main/MainControls.h"
 #include "texttools/UnitGetText.h"
 
 #include <QCheckBox>
@@ -59,6 +60,8 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_oldCurrent;
     QStringList m_errors;
+    MainControls MainUi() const { return MainControls(*m_main); }
+
     std::unique_ptr<TFormMain> m_main;
     std::unique_ptr<TFormGetText> m_dropWindow;
 };
@@ -172,15 +175,15 @@ void TestRealDrag::realDrag()
                            : QStringList{"--text", text};
 
     QWidget* window = m_main.get();
-    QWidget* dropTarget = m_main->MText->viewport();
+    QWidget* dropTarget = MainUi().MText->viewport();
     if (target == u"drop window") {
         m_dropWindow->StartCollecting();
         m_dropWindow->PlaceOnScreenOf(nullptr);
         window = m_dropWindow.get();
         dropTarget = m_dropWindow.get();
     } else {
-        m_main->CBoxPlainText->setChecked(true);
-        m_main->MText->setPlainText(QStringLiteral("old text"));
+        MainUi().CBoxPlainText->setChecked(true);
+        MainUi().MText->setPlainText(QStringLiteral("old text"));
         m_main->setGeometry(300, 60, 800, 600);
     }
     window->show();
@@ -193,11 +196,11 @@ void TestRealDrag::realDrag()
         QCOMPARE(m_dropWindow->DroppedText, payload == u"file" ? QString() : T("↵") + text + T("↵"));
         QVERIFY(m_dropWindow->isVisible());
     } else if (payload == u"file") {
-        QTRY_COMPARE(m_main->MText->toPlainText(), QStringLiteral("Книга из файла, a book from a file.\n"));
-        QCOMPARE(m_main->CurrentFileName, book);
+        QTRY_COMPARE(MainUi().MText->toPlainText(), QStringLiteral("Книга из файла, a book from a file.\n"));
+        QCOMPARE(m_main->CurrentFileName(), book);
     } else {
-        QCOMPARE(m_main->MText->toPlainText(), text);
-        QVERIFY(m_main->CurrentFileName.isEmpty());
+        QCOMPARE(MainUi().MText->toPlainText(), text);
+        QVERIFY(m_main->CurrentFileName().isEmpty());
     }
     QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(u'\n')));
 }

@@ -1,4 +1,4 @@
-#include "app/ListVoicesCommand.h"
+#include "app/ListVoicesMode.h"
 
 #include "files/VemoError.h"
 #include "speech/SpeechVoice.h"
@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-int RunListVoicesCommand(const QStringList&)
+int RunListVoicesMode(const QStringList&)
 {
     try {
         const std::unique_ptr<SpeechVoice> voice = CreateVoice(DefaultSpeechEngine());

@@ -4,5 +4,5 @@
 #include <QStringList>
 
 // vemo --list-voices: one line per voice of every engine: engine, id and description.
-int RunListVoicesCommand(const QStringList& words);
+int RunListVoicesMode(const QStringList& words);
 QString ListVoicesUsage();

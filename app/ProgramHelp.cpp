@@ -1,4 +1,4 @@
-#include "app/HelpCommand.h"
+#include "app/ProgramHelp.h"
 
 #include "app/CommandLine.h"
 
@@ -12,7 +12,7 @@ const char* const EnglishHelp = "Vemo reads Russian and English text aloud.\n\n"
                                 "vemo -v, --version\n"
                                 "    Shows the version.\n";
 
-// The headless commands' options keep their English names; their details are in man vemo.
+// The headless modes' options keep their English names; their details are in man vemo.
 const char* const RussianHelp =
     "Вемо читает вслух русский и английский текст.\n\n"
     "vemo [ФАЙЛ]\n"
