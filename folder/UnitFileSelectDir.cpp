@@ -4,6 +4,7 @@
 #include "files/VemoError.h"
 #include "folder/VideoTemplates.h"
 #include "main/Accessible.h"
+#include "main/Named.h"
 #include "soundfile/SoundFileOptionsPanel.h"
 
 #include <QButtonGroup>
@@ -23,12 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename Widget> Widget* Named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // A label that leads to the control it names.
 QLabel* BuddyLabel(const QString& text, QWidget* control)

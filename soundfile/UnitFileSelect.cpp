@@ -2,6 +2,7 @@
 
 #include "files/VemoError.h"
 #include "main/Accessible.h"
+#include "main/Named.h"
 #include "soundfile/SoundFileOptionsPanel.h"
 
 #include <QCheckBox>
@@ -13,16 +14,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-template <typename W> W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
 
 TFormFileSelect::TFormFileSelect(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
