@@ -40,11 +40,11 @@ VoiceToken CombinedVoice::Voice() const
     return m_chosen->Voice();
 }
 
-// A voice of the service is known by the service's list; every other goes to the engines,
-// which say when they do not have it.
+// A voice of the service (known by its id too) is the service's to find; every other goes to
+// the engines, which say when they do not have it.
 void CombinedVoice::setVoice(const VoiceToken& token)
 {
-    if (token.aloudOnly) {
+    if (token.aloudOnly || token.id.startsWith(QLatin1String("speech-dispatcher/"))) {
         m_service->setVoice(token);
         m_chosen = m_service.get();
         return;

@@ -1,3 +1,4 @@
+#include "PrivateDispatcher.h"
 #include "SpeechTestSupport.h"
 #include "files/VemoError.h"
 #include "speech/FileVoiceCheck.h"
@@ -21,12 +22,10 @@ class TestDispatcherVoice : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    QProcess m_daemon;
+    PrivateDispatcher m_daemon;
     QList<VoiceToken> m_voices;
     std::unique_ptr<SpeechVoice> m_lister; // keeps the connection and its listing for the whole test
 
-    bool startDaemon();
     VoiceToken serviceVoice(const QString& language) const;
     std::unique_ptr<SpeechVoice> newVoice(const QString& language);
 
@@ -43,49 +42,11 @@ private slots:
     void toFileRefused();
 };
 
-bool TestDispatcherVoice::startDaemon()
-{
-    QDir dir(m_dir.path());
-    dir.mkpath(QStringLiteral("conf/modules"));
-    dir.mkpath(QStringLiteral("logs"));
-    QFile conf(dir.filePath(QStringLiteral("conf/speechd.conf")));
-    if (!conf.open(QIODevice::WriteOnly))
-        return false;
-    conf.write("AudioOutputMethod \"pulse\"\n"
-               "DefaultModule espeak-ng\n"
-               "AddModule \"espeak-ng\" \"sd_espeak-ng\" \"espeak-ng.conf\"\n"
-               "LogLevel 1\n");
-    conf.close();
-    QFile module(dir.filePath(QStringLiteral("conf/modules/espeak-ng.conf")));
-    if (!module.open(QIODevice::WriteOnly))
-        return false;
-    module.write("EspeakIndexing 1\n");
-    module.close();
-    const QString socket = dir.filePath(QStringLiteral("speechd.sock"));
-    m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_daemon.setStandardOutputFile(QProcess::nullDevice());
-    m_daemon.start(QStringLiteral("speech-dispatcher"),
-                   {QStringLiteral("-s"), QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-C"),
-                    dir.filePath(QStringLiteral("conf")), QStringLiteral("-S"), socket, QStringLiteral("-L"),
-                    dir.filePath(QStringLiteral("logs")), QStringLiteral("-P"),
-                    dir.filePath(QStringLiteral("speechd.pid"))});
-    if (!m_daemon.waitForStarted(5000))
-        return false;
-    qputenv("SPEECHD_ADDRESS", "unix_socket:" + socket.toLocal8Bit());
-    QElapsedTimer clock;
-    clock.start();
-    while (!QFileInfo::exists(socket) && clock.elapsed() < 10000)
-        QTest::qWait(50);
-    return QFileInfo::exists(socket);
-}
-
 void TestDispatcherVoice::initTestCase()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("speech-dispatcher")).isEmpty() ||
-        !QFileInfo::exists(QStringLiteral("/usr/lib/speech-dispatcher-modules/sd_espeak-ng")))
+    if (!PrivateDispatcher::Installed())
         QSKIP("speech-dispatcher and its espeak-ng module are not installed (tools/packages/test.txt)");
-    QVERIFY(m_dir.isValid());
-    QVERIFY2(startDaemon(), "the private speech-dispatcher did not start");
+    QVERIFY2(m_daemon.Start(), "the private speech-dispatcher did not start");
     m_lister = CreateVoice(SpeechEngineKind::Espeak);
     QVERIFY2(m_lister->WaitForVoices(60000), "speech-dispatcher did not list its voices");
     for (const VoiceToken& token : m_lister->GetVoices()) {
@@ -97,11 +58,7 @@ void TestDispatcherVoice::initTestCase()
 void TestDispatcherVoice::cleanupTestCase()
 {
     m_lister.reset();
-    if (m_daemon.state() == QProcess::NotRunning)
-        return;
-    m_daemon.terminate();
-    if (!m_daemon.waitForFinished(5000))
-        m_daemon.kill();
+    m_daemon.Stop();
 }
 
 VoiceToken TestDispatcherVoice::serviceVoice(const QString& language) const
