@@ -13,6 +13,10 @@ const QString IdPrefix = QStringLiteral("speech-dispatcher/");
 const QString EnginePrefix = QStringLiteral("speech-dispatcher: ");
 // How long the end of the process waits for a daemon call that hangs.
 constexpr int ShutdownWaitMs = 2000;
+// A module that is still stopping the speech of a client that has gone answers the listing
+// with an error for a moment: it is asked again.
+constexpr int ListAttempts = 5;
+constexpr int ListRetryMs = 300;
 
 // The variants of the languages Vemo reads are offered; every variant of every language
 // would put thousands of entries into each list (espeak-ng's module offers 13,000).
@@ -27,6 +31,10 @@ QList<VoiceToken> ModuleVoices(SPDConnection* connection, const QString& module)
     if (spd_set_output_module(connection, module.toUtf8().constData()) != 0)
         return tokens;
     SPDVoice** voices = spd_list_synthesis_voices(connection);
+    for (int attempt = 1; !voices && attempt < ListAttempts; ++attempt) {
+        QThread::msleep(ListRetryMs);
+        voices = spd_list_synthesis_voices(connection);
+    }
     const QString engine = EnginePrefix + module;
     for (int i = 0; voices && voices[i]; ++i) {
         const QString name = QString::fromUtf8(voices[i]->name);

@@ -38,6 +38,7 @@ private slots:
     void pausesAndResumes();
     void purgeStops();
     void rateReachesTheDaemon();
+    void listsAgainAfterSpeechWasStopped();
     void toFileRefused_data();
     void toFileRefused();
 };
@@ -207,6 +208,26 @@ void TestDispatcherVoice::rateReachesTheDaemon()
     QVERIFY(normal > 0 && fast > 0);
     QVERIFY2(fast * 10 < normal * 7,
              qPrintable(QStringLiteral("%1 ms at 10, %2 ms at 0").arg(fast).arg(normal)));
+}
+
+// A process that asks again right after its voices stopped speaking and went (the daemon's
+// module is still stopping) gets the voices all the same.
+void TestDispatcherVoice::listsAgainAfterSpeechWasStopped()
+{
+    m_lister.reset();
+    {
+        auto voice = CreateVoice(SpeechEngineKind::Espeak);
+        QVERIFY(voice->WaitForVoices(60000));
+        voice->setVoice(serviceVoice(QStringLiteral("en-us")));
+        QSignalSpy words(voice.get(), &SpeechVoice::Word);
+        voice->Speak(QStringLiteral("One two three four five six seven eight nine ten."), SpeakAsyncPlain);
+        QVERIFY(words.wait(20000));
+        voice->Speak(QString(), SpeakPurge);
+    }
+    m_lister = CreateVoice(SpeechEngineKind::Espeak);
+    QVERIFY(m_lister->WaitForVoices(60000));
+    const QList<VoiceToken> voices = m_lister->GetVoices();
+    QVERIFY(voices.contains(serviceVoice(QStringLiteral("ru"))));
 }
 
 void TestDispatcherVoice::toFileRefused_data()
