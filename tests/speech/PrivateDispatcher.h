@@ -11,7 +11,8 @@
 
 // A speech-dispatcher of the test's own: its configuration folder and socket in a temporary
 // folder, its espeak-ng module, its sound going to the sound server of the run (the null
-// sink of tools/with-pulse.sh). SPEECHD_ADDRESS names its socket once it runs.
+// sink of tools/with-pulse.sh). SPEECHD_ADDRESS names its socket once it runs. A daemon left
+// behind by a test that crashed ends itself after a minute without clients.
 class PrivateDispatcher
 {
 public:
@@ -45,10 +46,10 @@ public:
         m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_daemon.setStandardOutputFile(QProcess::nullDevice());
         m_daemon.start(QStringLiteral("speech-dispatcher"),
-                       {QStringLiteral("-s"), QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-C"),
-                        dir.filePath(QStringLiteral("conf")), QStringLiteral("-S"), socket,
-                        QStringLiteral("-L"), dir.filePath(QStringLiteral("logs")), QStringLiteral("-P"),
-                        dir.filePath(QStringLiteral("speechd.pid"))});
+                       {QStringLiteral("-s"), QStringLiteral("-t"), QStringLiteral("60"),
+                        QStringLiteral("-C"), dir.filePath(QStringLiteral("conf")), QStringLiteral("-S"),
+                        socket, QStringLiteral("-L"), dir.filePath(QStringLiteral("logs")),
+                        QStringLiteral("-P"), dir.filePath(QStringLiteral("speechd.pid"))});
         if (!m_daemon.waitForStarted(5000))
             return false;
         qputenv("SPEECHD_ADDRESS", "unix_socket:" + socket.toLocal8Bit());
