@@ -6,10 +6,18 @@
 
 #include <cstdio>
 
+namespace {
+
+// speech-dispatcher may take seconds to list its voices (its espeak-ng module has thousands).
+constexpr int ServiceListingWaitMs = 30000;
+
+} // namespace
+
 int RunListVoicesMode(const QStringList&)
 {
     try {
         const std::unique_ptr<SpeechVoice> voice = CreateVoice(DefaultSpeechEngine());
+        voice->WaitForVoices(ServiceListingWaitMs);
         for (const VoiceToken& token : voice->GetVoices())
             std::printf("%s\t%s\t%s\n", token.engine.toLocal8Bit().constData(),
                         token.id.toLocal8Bit().constData(), token.description.toLocal8Bit().constData());

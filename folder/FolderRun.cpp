@@ -14,6 +14,7 @@
 #include "soundfile/PartFileNames.h"
 #include "soundfile/SpeakToFileHost.h"
 #include "soundfile/SpeakToFileRun.h"
+#include "speech/FileVoiceCheck.h"
 #include "speech/SpeechVoice.h"
 #include "speech/filestream/SpFileStream.h"
 #include "text/Segmentation.h"
@@ -121,6 +122,7 @@ QStringList FolderRun::TextFiles(const QString& folderName, const QStringList& f
 
 FolderRunResult FolderRun::Run()
 {
+    RequireFileVoices(m_speaker.VoiceRu(), m_speaker.VoiceEng());
     FolderRunResult result;
     const KeptOutputStreams kept(m_speaker.VoiceRu(), m_speaker.VoiceEng());
     VideoBatch batch(m_settings.folderName, m_settings.video);
@@ -247,6 +249,7 @@ void FolderRun::ConvertBook(const QString& textFile, VideoBatch& batch, FolderRu
 
 BookOutcome FolderRun::ConvertBookHere(const QString& textFile, VideoBatch* batch, QStringList* videoFiles)
 {
+    RequireFileVoices(m_speaker.VoiceRu(), m_speaker.VoiceEng());
     QElapsedTimer clock;
     clock.start();
     VideoCommandHost host(m_speaker, batch, textFile, videoFiles);

@@ -23,6 +23,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -30,6 +31,8 @@ const QString MainCaption = QStringLiteral("Вемо - синтезатор дв
 const QString NameFormFile = QStringLiteral("NameForm.txt");
 // A caption file held by another program is waited for a few seconds, not half a minute.
 constexpr int NameFormAttempts = 3;
+// How long the start waits for the speech service when the settings name a voice not listed.
+constexpr int AwaitedVoiceWaitMs = 50;
 
 void ToggleGroup(QWidget* group, QAction* item, const QString& caption, const QString& on, const QString& off)
 {
@@ -95,6 +98,10 @@ void TFormMain::ConnectVoice(SpeechVoice& voice, bool english)
     connect(&voice, &SpeechVoice::AudioLevel, this,
             english ? &TFormMain::SpVoiceEngAudioLevel : &TFormMain::SpVoiceRuAudioLevel);
     connect(&voice, &SpeechVoice::deviceMessage, this, [this](const QString& text) { AppendLog(text); });
+    connect(&voice, &SpeechVoice::voicesChanged, this, [this, english] {
+        Guarded(this,
+                [this, english] { TakeLateVoices(english ? QStringLiteral("E") : QStringLiteral("R")); });
+    });
 }
 
 // The start-up steps in order; the first that fails is shown and ends the start-up, and
@@ -116,6 +123,8 @@ void TFormMain::FormCreate()
 void TFormMain::FillVoiceList(const QString& lang)
 {
     VoiceFor(lang).setEventInterests(AllEventInterests);
+    // The speech service's voices come in later, without holding the window's start.
+    VoiceFor(lang).WaitForVoices(0);
     ListVoices(lang);
     const QList<VoiceToken>& tokens = VoiceTokens(lang);
     if (!tokens.isEmpty())
@@ -147,20 +156,35 @@ void TFormMain::ListVoices(const QString& lang)
 void TFormMain::CheckBoxVariantsClick()
 {
     Guarded(this, [this] {
-        for (const QString& lang : {QStringLiteral("R"), QStringLiteral("E")}) {
-            const int index = VoiceList(lang)->currentIndex();
-            const QList<VoiceToken>& tokens = VoiceTokens(lang);
-            const VoiceToken chosen = index >= 0 && index < tokens.size() ? tokens.at(index) : VoiceToken();
-            ListVoices(lang);
-            if (chosen.isNull())
-                continue;
-            qsizetype found = tokens.indexOf(chosen);
-            if (found < 0)
-                found = tokens.indexOf(VoiceToken{chosen.id.section(u'+', 0, 0), {}, {}});
-            if (found >= 0)
-                SetVoiceIndex(lang, int(found));
-        }
+        for (const QString& lang : {QStringLiteral("R"), QStringLiteral("E")})
+            RelistVoices(lang);
     });
+}
+
+void TFormMain::RelistVoices(const QString& lang)
+{
+    const VoiceToken chosen = SelectedVoice(lang);
+    ListVoices(lang);
+    if (chosen.isNull())
+        return;
+    const QList<VoiceToken>& tokens = VoiceTokens(lang);
+    qsizetype found = tokens.indexOf(chosen);
+    if (found < 0)
+        found = tokens.indexOf(VoiceToken{chosen.id.section(u'+', 0, 0), {}, {}});
+    if (found >= 0)
+        SetVoiceIndex(lang, int(found));
+}
+
+// The speech service has listed its voices: the list of lang gains them, keeping its voice,
+// unless the settings named one of them, which is chosen now.
+void TFormMain::TakeLateVoices(const QString& lang)
+{
+    const QList<VoiceToken> voices = VoiceFor(lang).GetVoices();
+    if (std::any_of(voices.cbegin(), voices.cend(), [](const VoiceToken& token) { return token.aloudOnly; }))
+        RelistVoices(lang);
+    const QString awaited = m_awaitedVoiceIds.take(lang);
+    if (!awaited.isEmpty())
+        SetVoiceId(lang, awaited);
 }
 
 void TFormMain::TakeRatesAndVolumes()
@@ -271,10 +295,18 @@ void TFormMain::SetVoiceIndex(const QString& lang, int index)
 
 bool TFormMain::SetVoiceId(const QString& lang, const QString& id)
 {
-    VoiceToken wanted;
-    for (const VoiceToken& token : VoiceFor(lang).GetVoices()) {
-        if (token.id == id)
-            wanted = token;
+    const auto listed = [this, &lang, &id] {
+        const QList<VoiceToken> voices = VoiceFor(lang).GetVoices();
+        const qsizetype at = voices.indexOf(VoiceToken{id, {}, {}});
+        return at < 0 ? VoiceToken() : voices.at(at);
+    };
+    VoiceToken wanted = listed();
+    // A daemon that answers at once has its voices listed before the window shows.
+    if (wanted.isNull() && VoiceFor(lang).WaitForVoices(AwaitedVoiceWaitMs))
+        wanted = listed();
+    if (wanted.isNull() && !VoiceFor(lang).WaitForVoices(0)) {
+        m_awaitedVoiceIds.insert(lang, id); // the speech service has not answered yet
+        return false;
     }
     if (wanted.isNull()) {
         MLog->appendPlainText(
@@ -283,6 +315,8 @@ bool TFormMain::SetVoiceId(const QString& lang, const QString& id)
     }
     if (wanted.variant)
         CheckBoxVariants->setChecked(true); // both lists gain the variants, keeping their voices
+    if (!VoiceTokens(lang).contains(wanted))
+        RelistVoices(lang); // listed since the list was filled
     SetVoiceIndex(lang, int(VoiceTokens(lang).indexOf(wanted)));
     return true;
 }
@@ -299,6 +333,12 @@ VoiceToken TFormMain::SelectedVoice(const QString& lang) const
     return index >= 0 && index < tokens.size() ? tokens.at(index) : VoiceToken();
 }
 
+QString TFormMain::KeptVoiceId(const QString& lang) const
+{
+    const QString awaited = m_awaitedVoiceIds.value(lang);
+    return awaited.isEmpty() ? SelectedVoice(lang).id : awaited;
+}
+
 // The selected entry's voice speaks from now on, also in the middle of a reading run.
 void TFormMain::ApplyVoice(const QString& lang)
 {
@@ -311,13 +351,16 @@ void TFormMain::ApplyVoice(const QString& lang)
     VoiceFor(lang).setVoice(tokens.at(index));
 }
 
+// The user's choice wins over a voice of the settings still waited for.
 void TFormMain::cbVoicesRuChange()
 {
+    m_awaitedVoiceIds.remove(QStringLiteral("R"));
     Guarded(this, [this] { ApplyVoice(QStringLiteral("R")); });
 }
 
 void TFormMain::cbVoicesEngChange()
 {
+    m_awaitedVoiceIds.remove(QStringLiteral("E"));
     Guarded(this, [this] { ApplyVoice(QStringLiteral("E")); });
 }
 

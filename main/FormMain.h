@@ -7,6 +7,7 @@
 #include "speech/SpeechVoice.h"
 #include "speech/VoiceFactory.h"
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <memory>
@@ -103,6 +104,9 @@ private:
     // The voice of the list's selected entry; a null token when none is selected.
     VoiceToken SelectedVoice(const QString& lang) const;
     const QList<VoiceToken>& ListedVoices(const QString& lang) const;
+    // The id the settings keep for lang: the selected voice's, or the one still waited for
+    // while the speech service lists its voices.
+    QString KeptVoiceId(const QString& lang) const;
 
     // Shows the dictionary picture of an English word, if there is one.
     void ShowDictionaryPicture(const QString& word);
@@ -138,6 +142,8 @@ private:
     void FormCreate();
     void FillVoiceList(const QString& lang);
     void ListVoices(const QString& lang);
+    void RelistVoices(const QString& lang);
+    void TakeLateVoices(const QString& lang);
     void TakeRatesAndVolumes();
     void GiveRatesAndVolumes();
     void LoadNameForm();
@@ -157,6 +163,8 @@ private:
     QList<VoiceToken> VoiceTokensEng;
     DocumentCommands* m_documents = nullptr;
     QString m_currentFileName;
+    // By lang: a voice id of the settings that the speech service may still list.
+    QHash<QString, QString> m_awaitedVoiceIds;
     bool m_stopToFileRequested = false;
     bool m_fileRunActive = false;
     std::unique_ptr<::SpFileStream> m_fileStream;

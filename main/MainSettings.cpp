@@ -27,8 +27,8 @@ OpsFile::Values MainSettings::Current() const
     OpsFile::Values values;
     values.VoiceRuIndex = m_form.cbVoicesRu->currentIndex();
     values.VoiceEngIndex = m_form.cbVoicesEng->currentIndex();
-    values.VoiceRuId = m_form.SelectedVoice(QStringLiteral("R")).id;
-    values.VoiceEngId = m_form.SelectedVoice(QStringLiteral("E")).id;
+    values.VoiceRuId = m_form.KeptVoiceId(QStringLiteral("R"));
+    values.VoiceEngId = m_form.KeptVoiceId(QStringLiteral("E"));
     values.LogVisible = !m_form.GroupBoxLog->isHidden();
     values.ControlVisible = !m_form.GroupBoxControl->isHidden();
     return values;

@@ -20,7 +20,7 @@ extern "C" void OnStopSignal(int)
 void SetUpVoice(SpeechVoice& voice, const VoiceArguments& arguments, const QString& language)
 {
     voice.setEventInterests(AllEventInterests);
-    voice.setVoice(ChooseVoice(voice.GetVoices(), arguments.name, language));
+    voice.setVoice(ChooseVoice(VoicesToChooseFrom(voice, arguments.name), arguments.name, language));
     if (arguments.rate)
         voice.setRate(*arguments.rate);
     if (arguments.volume)

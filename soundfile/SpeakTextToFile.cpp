@@ -3,9 +3,11 @@
 #include "soundfile/SpeakToFileHost.h"
 #include "soundfile/SpeakToFileRun.h"
 #include "soundfile/ToFileOptions.h"
+#include "speech/FileVoiceCheck.h"
 
 void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const QString& text)
 {
+    RequireFileVoices(host.VoiceRu(), host.VoiceEng());
     host.SetQuiet(options.quiet);
     SpeakToFileSettings settings;
     settings.TakeSoundFileOptions(options.sound);

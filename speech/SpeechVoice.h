@@ -14,6 +14,8 @@ struct VoiceToken
     QString language;     // language code, such as "ru" or "en-us"
     QString engine = {};  // the engine that speaks it, such as "espeak-ng"
     bool variant = false; // an espeak-ng voice spoken with one of its variants ("ru+f2")
+    // A voice of the speech service (speech-dispatcher): it reads aloud, never into a file.
+    bool aloudOnly = false;
 
     bool isNull() const { return id.isEmpty(); }
     friend bool operator==(const VoiceToken& a, const VoiceToken& b) { return a.id == b.id; }
@@ -49,7 +51,17 @@ public:
     using QObject::QObject;
     ~SpeechVoice() override = default;
 
+    // The voices listed so far: the engines' own at once, a speech service's when it has
+    // answered (see WaitForVoices).
     virtual QList<VoiceToken> GetVoices() const = 0;
+    // Asks the speech service for its voices (the first call) and waits at most msTimeout
+    // for its answer, which may take seconds; voicesChanged says when it came. True when no
+    // answer is outstanding.
+    virtual bool WaitForVoices(int msTimeout)
+    {
+        (void)msTimeout;
+        return true;
+    }
     virtual VoiceToken Voice() const = 0;
     virtual void setVoice(const VoiceToken& token) = 0;
     virtual void setEventInterests(int interests) = 0;
@@ -76,6 +88,8 @@ signals:
     void Word(int streamNumber, qint64 streamPosition, int characterPosition, int length);
     void Sentence(int streamNumber, qint64 streamPosition, int characterPosition, int length);
     void AudioLevel(int streamNumber, qint64 streamPosition, int audioLevel);
+    // GetVoices lists more (or fewer) voices than before.
+    void voicesChanged();
     // Said once, for the log, when speech runs on a silent clock for want of a sound device.
     void deviceMessage(const QString& text);
 };

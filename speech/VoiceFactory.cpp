@@ -1,6 +1,6 @@
 #include "speech/VoiceFactory.h"
 
-#include "speech/EngineVoice.h"
+#include "speech/CombinedVoice.h"
 #include "speech/TestVoice.h"
 
 SpeechEngineKind DefaultSpeechEngine()
@@ -17,5 +17,5 @@ std::unique_ptr<SpeechVoice> CreateVoice(SpeechEngineKind kind, QObject* parent)
     case SpeechEngineKind::Espeak:
         break;
     }
-    return std::make_unique<EngineVoice>(parent);
+    return std::make_unique<CombinedVoice>(parent);
 }

@@ -7,7 +7,8 @@ class SpeechVoice;
 
 enum class SpeechEngineKind
 {
-    Espeak, // the engines in the program (espeak-ng, Flite, Festival), aloud or into a file stream
+    Espeak, // the engines in the program (espeak-ng, Flite, Festival), aloud or into a file stream,
+            // and speech-dispatcher's voices, aloud only
     Test,   // deterministic: fixed time per word, events computed from the text
 };
 

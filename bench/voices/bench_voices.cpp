@@ -2,16 +2,20 @@
 // second of synthesis, speaking the fragments of the voice's language into a WAV file) and
 // Read -> first sound (Speak of the first fragment to its first sample handed to the sound
 // device; run under tools/with-pulse.sh for a null sink), on first use in the process and
-// then warm (median of five).
+// then warm (median of five). A speech-dispatcher voice (an id "speech-dispatcher/...",
+// of the daemon that SPEECHD_ADDRESS names) speaks aloud only: its figure is Speak to its
+// first word's index mark, which the daemon reports as that word's sound is played.
 #include "../speech/BenchText.h"
 #include "speech/EngineVoice.h"
 #include "speech/SpeechPlayback.h"
+#include "speech/VoiceFactory.h"
 #include "speech/filestream/SpFileStream.h"
 #include "speech/filestream/SpeechAudioFormat.h"
 #include "text/Segmentation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -84,6 +88,42 @@ double FirstSound(ProbeVoice& voice, const QString& fragment)
     return first;
 }
 
+// Milliseconds from Speak to the first word event of a speech-dispatcher voice.
+double FirstWord(SpeechVoice& voice, const QString& fragment)
+{
+    bool heard = false;
+    const QMetaObject::Connection word =
+        QObject::connect(&voice, &SpeechVoice::Word, [&heard](int, qint64, int, int) { heard = true; });
+    QElapsedTimer timer;
+    timer.start();
+    voice.Speak(fragment, SpeakAsyncPlain);
+    while (!heard && timer.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    const double first = heard ? timer.nsecsElapsed() / 1e6 : -1;
+    QObject::disconnect(word);
+    voice.Speak(QString(), SpeakPurge);
+    voice.WaitUntilDone(2000);
+    return first;
+}
+
+void BenchServiceVoice(const QString& id, const QStringList& russian, const QStringList& english)
+{
+    const std::unique_ptr<SpeechVoice> voice = CreateVoice(SpeechEngineKind::Espeak);
+    voice->WaitForVoices(60000);
+    if (!Select(*voice, id)) {
+        std::printf("%-34s not offered by speech-dispatcher\n", qPrintable(id));
+        return;
+    }
+    const QStringList& fragments = voice->Voice().language.startsWith(u"ru") ? russian : english;
+    const double first = FirstWord(*voice, fragments.constFirst());
+    std::vector<double> warm;
+    for (int i = 0; i < 5; ++i)
+        warm.push_back(FirstWord(*voice, fragments.constFirst()));
+    std::sort(warm.begin(), warm.end());
+    std::printf("%-34s %8s %8s %8s %10.0f %10.0f  (aloud only: to the first word's mark)\n", qPrintable(id),
+                "-", "-", "-", first, warm[2]);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -113,8 +153,14 @@ int main(int argc, char** argv)
                                                       "flite/kal",
                                                       "festival/msu_ru_nsh_clunits",
                                                       "festival/kal_diphone",
-                                                      "festival/cmu_us_slt_arctic_hts"};
+                                                      "festival/cmu_us_slt_arctic_hts",
+                                                      "speech-dispatcher/espeak-ng/Russian",
+                                                      "speech-dispatcher/espeak-ng/English (America)"};
     for (const QString& id : voices) {
+        if (id.startsWith(QLatin1String("speech-dispatcher/"))) {
+            BenchServiceVoice(id, russian, english);
+            continue;
+        }
         ProbeVoice voice;
         if (!Select(voice, id)) {
             std::printf("%-34s not installed\n", qPrintable(id));

@@ -1,0 +1,461 @@
+#include "speech/DispatcherService.h"
+
+#include <QDeadlineTimer>
+#include <QHash>
+#include <QThread>
+#include <climits>
+#include <mutex>
+#include <speech-dispatcher/libspeechd.h>
+
+namespace {
+
+const QString IdPrefix = QStringLiteral("speech-dispatcher/");
+const QString EnginePrefix = QStringLiteral("speech-dispatcher: ");
+// How long the end of the process waits for a daemon call that hangs.
+constexpr int ShutdownWaitMs = 2000;
+// A module that is still stopping the speech of a client that has gone answers the listing
+// with an error for a moment: it is asked again.
+constexpr int ListAttempts = 5;
+constexpr int ListRetryMs = 300;
+
+// The variants of the languages Vemo reads are offered; every variant of every language
+// would put thousands of entries into each list (espeak-ng's module offers 13,000).
+bool TakesVariants(const QString& language)
+{
+    return language == u"ru" || language == u"en" || language.startsWith(QLatin1String("en-"));
+}
+
+QList<VoiceToken> ModuleVoices(SPDConnection* connection, const QString& module)
+{
+    QList<VoiceToken> tokens;
+    if (spd_set_output_module(connection, module.toUtf8().constData()) != 0)
+        return tokens;
+    SPDVoice** voices = spd_list_synthesis_voices(connection);
+    for (int attempt = 1; !voices && attempt < ListAttempts; ++attempt) {
+        QThread::msleep(ListRetryMs);
+        voices = spd_list_synthesis_voices(connection);
+    }
+    const QString engine = EnginePrefix + module;
+    for (int i = 0; voices && voices[i]; ++i) {
+        const QString name = QString::fromUtf8(voices[i]->name);
+        const QString language = QString::fromUtf8(voices[i]->language).toLower();
+        const QString variant = QString::fromUtf8(voices[i]->variant);
+        const bool isVariant = !variant.isEmpty() && variant != u"none";
+        if (name.isEmpty() || (isVariant && !TakesVariants(language)))
+            continue;
+        VoiceToken token{IdPrefix + module + u'/' + name, VoiceDescription(name, language, engine), language,
+                         engine, isVariant};
+        token.aloudOnly = true;
+        tokens.append(token);
+    }
+    free_spd_voices(voices);
+    return tokens;
+}
+
+// Connects without starting a daemon; nullptr when none answers.
+SPDConnection* Connect(SPDConnectionMode mode)
+{
+    char* error = nullptr;
+    SPDConnectionAddress* address = spd_get_default_address(&error);
+    free(error);
+    error = nullptr;
+    if (!address)
+        return nullptr;
+    SPDConnection* connection = spd_open2("vemo", "reader", nullptr, mode, address, 0, &error);
+    SPDConnectionAddress__free(address);
+    free(error);
+    return connection;
+}
+
+} // namespace
+
+// The worker's way to its service, which may go while the worker waits for a daemon.
+struct DispatcherLink
+{
+    std::mutex mutex;
+    DispatcherService* service = nullptr;
+};
+
+// Lives on the service's thread and makes every libspeechd call there. libspeechd calls its
+// callbacks on a thread of each connection, without user data: they find the one worker of
+// the process through CurrentWorker and hand the event to its thread, where the message it
+// belongs to is known (the worker records a message's id before it takes the next event).
+class DispatcherWorker : public QObject
+{
+public:
+    explicit DispatcherWorker(std::shared_ptr<DispatcherLink> link) : m_link(std::move(link)) {}
+    ~DispatcherWorker() override;
+
+    void list();
+    void open(int channel, std::shared_ptr<std::atomic<int>> outstanding);
+    void close(int channel);
+    void speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate, int volume);
+    void cancel(int channel);
+    void closeAll();
+
+private:
+    struct Channel
+    {
+        SPDConnection* connection = nullptr;
+        std::shared_ptr<std::atomic<int>> outstanding;
+        QString module;
+        QString voice;
+        int rate = INT_MIN;
+        int volume = INT_MIN;
+    };
+    struct Message
+    {
+        int channel = 0;
+        int stream = 0;
+    };
+
+    static void OnEvent(size_t message, size_t client, SPDNotificationType type);
+    static void OnMark(size_t message, size_t client, SPDNotificationType type, char* mark);
+    static void Post(size_t message, SPDNotificationType type, const QString& mark);
+    void take(size_t message, SPDNotificationType type, const QString& mark);
+    bool connectChannel(Channel& channel);
+    bool applySettings(Channel& channel, const VoiceToken& voice, int rate, int volume);
+    void finish(int channel, int stream, DispatcherEventKind kind, const QString& failure = {});
+
+    // Calls f with the service unless it has gone (left behind by a daemon call that hung).
+    template <typename F> void withService(F f)
+    {
+        std::lock_guard lock(m_link->mutex);
+        if (m_link->service)
+            f(*m_link->service);
+    }
+
+    std::shared_ptr<DispatcherLink> m_link;
+    QHash<int, Channel> m_channels;
+    QHash<size_t, Message> m_messages;
+
+    static std::mutex CurrentMutex;
+    static DispatcherWorker* CurrentWorker;
+};
+
+std::mutex DispatcherWorker::CurrentMutex;
+DispatcherWorker* DispatcherWorker::CurrentWorker = nullptr;
+
+DispatcherWorker::~DispatcherWorker()
+{
+    closeAll();
+}
+
+void DispatcherWorker::list()
+{
+    QList<VoiceToken> voices;
+    if (SPDConnection* connection = Connect(SPD_MODE_SINGLE)) {
+        char** modules = spd_list_modules(connection);
+        for (int i = 0; modules && modules[i]; ++i)
+            voices += ModuleVoices(connection, QString::fromUtf8(modules[i]));
+        free_spd_modules(modules);
+        spd_close(connection);
+    }
+    withService([&voices](DispatcherService& service) { service.takeVoices(voices); });
+}
+
+void DispatcherWorker::open(int channel, std::shared_ptr<std::atomic<int>> outstanding)
+{
+    Channel opened;
+    opened.outstanding = std::move(outstanding);
+    m_channels.insert(channel, opened);
+}
+
+void DispatcherWorker::close(int channel)
+{
+    cancel(channel);
+    Channel closed = m_channels.take(channel);
+    if (closed.connection)
+        spd_close(closed.connection);
+}
+
+void DispatcherWorker::closeAll()
+{
+    for (const int channel : m_channels.keys())
+        close(channel);
+    std::lock_guard lock(CurrentMutex);
+    if (CurrentWorker == this)
+        CurrentWorker = nullptr;
+}
+
+bool DispatcherWorker::connectChannel(Channel& channel)
+{
+    if (channel.connection)
+        return true;
+    channel.connection = Connect(SPD_MODE_THREADED);
+    if (!channel.connection)
+        return false;
+    {
+        std::lock_guard lock(CurrentMutex);
+        CurrentWorker = this;
+    }
+    channel.connection->callback_end = OnEvent;
+    channel.connection->callback_cancel = OnEvent;
+    channel.connection->callback_im = OnMark;
+    spd_set_notification_on(channel.connection, SPD_END);
+    spd_set_notification_on(channel.connection, SPD_CANCEL);
+    spd_set_notification_on(channel.connection, SPD_INDEX_MARKS);
+    spd_set_data_mode(channel.connection, SPD_DATA_SSML);
+    return true;
+}
+
+// Each setting is sent only when it changes: every one is a round trip to the daemon.
+bool DispatcherWorker::applySettings(Channel& channel, const VoiceToken& voice, int rate, int volume)
+{
+    const QString module = DispatcherService::moduleOf(voice);
+    const QString name = DispatcherService::nameOf(voice);
+    if (module != channel.module) {
+        if (spd_set_output_module(channel.connection, module.toUtf8().constData()) != 0)
+            return false;
+        channel.module = module;
+        channel.voice.clear();
+    }
+    if (name != channel.voice) {
+        if (spd_set_synthesis_voice(channel.connection, name.toUtf8().constData()) != 0)
+            return false;
+        channel.voice = name;
+    }
+    if (rate != channel.rate) {
+        if (spd_set_voice_rate(channel.connection, rate) != 0)
+            return false;
+        channel.rate = rate;
+    }
+    if (volume != channel.volume) {
+        if (spd_set_volume(channel.connection, volume) != 0)
+            return false;
+        channel.volume = volume;
+    }
+    return true;
+}
+
+void DispatcherWorker::speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate,
+                             int volume)
+{
+    const auto found = m_channels.find(channel);
+    if (found == m_channels.end())
+        return;
+    if (!connectChannel(*found)) {
+        finish(channel, stream, DispatcherEventKind::Cancelled,
+               QStringLiteral("speech-dispatcher не отвечает: голос «%1» не может читать.")
+                   .arg(voice.description));
+        return;
+    }
+    if (!applySettings(*found, voice, rate, volume)) {
+        finish(channel, stream, DispatcherEventKind::Cancelled,
+               QStringLiteral("speech-dispatcher не принял голос «%1» (модуль %2).")
+                   .arg(voice.description, DispatcherService::moduleOf(voice)));
+        return;
+    }
+    const int message = spd_say(found->connection, SPD_TEXT, ssml.toUtf8().constData());
+    if (message < 0) {
+        finish(channel, stream, DispatcherEventKind::Cancelled,
+               QStringLiteral("speech-dispatcher не принял текст для голоса «%1».").arg(voice.description));
+        return;
+    }
+    m_messages.insert(size_t(message), {channel, stream});
+}
+
+// Every message of the channel ends here; the daemon's cancel events for them find none.
+void DispatcherWorker::cancel(int channel)
+{
+    const auto found = m_channels.constFind(channel);
+    if (found == m_channels.cend())
+        return;
+    if (found->connection)
+        spd_cancel(found->connection);
+    for (auto it = m_messages.begin(); it != m_messages.end();) {
+        if (it->channel == channel) {
+            found->outstanding->fetch_sub(1);
+            it = m_messages.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void DispatcherWorker::OnEvent(size_t message, size_t, SPDNotificationType type)
+{
+    Post(message, type, QString());
+}
+
+void DispatcherWorker::OnMark(size_t message, size_t, SPDNotificationType type, char* mark)
+{
+    Post(message, type, QString::fromUtf8(mark));
+}
+
+void DispatcherWorker::Post(size_t message, SPDNotificationType type, const QString& mark)
+{
+    std::lock_guard lock(CurrentMutex);
+    DispatcherWorker* worker = CurrentWorker;
+    if (worker)
+        QMetaObject::invokeMethod(
+            worker, [worker, message, type, mark] { worker->take(message, type, mark); },
+            Qt::QueuedConnection);
+}
+
+void DispatcherWorker::take(size_t message, SPDNotificationType type, const QString& mark)
+{
+    const auto found = m_messages.constFind(message);
+    if (found == m_messages.cend())
+        return;
+    const Message known = *found;
+    switch (type) {
+    case SPD_EVENT_INDEX_MARK:
+        withService([&](DispatcherService& service) {
+            emit service.event(known.channel, known.stream, int(DispatcherEventKind::Mark), mark, QString());
+        });
+        break;
+    case SPD_EVENT_END:
+        m_messages.remove(message);
+        finish(known.channel, known.stream, DispatcherEventKind::End);
+        break;
+    case SPD_EVENT_CANCEL:
+        m_messages.remove(message);
+        finish(known.channel, known.stream, DispatcherEventKind::Cancelled);
+        break;
+    default:
+        break;
+    }
+}
+
+void DispatcherWorker::finish(int channel, int stream, DispatcherEventKind kind, const QString& failure)
+{
+    const auto found = m_channels.constFind(channel);
+    if (found != m_channels.cend())
+        found->outstanding->fetch_sub(1);
+    withService([&](DispatcherService& service) {
+        emit service.event(channel, stream, int(kind), QString(), failure);
+    });
+}
+
+std::shared_ptr<DispatcherService> DispatcherService::instance()
+{
+    static std::mutex mutex;
+    static std::weak_ptr<DispatcherService> current;
+    std::lock_guard lock(mutex);
+    std::shared_ptr<DispatcherService> service = current.lock();
+    if (!service) {
+        service.reset(new DispatcherService);
+        current = service;
+    }
+    return service;
+}
+
+DispatcherService::DispatcherService()
+    : m_link(std::make_shared<DispatcherLink>()), m_thread(new QThread),
+      m_worker(new DispatcherWorker(m_link))
+{
+    m_link->service = this;
+    m_thread->setObjectName(QStringLiteral("speech-dispatcher"));
+    m_worker->moveToThread(m_thread);
+    m_thread->start();
+}
+
+// The connections close on the service's thread, which then ends. A daemon call that never
+// returns (a stuck daemon) must not hold the window's close: the thread and its worker are
+// then left behind, cut off from the service, and end with the process.
+DispatcherService::~DispatcherService()
+{
+    {
+        std::lock_guard lock(m_link->mutex);
+        m_link->service = nullptr;
+    }
+    DispatcherWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker,
+        [worker] {
+            delete worker;
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+    if (m_thread->wait(ShutdownWaitMs))
+        delete m_thread;
+}
+
+bool DispatcherService::waitForVoices(int msTimeout)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_listingStarted) {
+        m_listingStarted = true;
+        DispatcherWorker* worker = m_worker;
+        QMetaObject::invokeMethod(
+            worker, [worker] { worker->list(); }, Qt::QueuedConnection);
+    }
+    const QDeadlineTimer deadline(msTimeout);
+    while (!m_listingEnded && !deadline.hasExpired())
+        m_listed.wait(&m_mutex, deadline);
+    return m_listingEnded;
+}
+
+void DispatcherService::takeVoices(const QList<VoiceToken>& voices)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        m_voices = voices;
+        m_listingEnded = true;
+        m_listed.wakeAll();
+    }
+    emit voicesListed();
+}
+
+QList<VoiceToken> DispatcherService::voices() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_voices;
+}
+
+VoiceToken DispatcherService::find(const QString& id) const
+{
+    QMutexLocker lock(&m_mutex);
+    for (const VoiceToken& voice : m_voices) {
+        if (voice.id == id)
+            return voice;
+    }
+    return {};
+}
+
+int DispatcherService::openChannel(std::shared_ptr<std::atomic<int>> outstanding)
+{
+    int channel = 0;
+    {
+        QMutexLocker lock(&m_mutex);
+        channel = ++m_nextChannel;
+    }
+    DispatcherWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [worker, channel, outstanding] { worker->open(channel, outstanding); }, Qt::QueuedConnection);
+    return channel;
+}
+
+void DispatcherService::closeChannel(int channel)
+{
+    DispatcherWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [worker, channel] { worker->close(channel); }, Qt::QueuedConnection);
+}
+
+void DispatcherService::speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate,
+                              int volume)
+{
+    DispatcherWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [=] { worker->speak(channel, stream, ssml, voice, rate, volume); }, Qt::QueuedConnection);
+}
+
+void DispatcherService::cancel(int channel)
+{
+    DispatcherWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [worker, channel] { worker->cancel(channel); }, Qt::QueuedConnection);
+}
+
+QString DispatcherService::moduleOf(const VoiceToken& voice)
+{
+    return voice.engine.startsWith(EnginePrefix) ? voice.engine.mid(EnginePrefix.size()) : QString();
+}
+
+QString DispatcherService::nameOf(const VoiceToken& voice)
+{
+    const QString prefix = IdPrefix + moduleOf(voice) + u'/';
+    return voice.id.startsWith(prefix) ? voice.id.mid(prefix.size()) : QString();
+}
