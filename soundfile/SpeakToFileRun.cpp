@@ -46,21 +46,6 @@ QString SpokenLanguages(const FragmentLists& fragments)
     return ru >= en ? rus + eng : eng + rus;
 }
 
-// The fragments' texts where their offsets place them, blanks between: the text the word
-// positions count in, with the sentence ends that fall inside fragments.
-QString LaidOutText(const FragmentLists& fragments)
-{
-    QString text;
-    const qsizetype n = qMin(fragments.FragmentTexts.size(), fragments.FragmentOffsets.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const int offset = qMax(0, fragments.FragmentOffsets.at(i).toInt());
-        if (text.size() < offset)
-            text += QString(offset - text.size(), u' ');
-        text.replace(offset, fragments.FragmentTexts.at(i).size(), fragments.FragmentTexts.at(i));
-    }
-    return text;
-}
-
 } // namespace
 
 SpeakToFileRun::SpeakToFileRun(SpeakToFileHost& host, PartFileNames names,
@@ -136,7 +121,8 @@ void SpeakToFileRun::OpenSoundFile()
     m_fileOpen = true;
     m_streamPosition = stream.Seek(0, SeekEnd);
     m_dataStart = m_streamPosition;
-    m_subtitles.clear();
+    if (m_subtitles)
+        m_subtitles->open(m_soundFileName);
 }
 
 // The lists are taken as they are when the loop starts, so that a handler run while
@@ -145,7 +131,9 @@ void SpeakToFileRun::SpeakFragments()
 {
     const FragmentLists fragments = m_host.Fragments();
     const qsizetype n = qMin(fragments.FragmentLangs.size(), fragments.FragmentTexts.size());
-    m_subtitles = Subtitles(LaidOutText(fragments));
+    m_subtitles = std::make_unique<SubtitleWriter>(
+        LaidOutText::OfFragments(fragments.FragmentTexts, fragments.FragmentOffsets));
+    m_subtitles->open(m_soundFileName);
     QObject words;
     for (SpeechVoice* voice : {&m_host.VoiceRu(), &m_host.VoiceEng()}) {
         QObject::connect(voice, &SpeechVoice::Word, &words,
@@ -196,20 +184,30 @@ void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, 
     const bool english = chars[1] < chars[0];
     if (chars[english] == 0)
         return;
-    const QString lang = english ? QStringLiteral("E") : QStringLiteral("R");
-    SpeechVoice& voice = VoiceOf(lang);
-    m_held->begin();
-    voice.setAudioOutputStream(&m_held->stream());
-    for (qsizetype k = from; k < to && !StopRequested(); ++k) {
-        if (IsEnglish(fragments.FragmentLangs.at(k)) != english)
-            continue;
-        m_held->startFragment(k);
-        voice.Speak(fragments.FragmentTexts.at(k), m_settings.speakFlags);
-        WaitForVoice(voice, [this] { return StopRequested(); });
-        if (!StopRequested())
-            m_held->endFragment();
+    SpeechVoice& voice = VoiceOf(english ? QStringLiteral("E") : QStringLiteral("R"));
+    try {
+        m_held->begin();
+        voice.setAudioOutputStream(&m_held->stream());
+        for (qsizetype k = from; k < to && !StopRequested(); ++k) {
+            if (IsEnglish(fragments.FragmentLangs.at(k)) != english)
+                continue;
+            m_held->startFragment(k);
+            voice.Speak(fragments.FragmentTexts.at(k), m_settings.speakFlags);
+            WaitForVoice(voice, [this] { return StopRequested(); });
+            if (!StopRequested())
+                m_held->endFragment();
+        }
+    } catch (const VemoError& error) {
+        voice.setAudioOutputStream(&m_host.FileStream());
+        throw VemoError(HeldFailure(error));
     }
     voice.setAudioOutputStream(&m_host.FileStream());
+}
+
+// A failure of the held file is told as one of the sound file it is for.
+QString SpeakToFileRun::HeldFailure(const VemoError& error) const
+{
+    return QStringLiteral("Не удалось записать звук для файла %1: %2").arg(m_soundFileName, error.message());
 }
 
 // A fragment spoken ahead is copied into the file with its words; any other is spoken there.
@@ -223,7 +221,12 @@ void SpeakToFileRun::SpeakFragment(qsizetype i, const QString& lang, const QStri
     const auto format = SpeechAudioFormat::fromType(stream.formatType());
     m_fragmentSeconds = format ? double(m_streamPosition - m_dataStart) / format->bytesPerSecond() : 0;
     if (held) {
-        const QList<HeldSpeech::Word> words = m_held->place(i, stream);
+        QList<HeldSpeech::Word> words;
+        try {
+            words = m_held->place(i, stream);
+        } catch (const VemoError& error) {
+            throw VemoError(HeldFailure(error));
+        }
         for (const HeldSpeech::Word& word : words)
             TakeWord(word.streamPosition, word.position, word.length);
     } else {
@@ -287,9 +290,9 @@ void SpeakToFileRun::TakeWord(qint64 streamPosition, int position, int length)
 {
     if (m_held && m_held->isSpeaking())
         m_held->addWord(streamPosition, position, length);
-    else if (m_fileOpen)
-        m_subtitles.addWord(m_fragmentOffset + position, length,
-                            m_fragmentSeconds + double(streamPosition) / (2.0 * EngineSampleRate));
+    else if (m_fileOpen && m_subtitles)
+        m_subtitles->addWord(m_fragmentOffset + position, length,
+                             m_fragmentSeconds + double(streamPosition) / (2.0 * EngineSampleRate));
 }
 
 // The subtitles of the file just closed, named after the file it becomes.
@@ -297,8 +300,8 @@ void SpeakToFileRun::WriteSubtitles(const QString& soundFileName)
 {
     const auto format = SpeechAudioFormat::fromType(m_host.FileStream().formatType());
     const double seconds = format ? double(m_streamPosition - m_dataStart) / format->bytesPerSecond() : 0;
-    m_subtitles.write(soundFileName, seconds);
-    m_subtitles.clear();
+    if (m_subtitles)
+        m_subtitles->close(seconds, soundFileName);
 }
 
 void SpeakToFileRun::StartPartConversion()

@@ -10,6 +10,7 @@
 #include <memory>
 
 class HeldSpeech;
+class VemoError;
 class PartConversions;
 
 class SpeakToFileHost;
@@ -79,6 +80,7 @@ private:
     void SpeakAhead(const FragmentLists& fragments, qsizetype from, qsizetype n);
     void SpeakFragment(qsizetype i, const QString& lang, const QString& text);
     SpeechVoice& VoiceOf(const QString& lang);
+    QString HeldFailure(const VemoError& error) const;
     void ShowSpokenFragment(const FragmentLists& fragments, qsizetype i);
     bool EndPart(bool lastFragment);
     void EndLastFile();
@@ -105,9 +107,9 @@ private:
     QString m_languages; // of the spoken fragments, as the language tag writes them
     // The MP3 conversions of finished parts, beside the speaking of the next ones.
     std::unique_ptr<PartConversions> m_conversions;
-    // The words of the open file, for its subtitles: the text laid out as the fragment
-    // offsets place it, where the current fragment starts in it and in the file.
-    Subtitles m_subtitles;
+    // The subtitles of the open file, written as its words come: the text laid out as the
+    // fragment offsets place it, where the current fragment starts in it and in the file.
+    std::unique_ptr<SubtitleWriter> m_subtitles;
     int m_fragmentOffset = 0;
     double m_fragmentSeconds = 0;
     qint64 m_dataStart = 0; // byte where the open file's audio starts
