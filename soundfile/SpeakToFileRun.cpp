@@ -185,23 +185,31 @@ void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, 
     if (chars[english] == 0)
         return;
     SpeechVoice& voice = VoiceOf(english ? QStringLiteral("E") : QStringLiteral("R"));
-    try {
-        m_held->begin();
-        voice.setAudioOutputStream(&m_held->stream());
-        for (qsizetype k = from; k < to && !StopRequested(); ++k) {
-            if (IsEnglish(fragments.FragmentLangs.at(k)) != english)
-                continue;
-            m_held->startFragment(k);
-            voice.Speak(fragments.FragmentTexts.at(k), m_settings.speakFlags);
-            WaitForVoice(voice, [this] { return StopRequested(); });
-            if (!StopRequested())
-                m_held->endFragment();
+    const auto onHeldFile = [this](const auto& step) {
+        try {
+            step();
+        } catch (const VemoError& error) {
+            throw VemoError(HeldFailure(error));
         }
-    } catch (const VemoError& error) {
-        voice.setAudioOutputStream(&m_host.FileStream());
-        throw VemoError(HeldFailure(error));
+    };
+    // However the stretch ends, the voice speaks into the sound file again.
+    struct BackToFile
+    {
+        SpeechVoice& voice;
+        SpFileStream& file;
+        ~BackToFile() { voice.setAudioOutputStream(&file); }
+    } backToFile{voice, m_host.FileStream()};
+    onHeldFile([&] { m_held->begin(); });
+    voice.setAudioOutputStream(&m_held->stream());
+    for (qsizetype k = from; k < to && !StopRequested(); ++k) {
+        if (IsEnglish(fragments.FragmentLangs.at(k)) != english)
+            continue;
+        onHeldFile([&] { m_held->startFragment(k); });
+        voice.Speak(fragments.FragmentTexts.at(k), m_settings.speakFlags);
+        WaitForVoice(voice, [this] { return StopRequested(); });
+        if (!StopRequested())
+            onHeldFile([&] { m_held->endFragment(); });
     }
-    voice.setAudioOutputStream(&m_host.FileStream());
 }
 
 // A failure of the held file is told as one of the sound file it is for.
