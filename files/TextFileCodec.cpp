@@ -338,11 +338,14 @@ QByteArray ReadOpenFileBytes(QFile& file, const QString& path)
     if (status.st_size > MaxTextFileBytes)
         throw tooLarge();
     QByteArray bytes;
-    bytes.reserve(qsizetype(status.st_size));
+    // The stated size and one byte more, to see the end: a file that keeps its size is read
+    // into one buffer of its size, never into a grown copy.
+    bytes.reserve(qsizetype(status.st_size) + 1);
     constexpr qint64 Chunk = 1024 * 1024;
     for (;;) {
         const qsizetype had = bytes.size();
-        const qint64 wanted = qMin(Chunk, MaxTextFileBytes + 1 - had);
+        const qint64 room = bytes.capacity() - had;
+        const qint64 wanted = qMin(room > 0 ? room : Chunk, MaxTextFileBytes + 1 - had);
         bytes.resize(had + qsizetype(wanted));
         const qint64 got = file.read(bytes.data() + had, wanted);
         if (got < 0)

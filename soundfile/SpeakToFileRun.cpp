@@ -3,6 +3,7 @@
 #include "files/MessageLanguage.h"
 #include "files/TextFileCodec.h"
 #include "files/VemoError.h"
+#include "soundfile/HeldSpeech.h"
 #include "soundfile/MP3export.h"
 #include "soundfile/PartConversions.h"
 #include "soundfile/SoundFileOptions.h"
@@ -27,6 +28,14 @@ QString ConversionFailed()
 constexpr int SeekStart = 0;
 constexpr int SeekCurrent = 1;
 constexpr int SeekEnd = 2;
+// A stretch the voices speak in one go each has at most this many characters: the held file
+// takes at most half of them, some 20 minutes of speech (60 MB at the engine's 44 KB a second).
+constexpr qint64 AheadChars = 40000;
+
+bool IsEnglish(const QString& lang)
+{
+    return lang == u"E";
+}
 
 // ISO 639-2 codes of the voices' languages that speak, the one with most characters first
 // and following each other without a separator, as ID3v2.3 writes several languages.
@@ -40,21 +49,6 @@ QString SpokenLanguages(const FragmentLists& fragments)
     const QString rus = ru > 0 ? QStringLiteral("rus") : QString();
     const QString eng = en > 0 ? QStringLiteral("eng") : QString();
     return ru >= en ? rus + eng : eng + rus;
-}
-
-// The fragments' texts where their offsets place them, blanks between: the text the word
-// positions count in, with the sentence ends that fall inside fragments.
-QString LaidOutText(const FragmentLists& fragments)
-{
-    QString text;
-    const qsizetype n = qMin(fragments.FragmentTexts.size(), fragments.FragmentOffsets.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const int offset = qMax(0, fragments.FragmentOffsets.at(i).toInt());
-        if (text.size() < offset)
-            text += QString(offset - text.size(), u' ');
-        text.replace(offset, fragments.FragmentTexts.at(i).size(), fragments.FragmentTexts.at(i));
-    }
-    return text;
 }
 
 } // namespace
@@ -110,6 +104,8 @@ void SpeakToFileRun::Run()
     m_soundFileName = m_names.WavName(m_settings.divide, m_partNumber);
     if (m_settings.mp3 && m_settings.divide)
         m_conversions = std::make_unique<PartConversions>();
+    if (m_settings.speakByVoice)
+        m_held = std::make_unique<HeldSpeech>(QFileInfo(m_soundFileName).absolutePath());
     try {
         OpenSoundFile();
         m_host.VoiceEng().setAllowAudioOutputFormatChangesOnNextSet(false);
@@ -141,7 +137,8 @@ void SpeakToFileRun::OpenSoundFile()
     m_fileOpen = true;
     m_streamPosition = stream.Seek(0, SeekEnd);
     m_dataStart = m_streamPosition;
-    m_subtitles.clear();
+    if (m_subtitles)
+        m_subtitles->open(m_soundFileName);
 }
 
 // The lists are taken as they are when the loop starts, so that a handler run while
@@ -150,7 +147,9 @@ void SpeakToFileRun::SpeakFragments()
 {
     const FragmentLists fragments = m_host.Fragments();
     const qsizetype n = qMin(fragments.FragmentLangs.size(), fragments.FragmentTexts.size());
-    m_subtitles = Subtitles(LaidOutText(fragments));
+    m_subtitles = std::make_unique<SubtitleWriter>(
+        LaidOutText::OfFragments(fragments.FragmentTexts, fragments.FragmentOffsets));
+    m_subtitles->open(m_soundFileName);
     QObject words;
     for (SpeechVoice* voice : {&m_host.VoiceRu(), &m_host.VoiceEng()}) {
         QObject::connect(voice, &SpeechVoice::Word, &words,
@@ -162,12 +161,17 @@ void SpeakToFileRun::SpeakFragments()
         m_settings.divide ? CountParts(fragments.FragmentTexts.mid(0, n), m_settings.partCharLimit) : 1;
     m_languages = SpokenLanguages(fragments);
     for (qsizetype i = 0; i < n; ++i) {
+        if (i >= m_aheadEnd) {
+            SpeakAhead(fragments, i, n);
+            if (StopRequested())
+                break;
+        }
         m_host.SetFragmentIndex(int(i));
         m_host.LetMessagesThrough();
         const QString& text = fragments.FragmentTexts.at(i);
         m_fragmentOffset = i < fragments.FragmentOffsets.size() ? fragments.FragmentOffsets.at(i).toInt() : 0;
         m_host.ShowSpeakingProgress(m_soundFileName, i, n);
-        SpeakFragment(fragments.FragmentLangs.at(i), text);
+        SpeakFragment(i, fragments.FragmentLangs.at(i), text);
         m_host.ShowSpeakingProgress(m_soundFileName, i + 1, n);
         m_partChars += text.size();
         if (m_settings.divide && m_partChars > m_settings.partCharLimit && !EndPart(i == n - 1))
@@ -181,17 +185,85 @@ void SpeakToFileRun::SpeakFragments()
     }
 }
 
-void SpeakToFileRun::SpeakFragment(const QString& lang, const QString& text)
+// Takes the stretch of the text from fragment `from` and has the voice with fewer characters
+// in it speak its fragments there into the held file, one after another.
+void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, qsizetype n)
 {
-    SpeechVoice& voice = lang == u"E" ? m_host.VoiceEng() : m_host.VoiceRu();
+    m_aheadEnd = n;
+    if (!m_held || !m_held->isAvailable())
+        return;
+    qint64 chars[2] = {0, 0}; // Russian voice, English voice
+    qsizetype to = from;
+    for (; to < n && to - from < qMax(1, m_settings.aheadFragments) && chars[0] + chars[1] < AheadChars; ++to)
+        chars[IsEnglish(fragments.FragmentLangs.at(to))] += fragments.FragmentTexts.at(to).size();
+    m_aheadEnd = to;
+    const bool english = chars[1] < chars[0];
+    if (chars[english] == 0)
+        return;
+    SpeechVoice& voice = VoiceOf(english ? QStringLiteral("E") : QStringLiteral("R"));
+    const auto onHeldFile = [this](const auto& step) {
+        try {
+            step();
+        } catch (const VemoError& error) {
+            throw VemoError(HeldFailure(error));
+        }
+    };
+    // However the stretch ends, the voice speaks into the sound file again.
+    struct BackToFile
+    {
+        SpeechVoice& voice;
+        SpFileStream& file;
+        ~BackToFile() { voice.setAudioOutputStream(&file); }
+    } backToFile{voice, m_host.FileStream()};
+    onHeldFile([&] { m_held->begin(); });
+    voice.setAudioOutputStream(&m_held->stream());
+    for (qsizetype k = from; k < to && !StopRequested(); ++k) {
+        if (IsEnglish(fragments.FragmentLangs.at(k)) != english)
+            continue;
+        onHeldFile([&] { m_held->startFragment(k); });
+        voice.Speak(fragments.FragmentTexts.at(k), m_settings.speakFlags);
+        WaitForVoice(voice, [this] { return StopRequested(); });
+        if (!StopRequested())
+            onHeldFile([&] { m_held->endFragment(); });
+    }
+}
+
+// A failure of the held file is told as one of the sound file it is for.
+QString SpeakToFileRun::HeldFailure(const VemoError& error) const
+{
+    return QStringLiteral("Не удалось записать звук для файла %1: %2").arg(m_soundFileName, error.message());
+}
+
+// A fragment spoken ahead is copied into the file with its words; any other is spoken there.
+void SpeakToFileRun::SpeakFragment(qsizetype i, const QString& lang, const QString& text)
+{
     SpFileStream& stream = m_host.FileStream();
-    voice.setAudioOutputStream(&stream);
+    const bool held = m_held && m_held->holds(i);
+    if (!held)
+        VoiceOf(lang).setAudioOutputStream(&stream);
     stream.Seek(m_streamPosition, SeekStart);
     const auto format = SpeechAudioFormat::fromType(stream.formatType());
     m_fragmentSeconds = format ? double(m_streamPosition - m_dataStart) / format->bytesPerSecond() : 0;
-    voice.Speak(text, m_settings.speakFlags);
-    WaitForVoice(voice, [this] { return StopRequested(); });
+    if (held) {
+        QList<HeldSpeech::Word> words;
+        try {
+            words = m_held->place(i, stream);
+        } catch (const VemoError& error) {
+            throw VemoError(HeldFailure(error));
+        }
+        for (const HeldSpeech::Word& word : words)
+            TakeWord(word.streamPosition, word.position, word.length);
+    } else {
+        SpeechVoice& voice = VoiceOf(lang);
+        voice.Speak(text, m_settings.speakFlags);
+        WaitForVoice(voice, [this] { return StopRequested(); });
+    }
     m_streamPosition = stream.Seek(0, SeekCurrent);
+}
+
+SpeechVoice& SpeakToFileRun::VoiceOf(const QString& lang)
+{
+    return IsEnglish(lang) ? m_host.VoiceEng() : m_host.VoiceRu();
 }
 
 void SpeakToFileRun::ShowSpokenFragment(const FragmentLists& fragments, qsizetype i)
@@ -240,9 +312,11 @@ void SpeakToFileRun::EndLastFile()
 
 void SpeakToFileRun::TakeWord(qint64 streamPosition, int position, int length)
 {
-    if (m_fileOpen)
-        m_subtitles.addWord(m_fragmentOffset + position, length,
-                            m_fragmentSeconds + double(streamPosition) / (2.0 * EngineSampleRate));
+    if (m_held && m_held->isSpeaking())
+        m_held->addWord(streamPosition, position, length);
+    else if (m_fileOpen && m_subtitles)
+        m_subtitles->addWord(m_fragmentOffset + position, length,
+                             m_fragmentSeconds + double(streamPosition) / (2.0 * EngineSampleRate));
 }
 
 // The subtitles of the file just closed, named after the file it becomes.
@@ -250,8 +324,8 @@ void SpeakToFileRun::WriteSubtitles(const QString& soundFileName)
 {
     const auto format = SpeechAudioFormat::fromType(m_host.FileStream().formatType());
     const double seconds = format ? double(m_streamPosition - m_dataStart) / format->bytesPerSecond() : 0;
-    m_subtitles.write(soundFileName, seconds);
-    m_subtitles.clear();
+    if (m_subtitles)
+        m_subtitles->close(seconds, soundFileName);
 }
 
 void SpeakToFileRun::StartPartConversion()

@@ -9,6 +9,8 @@
 #include <QString>
 #include <memory>
 
+class HeldSpeech;
+class VemoError;
 class PartConversions;
 
 class SpeakToFileHost;
@@ -27,6 +29,10 @@ struct SpeakToFileSettings
     QString album;               // the MP3 files' album tag; empty: the files' base name
     QString textFileName;        // the file the text came from: no sound file may replace it
     QString bookTitle;           // a book's own title: it stands for the files' base name in the tags
+    // Each voice speaks its fragments of a stretch of the text in one go, ahead of their
+    // turn where needed, instead of the voices taking turns fragment by fragment.
+    bool speakByVoice = true;
+    int aheadFragments = 1000; // fragments of one such stretch at most
 
     // The WAV format, division and MP3 record of the sound-file options. Throws VemoError when
     // the characters per part are not a whole number.
@@ -44,6 +50,14 @@ struct SpeakToFileSettings
 // deleted, file announced) in part order, as when it was converted before going on. Every
 // sound file is written under a temporary name (PartFileNames::TemporaryName) and takes its
 // own name only when complete: a WAV stopped by Stop To File is complete up to the stop.
+//
+// The fragments are placed in text order, but each voice speaks its fragments of a stretch
+// of the text (up to aheadFragments fragments or AheadChars characters) in one go: the
+// voice with fewer characters there speaks first, ahead of their turn, into a held file,
+// and each of those fragments is copied into the sound file, its words with it, when its
+// turn comes. So the engine changes voice (reloading a dictionary) twice a stretch instead
+// of at every change of language. A Stop To File while fragments are spoken ahead ends the
+// sound file after the last fragment placed.
 class SpeakToFileRun
 {
 public:
@@ -68,7 +82,10 @@ public:
 private:
     void OpenSoundFile();
     void SpeakFragments();
-    void SpeakFragment(const QString& lang, const QString& text);
+    void SpeakAhead(const FragmentLists& fragments, qsizetype from, qsizetype n);
+    void SpeakFragment(qsizetype i, const QString& lang, const QString& text);
+    SpeechVoice& VoiceOf(const QString& lang);
+    QString HeldFailure(const VemoError& error) const;
     void ShowSpokenFragment(const FragmentLists& fragments, qsizetype i);
     bool EndPart(bool lastFragment);
     void EndLastFile();
@@ -95,10 +112,13 @@ private:
     QString m_languages; // of the spoken fragments, as the language tag writes them
     // The MP3 conversions of finished parts, beside the speaking of the next ones.
     std::unique_ptr<PartConversions> m_conversions;
-    // The words of the open file, for its subtitles: the text laid out as the fragment
-    // offsets place it, where the current fragment starts in it and in the file.
-    Subtitles m_subtitles;
+    // The subtitles of the open file, written as its words come: the text laid out as the
+    // fragment offsets place it, where the current fragment starts in it and in the file.
+    std::unique_ptr<SubtitleWriter> m_subtitles;
     int m_fragmentOffset = 0;
     double m_fragmentSeconds = 0;
     qint64 m_dataStart = 0; // byte where the open file's audio starts
+    // The fragments of one voice spoken ahead, up to the end of the current stretch.
+    std::unique_ptr<HeldSpeech> m_held;
+    qsizetype m_aheadEnd = 0;
 };

@@ -2,9 +2,9 @@
 
 #include "files/MessageLanguage.h"
 #include "files/VemoError.h"
+#include "soundfile/PartFileNames.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -55,39 +55,83 @@ QString OneLine(QString text)
     return text.simplified();
 }
 
-// Writes what produce hands out into name, in pieces of about 64 KiB, replacing the file
-// only when all of it was written.
-void WriteText(const QString& name, const std::function<void(const Subtitles::Sink&)>& produce)
+QString CannotWrite(const QString& name, const QString& why)
 {
-    QSaveFile file(name);
-    bool ok = file.open(QIODevice::WriteOnly);
-    QByteArray buffer;
-    const auto drain = [&] {
-        ok = ok && file.write(buffer) == buffer.size();
-        buffer.clear();
-    };
-    produce([&](const QString& piece) {
-        buffer += piece.toUtf8();
-        if (buffer.size() >= 64 * 1024)
-            drain();
-    });
-    drain();
-    if (!ok || !file.flush() || !file.commit())
-        throw VemoError(Say("Could not write subtitles \"%1\": %2", "Не удалось записать субтитры «%1»: %2")
-                            .arg(name, file.errorString()));
+    return Say("Could not write subtitles \"%1\": %2", "Не удалось записать субтитры «%1»: %2")
+        .arg(name, why);
 }
 
 } // namespace
 
-void Subtitles::addWord(int position, int length, double seconds)
+QString SubtitleFileName(const QString& soundFileName, const QString& extension)
 {
-    m_words.append({position, length, seconds});
+    const QFileInfo info(soundFileName);
+    return info.path() + u'/' + info.completeBaseName() + u'.' + extension;
 }
 
-// The position after the sentence that runs from `from`.
-int Subtitles::sentenceEnd(int from) const
+LaidOutText::LaidOutText(QStringList texts, const QList<int>& offsets) : m_texts(std::move(texts))
 {
-    const int n = int(m_text.size());
+    const qsizetype n = qMin(m_texts.size(), offsets.size());
+    m_texts.resize(n);
+    int reach = 0;
+    for (qsizetype k = 0; k < n; ++k) {
+        const int offset = qMax(0, offsets.at(k));
+        m_ordered = m_ordered && (k == 0 || offset >= m_offsets.back());
+        m_offsets.push_back(offset);
+        reach = qMax(reach, offset + int(m_texts.at(k).size()));
+        m_reach.push_back(reach);
+    }
+    m_size = reach;
+}
+
+LaidOutText LaidOutText::OfFragments(const QStringList& texts, const QStringList& offsets)
+{
+    QList<int> at;
+    at.reserve(offsets.size());
+    for (const QString& offset : offsets)
+        at.append(offset.toInt());
+    return LaidOutText(texts, at);
+}
+
+qsizetype LaidOutText::pieceAt(int i) const
+{
+    const auto covers = [&](qsizetype k) {
+        return m_offsets[std::size_t(k)] <= i && i < m_offsets[std::size_t(k)] + m_texts.at(k).size();
+    };
+    qsizetype k = qsizetype(m_offsets.size()) - 1;
+    if (m_ordered)
+        k = std::upper_bound(m_offsets.begin(), m_offsets.end(), i) - m_offsets.begin() - 1;
+    // The latest piece that covers i shows there; none before k reaches past its reach.
+    for (; k >= 0 && (!m_ordered || m_reach[std::size_t(k)] > i); --k) {
+        if (covers(k))
+            return k;
+    }
+    return -1;
+}
+
+QChar LaidOutText::at(int i) const
+{
+    const qsizetype k = pieceAt(i);
+    return k < 0 ? QChar(u' ') : m_texts.at(k).at(i - m_offsets[std::size_t(k)]);
+}
+
+QString LaidOutText::mid(int from, int n) const
+{
+    QString out;
+    const int end = qMin(m_size, from + qMax(0, n));
+    for (int i = qMax(0, from); i < end; ++i)
+        out += at(i);
+    return out;
+}
+
+SubtitleCues::SubtitleCues(const LaidOutText& text, Sink srt, Sink lrc)
+    : m_text(text), m_srt(std::move(srt)), m_lrc(std::move(lrc))
+{}
+
+// The position after the sentence that runs from `from`.
+int SubtitleCues::sentenceEnd(int from) const
+{
+    const int n = m_text.size();
     for (int i = from; i < n; ++i) {
         const QChar c = m_text.at(i);
         if (c == u'\r' || c == u'\n')
@@ -103,22 +147,96 @@ int Subtitles::sentenceEnd(int from) const
     return n;
 }
 
-Subtitles::Subtitles(const QString& text) : m_text(text)
+// The start of sentence k, or the end of the text when there are fewer; sentences are
+// found as far as asked.
+int SubtitleCues::sentenceStart(qsizetype k)
 {
-    const int n = int(m_text.size());
-    for (int i = 0; i < n;) {
+    const int n = m_text.size();
+    while (!m_complete && m_starts.size() <= k) {
+        int i = m_starts.isEmpty() ? 0 : sentenceEnd(m_starts.last());
         while (i < n && m_text.at(i).isSpace())
             ++i;
         if (i >= n)
-            break;
-        m_starts.append(i);
-        i = sentenceEnd(i);
+            m_complete = true;
+        else
+            m_starts.append(i);
     }
+    return k < m_starts.size() ? m_starts.at(k) : n;
 }
 
-void Subtitles::forEachSentence(const std::function<void(const Sentence&)>& each) const
+// The sentence a word at position stands in: the last that starts at or before it (-1 when
+// it stands before the first).
+qsizetype SubtitleCues::sentenceOf(int position)
 {
-    // Words come in the order they are heard; only an unusual stream needs a sorted copy.
+    while (!m_complete && (m_starts.isEmpty() || m_starts.last() <= position))
+        sentenceStart(m_starts.size());
+    return std::upper_bound(m_starts.begin(), m_starts.end(), position) - m_starts.begin() - 1;
+}
+
+void SubtitleCues::addWord(int position, int length, double seconds)
+{
+    const qsizetype k = sentenceOf(position);
+    if (!m_words.isEmpty() && k != m_sentence)
+        putSentence();
+    m_sentence = k;
+    m_words.append({position, length, seconds});
+}
+
+void SubtitleCues::putSentence()
+{
+    const double start = m_words.constFirst().seconds;
+    if (m_srt) {
+        // A cue ends where the next begins, so each is put once the next is known.
+        const auto putPending = [&](double to) {
+            m_srt(QStringLiteral("%1\r\n%2 --> %3\r\n%4\r\n\r\n")
+                      .arg(m_cues)
+                      .arg(SrtTime(m_pendingFrom), SrtTime(to), m_pendingText));
+        };
+        if (m_cues > 0)
+            putPending(start);
+        const int from = m_sentence >= 0 ? sentenceStart(m_sentence) : 0;
+        int to = sentenceStart(m_sentence + 1);
+        for (const Word& word : m_words)
+            to = std::max(to, word.position + word.length);
+        m_pendingFrom = start;
+        m_pendingText = OneLine(m_text.mid(from, to - from));
+    }
+    ++m_cues;
+    if (m_lrc) {
+        QString line = u'[' + LrcTime(start) + u']';
+        for (const Word& word : m_words)
+            line +=
+                u'<' + LrcTime(word.seconds) + u'>' + OneLine(m_text.mid(word.position, word.length)) + u' ';
+        line.chop(1);
+        m_lrc(line + QStringLiteral("\r\n"));
+    }
+    m_words.clear();
+}
+
+void SubtitleCues::finish(double seconds)
+{
+    if (!m_words.isEmpty())
+        putSentence();
+    if (m_cues == 0)
+        return;
+    if (m_srt)
+        m_srt(QStringLiteral("%1\r\n%2 --> %3\r\n%4\r\n\r\n")
+                  .arg(m_cues)
+                  .arg(SrtTime(m_pendingFrom), SrtTime(std::max(m_pendingFrom, seconds)), m_pendingText));
+    if (m_lrc)
+        m_lrc(u'[' + LrcTime(seconds) + QStringLiteral("]\r\n"));
+}
+
+Subtitles::Subtitles(const QString& text) : m_text(text) {}
+
+void Subtitles::addWord(int position, int length, double seconds)
+{
+    m_words.append({position, length, seconds});
+}
+
+// In the order heard: only words reported out of order need a sorted copy.
+void Subtitles::cues(double seconds, const Sink& srt, const Sink& lrc) const
+{
     const auto earlier = [](const Word& a, const Word& b) { return a.seconds < b.seconds; };
     QList<Word> sorted;
     const QList<Word>* words = &m_words;
@@ -127,72 +245,20 @@ void Subtitles::forEachSentence(const std::function<void(const Sentence&)>& each
         std::stable_sort(sorted.begin(), sorted.end(), earlier);
         words = &sorted;
     }
-    Sentence sentence;
-    for (auto word = words->cbegin(); word != words->cend(); ++word) {
-        // The sentence the word stands in: the last that starts at or before it.
-        const qsizetype k =
-            std::upper_bound(m_starts.begin(), m_starts.end(), word->position) - m_starts.begin() - 1;
-        if (word != words->cbegin() && k == sentence.index)
-            continue;
-        if (word != words->cbegin()) {
-            sentence.end = word;
-            each(sentence);
-        }
-        sentence.index = k;
-        sentence.begin = word;
-    }
-    if (!words->isEmpty()) {
-        sentence.end = words->cend();
-        each(sentence);
-    }
-}
-
-QString Subtitles::sentenceText(const Sentence& sentence) const
-{
-    const qsizetype k = sentence.index;
-    const int from = k >= 0 ? m_starts.at(k) : 0;
-    int to = k + 1 < m_starts.size() ? m_starts.at(k + 1) : int(m_text.size());
-    for (auto word = sentence.begin; word != sentence.end; ++word)
-        to = std::max(to, word->position + word->length);
-    return OneLine(m_text.mid(from, to - from));
+    SubtitleCues cues(m_text, srt, lrc);
+    for (const Word& word : *words)
+        cues.addWord(word.position, word.length, word.seconds);
+    cues.finish(seconds);
 }
 
 void Subtitles::srt(double seconds, const Sink& put) const
 {
-    // A cue ends where the next begins, so each is written once the next is known.
-    qsizetype number = 0;
-    double pendingFrom = 0;
-    QString pendingText;
-    const auto flush = [&](double to) {
-        put(QStringLiteral("%1\r\n%2 --> %3\r\n%4\r\n\r\n")
-                .arg(number)
-                .arg(SrtTime(pendingFrom), SrtTime(to), pendingText));
-    };
-    forEachSentence([&](const Sentence& sentence) {
-        if (number > 0)
-            flush(sentence.start());
-        ++number;
-        pendingFrom = sentence.start();
-        pendingText = sentenceText(sentence);
-    });
-    if (number > 0)
-        flush(std::max(pendingFrom, seconds));
+    cues(seconds, put, {});
 }
 
 void Subtitles::lrc(double seconds, const Sink& put) const
 {
-    bool any = false;
-    forEachSentence([&](const Sentence& sentence) {
-        any = true;
-        QString line = u'[' + LrcTime(sentence.start()) + u']';
-        for (auto word = sentence.begin; word != sentence.end; ++word)
-            line += u'<' + LrcTime(word->seconds) + u'>' + OneLine(m_text.mid(word->position, word->length)) +
-                    u' ';
-        line.chop(1);
-        put(line + QStringLiteral("\r\n"));
-    });
-    if (any)
-        put(u'[' + LrcTime(seconds) + QStringLiteral("]\r\n"));
+    cues(seconds, {}, put);
 }
 
 QString Subtitles::srt(double seconds) const
@@ -211,8 +277,95 @@ QString Subtitles::lrc(double seconds) const
 
 void Subtitles::write(const QString& soundFileName, double seconds) const
 {
-    const QFileInfo info(soundFileName);
-    const QString base = info.path() + u'/' + info.completeBaseName();
-    WriteText(base + QStringLiteral(".srt"), [&](const Sink& put) { srt(seconds, put); });
-    WriteText(base + QStringLiteral(".lrc"), [&](const Sink& put) { lrc(seconds, put); });
+    SubtitleWriter writer(m_text);
+    writer.open(soundFileName);
+    // The words are added sorted, as the cues take them.
+    const auto earlier = [](const Word& a, const Word& b) { return a.seconds < b.seconds; };
+    QList<Word> sorted = m_words;
+    std::stable_sort(sorted.begin(), sorted.end(), earlier);
+    for (const Word& word : sorted)
+        writer.addWord(word.position, word.length, word.seconds);
+    writer.close(seconds, soundFileName);
+}
+
+SubtitleWriter::~SubtitleWriter()
+{
+    abandon();
+}
+
+void SubtitleWriter::open(const QString& soundFileName)
+{
+    abandon();
+    for (auto [output, extension] : {std::pair{&m_srt, "srt"}, std::pair{&m_lrc, "lrc"}}) {
+        output->name = SubtitleFileName(soundFileName, QString::fromLatin1(extension));
+        output->file.setFileName(PartFileNames::TemporaryName(output->name));
+        output->buffer.clear();
+        output->ok = output->file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        if (!output->ok) {
+            const QString why = output->file.errorString();
+            abandon();
+            throw VemoError(CannotWrite(output->name, why));
+        }
+    }
+    m_cues = std::make_unique<SubtitleCues>(
+        m_text, [this](const QString& piece) { put(m_srt, piece); },
+        [this](const QString& piece) { put(m_lrc, piece); });
+}
+
+void SubtitleWriter::addWord(int position, int length, double seconds)
+{
+    if (m_cues)
+        m_cues->addWord(position, length, seconds);
+}
+
+void SubtitleWriter::put(Output& output, const QString& piece)
+{
+    output.buffer += piece.toUtf8();
+    if (output.buffer.size() >= 64 * 1024)
+        drain(output);
+}
+
+void SubtitleWriter::drain(Output& output)
+{
+    output.ok = output.ok && output.file.write(output.buffer) == output.buffer.size();
+    output.buffer.clear();
+}
+
+void SubtitleWriter::close(double seconds, const QString& soundFileName)
+{
+    if (!m_cues)
+        return;
+    m_cues->finish(seconds);
+    m_cues.reset();
+    for (Output* output : {&m_srt, &m_lrc}) {
+        drain(*output);
+        output->ok = output->ok && output->file.flush();
+        if (!output->ok) {
+            const QString why = output->file.errorString();
+            abandon();
+            throw VemoError(CannotWrite(output->name, why));
+        }
+        output->file.close();
+    }
+    for (auto [output, extension] : {std::pair{&m_srt, "srt"}, std::pair{&m_lrc, "lrc"}}) {
+        const QString name = SubtitleFileName(soundFileName, QString::fromLatin1(extension));
+        if (name != output->name) {
+            QFile::remove(PartFileNames::TemporaryName(name));
+            QFile::rename(PartFileNames::TemporaryName(output->name), PartFileNames::TemporaryName(name));
+        }
+        PartFileNames::Publish(name);
+    }
+}
+
+// Subtitles left open go: they were never complete.
+void SubtitleWriter::abandon()
+{
+    m_cues.reset();
+    for (Output* output : {&m_srt, &m_lrc}) {
+        if (output->file.isOpen()) {
+            output->file.close();
+            output->file.remove();
+        }
+        output->buffer.clear();
+    }
 }

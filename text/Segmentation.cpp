@@ -179,13 +179,29 @@ QString WorkText(const QString& text)
     return ReplaceAll(NormalizeLineBreaks(text), QStringLiteral("#"), QStringLiteral(" "));
 }
 
-// The reason the dump could not be written; empty when it was.
-QString WriteDumpBytes(const QString& path, const QByteArray& bytes)
+// The reason the dump could not be written; empty when it was. The texts go out in pieces of
+// about 64 KiB, so that a long book's dump is never held whole a second time.
+QString WriteDumpFile(const QString& path, const QStringList& texts)
 {
     QSaveFile file(path);
     // A dump in a folder that only lets the existing file be rewritten is still written.
     file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    bool ok = file.open(QIODevice::WriteOnly);
+    QByteArray piece;
+    const auto drain = [&] {
+        ok = ok && file.write(piece) == piece.size();
+        piece.clear();
+    };
+    for (const QString& t : texts) {
+        if (!ok)
+            break;
+        piece += t.toUtf8();
+        piece += "\r\n";
+        if (piece.size() >= 64 * 1024)
+            drain();
+    }
+    drain();
+    if (!ok || !file.commit())
         return file.errorString();
     return QString();
 }
@@ -196,24 +212,14 @@ void WriteFragmentDump(const QStringList& texts, const QString& dumpFile)
 {
     if (dumpFile.isEmpty())
         return;
-    QString all;
-    qsizetype size = 0;
-    for (const QString& t : texts)
-        size += t.size() + 2;
-    all.reserve(size);
-    for (const QString& t : texts) {
-        all += t;
-        all += u"\r\n";
-    }
-    const QByteArray bytes = all.toUtf8();
-    QString failure = WriteDumpBytes(dumpFile, bytes);
+    QString failure = WriteDumpFile(dumpFile, texts);
     if (failure.isEmpty())
         return;
     QString written = dumpFile;
     if (QDir::isRelativePath(dumpFile)) {
         written = FragmentDumpCachePath(dumpFile);
         QDir().mkpath(QFileInfo(written).path());
-        const QString cacheFailure = WriteDumpBytes(written, bytes);
+        const QString cacheFailure = WriteDumpFile(written, texts);
         if (cacheFailure.isEmpty())
             return;
         failure = QStringLiteral("%1; \"%2\": %3").arg(failure, written, cacheFailure);

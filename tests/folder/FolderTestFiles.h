@@ -21,13 +21,15 @@ inline QString ReadText(const QString& path)
 }
 
 // The files the run made in folder: everything but the texts, the batch files, the run log
-// and the subtitles beside the sound files, by name.
+// and the subtitles beside the sound files (also those still written, as NAME.srt.part), by
+// name.
 inline QStringList MadeFiles(const QString& folder)
 {
     QStringList made;
     for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
-        if (!name.endsWith(".txt") && !name.startsWith("ToVideo.") && !name.endsWith(".srt") &&
-            !name.endsWith(".lrc") && name != "vemo-run.log")
+        const QString subtitle = name.endsWith(".part") ? name.chopped(5) : name;
+        if (!name.endsWith(".txt") && !name.startsWith("ToVideo.") && !subtitle.endsWith(".srt") &&
+            !subtitle.endsWith(".lrc") && name != "vemo-run.log")
             made.append(name);
     }
     return made;

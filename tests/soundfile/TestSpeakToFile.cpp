@@ -47,6 +47,9 @@ private slots:
     void xmlTextIsOneRussianFragment();
     void stopToFile_data();
     void stopToFile();
+    void voicesSpeakTheirStretchesInOneGo_data();
+    void voicesSpeakTheirStretchesInOneGo();
+    void stopWhileSpeakingAhead();
     void missingFolderNamesTheFile();
     void fullDiskEndsTheRun();
 
@@ -480,6 +483,71 @@ void TestSpeakToFile::stopToFile()
     QVERIFY(host.eng.purges > 0);
     QCOMPARE(host.logEntries.size(), shown);
     QCOMPARE(host.captions.filter("фрагмент").last(), QString(" фрагмент %1 из 5").arg(shown));
+    QVERIFY(!host.stream.isOpen());
+}
+
+void TestSpeakToFile::voicesSpeakTheirStretchesInOneGo_data()
+{
+    QTest::addColumn<bool>("byVoice");
+    QTest::addColumn<int>("ahead");
+    QTest::addColumn<Parts>("order"); // of the fragments spoken
+    // E R E R E R E, the Russian fragments shorter: the Russian voice speaks ahead.
+    QTest::newRow("one stretch") << true << 1000 << Parts{1, 3, 5, 0, 2, 4, 6};
+    QTest::newRow("stretches of three") << true << 3 << Parts{1, 0, 2, 3, 5, 4, 6};
+    QTest::newRow("a stretch a fragment") << true << 1 << Parts{0, 1, 2, 3, 4, 5, 6};
+    QTest::newRow("in turn") << false << 1000 << Parts{0, 1, 2, 3, 4, 5, 6};
+}
+
+// Each voice speaks its fragments of a stretch one after another, the one with fewer
+// characters first; the log, the progress and the files still follow the text.
+void TestSpeakToFile::voicesSpeakTheirStretchesInOneGo()
+{
+    QFETCH(bool, byVoice);
+    QFETCH(int, ahead);
+    QFETCH(Parts, order);
+    FileRunHost host;
+    QStringList texts;
+    for (int i = 0; i < 7; ++i)
+        texts << QString("w%1 ").arg(i).repeated(i % 2 ? 5 : 12);
+    host.setFragments(texts);
+    for (int i = 1; i < 7; i += 2)
+        host.lists.FragmentLangs[i] = "R";
+    SpeakToFileSettings s = settings(false, 1000);
+    s.speakByVoice = byVoice;
+    s.aheadFragments = ahead;
+    run(host, s);
+    Parts spoken;
+    for (const ProbeVoice::Spoken& fragment : host.spoken) {
+        spoken << int(texts.indexOf(fragment.text));
+        QCOMPARE(fragment.lang, host.lists.FragmentLangs.at(spoken.last()));
+    }
+    QCOMPARE(spoken, order);
+    QCOMPARE(host.logEntries.size(), 7);
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(host.logEntries.at(i), host.lists.FragmentLangs.at(i) + "\r\n" + texts.at(i) + "\r\n");
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).filter(".wav"),
+             QStringList{"tale.wav"});
+    QVERIFY(sizeOf(path("tale.wav")) > 44 + 40 * texts.join(QString()).size());
+}
+
+// A stop while a voice speaks ahead ends the file after the last fragment placed in it: here
+// none, and the file stays as WAV; the held audio goes.
+void TestSpeakToFile::stopWhileSpeakingAhead()
+{
+    FileRunHost host;
+    host.setFragments({fragmentOf(600), fragmentOf(300), fragmentOf(600), fragmentOf(300)});
+    host.lists.FragmentLangs[1] = "R";
+    host.lists.FragmentLangs[3] = "R";
+    host.ru.slowSlices = 3;
+    host.ru.whileWaiting = [&] { QTimer::singleShot(0, &host.ru, [&] { host.stop = true; }); };
+    run(host, settings(false, 1000, true));
+    QCOMPARE(host.spoken.size(), 1);
+    QCOMPARE(host.spoken.first().lang, "R");
+    QVERIFY(host.ru.purges > 0);
+    QCOMPARE(files(), QStringList{"tale.wav"});
+    QVERIFY(QDir(m_dir->path()).entryList({".vemo-ahead*"}, QDir::Files | QDir::Hidden).isEmpty());
+    QCOMPARE(sizeOf(path("tale.wav")), 44);
+    QVERIFY(host.logEntries.isEmpty());
     QVERIFY(!host.stream.isOpen());
 }
 

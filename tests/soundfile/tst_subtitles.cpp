@@ -1,5 +1,8 @@
+#include "files/VemoError.h"
 #include "soundfile/Subtitles.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,6 +16,11 @@ private slots:
     void cuesPerSentence_data();
     void cuesPerSentence();
     void writtenBesideTheSoundFile();
+    void laidOutText_data();
+    void laidOutText();
+    void writtenWhileSpoken_data();
+    void writtenWhileSpoken();
+    void unwritableSubtitlesNameTheFile();
 };
 
 namespace {
@@ -83,6 +91,108 @@ void TestSubtitles::writtenBesideTheSoundFile()
     QCOMPARE(QString::fromUtf8(srt.readAll()), all.srt(5000.0));
     QCOMPARE(QString::fromUtf8(lrc.readAll()), all.lrc(5000.0));
     QVERIFY(srt.size() > 128 * 1024);
+}
+
+using Offsets = QList<int>;
+
+void TestSubtitles::laidOutText_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<Offsets>("offsets");
+    QTest::newRow("end to end") << QStringList{"Жил ", "was ", "кот."} << Offsets{0, 4, 8};
+    QTest::newRow("gaps") << QStringList{"one", "two", "", "three"} << Offsets{2, 7, 12, 15};
+    QTest::newRow("overlapping, the later on top") << QStringList{"aaaaaa", "bb", "cccc"} << Offsets{0, 1, 2};
+    QTest::newRow("offsets going back") << QStringList{"later", "first", "xy"} << Offsets{6, 0, 3};
+    QTest::newRow("a negative offset counts as 0") << QStringList{"abc", "Z"} << Offsets{-5, 1};
+    QTest::newRow("more texts than offsets") << QStringList{"abc", "def"} << Offsets{1};
+    QTest::newRow("nothing") << QStringList{} << Offsets{};
+}
+
+// The pieces read in place give the text that writing each over a string in turn gives.
+void TestSubtitles::laidOutText()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(Offsets, offsets);
+    QString written;
+    for (qsizetype i = 0; i < qMin(texts.size(), offsets.size()); ++i) {
+        const int at = qMax(0, offsets.at(i));
+        if (written.size() < at)
+            written += QString(at - written.size(), u' ');
+        written.replace(at, texts.at(i).size(), texts.at(i));
+    }
+    const LaidOutText text(texts, offsets);
+    QCOMPARE(text.size(), written.size());
+    QString read;
+    for (int i = 0; i < text.size(); ++i)
+        read += text.at(i);
+    QCOMPARE(read, written);
+    QCOMPARE(text.mid(1, 4), written.mid(1, 4));
+    QCOMPARE(text.mid(text.size() - 2, 10), written.mid(written.size() - 2, 10));
+}
+
+void TestSubtitles::writtenWhileSpoken_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("words");
+    QTest::newRow("short") << Text << 5;
+    QString sentences;
+    for (int i = 0; i < 3000; ++i)
+        sentences += QStringLiteral("Sentence %1 «said» here! Ещё one\r\n").arg(i);
+    QTest::newRow("thousands of sentences, in pieces") << sentences << 0;
+}
+
+// Written as the words come, the subtitles are what the whole word list gives, under their
+// final names only once closed; until then they stand under temporary names.
+void TestSubtitles::writtenWhileSpoken()
+{
+    QFETCH(QString, text);
+    QFETCH(int, words);
+    QList<Timed> timed{{0, 7, 0.0}, {8, 3, 0.5}, {13, 2, 1.0}, {16, 5, 1.25}, {23, 3, 2.0}};
+    if (words == 0) {
+        timed.clear();
+        for (qsizetype at = 0; (at = text.indexOf(u' ', at)) >= 0; ++at)
+            timed.append({int(at) + 1, 3, double(timed.size()) * 0.4});
+    }
+    Subtitles whole(text);
+    QTemporaryDir dir;
+    SubtitleWriter writer{LaidOutText(text)};
+    writer.open(dir.filePath(QStringLiteral("tale000.wav")));
+    for (const Timed& word : timed) {
+        whole.addWord(word.position, word.length, word.seconds);
+        writer.addWord(word.position, word.length, word.seconds);
+    }
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("tale000.srt.part"))));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("tale000.srt"))));
+    writer.close(timed.size() * 0.4 + 1, dir.filePath(QStringLiteral("tale000.mp3")));
+    QFile srt(dir.filePath(QStringLiteral("tale000.srt")));
+    QFile lrc(dir.filePath(QStringLiteral("tale000.lrc")));
+    QVERIFY(srt.open(QIODevice::ReadOnly) && lrc.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(srt.readAll()), whole.srt(timed.size() * 0.4 + 1));
+    QCOMPARE(QString::fromUtf8(lrc.readAll()), whole.lrc(timed.size() * 0.4 + 1));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"tale000.lrc", "tale000.srt"}));
+
+    // Subtitles never closed (the run ended by an error) leave nothing behind.
+    {
+        SubtitleWriter abandoned{LaidOutText(text)};
+        abandoned.open(dir.filePath(QStringLiteral("tale001.wav")));
+        abandoned.addWord(0, 3, 0.0);
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+void TestSubtitles::unwritableSubtitlesNameTheFile()
+{
+    QTemporaryDir dir;
+    SubtitleWriter writer{LaidOutText(Text)};
+    const QString sound = dir.filePath(QStringLiteral("missing/tale.wav"));
+    try {
+        writer.open(sound);
+        QFAIL("no error");
+    } catch (const VemoError& e) {
+        QVERIFY2(e.message().contains(dir.filePath(QStringLiteral("missing/tale.srt"))),
+                 qPrintable(e.message()));
+    }
+    QVERIFY(!writer.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestSubtitles)

@@ -1,0 +1,137 @@
+#include "soundfile/HeldSpeech.h"
+
+#include "files/MessageLanguage.h"
+#include "files/VemoError.h"
+#include "speech/SpeechEvent.h"
+#include "speech/filestream/SpFileStream.h"
+#include "speech/filestream/SpeechAudioFormat.h"
+#include "speech/filestream/WavHeader.h"
+
+#include <QDir>
+#include <QTemporaryFile>
+#include <QtEndian>
+#include <atomic>
+
+namespace {
+
+constexpr int SeekEnd = 2;
+constexpr qint64 ReadChunk = 1 << 16; // bytes placed at a time
+
+struct SharedStream
+{
+    SpFileStream stream;
+    std::atomic_bool taken = false;
+};
+
+SharedStream& Shared()
+{
+    static SharedStream shared;
+    return shared;
+}
+
+} // namespace
+
+HeldSpeech::HeldSpeech(QString folder) : m_folder(std::move(folder))
+{
+    bool expected = false;
+    m_available = Shared().taken.compare_exchange_strong(expected, true);
+}
+
+HeldSpeech::~HeldSpeech()
+{
+    if (!m_available)
+        return;
+    try {
+        Shared().stream.Close();
+    } catch (const VemoError&) {
+        // The held audio is thrown away with the file; its failure ended nothing.
+    }
+    Shared().taken = false;
+}
+
+SpFileStream& HeldSpeech::stream()
+{
+    return Shared().stream;
+}
+
+void HeldSpeech::begin()
+{
+    m_fragments.clear();
+    m_speaking = false;
+    if (!m_file) {
+        auto file = std::make_unique<QTemporaryFile>(
+            QDir(m_folder).filePath(QStringLiteral(".vemo-ahead-XXXXXX.wav")));
+        if (!file->open())
+            throw VemoError(
+                Say("Could not create temporary file %1: %2", "Не удалось создать временный файл %1: %2")
+                    .arg(file->fileTemplate(), file->errorString()));
+        m_file = std::move(file);
+    }
+    stream().setFormatType(SAFT22kHz16BitMono);
+    stream().Open(m_file->fileName(), 3);
+}
+
+void HeldSpeech::startFragment(qsizetype index)
+{
+    if (m_speaking)
+        m_fragments.pop_back(); // never ended: not held
+    Fragment fragment;
+    fragment.index = index;
+    fragment.start = stream().Seek(0, SeekEnd);
+    m_fragments.push_back(std::move(fragment));
+    m_speaking = true;
+}
+
+void HeldSpeech::addWord(qint64 streamPosition, int position, int length)
+{
+    if (m_speaking)
+        m_fragments.back().words.append({streamPosition, position, length});
+}
+
+void HeldSpeech::endFragment()
+{
+    m_fragments.back().end = stream().Seek(0, SeekEnd);
+    m_speaking = false;
+}
+
+const HeldSpeech::Fragment* HeldSpeech::find(qsizetype index) const
+{
+    const qsizetype held = qsizetype(m_fragments.size()) - (m_speaking ? 1 : 0);
+    for (qsizetype k = 0; k < held; ++k) {
+        if (m_fragments.at(std::size_t(k)).index == index)
+            return &m_fragments.at(std::size_t(k));
+    }
+    return nullptr;
+}
+
+bool HeldSpeech::holds(qsizetype index) const
+{
+    return find(index) != nullptr;
+}
+
+QList<HeldSpeech::Word> HeldSpeech::place(qsizetype index, SpFileStream& out)
+{
+    const Fragment* fragment = find(index);
+    if (!fragment)
+        return {};
+    if (!m_file->seek(WavHeaderSize + fragment->start))
+        throw VemoError(Say("Error reading file %1: %2", "Ошибка чтения файла %1: %2")
+                            .arg(m_file->fileName(), m_file->errorString()));
+    std::vector<qint16> samples;
+    for (qint64 left = fragment->end - fragment->start; left > 0;) {
+        const QByteArray bytes = m_file->read(qMin(left, ReadChunk));
+        if (bytes.isEmpty() || bytes.size() % 2 != 0)
+            throw VemoError(
+                Say("Error reading file %1: %2", "Ошибка чтения файла %1: %2")
+                    .arg(m_file->fileName(),
+                         m_file->errorString().isEmpty()
+                             ? Say("the file is shorter than what was written", "файл короче записанного")
+                             : m_file->errorString()));
+        samples.resize(std::size_t(bytes.size() / 2));
+        qFromLittleEndian<qint16>(bytes.constData(), qsizetype(samples.size()), samples.data());
+        out.writeSamples(samples.data(), qsizetype(samples.size()), EngineSampleRate);
+        left -= bytes.size();
+    }
+    out.flush();
+    return fragment->words;
+}
