@@ -269,4 +269,4 @@ void TestToFileCommand::windowIsNotRedrawnPerFragment()
 }
 
 QTEST_MAIN(TestToFileCommand)
-#include "TestToFileCommand.moc"
+#include "tst_tofilecommand.moc"

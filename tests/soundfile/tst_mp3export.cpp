@@ -452,4 +452,4 @@ void TestMp3Export::windowMessagesRunDuringConversion()
 }
 
 QTEST_GUILESS_MAIN(TestMp3Export)
-#include "TestMp3Export.moc"
+#include "tst_mp3export.moc"

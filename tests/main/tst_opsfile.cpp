@@ -117,4 +117,4 @@ void TestOpsFile::apply()
 }
 
 QTEST_APPLESS_MAIN(TestOpsFile)
-#include "test_ops_file.moc"
+#include "tst_opsfile.moc"

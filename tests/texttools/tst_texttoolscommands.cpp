@@ -469,4 +469,4 @@ void TestTextToolsCommands::mainDropLength()
 }
 
 QTEST_MAIN(TestTextToolsCommands)
-#include "TestTextToolsCommands.moc"
+#include "tst_texttoolscommands.moc"

@@ -184,4 +184,4 @@ void TestPictureDictionary::pictureForMissingWord()
 }
 
 QTEST_GUILESS_MAIN(TestPictureDictionary)
-#include "test_picture_dictionary.moc"
+#include "tst_picturedictionary.moc"

@@ -241,4 +241,4 @@ void TestFormPT::fontDialog()
 }
 
 QTEST_MAIN(TestFormPT)
-#include "TestFormPT.moc"
+#include "tst_formpt.moc"

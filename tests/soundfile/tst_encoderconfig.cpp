@@ -236,4 +236,4 @@ void TestEncoderConfig::badInputIsRefused()
 }
 
 QTEST_APPLESS_MAIN(TestEncoderConfig)
-#include "TestEncoderConfig.moc"
+#include "tst_encoderconfig.moc"

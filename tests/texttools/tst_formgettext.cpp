@@ -250,4 +250,4 @@ void TestFormGetText::pictureHasCloseMark()
 }
 
 QTEST_MAIN(TestFormGetText)
-#include "TestFormGetText.moc"
+#include "tst_formgettext.moc"

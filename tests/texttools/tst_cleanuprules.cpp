@@ -131,4 +131,4 @@ void TestCleanupRules::documentTextRoundTrip()
 }
 
 QTEST_MAIN(TestCleanupRules)
-#include "TestCleanupRules.moc"
+#include "tst_cleanuprules.moc"

@@ -301,4 +301,4 @@ void TestFileSelect::fixedSizeCentredOnParent()
 }
 
 QTEST_MAIN(TestFileSelect)
-#include "TestFileSelect.moc"
+#include "tst_fileselect.moc"

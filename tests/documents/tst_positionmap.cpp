@@ -92,4 +92,4 @@ void TestPositionMap::longTextEnd()
 }
 
 QTEST_APPLESS_MAIN(TestPositionMap)
-#include "test_position_map.moc"
+#include "tst_positionmap.moc"

@@ -195,4 +195,4 @@ void TestLameEnc::infoFrameFollowsTheTag()
 }
 
 QTEST_APPLESS_MAIN(TestLameEnc)
-#include "TestLameEnc.moc"
+#include "tst_lameenc.moc"

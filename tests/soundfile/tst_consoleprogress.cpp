@@ -118,4 +118,4 @@ void TestConsoleProgress::timeLeft()
 }
 
 QTEST_APPLESS_MAIN(TestConsoleProgress)
-#include "TestConsoleProgress.moc"
+#include "tst_consoleprogress.moc"

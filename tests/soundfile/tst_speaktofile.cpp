@@ -592,4 +592,4 @@ void TestSpeakToFile::fullDiskEndsTheRun()
 }
 
 QTEST_GUILESS_MAIN(TestSpeakToFile)
-#include "TestSpeakToFile.moc"
+#include "tst_speaktofile.moc"

@@ -612,4 +612,4 @@ void TestFormMain::pictureDuringReading()
 }
 
 QTEST_MAIN(TestFormMain)
-#include "test_form_main.moc"
+#include "tst_formmain.moc"

@@ -92,4 +92,4 @@ void TestFormMainEspeak::readsToTheEndRunAfterRun()
 }
 
 QTEST_MAIN(TestFormMainEspeak)
-#include "test_form_main_espeak.moc"
+#include "tst_formmainespeak.moc"

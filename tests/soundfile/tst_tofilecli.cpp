@@ -374,4 +374,4 @@ void TestToFileCli::ctrlCReportsWhatIsOnDisk()
 }
 
 QTEST_GUILESS_MAIN(TestToFileCli)
-#include "TestToFileCli.moc"
+#include "tst_tofilecli.moc"
