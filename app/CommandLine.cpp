@@ -85,7 +85,7 @@ int RunMode(const HeadlessMode& mode, const QStringList& words)
     try {
         mode.check(words);
     } catch (const VemoError& e) {
-        std::fprintf(stderr, "%s\n", e.message().simplified().toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", e.Message().simplified().toLocal8Bit().constData());
         return ExitUsage;
     }
     return mode.run(words);

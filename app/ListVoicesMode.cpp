@@ -23,7 +23,7 @@ int RunListVoicesMode(const QStringList&)
                         token.id.toLocal8Bit().constData(), token.description.toLocal8Bit().constData());
         return 0;
     } catch (const VemoError& e) {
-        std::fprintf(stderr, "%s\n", e.message().toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", e.Message().toLocal8Bit().constData());
         return 1;
     }
 }

@@ -59,7 +59,7 @@ int RunToFileMode(const QStringList& words)
     try {
         return SpeakToFiles(ParseToFileArguments(words));
     } catch (const VemoError& e) {
-        PrintError(e.message());
+        PrintError(e.Message());
     } catch (const std::exception& e) {
         PrintError(QStringLiteral("vemo --to-file: ") + QString::fromLocal8Bit(e.what()));
     }

@@ -14,7 +14,7 @@ TSBufOut::~TSBufOut()
     CloseFile();
 }
 
-void TSBufOut::setFileName(const QString& name)
+void TSBufOut::SetFileName(const QString& name)
 {
     if (name == m_fileName)
         return;
@@ -22,7 +22,7 @@ void TSBufOut::setFileName(const QString& name)
     m_fileName = name;
 }
 
-bool TSBufOut::lockWithin(int fd, int waitMs) const
+bool TSBufOut::LockWithin(int fd, int waitMs) const
 {
     constexpr int stepMs = 5;
     for (int waited = 0;; waited += stepMs) {
@@ -37,7 +37,7 @@ bool TSBufOut::lockWithin(int fd, int waitMs) const
 }
 
 // Under the lock: empty the file or move to its end.
-bool TSBufOut::prepareOpened(int fd) const
+bool TSBufOut::PrepareOpened(int fd) const
 {
     if (m_createNew)
         return ftruncate(fd, 0) == 0;
@@ -46,7 +46,7 @@ bool TSBufOut::prepareOpened(int fd) const
 
 bool TSBufOut::OpenFile()
 {
-    if (isOpen())
+    if (IsOpen())
         return true;
     if (m_fileName.isEmpty())
         return false;
@@ -55,7 +55,7 @@ bool TSBufOut::OpenFile()
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0)
         return false;
-    if (!lockWithin(fd, m_lockWaitMs) || !prepareOpened(fd)) {
+    if (!LockWithin(fd, m_lockWaitMs) || !PrepareOpened(fd)) {
         ::close(fd);
         return false;
     }
@@ -88,7 +88,7 @@ bool TSBufOut::WriteBytes(const QByteArray& bytes)
 
 bool TSBufOut::CloseFile()
 {
-    if (!isOpen())
+    if (!IsOpen())
         return true;
     const int fd = m_fd;
     m_fd = -1;

@@ -10,8 +10,8 @@
 class TSBufOut : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString FileName READ FileName WRITE setFileName)
-    Q_PROPERTY(bool CretateNew READ CretateNew WRITE setCretateNew)
+    Q_PROPERTY(QString FileName READ FileName WRITE SetFileName)
+    Q_PROPERTY(bool CretateNew READ CretateNew WRITE SetCretateNew)
 
 public:
     static constexpr int DefaultLockWaitMs = 2000;
@@ -21,23 +21,23 @@ public:
 
     QString FileName() const { return m_fileName; }
     // A different name closes the open file; the same name changes nothing.
-    void setFileName(const QString& name);
+    void SetFileName(const QString& name);
     bool CretateNew() const { return m_createNew; }
     // When true, every opening first empties the file; when false, writing goes on at its end.
-    void setCretateNew(bool createNew) { m_createNew = createNew; }
+    void SetCretateNew(bool createNew) { m_createNew = createNew; }
 
     bool OpenFile();
     // Writes the text's UTF-8 bytes at the current position, opening the file first if needed.
     bool WriteString(const QString& text);
     bool WriteBytes(const QByteArray& bytes);
     bool CloseFile();
-    bool isOpen() const { return m_fd >= 0; }
-    int lockWaitMs() const { return m_lockWaitMs; }
-    void setLockWaitMs(int ms) { m_lockWaitMs = ms; }
+    bool IsOpen() const { return m_fd >= 0; }
+    int LockWaitMs() const { return m_lockWaitMs; }
+    void SetLockWaitMs(int ms) { m_lockWaitMs = ms; }
 
 private:
-    bool lockWithin(int fd, int waitMs) const;
-    bool prepareOpened(int fd) const;
+    bool LockWithin(int fd, int waitMs) const;
+    bool PrepareOpened(int fd) const;
 
     QString m_fileName;
     bool m_createNew = false;

@@ -10,7 +10,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-SettingsFile SettingsFile::fromText(const QString& text)
+SettingsFile SettingsFile::FromText(const QString& text)
 {
     SettingsFile file;
     QString normalized = text;
@@ -20,17 +20,17 @@ SettingsFile SettingsFile::fromText(const QString& text)
     return file;
 }
 
-SettingsFile SettingsFile::load(const QString& path)
+SettingsFile SettingsFile::Load(const QString& path)
 {
     RequireRegularFile(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw VemoError(QCoreApplication::translate("SettingsFile", "Cannot read the settings file %1: %2")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return fromText(QString::fromUtf8(ReadOpenFileBytes(file, path)));
+    return FromText(QString::fromUtf8(ReadOpenFileBytes(file, path)));
 }
 
-std::optional<QString> SettingsFile::value(const QString& key) const
+std::optional<QString> SettingsFile::Value(const QString& key) const
 {
     for (const QString& line : m_lines) {
         const qsizetype eq = line.indexOf(u'=');
@@ -42,7 +42,7 @@ std::optional<QString> SettingsFile::value(const QString& key) const
     return std::nullopt;
 }
 
-void SettingsFile::save(const QString& path, const QStringList& lines)
+void SettingsFile::Save(const QString& path, const QStringList& lines)
 {
     QByteArray data;
     for (const QString& line : lines)

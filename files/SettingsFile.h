@@ -8,17 +8,17 @@
 class SettingsFile
 {
 public:
-    static SettingsFile fromText(const QString& text);
+    static SettingsFile FromText(const QString& text);
     // Reads the file; throws VemoError naming it when it exists but cannot be read.
-    static SettingsFile load(const QString& path);
+    static SettingsFile Load(const QString& path);
 
     // The value of the first line whose text before its first "=" equals key, ignoring
     // letter case; nullopt when no line has the key.
-    std::optional<QString> value(const QString& key) const;
+    std::optional<QString> Value(const QString& key) const;
 
     // Writes the lines, each ended by CR LF, in UTF-8, through a temporary file renamed over
     // the old one, so a failed write leaves the earlier settings whole. Throws VemoError.
-    static void save(const QString& path, const QStringList& lines);
+    static void Save(const QString& path, const QStringList& lines);
 
 private:
     QStringList m_lines;

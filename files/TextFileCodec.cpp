@@ -28,13 +28,13 @@ public:
     IconvHandle(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
     ~IconvHandle()
     {
-        if (valid())
+        if (Valid())
             iconv_close(m_cd);
     }
     IconvHandle(const IconvHandle&) = delete;
     IconvHandle& operator=(const IconvHandle&) = delete;
-    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() const { return m_cd; }
+    bool Valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t Get() const { return m_cd; }
 
 private:
     iconv_t m_cd;
@@ -51,7 +51,7 @@ std::optional<QByteArray> Convert(const IconvHandle& cd, const QByteArray& in, c
     char* dst = out.data();
     size_t dstLeft = size_t(out.size());
     while (srcLeft > 0) {
-        if (iconv(cd.get(), &src, &srcLeft, &dst, &dstLeft) != size_t(-1))
+        if (iconv(cd.Get(), &src, &srcLeft, &dst, &dstLeft) != size_t(-1))
             break;
         if ((errno != EILSEQ && errno != EINVAL) || replacement.isEmpty() ||
             dstLeft < size_t(replacement.size()))
@@ -81,7 +81,7 @@ const char* IconvName(TextEncoding encoding)
 QString DecodeSingleByte(const QByteArray& bytes, TextEncoding encoding)
 {
     const IconvHandle cd("UTF-8", IconvName(encoding));
-    if (!cd.valid())
+    if (!cd.Valid())
         throw VemoError(QStringLiteral("The system has no %1 converter (iconv %2)")
                             .arg(EncodingName(encoding), QLatin1String(IconvName(encoding))));
     // Every single-byte character takes at most 3 UTF-8 bytes, as does the replacement mark.
@@ -302,7 +302,7 @@ std::optional<QByteArray> EncodeText(const QString& text, TextEncoding encoding,
         return QByteArray(encoder.encode(text));
     }
     const IconvHandle cd(IconvName(encoding), "UTF-8");
-    if (!cd.valid())
+    if (!cd.Valid())
         return std::nullopt;
     // A lone surrogate has no single-byte form either: refuse rather than write a "?".
     for (const QChar c : text)

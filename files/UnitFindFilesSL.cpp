@@ -67,8 +67,8 @@ void LogErr(const QString& text)
 {
     const auto append = [&text](const QString& fileName) {
         TSBufOut out;
-        out.setCretateNew(false);
-        out.setFileName(fileName);
+        out.SetCretateNew(false);
+        out.SetFileName(fileName);
         const bool written = out.WriteString(text + QStringLiteral("\r\n"));
         return out.CloseFile() && written;
     };

@@ -10,7 +10,7 @@ class VemoError : public std::runtime_error
 public:
     explicit VemoError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message)
     {}
-    QString message() const { return m_message; }
+    QString Message() const { return m_message; }
 
 private:
     QString m_message;

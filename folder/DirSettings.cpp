@@ -23,14 +23,14 @@ const QString KeyBooks = QStringLiteral("CheckBoxBooks.Checked");
 // that is not an integer throws, naming the value, the key and the file.
 std::optional<int> IntegerValue(const SettingsFile& file, const QString& key, const QString& path)
 {
-    const QString value = file.value(key).value_or(QString());
+    const QString value = file.Value(key).value_or(QString());
     if (value.isEmpty())
         return std::nullopt;
     try {
         return SettingsInteger(value);
     } catch (const VemoError& error) {
         throw VemoError(QStringLiteral("%1 (key \"%2\" in the settings file %3)")
-                            .arg(error.message(), key, QDir::toNativeSeparators(path)));
+                            .arg(error.Message(), key, QDir::toNativeSeparators(path)));
     }
 }
 
@@ -46,11 +46,11 @@ void DirSettings::Load(const QString& path)
 {
     if (!QFileInfo::exists(path))
         return;
-    const SettingsFile file = SettingsFile::load(path);
-    converterFolder = file.value(KeyConverter).value_or(QString());
-    cover = file.value(KeyCover).value_or(QString());
-    commandTemplate = file.value(KeyCommand).value_or(QString());
-    folderName = file.value(KeyFolder).value_or(QString());
+    const SettingsFile file = SettingsFile::Load(path);
+    converterFolder = file.Value(KeyConverter).value_or(QString());
+    cover = file.Value(KeyCover).value_or(QString());
+    commandTemplate = file.Value(KeyCommand).value_or(QString());
+    folderName = file.Value(KeyFolder).value_or(QString());
     if (const std::optional<int> videos = IntegerValue(file, KeyVideos, path))
         makeVideos = *videos != 0;
     if (const std::optional<int> rule = IntegerValue(file, KeyCoverRule, path))
@@ -66,7 +66,7 @@ QStringList DirSettings::Formats() const
 
 void DirSettings::Save(const QString& path) const
 {
-    SettingsFile::save(path, {KeyConverter + u'=' + converterFolder, KeyCover + u'=' + cover,
+    SettingsFile::Save(path, {KeyConverter + u'=' + converterFolder, KeyCover + u'=' + cover,
                               KeyCommand + u'=' + commandTemplate, KeyFolder + u'=' + folderName,
                               KeyVideos + u'=' + (makeVideos ? u'1' : u'0'),
                               KeyCoverRule + u'=' + QString::number(coverRule),

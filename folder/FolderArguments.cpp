@@ -156,7 +156,7 @@ void FolderParser::TakeSoundOptions(const QStringList& soundWords)
     try {
         parsed = ParseToFileOptions(soundWords);
     } catch (const VemoError& e) {
-        Refuse(e.message());
+        Refuse(e.Message());
     }
     FolderRunSettings& s = m_result.settings;
     const ToFileOptions& o = parsed.options;

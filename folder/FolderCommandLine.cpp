@@ -104,7 +104,7 @@ int Reported(const QString& command, const std::function<int()>& action)
     try {
         return action();
     } catch (const VemoError& e) {
-        Print(e.message());
+        Print(e.Message());
     } catch (const std::exception& e) {
         Print(command + QStringLiteral(": ") + QString::fromLocal8Bit(e.what()));
     }

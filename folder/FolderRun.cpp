@@ -134,7 +134,7 @@ FolderRunResult FolderRun::Run()
         CleanUp();
         const auto* error = dynamic_cast<const VemoError*>(&e);
         AddToRunLog(QStringLiteral("end: the run failed: ") +
-                    (error ? error->message() : QString::fromLocal8Bit(e.what())));
+                    (error ? error->Message() : QString::fromLocal8Bit(e.what())));
         throw;
     }
     RunBatch(batch, result);
@@ -259,7 +259,7 @@ BookOutcome FolderRun::ConvertBookHere(const QString& textFile, VideoBatch* batc
     } catch (const BatchFileError&) {
         throw;
     } catch (const VemoError& e) {
-        outcome.problems.append(e.message());
+        outcome.problems.append(e.Message());
     } catch (const std::exception& e) {
         outcome.problems.append(QString::fromLocal8Bit(e.what()));
     }
@@ -487,7 +487,7 @@ void FolderRun::AddToRunLog(const QString& entry)
 void FolderRun::CleanUp()
 {
     SpFileStream& stream = m_speaker.FileStream();
-    if (!stream.isOpen())
+    if (!stream.IsOpen())
         return;
     try {
         stream.Close();

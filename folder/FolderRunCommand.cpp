@@ -111,7 +111,7 @@ void FolderRunCommand::Run()
         // Nobody is there to close a message box: the log pane and the run log tell it.
         if (!unattended)
             throw;
-        Log(e.message());
+        Log(e.Message());
         return;
     }
     ReportFailures(result, unattended);

@@ -241,7 +241,7 @@ void TFormFileSelectDir::LoadSettings()
     try {
         settings.Load(m_settingsPath);
     } catch (const VemoError& error) {
-        m_loadError = error.message();
+        m_loadError = error.Message();
     }
     ApplySettings(settings);
 }
@@ -326,7 +326,7 @@ void TFormFileSelectDir::ButtonOkClick()
     try {
         Accept();
     } catch (const VemoError& error) {
-        QMessageBox::critical(this, windowTitle(), error.message());
+        QMessageBox::critical(this, windowTitle(), error.Message());
     }
 }
 

@@ -36,7 +36,7 @@ bool Guarded(QWidget* parent, const std::function<void()>& action)
         action();
         return true;
     } catch (const VemoError& e) {
-        ShowError(parent, e.message());
+        ShowError(parent, e.Message());
     } catch (const std::exception& e) {
         ShowError(parent, QString::fromLocal8Bit(e.what()));
     } catch (...) {

@@ -97,8 +97,8 @@ void TFormMain::ConnectVoice(SpeechVoice& voice, bool english)
             english ? &TFormMain::SpVoiceEngSentence : &TFormMain::SpVoiceRuSentence);
     connect(&voice, &SpeechVoice::AudioLevel, this,
             english ? &TFormMain::SpVoiceEngAudioLevel : &TFormMain::SpVoiceRuAudioLevel);
-    connect(&voice, &SpeechVoice::deviceMessage, this, [this](const QString& text) { AppendLog(text); });
-    connect(&voice, &SpeechVoice::voicesChanged, this, [this, english] {
+    connect(&voice, &SpeechVoice::DeviceMessage, this, [this](const QString& text) { AppendLog(text); });
+    connect(&voice, &SpeechVoice::VoicesChanged, this, [this, english] {
         Guarded(this,
                 [this, english] { TakeLateVoices(english ? QStringLiteral("E") : QStringLiteral("R")); });
     });
@@ -122,7 +122,7 @@ void TFormMain::FormCreate()
 
 void TFormMain::FillVoiceList(const QString& lang)
 {
-    VoiceFor(lang).setEventInterests(AllEventInterests);
+    VoiceFor(lang).SetEventInterests(AllEventInterests);
     // The speech service's voices come in later, without holding the window's start.
     VoiceFor(lang).WaitForVoices(0);
     ListVoices(lang);
@@ -165,7 +165,7 @@ void TFormMain::RelistVoices(const QString& lang)
 {
     const VoiceToken chosen = SelectedVoice(lang);
     ListVoices(lang);
-    if (chosen.isNull())
+    if (chosen.IsNull())
         return;
     const QList<VoiceToken>& tokens = VoiceTokens(lang);
     qsizetype found = tokens.indexOf(chosen);
@@ -197,10 +197,10 @@ void TFormMain::TakeRatesAndVolumes()
 
 void TFormMain::GiveRatesAndVolumes()
 {
-    SpVoiceRu->setRate(TBRateRu->value());
-    SpVoiceRu->setVolume(TBVolumeRu->value());
-    SpVoiceEng->setRate(TBRateEng->value());
-    SpVoiceEng->setVolume(TBVolumeEng->value());
+    SpVoiceRu->SetRate(TBRateRu->value());
+    SpVoiceRu->SetVolume(TBVolumeRu->value());
+    SpVoiceEng->SetRate(TBRateEng->value());
+    SpVoiceEng->SetVolume(TBVolumeEng->value());
 }
 
 void TFormMain::LoadNameForm()
@@ -302,13 +302,13 @@ bool TFormMain::SetVoiceId(const QString& lang, const QString& id)
     };
     VoiceToken wanted = listed();
     // A daemon that answers at once has its voices listed before the window shows.
-    if (wanted.isNull() && VoiceFor(lang).WaitForVoices(AwaitedVoiceWaitMs))
+    if (wanted.IsNull() && VoiceFor(lang).WaitForVoices(AwaitedVoiceWaitMs))
         wanted = listed();
-    if (wanted.isNull() && !VoiceFor(lang).WaitForVoices(0)) {
+    if (wanted.IsNull() && !VoiceFor(lang).WaitForVoices(0)) {
         m_awaitedVoiceIds.insert(lang, id); // the speech service has not answered yet
         return false;
     }
-    if (wanted.isNull()) {
+    if (wanted.IsNull()) {
         MLog->appendPlainText(
             QStringLiteral("Голос «%1» больше не установлен: выбран голос по номеру в списке.").arg(id));
         return false;
@@ -348,7 +348,7 @@ void TFormMain::ApplyVoice(const QString& lang)
         throw VemoError(lang == u"E"
                             ? QStringLiteral("No English voice is selected: the voice stays as it was.")
                             : QStringLiteral("No Russian voice is selected: the voice stays as it was."));
-    VoiceFor(lang).setVoice(tokens.at(index));
+    VoiceFor(lang).SetVoice(tokens.at(index));
 }
 
 // The user's choice wins over a voice of the settings still waited for.
@@ -401,7 +401,7 @@ void TFormMain::ShowDictionaryPicture(const QString& word)
     } catch (const VemoError& e) {
         // A broken picture file must not stop the reading with a message box: the previous
         // picture stays and the log says why.
-        MLog->appendPlainText(e.message());
+        MLog->appendPlainText(e.Message());
     }
 }
 

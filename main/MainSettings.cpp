@@ -19,7 +19,7 @@ void MainSettings::Load()
     const QString path = Path();
     if (!QFileInfo::exists(path))
         return;
-    OpsFile::Apply(SettingsFile::load(path), path, *this);
+    OpsFile::Apply(SettingsFile::Load(path), path, *this);
 }
 
 OpsFile::Values MainSettings::Current() const
@@ -36,7 +36,7 @@ OpsFile::Values MainSettings::Current() const
 
 void MainSettings::Save() const
 {
-    SettingsFile::save(Path(), OpsFile::Lines(Current()));
+    SettingsFile::Save(Path(), OpsFile::Lines(Current()));
 }
 
 void MainSettings::SetVoiceIndex(const QString& lang, int index)

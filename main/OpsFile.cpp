@@ -25,13 +25,13 @@ QString Flag(bool value)
 void ApplyKey(const SettingsFile& file, const QString& fileName, const QString& key,
               const std::function<void(int)>& apply)
 {
-    const std::optional<QString> value = file.value(key);
+    const std::optional<QString> value = file.Value(key);
     if (!value || value->isEmpty())
         return;
     try {
         apply(SettingsInteger(*value));
     } catch (const VemoError& e) {
-        throw VemoError(QStringLiteral("%1, %2=%3: %4").arg(fileName, key, *value, e.message()));
+        throw VemoError(QStringLiteral("%1, %2=%3: %4").arg(fileName, key, *value, e.Message()));
     }
 }
 
@@ -40,7 +40,7 @@ void ApplyVoice(const SettingsFile& file, const QString& fileName, const QString
                 OpsFile::Target& target)
 {
     const bool russian = lang == u"R";
-    const std::optional<QString> id = file.value(russian ? KeyVoiceIdRu : KeyVoiceIdEng);
+    const std::optional<QString> id = file.Value(russian ? KeyVoiceIdRu : KeyVoiceIdEng);
     if (id && !id->trimmed().isEmpty() && target.SetVoiceId(lang, id->trimmed()))
         return;
     ApplyKey(file, fileName, russian ? KeyVoiceRu : KeyVoiceEng,

@@ -47,7 +47,7 @@ SpeechVoice& ReadingRun::CurrentVoice()
 
 bool ReadingRun::HasCurrentFragment() const
 {
-    return m_fragmentIndex >= 0 && m_fragmentIndex < m_fragments.count() &&
+    return m_fragmentIndex >= 0 && m_fragmentIndex < m_fragments.Count() &&
            m_fragmentIndex < m_fragments.FragmentLangs.size() &&
            m_fragmentIndex < m_fragments.FragmentOffsets.size();
 }
@@ -75,7 +75,7 @@ void ReadingRun::StartReading(const QString& region, int base)
     if (m_speaking) {
         StopReading();
         m_speaking = false;
-        m_fragments.clear();
+        m_fragments.Clear();
     }
     AbandonCut();
     m_fragmentIndex = 0;
@@ -85,13 +85,13 @@ void ReadingRun::StartReading(const QString& region, int base)
         SplitXmlText(region, m_fragments);
     } else {
         m_speakFlags = SpeakAsyncPlain;
-        m_fragments.clear();
+        m_fragments.Clear();
         m_cut = std::make_unique<PlainTextSplitter>(region, FragmentLimit, m_digitLang, m_fragments);
         // The first fragment is complete once a second one has begun or the text is done.
-        while (m_cut && m_fragments.count() < 2)
+        while (m_cut && m_fragments.Count() < 2)
             CutMore();
     }
-    if (m_fragments.count() == 0) {
+    if (m_fragments.Count() == 0) {
         // Nothing to say from the caret on: the run ends before it begins.
         m_view.AppendLog(QStringLiteral("End!"));
         m_view.SetTextEditable(true);
@@ -107,7 +107,7 @@ void ReadingRun::CutMore()
 {
     if (!m_cut)
         return;
-    if (!m_cut->Advance(m_fragments.count() == 0 ? FirstStretch : LaterStretch)) {
+    if (!m_cut->Advance(m_fragments.Count() == 0 ? FirstStretch : LaterStretch)) {
         m_cutTimer->start();
         return;
     }
@@ -125,9 +125,9 @@ void ReadingRun::NextFragment()
 {
     m_streamEnded = false;
     // The next fragment may not be cut yet.
-    while (m_cut && m_fragmentIndex >= m_fragments.count() - 1)
+    while (m_cut && m_fragmentIndex >= m_fragments.Count() - 1)
         CutMore();
-    if (m_fragmentIndex >= m_fragments.count() - 1 || !m_speaking) {
+    if (m_fragmentIndex >= m_fragments.Count() - 1 || !m_speaking) {
         m_fragmentIndex = 0;
         m_speaking = false;
         m_view.AppendLog(QStringLiteral("End!"));
@@ -180,7 +180,7 @@ void ReadingRun::BreakOff()
         return;
     ResumeReading();
     StopReading();
-    m_fragments.clear();
+    m_fragments.Clear();
     m_fragmentIndex = 0;
 }
 

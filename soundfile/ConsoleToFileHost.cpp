@@ -19,12 +19,12 @@ extern "C" void OnStopSignal(int)
 
 void SetUpVoice(SpeechVoice& voice, const VoiceArguments& arguments, const QString& language)
 {
-    voice.setEventInterests(AllEventInterests);
-    voice.setVoice(ChooseVoice(VoicesToChooseFrom(voice, arguments.name), arguments.name, language));
+    voice.SetEventInterests(AllEventInterests);
+    voice.SetVoice(ChooseVoice(VoicesToChooseFrom(voice, arguments.name), arguments.name, language));
     if (arguments.rate)
-        voice.setRate(*arguments.rate);
+        voice.SetRate(*arguments.rate);
     if (arguments.volume)
-        voice.setVolume(*arguments.volume);
+        voice.SetVolume(*arguments.volume);
 }
 
 } // namespace

@@ -50,16 +50,16 @@ public:
 
     EncoderConfig(); // all bytes zero
     // Takes exactly Size bytes; throws VemoError on another length.
-    static EncoderConfig fromBytes(const QByteArray& bytes);
-    QByteArray toBytes() const;
-    const std::uint8_t* data() const { return m_bytes.data(); }
+    static EncoderConfig FromBytes(const QByteArray& bytes);
+    QByteArray ToBytes() const;
+    const std::uint8_t* Data() const { return m_bytes.data(); }
 
-    std::uint32_t dword(Offset field) const;
-    std::int32_t int32(Offset field) const { return static_cast<std::int32_t>(dword(field)); }
-    std::uint16_t word(Offset field) const;
-    void setDword(Offset field, std::uint32_t value);
-    void setInt32(Offset field, std::int32_t value) { setDword(field, static_cast<std::uint32_t>(value)); }
-    void setWord(Offset field, std::uint16_t value);
+    std::uint32_t Dword(Offset field) const;
+    std::int32_t Int32(Offset field) const { return static_cast<std::int32_t>(Dword(field)); }
+    std::uint16_t Word(Offset field) const;
+    void SetDword(Offset field, std::uint32_t value);
+    void SetInt32(Offset field, std::int32_t value) { SetDword(field, static_cast<std::uint32_t>(value)); }
+    void SetWord(Offset field, std::uint16_t value);
 
     bool operator==(const EncoderConfig&) const = default;
 

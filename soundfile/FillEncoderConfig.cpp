@@ -13,20 +13,20 @@ constexpr std::int32_t PresetCbr = 12;
 EncoderConfig defaultRecord(const SampleRateEntry& rate)
 {
     EncoderConfig c;
-    c.setDword(EncoderConfig::dwConfig, EncoderConfig::ConfigLame);
-    c.setDword(EncoderConfig::dwStructVersion, 1);
-    c.setDword(EncoderConfig::dwStructSize, EncoderConfig::Size);
-    c.setDword(EncoderConfig::dwSampleRate, rate.rate);
-    c.setDword(EncoderConfig::dwReSampleRate, rate.rate);
-    c.setInt32(EncoderConfig::nPreset, -1);
+    c.SetDword(EncoderConfig::dwConfig, EncoderConfig::ConfigLame);
+    c.SetDword(EncoderConfig::dwStructVersion, 1);
+    c.SetDword(EncoderConfig::dwStructSize, EncoderConfig::Size);
+    c.SetDword(EncoderConfig::dwSampleRate, rate.rate);
+    c.SetDword(EncoderConfig::dwReSampleRate, rate.rate);
+    c.SetInt32(EncoderConfig::nPreset, -1);
     const bool mpeg1 = rate.mpegClass == MpegClass::Mpeg1;
-    c.setDword(EncoderConfig::dwMpegVersion, mpeg1 ? 1 : 0);
-    c.setDword(EncoderConfig::dwBitrate, mpeg1 ? 32 : 8);
-    c.setDword(EncoderConfig::dwMaxBitrate, mpeg1 ? 320 : 160);
-    c.setInt32(EncoderConfig::bOriginal, True);
-    c.setInt32(EncoderConfig::bWriteVBRHeader, True); // the info frame: players see the true length
-    c.setInt32(EncoderConfig::bEnableVBR, True);
-    c.setInt32(EncoderConfig::bStrictIso, True);
+    c.SetDword(EncoderConfig::dwMpegVersion, mpeg1 ? 1 : 0);
+    c.SetDword(EncoderConfig::dwBitrate, mpeg1 ? 32 : 8);
+    c.SetDword(EncoderConfig::dwMaxBitrate, mpeg1 ? 320 : 160);
+    c.SetInt32(EncoderConfig::bOriginal, True);
+    c.SetInt32(EncoderConfig::bWriteVBRHeader, True); // the info frame: players see the true length
+    c.SetInt32(EncoderConfig::bEnableVBR, True);
+    c.SetInt32(EncoderConfig::bStrictIso, True);
     return c;
 }
 
@@ -50,30 +50,30 @@ void applyMode(EncoderConfig& c, const Mp3Choices& choices, MpegClass mpegClass)
     };
     switch (mode.kind) {
     case EncodingKind::Cbr:
-        c.setInt32(EncoderConfig::bEnableVBR, 0);
-        c.setDword(EncoderConfig::dwBitrate, validated(choices.bitrateItem));
+        c.SetInt32(EncoderConfig::bEnableVBR, 0);
+        c.SetDword(EncoderConfig::dwBitrate, validated(choices.bitrateItem));
         break;
     case EncodingKind::Abr:
-        c.setInt32(EncoderConfig::nVbrMethod, 4);
-        c.setDword(EncoderConfig::dwVbrAbr_bps, validated(choices.bitrateItem) * 1000);
+        c.SetInt32(EncoderConfig::nVbrMethod, 4);
+        c.SetDword(EncoderConfig::dwVbrAbr_bps, validated(choices.bitrateItem) * 1000);
         break;
     case EncodingKind::Vbr:
         if (choices.vbrQuality < 0 || choices.vbrQuality > 9) {
             throw VemoError(Say("VBR quality %1 is outside 0-9", "Качество VBR %1 вне пределов 0-9")
                                 .arg(choices.vbrQuality));
         }
-        c.setInt32(EncoderConfig::nVbrMethod, 0);
-        c.setInt32(EncoderConfig::nVBRQuality, choices.vbrQuality);
-        c.setDword(EncoderConfig::dwBitrate, validated(choices.bitrateItem));
-        c.setDword(EncoderConfig::dwMaxBitrate, validated(choices.bitrateMaxItem));
+        c.SetInt32(EncoderConfig::nVbrMethod, 0);
+        c.SetInt32(EncoderConfig::nVBRQuality, choices.vbrQuality);
+        c.SetDword(EncoderConfig::dwBitrate, validated(choices.bitrateItem));
+        c.SetDword(EncoderConfig::dwMaxBitrate, validated(choices.bitrateMaxItem));
         break;
     case EncodingKind::Preset:
         // The constant and average bitrate presets encode at the bitrate the list shows.
-        c.setInt32(EncoderConfig::nPreset, mode.preset);
+        c.SetInt32(EncoderConfig::nPreset, mode.preset);
         if (mode.preset == PresetCbr)
-            c.setDword(EncoderConfig::dwBitrate, validated(choices.bitrateItem));
+            c.SetDword(EncoderConfig::dwBitrate, validated(choices.bitrateItem));
         else if (mode.preset == PresetAbr)
-            c.setDword(EncoderConfig::dwVbrAbr_bps, validated(choices.bitrateItem) * 1000);
+            c.SetDword(EncoderConfig::dwVbrAbr_bps, validated(choices.bitrateItem) * 1000);
         break;
     }
 }
@@ -85,14 +85,14 @@ FilledEncoderConfig FillEncoderConfig(const Mp3Choices& choices)
     const SampleRateEntry& rate = Mp3Tables::sampleRate(choices.sampleRateItem);
     EncoderConfig c = defaultRecord(rate);
     if (choices.channelsItem >= 0) {
-        c.setInt32(EncoderConfig::nMode, Mp3Tables::channelMode(choices.channelsItem));
+        c.SetInt32(EncoderConfig::nMode, Mp3Tables::channelMode(choices.channelsItem));
     }
-    c.setWord(EncoderConfig::nQuality, qualityWord(choices.qualityItem));
+    c.SetWord(EncoderConfig::nQuality, qualityWord(choices.qualityItem));
     if (choices.modeItem >= 0) {
         applyMode(c, choices, rate.mpegClass);
     }
     // The speech is written with the channels the MP3 gets: the WAV's channel count is
     // what the conversion encodes, and mono halves the data it works on.
-    const bool mono = c.int32(EncoderConfig::nMode) == EncoderConfig::ModeMono;
+    const bool mono = c.Int32(EncoderConfig::nMode) == EncoderConfig::ModeMono;
     return {c, rate.WavFormat(mono ? 1 : 2)};
 }

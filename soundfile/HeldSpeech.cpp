@@ -49,12 +49,12 @@ HeldSpeech::~HeldSpeech()
     Shared().taken = false;
 }
 
-SpFileStream& HeldSpeech::stream()
+SpFileStream& HeldSpeech::Stream()
 {
     return Shared().stream;
 }
 
-void HeldSpeech::begin()
+void HeldSpeech::Begin()
 {
     m_fragments.clear();
     m_speaking = false;
@@ -67,34 +67,34 @@ void HeldSpeech::begin()
                     .arg(file->fileTemplate(), file->errorString()));
         m_file = std::move(file);
     }
-    stream().setFormatType(SAFT22kHz16BitMono);
-    stream().Open(m_file->fileName(), 3);
+    Stream().SetFormatType(SAFT22kHz16BitMono);
+    Stream().Open(m_file->fileName(), 3);
 }
 
-void HeldSpeech::startFragment(qsizetype index)
+void HeldSpeech::StartFragment(qsizetype index)
 {
     if (m_speaking)
         m_fragments.pop_back(); // never ended: not held
     Fragment fragment;
     fragment.index = index;
-    fragment.start = stream().Seek(0, SeekEnd);
+    fragment.start = Stream().Seek(0, SeekEnd);
     m_fragments.push_back(std::move(fragment));
     m_speaking = true;
 }
 
-void HeldSpeech::addWord(qint64 streamPosition, int position, int length)
+void HeldSpeech::AddWord(qint64 streamPosition, int position, int length)
 {
     if (m_speaking)
         m_fragments.back().words.append({streamPosition, position, length});
 }
 
-void HeldSpeech::endFragment()
+void HeldSpeech::EndFragment()
 {
-    m_fragments.back().end = stream().Seek(0, SeekEnd);
+    m_fragments.back().end = Stream().Seek(0, SeekEnd);
     m_speaking = false;
 }
 
-const HeldSpeech::Fragment* HeldSpeech::find(qsizetype index) const
+const HeldSpeech::Fragment* HeldSpeech::Find(qsizetype index) const
 {
     const qsizetype held = qsizetype(m_fragments.size()) - (m_speaking ? 1 : 0);
     for (qsizetype k = 0; k < held; ++k) {
@@ -104,14 +104,14 @@ const HeldSpeech::Fragment* HeldSpeech::find(qsizetype index) const
     return nullptr;
 }
 
-bool HeldSpeech::holds(qsizetype index) const
+bool HeldSpeech::Holds(qsizetype index) const
 {
-    return find(index) != nullptr;
+    return Find(index) != nullptr;
 }
 
-QList<HeldSpeech::Word> HeldSpeech::place(qsizetype index, SpFileStream& out)
+QList<HeldSpeech::Word> HeldSpeech::Place(qsizetype index, SpFileStream& out)
 {
-    const Fragment* fragment = find(index);
+    const Fragment* fragment = Find(index);
     if (!fragment)
         return {};
     if (!m_file->seek(WavHeaderSize + fragment->start))
@@ -129,9 +129,9 @@ QList<HeldSpeech::Word> HeldSpeech::place(qsizetype index, SpFileStream& out)
                              : m_file->errorString()));
         samples.resize(std::size_t(bytes.size() / 2));
         qFromLittleEndian<qint16>(bytes.constData(), qsizetype(samples.size()), samples.data());
-        out.writeSamples(samples.data(), qsizetype(samples.size()), EngineSampleRate);
+        out.WriteSamples(samples.data(), qsizetype(samples.size()), EngineSampleRate);
         left -= bytes.size();
     }
-    out.flush();
+    out.Flush();
     return fragment->words;
 }

@@ -35,26 +35,26 @@ public:
     HeldSpeech(const HeldSpeech&) = delete;
     HeldSpeech& operator=(const HeldSpeech&) = delete;
 
-    bool isAvailable() const { return m_available; }
+    bool IsAvailable() const { return m_available; }
     // Drops what is held and starts a new stretch in a fresh file. Throws VemoError naming
     // the file when it cannot be made.
-    void begin();
+    void Begin();
     // The stream a voice speaks ahead into.
-    SpFileStream& stream();
+    SpFileStream& Stream();
 
     // Fragment `index` is spoken ahead from here on; the words reported meanwhile are its.
-    void startFragment(qsizetype index);
-    void addWord(qint64 streamPosition, int position, int length);
+    void StartFragment(qsizetype index);
+    void AddWord(qint64 streamPosition, int position, int length);
     // Its Speak is complete: it is held. A fragment never ended (stopped) is not.
-    void endFragment();
-    bool isSpeaking() const { return m_speaking; }
-    bool holds(qsizetype index) const;
+    void EndFragment();
+    bool IsSpeaking() const { return m_speaking; }
+    bool Holds(qsizetype index) const;
 
     // Writes the held audio of fragment `index` into out at its current position and ends
     // it there as the end of a Speak does (the converter drained), so the file gets the
     // very bytes speaking it there would have written. Returns its words. Throws VemoError
     // naming the file that cannot be read.
-    QList<Word> place(qsizetype index, SpFileStream& out);
+    QList<Word> Place(qsizetype index, SpFileStream& out);
 
 private:
     struct Fragment
@@ -65,7 +65,7 @@ private:
         QList<Word> words;
     };
 
-    const Fragment* find(qsizetype index) const;
+    const Fragment* Find(qsizetype index) const;
 
     QString m_folder;
     bool m_available = false;

@@ -14,8 +14,8 @@ public:
     {}
     ~KeptOutputStreams()
     {
-        m_voiceRu.setAudioOutputStream(m_ru);
-        m_voiceEng.setAudioOutputStream(m_eng);
+        m_voiceRu.SetAudioOutputStream(m_ru);
+        m_voiceEng.SetAudioOutputStream(m_eng);
     }
     KeptOutputStreams(const KeptOutputStreams&) = delete;
     KeptOutputStreams& operator=(const KeptOutputStreams&) = delete;

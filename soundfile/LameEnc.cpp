@@ -26,7 +26,7 @@ constexpr std::uint32_t InfoFrameRoom = 1441;
 class StreamTable
 {
 public:
-    HBE_STREAM add(const EncoderStream& stream)
+    HBE_STREAM Add(const EncoderStream& stream)
     {
         std::lock_guard lock(m_mutex);
         if (m_next == 0) { // all 2^32 - 1 handles spent
@@ -36,7 +36,7 @@ public:
         m_streams.emplace(handle, stream);
         return handle;
     }
-    bool find(HBE_STREAM handle, EncoderStream* stream)
+    bool Find(HBE_STREAM handle, EncoderStream* stream)
     {
         std::lock_guard lock(m_mutex);
         const auto it = m_streams.find(handle);
@@ -46,7 +46,7 @@ public:
         *stream = it->second;
         return true;
     }
-    bool take(HBE_STREAM handle, EncoderStream* stream)
+    bool Take(HBE_STREAM handle, EncoderStream* stream)
     {
         std::lock_guard lock(m_mutex);
         const auto it = m_streams.find(handle);
@@ -84,7 +84,7 @@ std::uint32_t beInitStream(const EncoderConfig& config, const Mp3Tags& tags, std
     if (!samples || !bufferSize || !stream) {
         return BeErr::InvalidFormatParameters;
     }
-    if (config.dword(EncoderConfig::dwConfig) != EncoderConfig::ConfigLame) {
+    if (config.Dword(EncoderConfig::dwConfig) != EncoderConfig::ConfigLame) {
         return BeErr::InvalidFormat;
     }
     EncoderStream s;
@@ -102,7 +102,7 @@ std::uint32_t beInitStream(const EncoderConfig& config, const Mp3Tags& tags, std
     s.tagSize = std::uint32_t(lame_get_id3v2_tag(s.lame, nullptr, 0));
     // LAME's own worst case for n samples per channel is 1.25 n + 7200 bytes.
     s.bufferSize = s.samples + s.samples / 4 + 7200 + s.tagSize + InfoFrameRoom;
-    const HBE_STREAM handle = streams().add(s);
+    const HBE_STREAM handle = streams().Add(s);
     if (handle == 0) {
         lame_close(s.lame);
         return BeErr::NoMoreHandles;
@@ -117,7 +117,7 @@ std::uint32_t beEncodeChunk(HBE_STREAM stream, std::uint32_t sampleCount, const 
                             unsigned char* output, std::uint32_t* outputBytes)
 {
     EncoderStream s;
-    if (!streams().find(stream, &s)) {
+    if (!streams().Find(stream, &s)) {
         return BeErr::InvalidHandle;
     }
     if (!output || !outputBytes || (sampleCount > 0 && !input) || sampleCount > s.samples) {
@@ -139,7 +139,7 @@ std::uint32_t beEncodeChunk(HBE_STREAM stream, std::uint32_t sampleCount, const 
 std::uint32_t beDeinitStream(HBE_STREAM stream, unsigned char* output, std::uint32_t* outputBytes)
 {
     EncoderStream s;
-    if (!streams().find(stream, &s)) {
+    if (!streams().Find(stream, &s)) {
         return BeErr::InvalidHandle;
     }
     if (!output || !outputBytes) {
@@ -157,7 +157,7 @@ std::uint32_t beInfoFrame(HBE_STREAM stream, unsigned char* output, std::uint32_
                           std::uint32_t* offset)
 {
     EncoderStream s;
-    if (!streams().find(stream, &s)) {
+    if (!streams().Find(stream, &s)) {
         return BeErr::InvalidHandle;
     }
     if (!output || !outputBytes || !offset) {
@@ -175,7 +175,7 @@ std::uint32_t beInfoFrame(HBE_STREAM stream, unsigned char* output, std::uint32_
 std::uint32_t beCloseStream(HBE_STREAM stream)
 {
     EncoderStream s;
-    if (!streams().take(stream, &s)) {
+    if (!streams().Take(stream, &s)) {
         return BeErr::InvalidHandle;
     }
     lame_close(s.lame);

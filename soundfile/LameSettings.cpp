@@ -26,8 +26,8 @@ bool isMp3SampleRate(std::uint32_t rate)
 
 bool applySampleRates(lame_t lame, const EncoderConfig& c)
 {
-    const std::uint32_t in = c.dword(EncoderConfig::dwSampleRate);
-    const std::uint32_t resample = c.dword(EncoderConfig::dwReSampleRate);
+    const std::uint32_t in = c.Dword(EncoderConfig::dwSampleRate);
+    const std::uint32_t resample = c.Dword(EncoderConfig::dwReSampleRate);
     const std::uint32_t out = resample != 0 ? resample : in;
     if (in < 1000 || in > 192000 || !isMp3SampleRate(out)) {
         return false;
@@ -40,7 +40,7 @@ bool applySampleRates(lame_t lame, const EncoderConfig& c)
 
 bool applyMode(lame_t lame, const EncoderConfig& c)
 {
-    switch (c.int32(EncoderConfig::nMode)) {
+    switch (c.Int32(EncoderConfig::nMode)) {
     case ModeMono:
         lame_set_mode(lame, MONO);
         return true;
@@ -73,20 +73,20 @@ vbr_mode vbrModeOf(std::int32_t method)
 
 void applyBitrates(lame_t lame, const EncoderConfig& c)
 {
-    const int bitrate = int(std::min<std::uint32_t>(c.dword(EncoderConfig::dwBitrate), 320));
-    const int maxBitrate = int(std::min<std::uint32_t>(c.dword(EncoderConfig::dwMaxBitrate), 320));
-    const std::int32_t method = c.int32(EncoderConfig::nVbrMethod);
-    if (c.dword(EncoderConfig::bEnableVBR) == 0 || method == VbrMethodNone) {
+    const int bitrate = int(std::min<std::uint32_t>(c.Dword(EncoderConfig::dwBitrate), 320));
+    const int maxBitrate = int(std::min<std::uint32_t>(c.Dword(EncoderConfig::dwMaxBitrate), 320));
+    const std::int32_t method = c.Int32(EncoderConfig::nVbrMethod);
+    if (c.Dword(EncoderConfig::bEnableVBR) == 0 || method == VbrMethodNone) {
         lame_set_VBR(lame, vbr_off);
         lame_set_brate(lame, bitrate);
         return;
     }
     lame_set_VBR(lame, vbrModeOf(method));
     if (method == VbrMethodAbr) {
-        const int mean = int(std::min<std::uint32_t>(c.dword(EncoderConfig::dwVbrAbr_bps) / 1000, 320));
+        const int mean = int(std::min<std::uint32_t>(c.Dword(EncoderConfig::dwVbrAbr_bps) / 1000, 320));
         lame_set_VBR_mean_bitrate_kbps(lame, mean);
     } else {
-        lame_set_VBR_q(lame, std::clamp(c.int32(EncoderConfig::nVBRQuality), 0, 9));
+        lame_set_VBR_q(lame, std::clamp(c.Int32(EncoderConfig::nVBRQuality), 0, 9));
     }
     lame_set_VBR_min_bitrate_kbps(lame, std::min(bitrate, maxBitrate));
     lame_set_VBR_max_bitrate_kbps(lame, std::max(bitrate, maxBitrate));
@@ -94,13 +94,13 @@ void applyBitrates(lame_t lame, const EncoderConfig& c)
 
 void applyFlags(lame_t lame, const EncoderConfig& c)
 {
-    lame_set_copyright(lame, c.dword(EncoderConfig::bCopyright) != 0);
-    lame_set_original(lame, c.dword(EncoderConfig::bOriginal) != 0);
-    lame_set_error_protection(lame, c.dword(EncoderConfig::bCRC) != 0);
-    lame_set_extension(lame, c.dword(EncoderConfig::bPrivate) != 0);
-    lame_set_strict_ISO(lame, c.dword(EncoderConfig::bStrictIso) != 0);
-    lame_set_disable_reservoir(lame, c.dword(EncoderConfig::bNoRes) != 0);
-    const std::uint32_t emphasis = c.dword(EncoderConfig::dwEmphasis);
+    lame_set_copyright(lame, c.Dword(EncoderConfig::bCopyright) != 0);
+    lame_set_original(lame, c.Dword(EncoderConfig::bOriginal) != 0);
+    lame_set_error_protection(lame, c.Dword(EncoderConfig::bCRC) != 0);
+    lame_set_extension(lame, c.Dword(EncoderConfig::bPrivate) != 0);
+    lame_set_strict_ISO(lame, c.Dword(EncoderConfig::bStrictIso) != 0);
+    lame_set_disable_reservoir(lame, c.Dword(EncoderConfig::bNoRes) != 0);
+    const std::uint32_t emphasis = c.Dword(EncoderConfig::dwEmphasis);
     if (emphasis <= 3) {
         lame_set_emphasis(lame, int(emphasis));
     }
@@ -108,13 +108,13 @@ void applyFlags(lame_t lame, const EncoderConfig& c)
     // padding) gives players the true length; LAME leaves room for it in its first output
     // and beInfoFrame hands it over at the end. LAME has a single psychoacoustic model, so
     // dwPsyModel has nothing to choose.
-    lame_set_bWriteVbrTag(lame, c.dword(EncoderConfig::bWriteVBRHeader) != 0);
+    lame_set_bWriteVbrTag(lame, c.Dword(EncoderConfig::bWriteVBRHeader) != 0);
     lame_set_write_id3tag_automatic(lame, 0);
 }
 
 void applyQuality(lame_t lame, const EncoderConfig& c)
 {
-    const std::uint16_t word = c.word(EncoderConfig::nQuality);
+    const std::uint16_t word = c.Word(EncoderConfig::nQuality);
     const int low = word & 0xFF;
     const int high = word >> 8;
     if (high == (~low & 0xFF) && low <= 9) {
@@ -222,13 +222,13 @@ bool applyClassPreset(lame_t lame, std::int32_t preset)
 void applyBitratePreset(lame_t lame, const EncoderConfig& c, std::int32_t preset)
 {
     if (preset == 11) { // average bitrate: LAME's ABR preset of the record's ABR rate
-        const std::uint32_t kbps = c.dword(EncoderConfig::dwVbrAbr_bps) / 1000;
+        const std::uint32_t kbps = c.Dword(EncoderConfig::dwVbrAbr_bps) / 1000;
         if (kbps >= 8 && kbps <= 320) {
             lame_set_preset(lame, int(kbps));
         }
     } else if (preset == 12) { // constant bitrate at the record's bitrate
         lame_set_VBR(lame, vbr_off);
-        lame_set_brate(lame, int(std::min<std::uint32_t>(c.dword(EncoderConfig::dwBitrate), 320)));
+        lame_set_brate(lame, int(std::min<std::uint32_t>(c.Dword(EncoderConfig::dwBitrate), 320)));
     }
 }
 
@@ -236,7 +236,7 @@ void applyBitratePreset(lame_t lame, const EncoderConfig& c, std::int32_t preset
 // the VBR mode they refine. A value LAME has no counterpart for is ignored.
 void applyPreset(lame_t lame, const EncoderConfig& c)
 {
-    const std::int32_t preset = c.int32(EncoderConfig::nPreset);
+    const std::int32_t preset = c.Int32(EncoderConfig::nPreset);
     if (!applyNamedPreset(lame, preset) && !applyClassPreset(lame, preset)) {
         applyBitratePreset(lame, c, preset);
     }
@@ -282,13 +282,13 @@ bool ApplyMp3Tags(lame_t lame, const Mp3Tags& tags)
 
 int InputChannels(const EncoderConfig& config)
 {
-    return config.int32(EncoderConfig::nMode) == ModeMono ? 1 : 2;
+    return config.Int32(EncoderConfig::nMode) == ModeMono ? 1 : 2;
 }
 
 bool ApplyEncoderConfig(lame_t lame, const EncoderConfig& config)
 {
-    if (config.dword(EncoderConfig::dwConfig) != EncoderConfig::ConfigLame ||
-        config.dword(EncoderConfig::dwStructVersion) < 1) {
+    if (config.Dword(EncoderConfig::dwConfig) != EncoderConfig::ConfigLame ||
+        config.Dword(EncoderConfig::dwStructVersion) < 1) {
         return false;
     }
     lame_set_num_channels(lame, InputChannels(config));

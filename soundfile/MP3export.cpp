@@ -22,10 +22,10 @@ class StreamCloser
 {
 public:
     explicit StreamCloser(HBE_STREAM stream) : m_stream(stream) {}
-    ~StreamCloser() { close(); }
+    ~StreamCloser() { Close(); }
     StreamCloser(const StreamCloser&) = delete;
     StreamCloser& operator=(const StreamCloser&) = delete;
-    void close()
+    void Close()
     {
         if (m_open) {
             m_open = false;
@@ -96,7 +96,7 @@ std::int32_t modeFor(quint16 channels, const EncoderConfig& config)
 {
     if (channels == 1)
         return EncoderConfig::ModeMono;
-    return config.int32(EncoderConfig::nMode) == EncoderConfig::ModeJointStereo
+    return config.Int32(EncoderConfig::nMode) == EncoderConfig::ModeJointStereo
                ? EncoderConfig::ModeJointStereo
                : EncoderConfig::ModeStereo;
 }
@@ -107,14 +107,14 @@ public:
     Conversion(QFile& wav, QFile& mp3, HBE_STREAM stream, std::uint32_t samples, std::uint32_t bufferSize)
         : m_wav(wav), m_mp3(mp3), m_stream(stream), m_input(samples), m_output(bufferSize)
     {}
-    void encodeData(qint64 count, const Mp3Progress& progress);
-    void flush(StreamCloser& closer);
+    void EncodeData(qint64 count, const Mp3Progress& progress);
+    void Flush(StreamCloser& closer);
 
 private:
-    qint64 readChunk(qint64 n, bool last);
-    void encodeChunk(qint64 bytes);
-    void write(std::uint32_t bytes);
-    void writeInfoFrame();
+    qint64 ReadChunk(qint64 n, bool last);
+    void EncodeChunk(qint64 bytes);
+    void Write(std::uint32_t bytes);
+    void WriteInfoFrame();
 
     QFile& m_wav;
     QFile& m_mp3;
@@ -127,7 +127,7 @@ private:
 // The last chunk is cleared first and keeps its designed length, the part past the end of
 // the file being silence. A full chunk cut short by the end of the file is encoded as far
 // as it was read; either way a short read ends the data.
-qint64 Conversion::readChunk(qint64 n, bool last)
+qint64 Conversion::ReadChunk(qint64 n, bool last)
 {
     char* bytes = reinterpret_cast<char*>(m_input.data());
     if (last) {
@@ -145,23 +145,23 @@ qint64 Conversion::readChunk(qint64 n, bool last)
     return got < n && !last ? got : n;
 }
 
-void Conversion::write(std::uint32_t bytes)
+void Conversion::Write(std::uint32_t bytes)
 {
     if (bytes > 0 && m_mp3.write(reinterpret_cast<const char*>(m_output.data()), bytes) != qint64(bytes)) {
         throw VemoError(Say(" Error writing to file ", " Ошибка записи в файл ") + m_mp3.fileName());
     }
 }
 
-void Conversion::encodeChunk(qint64 bytes)
+void Conversion::EncodeChunk(qint64 bytes)
 {
     std::uint32_t written = 0;
     if (beEncodeChunk(m_stream, std::uint32_t(bytes / 2), m_input.data(), m_output.data(), &written) != 0) {
         throw VemoError(Say(" Error in MP3 encoding! ", " Ошибка при MP3 кодировани ! "));
     }
-    write(written);
+    Write(written);
 }
 
-void Conversion::encodeData(qint64 count, const Mp3Progress& progress)
+void Conversion::EncodeData(qint64 count, const Mp3Progress& progress)
 {
     const qint64 fullChunk = qint64(m_input.size()) * 2;
     qint64 done = 0;
@@ -169,8 +169,8 @@ void Conversion::encodeData(qint64 count, const Mp3Progress& progress)
     while (done < count) {
         const bool last = count - done <= fullChunk;
         const qint64 asked = last ? count - done : fullChunk;
-        const qint64 n = readChunk(asked, last);
-        encodeChunk(n);
+        const qint64 n = ReadChunk(asked, last);
+        EncodeChunk(n);
         done += asked;
         if (++chunks % ChunksBetweenMessages == 0) {
             progress(done, count);
@@ -181,20 +181,20 @@ void Conversion::encodeData(qint64 count, const Mp3Progress& progress)
     }
 }
 
-void Conversion::flush(StreamCloser& closer)
+void Conversion::Flush(StreamCloser& closer)
 {
     std::uint32_t written = 0;
     if (beDeinitStream(m_stream, m_output.data(), &written) != 0) {
         throw VemoError(Say(" Error closing the MP3 stream", " Ошибка де-инициализации MP3 потока"));
     }
-    write(written);
-    writeInfoFrame();
-    closer.close();
+    Write(written);
+    WriteInfoFrame();
+    closer.Close();
 }
 
 // The info frame replaces the room the encoder left for it near the start of the file. A
 // pipe or device cannot go back: there the room stays, an empty frame players skip.
-void Conversion::writeInfoFrame()
+void Conversion::WriteInfoFrame()
 {
     std::uint32_t bytes = 0;
     std::uint32_t offset = 0;
@@ -207,7 +207,7 @@ void Conversion::writeInfoFrame()
     if (!m_mp3.seek(offset)) {
         throw VemoError(Say(" Error writing to file ", " Ошибка записи в файл ") + m_mp3.fileName());
     }
-    write(bytes);
+    Write(bytes);
 }
 
 void processPendingEvents(qint64, qint64)
@@ -240,7 +240,7 @@ qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const Enc
         return Mp3Result::Mp3NotCreated;
     }
     EncoderConfig copy = config;
-    copy.setInt32(EncoderConfig::nMode, modeFor(header.channels, config));
+    copy.SetInt32(EncoderConfig::nMode, modeFor(header.channels, config));
     std::uint32_t samples = 0;
     std::uint32_t bufferSize = 0;
     HBE_STREAM stream = 0;
@@ -253,7 +253,7 @@ qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const Enc
         return Mp3Result::Mp3NotCreated;
     }
     Conversion conversion(wav, mp3, stream, samples, bufferSize);
-    conversion.encodeData(header.count, progress ? progress : processPendingEvents);
-    conversion.flush(closer);
+    conversion.EncodeData(header.count, progress ? progress : processPendingEvents);
+    conversion.Flush(closer);
     return Mp3Result::Done;
 }

@@ -18,7 +18,7 @@ struct PartConversions::Task
     std::atomic<qint64> bytesDone{0};
     std::atomic<qint64> bytesTotal{1};
 
-    void run()
+    void Run()
     {
         qint32 result = -1;
         QString message;
@@ -29,7 +29,7 @@ struct PartConversions::Task
                     bytesTotal = t;
                 });
         } catch (const VemoError& e) {
-            message = e.message();
+            message = e.Message();
         } catch (const std::exception& e) {
             message = QString::fromLocal8Bit(e.what());
         }
@@ -51,15 +51,15 @@ PartConversions::~PartConversions()
     m_pool.waitForDone();
 }
 
-void PartConversions::start(Job job)
+void PartConversions::Start(Job job)
 {
     auto task = std::make_shared<Task>();
     task->job = std::move(job);
     m_tasks.push_back(task);
-    m_pool.start([task] { task->run(); });
+    m_pool.start([task] { task->Run(); });
 }
 
-bool PartConversions::nextIsReady() const
+bool PartConversions::NextIsReady() const
 {
     if (m_tasks.empty())
         return false;
@@ -67,7 +67,7 @@ bool PartConversions::nextIsReady() const
     return m_tasks.front()->done;
 }
 
-PartConversions::Result PartConversions::takeNext(
+PartConversions::Result PartConversions::TakeNext(
     const std::function<void(const QString& mp3Name, qint64 done, qint64 total)>& whileWaiting)
 {
     const std::shared_ptr<Task> task = m_tasks.front();

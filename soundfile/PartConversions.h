@@ -38,14 +38,14 @@ public:
     PartConversions(const PartConversions&) = delete;
     PartConversions& operator=(const PartConversions&) = delete;
 
-    void start(Job job);
-    bool hasPending() const { return !m_tasks.empty(); }
+    void Start(Job job);
+    bool HasPending() const { return !m_tasks.empty(); }
     // True when the earliest conversion started has ended.
-    bool nextIsReady() const;
+    bool NextIsReady() const;
     // The earliest conversion's result, waiting for it; whileWaiting runs every 50 ms
     // with the MP3 name and the bytes done of the bytes to do.
     Result
-    takeNext(const std::function<void(const QString& mp3Name, qint64 done, qint64 total)>& whileWaiting);
+    TakeNext(const std::function<void(const QString& mp3Name, qint64 done, qint64 total)>& whileWaiting);
 
 private:
     struct Task;

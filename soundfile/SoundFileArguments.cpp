@@ -28,7 +28,7 @@ int FormatOf(const QString& value)
     (void)value.toInt(&isNumber);
     if (isNumber)
         return IntegerIn(QStringLiteral("--format"), value, FirstSpeechAudioFormat, LastSpeechAudioFormat);
-    return FirstSpeechAudioFormat + ItemOf(QStringLiteral("--format"), value, SpeechAudioFormat::names());
+    return FirstSpeechAudioFormat + ItemOf(QStringLiteral("--format"), value, SpeechAudioFormat::Names());
 }
 
 int SampleRateItem(const QString& value)

@@ -44,7 +44,7 @@ void SoundFileOptionsPanel::CreateControls()
     CBStreamFormattype = new QComboBox;
     CBStreamFormattype->setObjectName(QStringLiteral("CBStreamFormattype"));
     CBStreamFormattype->setEditable(false);
-    for (const QString& name : SpeechAudioFormat::names())
+    for (const QString& name : SpeechAudioFormat::Names())
         CBStreamFormattype->addItem(QStringLiteral("  ") + name);
     CBStreamFormattype->setCurrentIndex(SoundFileOptions().wavFormat - FirstSpeechAudioFormat);
     CBoxDivFile = new QCheckBox(QStringLiteral("Делить аудио-файл на части"));

@@ -100,7 +100,7 @@ void SpeakToFileRun::Run()
 {
     m_partNumber = 0;
     m_partChars = 0;
-    m_host.FileStream().setFormatType(m_settings.streamFormatType);
+    m_host.FileStream().SetFormatType(m_settings.streamFormatType);
     m_soundFileName = m_names.WavName(m_settings.divide, m_partNumber);
     if (m_settings.mp3 && m_settings.divide)
         m_conversions = std::make_unique<PartConversions>();
@@ -108,8 +108,8 @@ void SpeakToFileRun::Run()
         m_held = std::make_unique<HeldSpeech>(QFileInfo(m_soundFileName).absolutePath());
     try {
         OpenSoundFile();
-        m_host.VoiceEng().setAllowAudioOutputFormatChangesOnNextSet(false);
-        m_host.VoiceRu().setAllowAudioOutputFormatChangesOnNextSet(false);
+        m_host.VoiceEng().SetAllowAudioOutputFormatChangesOnNextSet(false);
+        m_host.VoiceRu().SetAllowAudioOutputFormatChangesOnNextSet(false);
         SpeakFragments();
         EndLastFile();
     } catch (...) {
@@ -138,7 +138,7 @@ void SpeakToFileRun::OpenSoundFile()
     m_streamPosition = stream.Seek(0, SeekEnd);
     m_dataStart = m_streamPosition;
     if (m_subtitles)
-        m_subtitles->open(m_soundFileName);
+        m_subtitles->Open(m_soundFileName);
 }
 
 // The lists are taken as they are when the loop starts, so that a handler run while
@@ -149,7 +149,7 @@ void SpeakToFileRun::SpeakFragments()
     const qsizetype n = qMin(fragments.FragmentLangs.size(), fragments.FragmentTexts.size());
     m_subtitles = std::make_unique<SubtitleWriter>(
         LaidOutText::OfFragments(fragments.FragmentTexts, fragments.FragmentOffsets));
-    m_subtitles->open(m_soundFileName);
+    m_subtitles->Open(m_soundFileName);
     QObject words;
     for (SpeechVoice* voice : {&m_host.VoiceRu(), &m_host.VoiceEng()}) {
         QObject::connect(voice, &SpeechVoice::Word, &words,
@@ -190,7 +190,7 @@ void SpeakToFileRun::SpeakFragments()
 void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, qsizetype n)
 {
     m_aheadEnd = n;
-    if (!m_held || !m_held->isAvailable())
+    if (!m_held || !m_held->IsAvailable())
         return;
     qint64 chars[2] = {0, 0}; // Russian voice, English voice
     qsizetype to = from;
@@ -213,41 +213,41 @@ void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, 
     {
         SpeechVoice& voice;
         SpFileStream& file;
-        ~BackToFile() { voice.setAudioOutputStream(&file); }
+        ~BackToFile() { voice.SetAudioOutputStream(&file); }
     } backToFile{voice, m_host.FileStream()};
-    onHeldFile([&] { m_held->begin(); });
-    voice.setAudioOutputStream(&m_held->stream());
+    onHeldFile([&] { m_held->Begin(); });
+    voice.SetAudioOutputStream(&m_held->Stream());
     for (qsizetype k = from; k < to && !StopRequested(); ++k) {
         if (IsEnglish(fragments.FragmentLangs.at(k)) != english)
             continue;
-        onHeldFile([&] { m_held->startFragment(k); });
+        onHeldFile([&] { m_held->StartFragment(k); });
         voice.Speak(fragments.FragmentTexts.at(k), m_settings.speakFlags);
         WaitForVoice(voice, [this] { return StopRequested(); });
         if (!StopRequested())
-            onHeldFile([&] { m_held->endFragment(); });
+            onHeldFile([&] { m_held->EndFragment(); });
     }
 }
 
 // A failure of the held file is told as one of the sound file it is for.
 QString SpeakToFileRun::HeldFailure(const VemoError& error) const
 {
-    return QStringLiteral("Не удалось записать звук для файла %1: %2").arg(m_soundFileName, error.message());
+    return QStringLiteral("Не удалось записать звук для файла %1: %2").arg(m_soundFileName, error.Message());
 }
 
 // A fragment spoken ahead is copied into the file with its words; any other is spoken there.
 void SpeakToFileRun::SpeakFragment(qsizetype i, const QString& lang, const QString& text)
 {
     SpFileStream& stream = m_host.FileStream();
-    const bool held = m_held && m_held->holds(i);
+    const bool held = m_held && m_held->Holds(i);
     if (!held)
-        VoiceOf(lang).setAudioOutputStream(&stream);
+        VoiceOf(lang).SetAudioOutputStream(&stream);
     stream.Seek(m_streamPosition, SeekStart);
-    const auto format = SpeechAudioFormat::fromType(stream.formatType());
-    m_fragmentSeconds = format ? double(m_streamPosition - m_dataStart) / format->bytesPerSecond() : 0;
+    const auto format = SpeechAudioFormat::FromType(stream.FormatType());
+    m_fragmentSeconds = format ? double(m_streamPosition - m_dataStart) / format->BytesPerSecond() : 0;
     if (held) {
         QList<HeldSpeech::Word> words;
         try {
-            words = m_held->place(i, stream);
+            words = m_held->Place(i, stream);
         } catch (const VemoError& error) {
             throw VemoError(HeldFailure(error));
         }
@@ -312,20 +312,20 @@ void SpeakToFileRun::EndLastFile()
 
 void SpeakToFileRun::TakeWord(qint64 streamPosition, int position, int length)
 {
-    if (m_held && m_held->isSpeaking())
-        m_held->addWord(streamPosition, position, length);
+    if (m_held && m_held->IsSpeaking())
+        m_held->AddWord(streamPosition, position, length);
     else if (m_fileOpen && m_subtitles)
-        m_subtitles->addWord(m_fragmentOffset + position, length,
+        m_subtitles->AddWord(m_fragmentOffset + position, length,
                              m_fragmentSeconds + double(streamPosition) / (2.0 * EngineSampleRate));
 }
 
 // The subtitles of the file just closed, named after the file it becomes.
 void SpeakToFileRun::WriteSubtitles(const QString& soundFileName)
 {
-    const auto format = SpeechAudioFormat::fromType(m_host.FileStream().formatType());
-    const double seconds = format ? double(m_streamPosition - m_dataStart) / format->bytesPerSecond() : 0;
+    const auto format = SpeechAudioFormat::FromType(m_host.FileStream().FormatType());
+    const double seconds = format ? double(m_streamPosition - m_dataStart) / format->BytesPerSecond() : 0;
     if (m_subtitles)
-        m_subtitles->close(seconds, soundFileName);
+        m_subtitles->Close(seconds, soundFileName);
 }
 
 void SpeakToFileRun::StartPartConversion()
@@ -333,7 +333,7 @@ void SpeakToFileRun::StartPartConversion()
     const QString mp3Name = m_names.Mp3Name(true, m_partNumber);
     m_host.ShowProgress(QStringLiteral(" Конвертация ") + m_soundFileName + QStringLiteral(" в ") + mp3Name);
     m_host.ShowConversionProgress(mp3Name, 0, 1);
-    m_conversions->start({PartFileNames::TemporaryName(m_soundFileName),
+    m_conversions->Start({PartFileNames::TemporaryName(m_soundFileName),
                           PartFileNames::TemporaryName(mp3Name), m_soundFileName, mp3Name,
                           m_settings.encoderConfig, TagsOfSoundFile()});
 }
@@ -344,8 +344,8 @@ void SpeakToFileRun::TakeConversions(bool wait)
         return;
     // The progress shown stays on the last conversion started, which the others precede.
     const auto whileWaiting = [this](const QString&, qint64, qint64) { m_host.LetMessagesThrough(); };
-    while (m_conversions->hasPending() && (wait || m_conversions->nextIsReady())) {
-        const PartConversions::Result result = m_conversions->takeNext(whileWaiting);
+    while (m_conversions->HasPending() && (wait || m_conversions->NextIsReady())) {
+        const PartConversions::Result result = m_conversions->TakeNext(whileWaiting);
         if (!result.error.isEmpty())
             throw VemoError(result.error);
         TakeConverted(result.status, result.job.soundFileName, result.job.mp3FileName);

@@ -93,7 +93,7 @@ LaidOutText LaidOutText::OfFragments(const QStringList& texts, const QStringList
     return LaidOutText(texts, at);
 }
 
-qsizetype LaidOutText::pieceAt(int i) const
+qsizetype LaidOutText::PieceAt(int i) const
 {
     const auto covers = [&](qsizetype k) {
         return m_offsets[std::size_t(k)] <= i && i < m_offsets[std::size_t(k)] + m_texts.at(k).size();
@@ -109,18 +109,18 @@ qsizetype LaidOutText::pieceAt(int i) const
     return -1;
 }
 
-QChar LaidOutText::at(int i) const
+QChar LaidOutText::At(int i) const
 {
-    const qsizetype k = pieceAt(i);
+    const qsizetype k = PieceAt(i);
     return k < 0 ? QChar(u' ') : m_texts.at(k).at(i - m_offsets[std::size_t(k)]);
 }
 
-QString LaidOutText::mid(int from, int n) const
+QString LaidOutText::Mid(int from, int n) const
 {
     QString out;
     const int end = qMin(m_size, from + qMax(0, n));
     for (int i = qMax(0, from); i < end; ++i)
-        out += at(i);
+        out += At(i);
     return out;
 }
 
@@ -129,19 +129,19 @@ SubtitleCues::SubtitleCues(const LaidOutText& text, Sink srt, Sink lrc)
 {}
 
 // The position after the sentence that runs from `from`.
-int SubtitleCues::sentenceEnd(int from) const
+int SubtitleCues::SentenceEnd(int from) const
 {
-    const int n = m_text.size();
+    const int n = m_text.Size();
     for (int i = from; i < n; ++i) {
-        const QChar c = m_text.at(i);
+        const QChar c = m_text.At(i);
         if (c == u'\r' || c == u'\n')
             return i + 1;
         if (!EndsSentence(c))
             continue;
         int end = i + 1;
-        while (end < n && (EndsSentence(m_text.at(end)) || ClosesQuote(m_text.at(end))))
+        while (end < n && (EndsSentence(m_text.At(end)) || ClosesQuote(m_text.At(end))))
             ++end;
-        if (end >= n || m_text.at(end).isSpace())
+        if (end >= n || m_text.At(end).isSpace())
             return end;
     }
     return n;
@@ -149,12 +149,12 @@ int SubtitleCues::sentenceEnd(int from) const
 
 // The start of sentence k, or the end of the text when there are fewer; sentences are
 // found as far as asked.
-int SubtitleCues::sentenceStart(qsizetype k)
+int SubtitleCues::SentenceStart(qsizetype k)
 {
-    const int n = m_text.size();
+    const int n = m_text.Size();
     while (!m_complete && m_starts.size() <= k) {
-        int i = m_starts.isEmpty() ? 0 : sentenceEnd(m_starts.last());
-        while (i < n && m_text.at(i).isSpace())
+        int i = m_starts.isEmpty() ? 0 : SentenceEnd(m_starts.last());
+        while (i < n && m_text.At(i).isSpace())
             ++i;
         if (i >= n)
             m_complete = true;
@@ -166,23 +166,23 @@ int SubtitleCues::sentenceStart(qsizetype k)
 
 // The sentence a word at position stands in: the last that starts at or before it (-1 when
 // it stands before the first).
-qsizetype SubtitleCues::sentenceOf(int position)
+qsizetype SubtitleCues::SentenceOf(int position)
 {
     while (!m_complete && (m_starts.isEmpty() || m_starts.last() <= position))
-        sentenceStart(m_starts.size());
+        SentenceStart(m_starts.size());
     return std::upper_bound(m_starts.begin(), m_starts.end(), position) - m_starts.begin() - 1;
 }
 
-void SubtitleCues::addWord(int position, int length, double seconds)
+void SubtitleCues::AddWord(int position, int length, double seconds)
 {
-    const qsizetype k = sentenceOf(position);
+    const qsizetype k = SentenceOf(position);
     if (!m_words.isEmpty() && k != m_sentence)
-        putSentence();
+        PutSentence();
     m_sentence = k;
     m_words.append({position, length, seconds});
 }
 
-void SubtitleCues::putSentence()
+void SubtitleCues::PutSentence()
 {
     const double start = m_words.constFirst().seconds;
     if (m_srt) {
@@ -194,29 +194,29 @@ void SubtitleCues::putSentence()
         };
         if (m_cues > 0)
             putPending(start);
-        const int from = m_sentence >= 0 ? sentenceStart(m_sentence) : 0;
-        int to = sentenceStart(m_sentence + 1);
+        const int from = m_sentence >= 0 ? SentenceStart(m_sentence) : 0;
+        int to = SentenceStart(m_sentence + 1);
         for (const Word& word : m_words)
             to = std::max(to, word.position + word.length);
         m_pendingFrom = start;
-        m_pendingText = OneLine(m_text.mid(from, to - from));
+        m_pendingText = OneLine(m_text.Mid(from, to - from));
     }
     ++m_cues;
     if (m_lrc) {
         QString line = u'[' + LrcTime(start) + u']';
         for (const Word& word : m_words)
             line +=
-                u'<' + LrcTime(word.seconds) + u'>' + OneLine(m_text.mid(word.position, word.length)) + u' ';
+                u'<' + LrcTime(word.seconds) + u'>' + OneLine(m_text.Mid(word.position, word.length)) + u' ';
         line.chop(1);
         m_lrc(line + QStringLiteral("\r\n"));
     }
     m_words.clear();
 }
 
-void SubtitleCues::finish(double seconds)
+void SubtitleCues::Finish(double seconds)
 {
     if (!m_words.isEmpty())
-        putSentence();
+        PutSentence();
     if (m_cues == 0)
         return;
     if (m_srt)
@@ -229,13 +229,13 @@ void SubtitleCues::finish(double seconds)
 
 Subtitles::Subtitles(const QString& text) : m_text(text) {}
 
-void Subtitles::addWord(int position, int length, double seconds)
+void Subtitles::AddWord(int position, int length, double seconds)
 {
     m_words.append({position, length, seconds});
 }
 
 // In the order heard: only words reported out of order need a sorted copy.
-void Subtitles::cues(double seconds, const Sink& srt, const Sink& lrc) const
+void Subtitles::Cues(double seconds, const Sink& srt, const Sink& lrc) const
 {
     const auto earlier = [](const Word& a, const Word& b) { return a.seconds < b.seconds; };
     QList<Word> sorted;
@@ -247,55 +247,55 @@ void Subtitles::cues(double seconds, const Sink& srt, const Sink& lrc) const
     }
     SubtitleCues cues(m_text, srt, lrc);
     for (const Word& word : *words)
-        cues.addWord(word.position, word.length, word.seconds);
-    cues.finish(seconds);
+        cues.AddWord(word.position, word.length, word.seconds);
+    cues.Finish(seconds);
 }
 
-void Subtitles::srt(double seconds, const Sink& put) const
+void Subtitles::Srt(double seconds, const Sink& put) const
 {
-    cues(seconds, put, {});
+    Cues(seconds, put, {});
 }
 
-void Subtitles::lrc(double seconds, const Sink& put) const
+void Subtitles::Lrc(double seconds, const Sink& put) const
 {
-    cues(seconds, {}, put);
+    Cues(seconds, {}, put);
 }
 
-QString Subtitles::srt(double seconds) const
+QString Subtitles::Srt(double seconds) const
 {
     QString out;
-    srt(seconds, [&out](const QString& piece) { out += piece; });
+    Srt(seconds, [&out](const QString& piece) { out += piece; });
     return out;
 }
 
-QString Subtitles::lrc(double seconds) const
+QString Subtitles::Lrc(double seconds) const
 {
     QString out;
-    lrc(seconds, [&out](const QString& piece) { out += piece; });
+    Lrc(seconds, [&out](const QString& piece) { out += piece; });
     return out;
 }
 
-void Subtitles::write(const QString& soundFileName, double seconds) const
+void Subtitles::Write(const QString& soundFileName, double seconds) const
 {
     SubtitleWriter writer(m_text);
-    writer.open(soundFileName);
+    writer.Open(soundFileName);
     // The words are added sorted, as the cues take them.
     const auto earlier = [](const Word& a, const Word& b) { return a.seconds < b.seconds; };
     QList<Word> sorted = m_words;
     std::stable_sort(sorted.begin(), sorted.end(), earlier);
     for (const Word& word : sorted)
-        writer.addWord(word.position, word.length, word.seconds);
-    writer.close(seconds, soundFileName);
+        writer.AddWord(word.position, word.length, word.seconds);
+    writer.Close(seconds, soundFileName);
 }
 
 SubtitleWriter::~SubtitleWriter()
 {
-    abandon();
+    Abandon();
 }
 
-void SubtitleWriter::open(const QString& soundFileName)
+void SubtitleWriter::Open(const QString& soundFileName)
 {
-    abandon();
+    Abandon();
     for (auto [output, extension] : {std::pair{&m_srt, "srt"}, std::pair{&m_lrc, "lrc"}}) {
         output->name = SubtitleFileName(soundFileName, QString::fromLatin1(extension));
         output->file.setFileName(PartFileNames::TemporaryName(output->name));
@@ -303,46 +303,46 @@ void SubtitleWriter::open(const QString& soundFileName)
         output->ok = output->file.open(QIODevice::WriteOnly | QIODevice::Truncate);
         if (!output->ok) {
             const QString why = output->file.errorString();
-            abandon();
+            Abandon();
             throw VemoError(CannotWrite(output->name, why));
         }
     }
     m_cues = std::make_unique<SubtitleCues>(
-        m_text, [this](const QString& piece) { put(m_srt, piece); },
-        [this](const QString& piece) { put(m_lrc, piece); });
+        m_text, [this](const QString& piece) { Put(m_srt, piece); },
+        [this](const QString& piece) { Put(m_lrc, piece); });
 }
 
-void SubtitleWriter::addWord(int position, int length, double seconds)
+void SubtitleWriter::AddWord(int position, int length, double seconds)
 {
     if (m_cues)
-        m_cues->addWord(position, length, seconds);
+        m_cues->AddWord(position, length, seconds);
 }
 
-void SubtitleWriter::put(Output& output, const QString& piece)
+void SubtitleWriter::Put(Output& output, const QString& piece)
 {
     output.buffer += piece.toUtf8();
     if (output.buffer.size() >= 64 * 1024)
-        drain(output);
+        Drain(output);
 }
 
-void SubtitleWriter::drain(Output& output)
+void SubtitleWriter::Drain(Output& output)
 {
     output.ok = output.ok && output.file.write(output.buffer) == output.buffer.size();
     output.buffer.clear();
 }
 
-void SubtitleWriter::close(double seconds, const QString& soundFileName)
+void SubtitleWriter::Close(double seconds, const QString& soundFileName)
 {
     if (!m_cues)
         return;
-    m_cues->finish(seconds);
+    m_cues->Finish(seconds);
     m_cues.reset();
     for (Output* output : {&m_srt, &m_lrc}) {
-        drain(*output);
+        Drain(*output);
         output->ok = output->ok && output->file.flush();
         if (!output->ok) {
             const QString why = output->file.errorString();
-            abandon();
+            Abandon();
             throw VemoError(CannotWrite(output->name, why));
         }
         output->file.close();
@@ -358,7 +358,7 @@ void SubtitleWriter::close(double seconds, const QString& soundFileName)
 }
 
 // Subtitles left open go: they were never complete.
-void SubtitleWriter::abandon()
+void SubtitleWriter::Abandon()
 {
     m_cues.reset();
     for (Output* output : {&m_srt, &m_lrc}) {

@@ -20,12 +20,12 @@ public:
     // The fragments of a run: their texts at the positions FragmentOffsets tells.
     static LaidOutText OfFragments(const QStringList& texts, const QStringList& offsets);
 
-    int size() const { return m_size; }
-    QChar at(int i) const;
-    QString mid(int from, int n) const;
+    int Size() const { return m_size; }
+    QChar At(int i) const;
+    QString Mid(int from, int n) const;
 
 private:
-    qsizetype pieceAt(int i) const; // the piece that shows at i, or -1 for a blank
+    qsizetype PieceAt(int i) const; // the piece that shows at i, or -1 for a blank
 
     QStringList m_texts;
     std::vector<int> m_offsets;
@@ -45,9 +45,9 @@ public:
     // brackets) before a blank, and at line breaks. A sink may be empty.
     SubtitleCues(const LaidOutText& text, Sink srt, Sink lrc);
 
-    void addWord(int position, int length, double seconds);
+    void AddWord(int position, int length, double seconds);
     // The audio lasts `seconds`: the last cue ends there (never before it begins).
-    void finish(double seconds);
+    void Finish(double seconds);
 
 private:
     struct Word
@@ -57,10 +57,10 @@ private:
         double seconds = 0;
     };
 
-    qsizetype sentenceOf(int position);
-    int sentenceStart(qsizetype k);
-    int sentenceEnd(int from) const;
-    void putSentence();
+    qsizetype SentenceOf(int position);
+    int SentenceStart(qsizetype k);
+    int SentenceEnd(int from) const;
+    void PutSentence();
 
     const LaidOutText& m_text;
     Sink m_srt;
@@ -83,20 +83,20 @@ class Subtitles
 public:
     explicit Subtitles(const QString& text = {});
 
-    void addWord(int position, int length, double seconds);
-    void clear() { m_words.clear(); }
-    bool isEmpty() const { return m_words.isEmpty(); }
+    void AddWord(int position, int length, double seconds);
+    void Clear() { m_words.clear(); }
+    bool IsEmpty() const { return m_words.isEmpty(); }
 
     // The file's audio lasts `seconds`; the last cue ends there. Each piece of the text is
     // handed to put as it is made.
     using Sink = SubtitleCues::Sink;
-    void srt(double seconds, const Sink& put) const;
-    void lrc(double seconds, const Sink& put) const;
-    QString srt(double seconds) const;
-    QString lrc(double seconds) const;
+    void Srt(double seconds, const Sink& put) const;
+    void Lrc(double seconds, const Sink& put) const;
+    QString Srt(double seconds) const;
+    QString Lrc(double seconds) const;
     // Writes soundFileName with ".srt" and with ".lrc" in place of its extension; throws
     // VemoError naming the file that could not be written.
-    void write(const QString& soundFileName, double seconds) const;
+    void Write(const QString& soundFileName, double seconds) const;
 
 private:
     struct Word
@@ -105,7 +105,7 @@ private:
         int length = 0;
         double seconds = 0;
     };
-    void cues(double seconds, const Sink& srt, const Sink& lrc) const;
+    void Cues(double seconds, const Sink& srt, const Sink& lrc) const;
 
     LaidOutText m_text;
     QList<Word> m_words;
@@ -125,13 +125,13 @@ public:
     SubtitleWriter& operator=(const SubtitleWriter&) = delete;
 
     // Throws VemoError naming the file that cannot be written.
-    void open(const QString& soundFileName);
-    bool isOpen() const { return m_cues != nullptr; }
-    void addWord(int position, int length, double seconds);
+    void Open(const QString& soundFileName);
+    bool IsOpen() const { return m_cues != nullptr; }
+    void AddWord(int position, int length, double seconds);
     // The file's audio lasts `seconds`; the subtitles take the names of soundFileName's base
     // name. Throws VemoError naming the file that could not be written; the temporary files
     // are gone then.
-    void close(double seconds, const QString& soundFileName);
+    void Close(double seconds, const QString& soundFileName);
 
 private:
     struct Output
@@ -141,9 +141,9 @@ private:
         QByteArray buffer;
         bool ok = true;
     };
-    void put(Output& output, const QString& piece);
-    void drain(Output& output);
-    void abandon();
+    void Put(Output& output, const QString& piece);
+    void Drain(Output& output);
+    void Abandon();
 
     LaidOutText m_text;
     Output m_srt;

@@ -92,7 +92,7 @@ ToFileArguments ParseToFileArguments(const QStringList& words)
     try {
         result = ParseToFileOptions(words.mid(2));
     } catch (const VemoError& e) {
-        throw VemoError(command + e.message());
+        throw VemoError(command + e.Message());
     }
     result.textFile = words.at(0);
     result.options.chosenFileName = words.at(1);

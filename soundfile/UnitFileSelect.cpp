@@ -129,7 +129,7 @@ void TFormFileSelect::ButtonOkClick()
     try {
         chosen.StreamFormatType(); // with MP3 an encoder choice outside its list is refused here
     } catch (const VemoError& e) {
-        QMessageBox::critical(this, windowTitle(), e.message());
+        QMessageBox::critical(this, windowTitle(), e.Message());
         return;
     }
     SoundFile = chosen;

@@ -14,7 +14,7 @@ int LevelOf(double rms)
 
 } // namespace
 
-QList<SpeechEvent> AudioLevelMeter::measure(const qint16* samples, qsizetype count)
+QList<SpeechEvent> AudioLevelMeter::Measure(const qint16* samples, qsizetype count)
 {
     QList<SpeechEvent> events;
     for (qsizetype i = 0; i < count; ++i) {

@@ -13,7 +13,7 @@ public:
 
     // Takes the next samples of the stream; returns the events of the blocks they complete,
     // each at the stream sample where its block starts.
-    QList<SpeechEvent> measure(const qint16* samples, qsizetype count);
+    QList<SpeechEvent> Measure(const qint16* samples, qsizetype count);
 
 private:
     int m_streamNumber;

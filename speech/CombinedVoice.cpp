@@ -9,20 +9,20 @@ CombinedVoice::CombinedVoice(QObject* parent)
     : SpeechVoice(parent), m_engines(std::make_unique<EngineVoice>()),
       m_service(std::make_unique<DispatcherVoice>()), m_chosen(m_engines.get()), m_speaking(m_engines.get())
 {
-    forward(*m_engines);
-    forward(*m_service);
-    connect(m_service.get(), &SpeechVoice::voicesChanged, this, &SpeechVoice::voicesChanged);
+    Forward(*m_engines);
+    Forward(*m_service);
+    connect(m_service.get(), &SpeechVoice::VoicesChanged, this, &SpeechVoice::VoicesChanged);
 }
 
 CombinedVoice::~CombinedVoice() = default;
 
-void CombinedVoice::forward(SpeechVoice& voice)
+void CombinedVoice::Forward(SpeechVoice& voice)
 {
     connect(&voice, &SpeechVoice::EndStream, this, &SpeechVoice::EndStream);
     connect(&voice, &SpeechVoice::Word, this, &SpeechVoice::Word);
     connect(&voice, &SpeechVoice::Sentence, this, &SpeechVoice::Sentence);
     connect(&voice, &SpeechVoice::AudioLevel, this, &SpeechVoice::AudioLevel);
-    connect(&voice, &SpeechVoice::deviceMessage, this, &SpeechVoice::deviceMessage);
+    connect(&voice, &SpeechVoice::DeviceMessage, this, &SpeechVoice::DeviceMessage);
 }
 
 QList<VoiceToken> CombinedVoice::GetVoices() const
@@ -42,21 +42,21 @@ VoiceToken CombinedVoice::Voice() const
 
 // A voice of the service (known by its id too) is the service's to find; every other goes to
 // the engines, which say when they do not have it.
-void CombinedVoice::setVoice(const VoiceToken& token)
+void CombinedVoice::SetVoice(const VoiceToken& token)
 {
     if (token.aloudOnly || token.id.startsWith(QLatin1String("speech-dispatcher/"))) {
-        m_service->setVoice(token);
+        m_service->SetVoice(token);
         m_chosen = m_service.get();
         return;
     }
-    m_engines->setVoice(token);
+    m_engines->SetVoice(token);
     m_chosen = m_engines.get();
 }
 
-void CombinedVoice::setEventInterests(int interests)
+void CombinedVoice::SetEventInterests(int interests)
 {
-    m_engines->setEventInterests(interests);
-    m_service->setEventInterests(interests);
+    m_engines->SetEventInterests(interests);
+    m_service->SetEventInterests(interests);
 }
 
 int CombinedVoice::Rate() const
@@ -64,10 +64,10 @@ int CombinedVoice::Rate() const
     return m_engines->Rate();
 }
 
-void CombinedVoice::setRate(int rate)
+void CombinedVoice::SetRate(int rate)
 {
-    m_engines->setRate(rate);
-    m_service->setRate(rate);
+    m_engines->SetRate(rate);
+    m_service->SetRate(rate);
 }
 
 int CombinedVoice::Volume() const
@@ -75,10 +75,10 @@ int CombinedVoice::Volume() const
     return m_engines->Volume();
 }
 
-void CombinedVoice::setVolume(int volume)
+void CombinedVoice::SetVolume(int volume)
 {
-    m_engines->setVolume(volume);
-    m_service->setVolume(volume);
+    m_engines->SetVolume(volume);
+    m_service->SetVolume(volume);
 }
 
 // A purge silences both: the voice may have changed while the other was still speaking.
@@ -118,14 +118,14 @@ SpFileStream* CombinedVoice::AudioOutputStream() const
     return m_engines->AudioOutputStream();
 }
 
-void CombinedVoice::setAudioOutputStream(SpFileStream* stream)
+void CombinedVoice::SetAudioOutputStream(SpFileStream* stream)
 {
-    m_engines->setAudioOutputStream(stream);
-    m_service->setAudioOutputStream(stream);
+    m_engines->SetAudioOutputStream(stream);
+    m_service->SetAudioOutputStream(stream);
 }
 
-void CombinedVoice::setAllowAudioOutputFormatChangesOnNextSet(bool allow)
+void CombinedVoice::SetAllowAudioOutputFormatChangesOnNextSet(bool allow)
 {
-    m_engines->setAllowAudioOutputFormatChangesOnNextSet(allow);
-    m_service->setAllowAudioOutputFormatChangesOnNextSet(allow);
+    m_engines->SetAllowAudioOutputFormatChangesOnNextSet(allow);
+    m_service->SetAllowAudioOutputFormatChangesOnNextSet(allow);
 }

@@ -23,13 +23,13 @@ public:
     QList<VoiceToken> GetVoices() const override;
     bool WaitForVoices(int msTimeout) override;
     VoiceToken Voice() const override;
-    void setVoice(const VoiceToken& token) override;
-    void setEventInterests(int interests) override;
+    void SetVoice(const VoiceToken& token) override;
+    void SetEventInterests(int interests) override;
 
     int Rate() const override;
-    void setRate(int rate) override;
+    void SetRate(int rate) override;
     int Volume() const override;
-    void setVolume(int volume) override;
+    void SetVolume(int volume) override;
 
     void Speak(const QString& text, int flags) override;
     void Pause() override;
@@ -37,11 +37,11 @@ public:
     bool WaitUntilDone(int msTimeout) override;
 
     SpFileStream* AudioOutputStream() const override;
-    void setAudioOutputStream(SpFileStream* stream) override;
-    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override;
+    void SetAudioOutputStream(SpFileStream* stream) override;
+    void SetAllowAudioOutputFormatChangesOnNextSet(bool allow) override;
 
 private:
-    void forward(SpeechVoice& voice);
+    void Forward(SpeechVoice& voice);
 
     std::unique_ptr<EngineVoice> m_engines;
     std::unique_ptr<DispatcherVoice> m_service;

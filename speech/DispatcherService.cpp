@@ -86,12 +86,12 @@ public:
     explicit DispatcherWorker(std::shared_ptr<DispatcherLink> link) : m_link(std::move(link)) {}
     ~DispatcherWorker() override;
 
-    void list();
-    void open(int channel, std::shared_ptr<std::atomic<int>> outstanding);
-    void close(int channel);
-    void speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate, int volume);
-    void cancel(int channel);
-    void closeAll();
+    void List();
+    void Open(int channel, std::shared_ptr<std::atomic<int>> outstanding);
+    void Close(int channel);
+    void Speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate, int volume);
+    void Cancel(int channel);
+    void CloseAll();
 
 private:
     struct Channel
@@ -112,13 +112,13 @@ private:
     static void OnEvent(size_t message, size_t client, SPDNotificationType type);
     static void OnMark(size_t message, size_t client, SPDNotificationType type, char* mark);
     static void Post(size_t message, SPDNotificationType type, const QString& mark);
-    void take(size_t message, SPDNotificationType type, const QString& mark);
-    bool connectChannel(Channel& channel);
-    bool applySettings(Channel& channel, const VoiceToken& voice, int rate, int volume);
-    void finish(int channel, int stream, DispatcherEventKind kind, const QString& failure = {});
+    void Take(size_t message, SPDNotificationType type, const QString& mark);
+    bool ConnectChannel(Channel& channel);
+    bool ApplySettings(Channel& channel, const VoiceToken& voice, int rate, int volume);
+    void Finish(int channel, int stream, DispatcherEventKind kind, const QString& failure = {});
 
     // Calls f with the service unless it has gone (left behind by a daemon call that hung).
-    template <typename F> void withService(F f)
+    template <typename F> void WithService(F f)
     {
         std::lock_guard lock(m_link->mutex);
         if (m_link->service)
@@ -138,10 +138,10 @@ DispatcherWorker* DispatcherWorker::CurrentWorker = nullptr;
 
 DispatcherWorker::~DispatcherWorker()
 {
-    closeAll();
+    CloseAll();
 }
 
-void DispatcherWorker::list()
+void DispatcherWorker::List()
 {
     QList<VoiceToken> voices;
     if (SPDConnection* connection = Connect(SPD_MODE_SINGLE)) {
@@ -151,34 +151,34 @@ void DispatcherWorker::list()
         free_spd_modules(modules);
         spd_close(connection);
     }
-    withService([&voices](DispatcherService& service) { service.takeVoices(voices); });
+    WithService([&voices](DispatcherService& service) { service.TakeVoices(voices); });
 }
 
-void DispatcherWorker::open(int channel, std::shared_ptr<std::atomic<int>> outstanding)
+void DispatcherWorker::Open(int channel, std::shared_ptr<std::atomic<int>> outstanding)
 {
     Channel opened;
     opened.outstanding = std::move(outstanding);
     m_channels.insert(channel, opened);
 }
 
-void DispatcherWorker::close(int channel)
+void DispatcherWorker::Close(int channel)
 {
-    cancel(channel);
+    Cancel(channel);
     Channel closed = m_channels.take(channel);
     if (closed.connection)
         spd_close(closed.connection);
 }
 
-void DispatcherWorker::closeAll()
+void DispatcherWorker::CloseAll()
 {
     for (const int channel : m_channels.keys())
-        close(channel);
+        Close(channel);
     std::lock_guard lock(CurrentMutex);
     if (CurrentWorker == this)
         CurrentWorker = nullptr;
 }
 
-bool DispatcherWorker::connectChannel(Channel& channel)
+bool DispatcherWorker::ConnectChannel(Channel& channel)
 {
     if (channel.connection)
         return true;
@@ -200,10 +200,10 @@ bool DispatcherWorker::connectChannel(Channel& channel)
 }
 
 // Each setting is sent only when it changes: every one is a round trip to the daemon.
-bool DispatcherWorker::applySettings(Channel& channel, const VoiceToken& voice, int rate, int volume)
+bool DispatcherWorker::ApplySettings(Channel& channel, const VoiceToken& voice, int rate, int volume)
 {
-    const QString module = DispatcherService::moduleOf(voice);
-    const QString name = DispatcherService::nameOf(voice);
+    const QString module = DispatcherService::ModuleOf(voice);
+    const QString name = DispatcherService::NameOf(voice);
     if (module != channel.module) {
         if (spd_set_output_module(channel.connection, module.toUtf8().constData()) != 0)
             return false;
@@ -228,27 +228,27 @@ bool DispatcherWorker::applySettings(Channel& channel, const VoiceToken& voice, 
     return true;
 }
 
-void DispatcherWorker::speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate,
+void DispatcherWorker::Speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate,
                              int volume)
 {
     const auto found = m_channels.find(channel);
     if (found == m_channels.end())
         return;
-    if (!connectChannel(*found)) {
-        finish(channel, stream, DispatcherEventKind::Cancelled,
+    if (!ConnectChannel(*found)) {
+        Finish(channel, stream, DispatcherEventKind::Cancelled,
                QStringLiteral("speech-dispatcher не отвечает: голос «%1» не может читать.")
                    .arg(voice.description));
         return;
     }
-    if (!applySettings(*found, voice, rate, volume)) {
-        finish(channel, stream, DispatcherEventKind::Cancelled,
+    if (!ApplySettings(*found, voice, rate, volume)) {
+        Finish(channel, stream, DispatcherEventKind::Cancelled,
                QStringLiteral("speech-dispatcher не принял голос «%1» (модуль %2).")
-                   .arg(voice.description, DispatcherService::moduleOf(voice)));
+                   .arg(voice.description, DispatcherService::ModuleOf(voice)));
         return;
     }
     const int message = spd_say(found->connection, SPD_TEXT, ssml.toUtf8().constData());
     if (message < 0) {
-        finish(channel, stream, DispatcherEventKind::Cancelled,
+        Finish(channel, stream, DispatcherEventKind::Cancelled,
                QStringLiteral("speech-dispatcher не принял текст для голоса «%1».").arg(voice.description));
         return;
     }
@@ -256,7 +256,7 @@ void DispatcherWorker::speak(int channel, int stream, const QString& ssml, const
 }
 
 // Every message of the channel ends here; the daemon's cancel events for them find none.
-void DispatcherWorker::cancel(int channel)
+void DispatcherWorker::Cancel(int channel)
 {
     const auto found = m_channels.constFind(channel);
     if (found == m_channels.cend())
@@ -289,11 +289,11 @@ void DispatcherWorker::Post(size_t message, SPDNotificationType type, const QStr
     DispatcherWorker* worker = CurrentWorker;
     if (worker)
         QMetaObject::invokeMethod(
-            worker, [worker, message, type, mark] { worker->take(message, type, mark); },
+            worker, [worker, message, type, mark] { worker->Take(message, type, mark); },
             Qt::QueuedConnection);
 }
 
-void DispatcherWorker::take(size_t message, SPDNotificationType type, const QString& mark)
+void DispatcherWorker::Take(size_t message, SPDNotificationType type, const QString& mark)
 {
     const auto found = m_messages.constFind(message);
     if (found == m_messages.cend())
@@ -301,34 +301,35 @@ void DispatcherWorker::take(size_t message, SPDNotificationType type, const QStr
     const Message known = *found;
     switch (type) {
     case SPD_EVENT_INDEX_MARK:
-        withService([&](DispatcherService& service) {
-            emit service.event(known.channel, known.stream, int(DispatcherEventKind::Mark), mark, QString());
+        WithService([&](DispatcherService& service) {
+            emit service.ChannelEvent(known.channel, known.stream, int(DispatcherEventKind::Mark), mark,
+                                      QString());
         });
         break;
     case SPD_EVENT_END:
         m_messages.remove(message);
-        finish(known.channel, known.stream, DispatcherEventKind::End);
+        Finish(known.channel, known.stream, DispatcherEventKind::End);
         break;
     case SPD_EVENT_CANCEL:
         m_messages.remove(message);
-        finish(known.channel, known.stream, DispatcherEventKind::Cancelled);
+        Finish(known.channel, known.stream, DispatcherEventKind::Cancelled);
         break;
     default:
         break;
     }
 }
 
-void DispatcherWorker::finish(int channel, int stream, DispatcherEventKind kind, const QString& failure)
+void DispatcherWorker::Finish(int channel, int stream, DispatcherEventKind kind, const QString& failure)
 {
     const auto found = m_channels.constFind(channel);
     if (found != m_channels.cend())
         found->outstanding->fetch_sub(1);
-    withService([&](DispatcherService& service) {
-        emit service.event(channel, stream, int(kind), QString(), failure);
+    WithService([&](DispatcherService& service) {
+        emit service.ChannelEvent(channel, stream, int(kind), QString(), failure);
     });
 }
 
-std::shared_ptr<DispatcherService> DispatcherService::instance()
+std::shared_ptr<DispatcherService> DispatcherService::Instance()
 {
     static std::mutex mutex;
     static std::weak_ptr<DispatcherService> current;
@@ -372,14 +373,14 @@ DispatcherService::~DispatcherService()
         delete m_thread;
 }
 
-bool DispatcherService::waitForVoices(int msTimeout)
+bool DispatcherService::WaitForVoices(int msTimeout)
 {
     QMutexLocker lock(&m_mutex);
     if (!m_listingStarted) {
         m_listingStarted = true;
         DispatcherWorker* worker = m_worker;
         QMetaObject::invokeMethod(
-            worker, [worker] { worker->list(); }, Qt::QueuedConnection);
+            worker, [worker] { worker->List(); }, Qt::QueuedConnection);
     }
     const QDeadlineTimer deadline(msTimeout);
     while (!m_listingEnded && !deadline.hasExpired())
@@ -387,7 +388,7 @@ bool DispatcherService::waitForVoices(int msTimeout)
     return m_listingEnded;
 }
 
-void DispatcherService::takeVoices(const QList<VoiceToken>& voices)
+void DispatcherService::TakeVoices(const QList<VoiceToken>& voices)
 {
     {
         QMutexLocker lock(&m_mutex);
@@ -395,16 +396,16 @@ void DispatcherService::takeVoices(const QList<VoiceToken>& voices)
         m_listingEnded = true;
         m_listed.wakeAll();
     }
-    emit voicesListed();
+    emit VoicesListed();
 }
 
-QList<VoiceToken> DispatcherService::voices() const
+QList<VoiceToken> DispatcherService::Voices() const
 {
     QMutexLocker lock(&m_mutex);
     return m_voices;
 }
 
-VoiceToken DispatcherService::find(const QString& id) const
+VoiceToken DispatcherService::Find(const QString& id) const
 {
     QMutexLocker lock(&m_mutex);
     for (const VoiceToken& voice : m_voices) {
@@ -414,7 +415,7 @@ VoiceToken DispatcherService::find(const QString& id) const
     return {};
 }
 
-int DispatcherService::openChannel(std::shared_ptr<std::atomic<int>> outstanding)
+int DispatcherService::OpenChannel(std::shared_ptr<std::atomic<int>> outstanding)
 {
     int channel = 0;
     {
@@ -423,39 +424,39 @@ int DispatcherService::openChannel(std::shared_ptr<std::atomic<int>> outstanding
     }
     DispatcherWorker* worker = m_worker;
     QMetaObject::invokeMethod(
-        worker, [worker, channel, outstanding] { worker->open(channel, outstanding); }, Qt::QueuedConnection);
+        worker, [worker, channel, outstanding] { worker->Open(channel, outstanding); }, Qt::QueuedConnection);
     return channel;
 }
 
-void DispatcherService::closeChannel(int channel)
+void DispatcherService::CloseChannel(int channel)
 {
     DispatcherWorker* worker = m_worker;
     QMetaObject::invokeMethod(
-        worker, [worker, channel] { worker->close(channel); }, Qt::QueuedConnection);
+        worker, [worker, channel] { worker->Close(channel); }, Qt::QueuedConnection);
 }
 
-void DispatcherService::speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate,
+void DispatcherService::Speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate,
                               int volume)
 {
     DispatcherWorker* worker = m_worker;
     QMetaObject::invokeMethod(
-        worker, [=] { worker->speak(channel, stream, ssml, voice, rate, volume); }, Qt::QueuedConnection);
+        worker, [=] { worker->Speak(channel, stream, ssml, voice, rate, volume); }, Qt::QueuedConnection);
 }
 
-void DispatcherService::cancel(int channel)
+void DispatcherService::Cancel(int channel)
 {
     DispatcherWorker* worker = m_worker;
     QMetaObject::invokeMethod(
-        worker, [worker, channel] { worker->cancel(channel); }, Qt::QueuedConnection);
+        worker, [worker, channel] { worker->Cancel(channel); }, Qt::QueuedConnection);
 }
 
-QString DispatcherService::moduleOf(const VoiceToken& voice)
+QString DispatcherService::ModuleOf(const VoiceToken& voice)
 {
     return voice.engine.startsWith(EnginePrefix) ? voice.engine.mid(EnginePrefix.size()) : QString();
 }
 
-QString DispatcherService::nameOf(const VoiceToken& voice)
+QString DispatcherService::NameOf(const VoiceToken& voice)
 {
-    const QString prefix = IdPrefix + moduleOf(voice) + u'/';
+    const QString prefix = IdPrefix + ModuleOf(voice) + u'/';
     return voice.id.startsWith(prefix) ? voice.id.mid(prefix.size()) : QString();
 }

@@ -30,45 +30,45 @@ class DispatcherService : public QObject
     Q_OBJECT
 
 public:
-    static std::shared_ptr<DispatcherService> instance();
+    static std::shared_ptr<DispatcherService> Instance();
     ~DispatcherService() override;
     DispatcherService(const DispatcherService&) = delete;
     DispatcherService& operator=(const DispatcherService&) = delete;
 
     // Starts the listing of every voice of every output module (once); waits at most
     // msTimeout for it. True when the listing has ended.
-    bool waitForVoices(int msTimeout);
+    bool WaitForVoices(int msTimeout);
     // The voices listed; empty while the listing runs and when no daemon answered.
-    QList<VoiceToken> voices() const;
+    QList<VoiceToken> Voices() const;
     // The listed voice of that id; a null token when there is none.
-    VoiceToken find(const QString& id) const;
+    VoiceToken Find(const QString& id) const;
 
     // A channel is one connection to the daemon, opened when it first speaks; each voice
     // has its own, so that pausing or cancelling one leaves the other alone. outstanding
     // counts the channel's Speaks that have not ended: the caller adds one before speak,
     // the service takes it away at the end, the cancel or the failure of each.
-    int openChannel(std::shared_ptr<std::atomic<int>> outstanding);
-    void closeChannel(int channel);
+    int OpenChannel(std::shared_ptr<std::atomic<int>> outstanding);
+    void CloseChannel(int channel);
     // All return at once; the call runs on the service's thread.
-    void speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate, int volume);
+    void Speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate, int volume);
     // Ends every text of the channel; their events stop.
-    void cancel(int channel);
+    void Cancel(int channel);
 
     // The module and the module's own name of a voice listed here.
-    static QString moduleOf(const VoiceToken& voice);
-    static QString nameOf(const VoiceToken& voice);
+    static QString ModuleOf(const VoiceToken& voice);
+    static QString NameOf(const VoiceToken& voice);
 
 signals:
     // Emitted once, when the listing has ended.
-    void voicesListed();
+    void VoicesListed();
     // Queued to the voices' thread; kind is a DispatcherEventKind, failure says why a Speak
     // could not be spoken.
-    void event(int channel, int stream, int kind, const QString& mark, const QString& failure);
+    void ChannelEvent(int channel, int stream, int kind, const QString& mark, const QString& failure);
 
 private:
     friend class DispatcherWorker;
     DispatcherService();
-    void takeVoices(const QList<VoiceToken>& voices);
+    void TakeVoices(const QList<VoiceToken>& voices);
 
     std::shared_ptr<DispatcherLink> m_link;
     QThread* m_thread;

@@ -9,12 +9,12 @@ QString MarkedSsml(const SpokenText& spoken, const QList<int>& wordStarts, int f
 {
     const QSet<int> marks(wordStarts.cbegin(), wordStarts.cend());
     QHash<int, int> silences; // spoken index of a silence's blank: its length in ms
-    const QList<SapiSegment>& segments = spoken.segments();
+    const QList<SapiSegment>& segments = spoken.Segments();
     for (qsizetype k = 0; k < segments.size(); ++k) {
         if (segments.at(k).kind == SapiSegment::Kind::Silence)
-            silences.insert(spoken.segmentOffset(k), segments.at(k).silenceMs);
+            silences.insert(spoken.SegmentOffset(k), segments.at(k).silenceMs);
     }
-    const QString text = EngineText(spoken.text());
+    const QString text = EngineText(spoken.Text());
     QString ssml = QStringLiteral("<speak>");
     for (int i = qMax(0, from); i < int(text.size()); ++i) {
         if (const auto silence = silences.constFind(i); silence != silences.cend()) {

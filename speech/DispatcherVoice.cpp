@@ -23,7 +23,7 @@ constexpr int InterestSentence = 128;
 struct DispatcherVoice::MarkedStream
 {
     explicit MarkedStream(SpokenText text)
-        : spoken(std::move(text)), filter(spoken), wordStarts(filter.wordStarts())
+        : spoken(std::move(text)), filter(spoken), wordStarts(filter.WordStarts())
     {}
 
     const SpokenText spoken;
@@ -34,32 +34,32 @@ struct DispatcherVoice::MarkedStream
 };
 
 DispatcherVoice::DispatcherVoice(QObject* parent)
-    : SpeechVoice(parent), m_service(DispatcherService::instance()),
-      m_channel(m_service->openChannel(m_outstanding))
+    : SpeechVoice(parent), m_service(DispatcherService::Instance()),
+      m_channel(m_service->OpenChannel(m_outstanding))
 {
-    connect(m_service.get(), &DispatcherService::event, this, &DispatcherVoice::take);
-    connect(m_service.get(), &DispatcherService::voicesListed, this, &SpeechVoice::voicesChanged);
+    connect(m_service.get(), &DispatcherService::ChannelEvent, this, &DispatcherVoice::Take);
+    connect(m_service.get(), &DispatcherService::VoicesListed, this, &SpeechVoice::VoicesChanged);
 }
 
 DispatcherVoice::~DispatcherVoice()
 {
-    m_service->closeChannel(m_channel);
+    m_service->CloseChannel(m_channel);
 }
 
 QList<VoiceToken> DispatcherVoice::GetVoices() const
 {
-    return m_service->voices();
+    return m_service->Voices();
 }
 
 bool DispatcherVoice::WaitForVoices(int msTimeout)
 {
-    return m_service->waitForVoices(msTimeout);
+    return m_service->WaitForVoices(msTimeout);
 }
 
-void DispatcherVoice::setVoice(const VoiceToken& token)
+void DispatcherVoice::SetVoice(const VoiceToken& token)
 {
-    const VoiceToken listed = m_service->find(token.id);
-    if (listed.isNull())
+    const VoiceToken listed = m_service->Find(token.id);
+    if (listed.IsNull())
         throw VemoError(QStringLiteral("Голос «%1» не найден: speech-dispatcher его не предлагает.")
                             .arg(token.description.isEmpty() ? token.id : token.description));
     m_voice = listed;
@@ -68,40 +68,40 @@ void DispatcherVoice::setVoice(const VoiceToken& token)
 void DispatcherVoice::Speak(const QString& text, int flags)
 {
     if (flags & SVSFPurgeBeforeSpeak) {
-        purge();
+        Purge();
         if (text.isEmpty())
             return;
     }
     if (!m_failure.isEmpty())
         throw VemoError(std::exchange(m_failure, QString()));
-    if (m_voice.isNull())
+    if (m_voice.IsNull())
         throw VemoError(QStringLiteral("No speech-dispatcher voice is chosen."));
     if (m_outputStream)
         throw VemoError(QStringLiteral("Голос «%1» читает только вслух: в файл он говорить не может.")
                             .arg(m_voice.description));
-    auto marked = std::make_unique<MarkedStream>(SpokenText::fromSpeak(text, flags));
+    auto marked = std::make_unique<MarkedStream>(SpokenText::FromSpeak(text, flags));
     const int stream = ++m_streamNumber;
     m_outstanding->fetch_add(1);
     MarkedStream& added = *m_streams.emplace(stream, std::move(marked)).first->second;
     if (!m_paused) // a paused voice takes new text and holds it until it resumes
-        send(stream, added);
+        Send(stream, added);
 }
 
 // The text from the first word not yet reported (all of it at first): marks keep the
 // indexes of the whole text.
-void DispatcherVoice::send(int stream, MarkedStream& marked)
+void DispatcherVoice::Send(int stream, MarkedStream& marked)
 {
     const QList<int>& starts = marked.wordStarts;
     const int from = marked.nextWord < starts.size() ? starts.at(marked.nextWord)
-                     : marked.nextWord > 0           ? int(marked.spoken.text().size())
+                     : marked.nextWord > 0           ? int(marked.spoken.Text().size())
                                                      : 0;
     marked.sent = true;
-    m_service->speak(m_channel, stream, MarkedSsml(marked.spoken, starts, from), m_voice, m_rate * 10,
+    m_service->Speak(m_channel, stream, MarkedSsml(marked.spoken, starts, from), m_voice, m_rate * 10,
                      m_volume * 2 - 100);
 }
 
 // The daemon's cancel ends the texts it has; those held by a pause end here.
-void DispatcherVoice::purge()
+void DispatcherVoice::Purge()
 {
     for (const auto& [stream, marked] : m_streams) {
         if (!marked->sent)
@@ -109,7 +109,7 @@ void DispatcherVoice::purge()
     }
     m_purgedThrough = m_streamNumber;
     m_streams.clear();
-    m_service->cancel(m_channel);
+    m_service->Cancel(m_channel);
 }
 
 // The texts with the daemon are taken back (their events stop) and held, each at the first
@@ -126,7 +126,7 @@ void DispatcherVoice::Pause()
         marked->nextWord = qMax<qsizetype>(0, marked->nextWord - 1);
         m_outstanding->fetch_add(1); // the daemon's cancel takes one away; the held text is not done
     }
-    m_service->cancel(m_channel);
+    m_service->Cancel(m_channel);
 }
 
 void DispatcherVoice::Resume()
@@ -135,7 +135,7 @@ void DispatcherVoice::Resume()
         return;
     m_paused = false;
     for (auto& [stream, marked] : m_streams)
-        send(stream, *marked);
+        Send(stream, *marked);
 }
 
 bool DispatcherVoice::WaitUntilDone(int msTimeout)
@@ -151,7 +151,7 @@ bool DispatcherVoice::WaitUntilDone(int msTimeout)
     return true;
 }
 
-void DispatcherVoice::take(int channel, int stream, int kind, const QString& mark, const QString& failure)
+void DispatcherVoice::Take(int channel, int stream, int kind, const QString& mark, const QString& failure)
 {
     if (channel != m_channel || stream <= m_purgedThrough)
         return;
@@ -165,18 +165,18 @@ void DispatcherVoice::take(int channel, int stream, int kind, const QString& mar
     case DispatcherEventKind::Mark: {
         bool ok = false;
         const int index = mark.toInt(&ok);
-        if (ok && index >= 0 && index < marked.spoken.text().size()) // else one of the daemon's own
-            markReached(marked, stream, index);
+        if (ok && index >= 0 && index < marked.spoken.Text().size()) // else one of the daemon's own
+            MarkReached(marked, stream, index);
         return;
     }
     case DispatcherEventKind::Cancelled:
         if (!failure.isEmpty()) {
             m_failure = failure;
-            emit deviceMessage(failure);
+            emit DeviceMessage(failure);
         }
         break;
     case DispatcherEventKind::End:
-        markReached(marked, stream, int(marked.spoken.text().size()));
+        MarkReached(marked, stream, int(marked.spoken.Text().size()));
         break;
     }
     m_streams.erase(found);
@@ -188,10 +188,10 @@ void DispatcherVoice::take(int channel, int stream, int kind, const QString& mar
 
 // The words up to the one whose mark came are reported in order: a mark the module passed
 // over (espeak-ng drops one at a sentence's start) still has its word highlighted.
-void DispatcherVoice::markReached(MarkedStream& marked, int stream, int index)
+void DispatcherVoice::MarkReached(MarkedStream& marked, int stream, int index)
 {
     while (marked.nextWord < marked.wordStarts.size() && marked.wordStarts.at(marked.nextWord) <= index) {
-        for (const SpeechEvent& event : marked.filter.eventsForWord(marked.wordStarts.at(marked.nextWord))) {
+        for (const SpeechEvent& event : marked.filter.EventsForWord(marked.wordStarts.at(marked.nextWord))) {
             if (event.kind == SpeechEvent::Kind::Sentence && (m_interests & InterestSentence))
                 emit Sentence(stream, 0, event.position, event.length);
             else if (event.kind == SpeechEvent::Kind::Word && (m_interests & InterestWord))

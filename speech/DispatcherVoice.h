@@ -31,13 +31,13 @@ public:
     QList<VoiceToken> GetVoices() const override;
     bool WaitForVoices(int msTimeout) override;
     VoiceToken Voice() const override { return m_voice; }
-    void setVoice(const VoiceToken& token) override;
-    void setEventInterests(int interests) override { m_interests = interests; }
+    void SetVoice(const VoiceToken& token) override;
+    void SetEventInterests(int interests) override { m_interests = interests; }
 
     int Rate() const override { return m_rate; }
-    void setRate(int rate) override { m_rate = qBound(-10, rate, 10); }
+    void SetRate(int rate) override { m_rate = qBound(-10, rate, 10); }
     int Volume() const override { return m_volume; }
-    void setVolume(int volume) override { m_volume = qBound(0, volume, 100); }
+    void SetVolume(int volume) override { m_volume = qBound(0, volume, 100); }
 
     void Speak(const QString& text, int flags) override;
     void Pause() override;
@@ -45,16 +45,16 @@ public:
     bool WaitUntilDone(int msTimeout) override;
 
     SpFileStream* AudioOutputStream() const override { return m_outputStream; }
-    void setAudioOutputStream(SpFileStream* stream) override { m_outputStream = stream; }
-    void setAllowAudioOutputFormatChangesOnNextSet(bool) override {}
+    void SetAudioOutputStream(SpFileStream* stream) override { m_outputStream = stream; }
+    void SetAllowAudioOutputFormatChangesOnNextSet(bool) override {}
 
 private:
     struct MarkedStream;
 
-    void purge();
-    void send(int stream, MarkedStream& marked);
-    void take(int channel, int stream, int kind, const QString& mark, const QString& failure);
-    void markReached(MarkedStream& marked, int stream, int index);
+    void Purge();
+    void Send(int stream, MarkedStream& marked);
+    void Take(int channel, int stream, int kind, const QString& mark, const QString& failure);
+    void MarkReached(MarkedStream& marked, int stream, int index);
 
     std::shared_ptr<DispatcherService> m_service;
     std::shared_ptr<std::atomic<int>> m_outstanding = std::make_shared<std::atomic<int>>(0);

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-std::shared_ptr<EngineThread> EngineThread::instance()
+std::shared_ptr<EngineThread> EngineThread::Instance()
 {
     static std::mutex mutex;
     static std::weak_ptr<EngineThread> current;
@@ -23,7 +23,7 @@ EngineThread::EngineThread() : m_worker(new EngineWorker)
     m_worker->moveToThread(&m_thread);
     m_thread.start();
     // Only the start waits: the engines read their voices once, before anyone can speak.
-    QMetaObject::invokeMethod(m_worker, &EngineWorker::initialise, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(m_worker, &EngineWorker::Initialise, Qt::BlockingQueuedConnection);
 }
 
 EngineThread::~EngineThread()
@@ -33,24 +33,24 @@ EngineThread::~EngineThread()
     delete m_worker;
 }
 
-const EspeakVoiceList& EngineThread::espeakVoices() const
+const EspeakVoiceList& EngineThread::EspeakVoices() const
 {
-    return m_worker->espeakVoices();
+    return m_worker->EspeakVoices();
 }
 
-const QList<VoiceToken>& EngineThread::voices() const
+const QList<VoiceToken>& EngineThread::Voices() const
 {
-    return m_worker->voices();
+    return m_worker->Voices();
 }
 
-QString EngineThread::failure() const
+QString EngineThread::Failure() const
 {
-    return m_worker->failure();
+    return m_worker->Failure();
 }
 
-void EngineThread::speak(SpeechJob job)
+void EngineThread::Speak(SpeechJob job)
 {
     EngineWorker* worker = m_worker;
     QMetaObject::invokeMethod(
-        worker, [worker, job = std::move(job)] { worker->speak(job); }, Qt::QueuedConnection);
+        worker, [worker, job = std::move(job)] { worker->Speak(job); }, Qt::QueuedConnection);
 }

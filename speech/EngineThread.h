@@ -15,18 +15,18 @@ class EngineWorker;
 class EngineThread
 {
 public:
-    static std::shared_ptr<EngineThread> instance();
+    static std::shared_ptr<EngineThread> Instance();
     ~EngineThread();
     EngineThread(const EngineThread&) = delete;
     EngineThread& operator=(const EngineThread&) = delete;
 
-    const EspeakVoiceList& espeakVoices() const;
+    const EspeakVoiceList& EspeakVoices() const;
     // Every voice of every engine, espeak-ng's first.
-    const QList<VoiceToken>& voices() const;
+    const QList<VoiceToken>& Voices() const;
     // Why espeak-ng cannot speak, or empty when it can.
-    QString failure() const;
+    QString Failure() const;
     // Returns at once; the job runs on the engine thread.
-    void speak(SpeechJob job);
+    void Speak(SpeechJob job);
 
 private:
     EngineThread();

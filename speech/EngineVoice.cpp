@@ -6,40 +6,40 @@
 #include "speech/EspeakVoiceList.h"
 #include "speech/SpeechPlayback.h"
 
-EngineVoice::EngineVoice(QObject* parent) : PlaybackVoice(true, parent), m_engine(EngineThread::instance())
+EngineVoice::EngineVoice(QObject* parent) : PlaybackVoice(true, parent), m_engine(EngineThread::Instance())
 {
-    const EspeakVoiceList& voices = m_engine->espeakVoices();
+    const EspeakVoiceList& voices = m_engine->EspeakVoices();
     // Until told otherwise, speak as espeak-ng's US English voice.
-    m_voice = voices.firstOfLanguage(QStringLiteral("en-us"));
-    if (m_voice.isNull())
-        m_voice = voices.firstOfLanguage(QStringLiteral("en"));
-    if (m_voice.isNull() && !voices.voices().isEmpty())
-        m_voice = voices.voices().constFirst();
+    m_voice = voices.FirstOfLanguage(QStringLiteral("en-us"));
+    if (m_voice.IsNull())
+        m_voice = voices.FirstOfLanguage(QStringLiteral("en"));
+    if (m_voice.IsNull() && !voices.Voices().isEmpty())
+        m_voice = voices.Voices().constFirst();
 }
 
 EngineVoice::~EngineVoice()
 {
-    stopSpeaking();
+    StopSpeaking();
 }
 
 QList<VoiceToken> EngineVoice::GetVoices() const
 {
-    return m_engine->voices();
+    return m_engine->Voices();
 }
 
-void EngineVoice::setVoice(const VoiceToken& token)
+void EngineVoice::SetVoice(const VoiceToken& token)
 {
-    const QList<VoiceToken>& voices = m_engine->voices();
+    const QList<VoiceToken>& voices = m_engine->Voices();
     const qsizetype at = voices.indexOf(token);
-    const EspeakVoiceList& espeak = m_engine->espeakVoices();
-    if (at < 0 || (voices.at(at).engine == espeak.engineName() && !espeak.isInstalled(voices.at(at))))
+    const EspeakVoiceList& espeak = m_engine->EspeakVoices();
+    if (at < 0 || (voices.at(at).engine == espeak.EngineName() && !espeak.IsInstalled(voices.at(at))))
         throw VemoError(Say("Voice \"%1\" was not found: espeak-ng, Flite and Festival have no such voice.",
                             "Голос «%1» не найден: его нет среди голосов espeak-ng, Flite и Festival.")
                             .arg(token.description.isEmpty() ? token.id : token.description));
     m_voice = voices.at(at);
 }
 
-void EngineVoice::speakStream(const SpokenText& spoken, int streamNumber, int generation)
+void EngineVoice::SpeakStream(const SpokenText& spoken, int streamNumber, int generation)
 {
     SpeechJob job;
     job.spoken = spoken;
@@ -48,7 +48,7 @@ void EngineVoice::speakStream(const SpokenText& spoken, int streamNumber, int ge
     job.volume = Volume();
     job.streamNumber = streamNumber;
     job.generation = generation;
-    job.queue = playback().queue();
+    job.queue = Playback().Queue();
     job.file = AudioOutputStream();
-    m_engine->speak(std::move(job));
+    m_engine->Speak(std::move(job));
 }

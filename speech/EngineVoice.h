@@ -19,10 +19,10 @@ public:
 
     QList<VoiceToken> GetVoices() const override;
     VoiceToken Voice() const override { return m_voice; }
-    void setVoice(const VoiceToken& token) override;
+    void SetVoice(const VoiceToken& token) override;
 
 protected:
-    void speakStream(const SpokenText& spoken, int streamNumber, int generation) override;
+    void SpeakStream(const SpokenText& spoken, int streamNumber, int generation) override;
 
 private:
     std::shared_ptr<EngineThread> m_engine;

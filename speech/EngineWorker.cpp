@@ -16,7 +16,7 @@ int StartEspeak()
     static const int sampleRate = [] {
         const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 100, nullptr, 0);
         if (rate > 0)
-            espeak_SetSynthCallback(&EspeakSynthesis::callback);
+            espeak_SetSynthCallback(&EspeakSynthesis::Callback);
         return rate;
     }();
     return sampleRate;
@@ -26,13 +26,13 @@ int StartEspeak()
 
 EngineWorker::~EngineWorker() = default;
 
-void EngineWorker::initialise()
+void EngineWorker::Initialise()
 {
     m_engines.push_back(std::make_unique<FliteEngine>());
     m_engines.push_back(std::make_unique<FestivalEngine>());
     const int rate = StartEspeak();
     if (rate == EngineSampleRate) {
-        m_voices = EspeakVoiceList::read();
+        m_voices = EspeakVoiceList::Read();
         m_ready = true;
     } else {
         m_failure = rate <= 0 ? Say("espeak-ng did not start: its data (espeak-ng-data) is missing.",
@@ -42,29 +42,29 @@ void EngineWorker::initialise()
                                     .arg(rate)
                                     .arg(EngineSampleRate);
     }
-    m_allVoices = m_voices.voices();
+    m_allVoices = m_voices.Voices();
     for (const auto& engine : m_engines)
-        m_allVoices += engine->voices();
+        m_allVoices += engine->Voices();
 }
 
-void EngineWorker::speak(const SpeechJob& job)
+void EngineWorker::Speak(const SpeechJob& job)
 {
     for (const auto& engine : m_engines) {
-        if (engine->name() == job.voice.engine) {
-            engine->speak(job);
+        if (engine->Name() == job.voice.engine) {
+            engine->Speak(job);
             return;
         }
     }
-    speakEspeak(job);
+    SpeakEspeak(job);
 }
 
-void EngineWorker::speakEspeak(const SpeechJob& job)
+void EngineWorker::SpeakEspeak(const SpeechJob& job)
 {
     EspeakSynthesis synthesis(job, m_voices, m_currentVoice);
     if (m_ready) {
-        synthesis.run();
+        synthesis.Run();
         return;
     }
-    job.queue->setFailure(m_failure);
-    synthesis.endUnspoken();
+    job.queue->SetFailure(m_failure);
+    synthesis.EndUnspoken();
 }

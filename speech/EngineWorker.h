@@ -20,18 +20,18 @@ public:
     ~EngineWorker() override;
 
     // Starts espeak-ng (once per process) and the other engines, and reads their voices.
-    void initialise();
+    void Initialise();
     // False when espeak-ng could not start; why, in failure().
-    bool isReady() const { return m_ready; }
-    const QString& failure() const { return m_failure; }
-    const EspeakVoiceList& espeakVoices() const { return m_voices; }
+    bool IsReady() const { return m_ready; }
+    const QString& Failure() const { return m_failure; }
+    const EspeakVoiceList& EspeakVoices() const { return m_voices; }
     // Every voice of every engine: espeak-ng's first, in their order.
-    const QList<VoiceToken>& voices() const { return m_allVoices; }
+    const QList<VoiceToken>& Voices() const { return m_allVoices; }
 
-    void speak(const SpeechJob& job);
+    void Speak(const SpeechJob& job);
 
 private:
-    void speakEspeak(const SpeechJob& job);
+    void SpeakEspeak(const SpeechJob& job);
 
     EspeakVoiceList m_voices;
     std::vector<std::unique_ptr<UtteranceEngine>> m_engines;

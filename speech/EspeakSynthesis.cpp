@@ -57,76 +57,76 @@ EspeakSynthesis::EspeakSynthesis(const SpeechJob& job, const EspeakVoiceList& vo
     : m_job(job), m_voices(voices), m_currentVoice(currentVoice), m_output(job)
 {}
 
-void EspeakSynthesis::run()
+void EspeakSynthesis::Run()
 {
-    if (!m_output.begin())
+    if (!m_output.Begin())
         return;
     try {
-        speakSegments();
+        SpeakSegments();
     } catch (const VemoError& error) {
-        m_output.fail(error.message());
+        m_output.Fail(error.Message());
     } catch (const std::exception& error) {
-        m_output.fail(QString::fromLocal8Bit(error.what()));
+        m_output.Fail(QString::fromLocal8Bit(error.what()));
     }
-    m_output.finish();
+    m_output.Finish();
 }
 
-void EspeakSynthesis::endUnspoken()
+void EspeakSynthesis::EndUnspoken()
 {
-    if (m_output.begin())
-        m_output.finish();
+    if (m_output.Begin())
+        m_output.Finish();
 }
 
-int EspeakSynthesis::callback(short* wav, int count, espeak_EVENT* events)
+int EspeakSynthesis::Callback(short* wav, int count, espeak_EVENT* events)
 {
     auto* self = events ? static_cast<EspeakSynthesis*>(events->user_data) : nullptr;
     if (!self)
         return 1;
     try {
-        return self->take(wav, count, events);
+        return self->Take(wav, count, events);
     } catch (const VemoError& error) {
-        self->m_output.fail(error.message());
+        self->m_output.Fail(error.Message());
     } catch (const std::exception& error) {
-        self->m_output.fail(QString::fromLocal8Bit(error.what()));
+        self->m_output.Fail(QString::fromLocal8Bit(error.what()));
     }
     self->m_stopped = true;
     return 1;
 }
 
-void EspeakSynthesis::speakSegments()
+void EspeakSynthesis::SpeakSegments()
 {
-    const QList<SapiSegment>& segments = m_job.spoken.segments();
+    const QList<SapiSegment>& segments = m_job.spoken.Segments();
     qsizetype lastText = -1;
     for (qsizetype k = 0; k < segments.size(); ++k) {
         if (segments.at(k).kind == SapiSegment::Kind::Text)
             lastText = k;
     }
-    for (qsizetype k = 0; k < segments.size() && !m_stopped && !isPurged(); ++k) {
+    for (qsizetype k = 0; k < segments.size() && !m_stopped && !IsPurged(); ++k) {
         // The closing pause is the one espeak-ng makes for the punctuation the text ends
         // with, as it would inside one text; fragments that end on a blank join without one.
-        m_endPause = k == lastText && EndsWithPausingMark(m_job.spoken.text());
-        speakSegment(k);
+        m_endPause = k == lastText && EndsWithPausingMark(m_job.spoken.Text());
+        SpeakSegment(k);
     }
 }
 
-void EspeakSynthesis::speakSegment(qsizetype k)
+void EspeakSynthesis::SpeakSegment(qsizetype k)
 {
-    const SapiSegment& segment = m_job.spoken.segments().at(k);
+    const SapiSegment& segment = m_job.spoken.Segments().at(k);
     if (segment.kind == SapiSegment::Kind::Silence) {
-        speakSilence(segment.silenceMs);
+        SpeakSilence(segment.silenceMs);
         return;
     }
-    const SegmentSettings settings = SegmentSettings::of(segment, m_job.rate, m_job.volume);
-    applySettings(settings);
+    const SegmentSettings settings = SegmentSettings::Of(segment, m_job.rate, m_job.volume);
+    ApplySettings(settings);
     if (settings.spell)
-        speakSpelled(segment.text, m_job.spoken.segmentOffset(k));
+        SpeakSpelled(segment.text, m_job.spoken.SegmentOffset(k));
     else
-        speakText(segment.text, m_job.spoken.segmentOffset(k));
+        SpeakText(segment.text, m_job.spoken.SegmentOffset(k));
 }
 
-void EspeakSynthesis::applySettings(const SegmentSettings& settings)
+void EspeakSynthesis::ApplySettings(const SegmentSettings& settings)
 {
-    const VoiceToken voice = m_voices.forLanguage(m_job.voice, settings.languageId);
+    const VoiceToken voice = m_voices.ForLanguage(m_job.voice, settings.languageId);
     if (voice.id != m_currentVoice) {
         if (espeak_SetVoiceByName(voice.id.toUtf8().constData()) != EE_OK)
             throw VemoError(
@@ -134,59 +134,59 @@ void EspeakSynthesis::applySettings(const SegmentSettings& settings)
                     .arg(voice.description));
         m_currentVoice = voice.id;
     }
-    espeak_SetParameter(espeakRATE, settings.wordsPerMinute(), 0);
-    espeak_SetParameter(espeakVOLUME, settings.espeakVolume(), 0);
-    espeak_SetParameter(espeakPITCH, settings.espeakPitch(), 0);
+    espeak_SetParameter(espeakRATE, settings.WordsPerMinute(), 0);
+    espeak_SetParameter(espeakVOLUME, settings.EspeakVolume(), 0);
+    espeak_SetParameter(espeakPITCH, settings.EspeakPitch(), 0);
 }
 
-void EspeakSynthesis::speakText(const QString& text, int spokenOffset)
+void EspeakSynthesis::SpeakText(const QString& text, int spokenOffset)
 {
     if (text.isEmpty())
         return;
     const std::vector<wchar_t> wide = WideText(text, m_utf16);
     m_spokenOffset = spokenOffset;
-    m_synthBase = m_output.written();
+    m_synthBase = m_output.Written();
     const unsigned flags = espeakCHARS_WCHAR | (m_endPause ? espeakENDPAUSE : 0);
     const espeak_ERROR result =
         espeak_Synth(wide.data(), wide.size() * sizeof(wchar_t), 0, POS_CHARACTER, 0, flags, nullptr, this);
-    if (result != EE_OK && !m_stopped && !isPurged())
+    if (result != EE_OK && !m_stopped && !IsPurged())
         throw VemoError(Say("espeak-ng could not speak the text (error %1).",
                             "espeak-ng не смог произнести текст (ошибка %1).")
                             .arg(int(result)));
 }
 
 // Each character on its own, which espeak-ng reads by its name.
-void EspeakSynthesis::speakSpelled(const QString& text, int spokenOffset)
+void EspeakSynthesis::SpeakSpelled(const QString& text, int spokenOffset)
 {
-    for (qsizetype i = 0; i < text.size() && !m_stopped && !isPurged(); ++i) {
+    for (qsizetype i = 0; i < text.size() && !m_stopped && !IsPurged(); ++i) {
         if (!IsSeparator(text.at(i)))
-            speakText(text.mid(i, 1), spokenOffset + int(i));
+            SpeakText(text.mid(i, 1), spokenOffset + int(i));
     }
 }
 
-void EspeakSynthesis::speakSilence(int ms)
+void EspeakSynthesis::SpeakSilence(int ms)
 {
-    if (!m_stopped && !m_output.handOnSilence(ms))
+    if (!m_stopped && !m_output.HandOnSilence(ms))
         m_stopped = true;
 }
 
-int EspeakSynthesis::take(const short* wav, int count, const espeak_EVENT* events)
+int EspeakSynthesis::Take(const short* wav, int count, const espeak_EVENT* events)
 {
-    if (m_stopped || isPurged())
+    if (m_stopped || IsPurged())
         return 1;
     QList<SpeechEvent> queued;
     for (const espeak_EVENT* event = events; event->type != espeakEVENT_LIST_TERMINATED; ++event) {
         if (event->type == espeakEVENT_WORD)
-            queued += wordEvents(*event);
+            queued += WordEvents(*event);
     }
     const qsizetype n = wav ? qMax(0, count) : 0;
-    return m_output.handOn(reinterpret_cast<const qint16*>(wav), n, queued) ? 0 : 1;
+    return m_output.HandOn(reinterpret_cast<const qint16*>(wav), n, queued) ? 0 : 1;
 }
 
-QList<SpeechEvent> EspeakSynthesis::wordEvents(const espeak_EVENT& event)
+QList<SpeechEvent> EspeakSynthesis::WordEvents(const espeak_EVENT& event)
 {
     int index = qMax(0, event.text_position - 1); // espeak-ng counts from 1
     if (!m_utf16.empty())
         index = m_utf16.at(std::size_t(qMin<qsizetype>(index, qsizetype(m_utf16.size()) - 1)));
-    return m_output.wordEvents(m_spokenOffset + index, m_synthBase + qMax(0, event.sample));
+    return m_output.WordEvents(m_spokenOffset + index, m_synthBase + qMax(0, event.sample));
 }

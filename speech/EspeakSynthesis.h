@@ -16,23 +16,23 @@ class EspeakSynthesis
 public:
     EspeakSynthesis(const SpeechJob& job, const EspeakVoiceList& voices, QString& currentVoice);
 
-    void run();
+    void Run();
     // Ends the stream without a sound, as when the engine cannot speak at all.
-    void endUnspoken();
+    void EndUnspoken();
 
     // espeak-ng's synthesis callback; the job in progress travels as the user data.
-    static int callback(short* wav, int count, espeak_EVENT* events);
+    static int Callback(short* wav, int count, espeak_EVENT* events);
 
 private:
-    void speakSegments();
-    void speakSegment(qsizetype k);
-    void speakText(const QString& text, int spokenOffset);
-    void speakSpelled(const QString& text, int spokenOffset);
-    void speakSilence(int ms);
-    void applySettings(const SegmentSettings& settings);
-    int take(const short* wav, int count, const espeak_EVENT* events);
-    QList<SpeechEvent> wordEvents(const espeak_EVENT& event);
-    bool isPurged() const { return m_output.isPurged(); }
+    void SpeakSegments();
+    void SpeakSegment(qsizetype k);
+    void SpeakText(const QString& text, int spokenOffset);
+    void SpeakSpelled(const QString& text, int spokenOffset);
+    void SpeakSilence(int ms);
+    void ApplySettings(const SegmentSettings& settings);
+    int Take(const short* wav, int count, const espeak_EVENT* events);
+    QList<SpeechEvent> WordEvents(const espeak_EVENT& event);
+    bool IsPurged() const { return m_output.IsPurged(); }
 
     const SpeechJob& m_job;
     const EspeakVoiceList& m_voices;

@@ -8,7 +8,7 @@
 namespace {
 
 const QLatin1String VariantPrefix("!v/");
-const QString EngineName = EspeakVoiceList::engineName();
+const QString EspeakEngineName = EspeakVoiceList::EngineName();
 
 // MBROLA voices need databases of their own and variants are no languages: neither is
 // offered as a voice of its own.
@@ -65,7 +65,7 @@ QList<Variant> ReadVariants()
 
 } // namespace
 
-EspeakVoiceList EspeakVoiceList::read()
+EspeakVoiceList EspeakVoiceList::Read()
 {
     EspeakVoiceList list;
     const char* dataPath = nullptr;
@@ -80,14 +80,15 @@ EspeakVoiceList EspeakVoiceList::read()
             continue;
         const QString language = FirstLanguage(voices[i]->languages);
         const QString name = QString::fromUtf8(voices[i]->name);
-        list.m_voices.append({id, VoiceDescription(name, language, EngineName), language, EngineName});
+        list.m_voices.append(
+            {id, VoiceDescription(name, language, EspeakEngineName), language, EspeakEngineName});
         if (!TakesVariants(language))
             continue;
         for (const Variant& variant : variants) {
             const QString variantName = QStringLiteral("%1 (%2) + %3").arg(name, language, variant.name);
             withVariants.append({id + u'+' + variant.file,
-                                 QStringLiteral("%1 [%2]").arg(variantName, EngineName), language, EngineName,
-                                 true});
+                                 QStringLiteral("%1 [%2]").arg(variantName, EspeakEngineName), language,
+                                 EspeakEngineName, true});
         }
     }
     // The base voices keep their places; the variants follow them all.
@@ -95,7 +96,7 @@ EspeakVoiceList EspeakVoiceList::read()
     return list;
 }
 
-VoiceToken EspeakVoiceList::find(const QString& id) const
+VoiceToken EspeakVoiceList::Find(const QString& id) const
 {
     for (const VoiceToken& token : m_voices) {
         if (token.id == id)
@@ -104,7 +105,7 @@ VoiceToken EspeakVoiceList::find(const QString& id) const
     return {};
 }
 
-bool EspeakVoiceList::isInstalled(const VoiceToken& token) const
+bool EspeakVoiceList::IsInstalled(const VoiceToken& token) const
 {
     if (m_dataPath.isEmpty())
         return true;
@@ -118,7 +119,7 @@ bool EspeakVoiceList::isInstalled(const VoiceToken& token) const
             QFileInfo::exists(data.filePath(QStringLiteral("voices/!v/") + token.id.mid(plus + 1))));
 }
 
-VoiceToken EspeakVoiceList::firstOfLanguage(const QString& prefix) const
+VoiceToken EspeakVoiceList::FirstOfLanguage(const QString& prefix) const
 {
     for (const VoiceToken& token : m_voices) {
         if (token.language == prefix && !token.variant)
@@ -130,7 +131,7 @@ VoiceToken EspeakVoiceList::firstOfLanguage(const QString& prefix) const
     }
     return {};
 }
-VoiceToken EspeakVoiceList::forLanguage(const VoiceToken& own, int languageId) const
+VoiceToken EspeakVoiceList::ForLanguage(const VoiceToken& own, int languageId) const
 {
     // The ids name a country too: 409 is English of the United States, 419 Russian.
     QString prefix;
@@ -144,6 +145,6 @@ VoiceToken EspeakVoiceList::forLanguage(const VoiceToken& own, int languageId) c
     if (prefix.isEmpty() || own.language == prefix || own.language.startsWith(prefix + u'-'))
         return own;
     const VoiceToken other =
-        firstOfLanguage(exact).isNull() ? firstOfLanguage(prefix) : firstOfLanguage(exact);
-    return other.isNull() ? own : other;
+        FirstOfLanguage(exact).IsNull() ? FirstOfLanguage(prefix) : FirstOfLanguage(exact);
+    return other.IsNull() ? own : other;
 }

@@ -9,19 +9,19 @@ class EspeakVoiceList
 {
 public:
     // Reads espeak-ng's list; call on the engine thread after espeak_Initialize.
-    static EspeakVoiceList read();
+    static EspeakVoiceList Read();
 
-    const QList<VoiceToken>& voices() const { return m_voices; }
-    static QString engineName() { return QStringLiteral("espeak-ng"); }
+    const QList<VoiceToken>& Voices() const { return m_voices; }
+    static QString EngineName() { return QStringLiteral("espeak-ng"); }
     // The voice as given when it is listed; a null token otherwise.
-    VoiceToken find(const QString& id) const;
+    VoiceToken Find(const QString& id) const;
     // False when the voice's file has gone since the list was read.
-    bool isInstalled(const VoiceToken& token) const;
+    bool IsInstalled(const VoiceToken& token) const;
     // The first voice of exactly that language, else the first whose language begins
     // with it and a hyphen ("en" finds "en-gb").
-    VoiceToken firstOfLanguage(const QString& prefix) const;
+    VoiceToken FirstOfLanguage(const QString& prefix) const;
     // The token itself when its language begins with prefix, else the first such voice.
-    VoiceToken forLanguage(const VoiceToken& own, int languageId) const;
+    VoiceToken ForLanguage(const VoiceToken& own, int languageId) const;
 
 private:
     QList<VoiceToken> m_voices;

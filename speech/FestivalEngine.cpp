@@ -64,14 +64,14 @@ QString NameOf(const QString& directory)
 class FestivalThread
 {
 public:
-    static FestivalThread& instance()
+    static FestivalThread& Instance()
     {
         static FestivalThread* thread = new FestivalThread;
         return *thread;
     }
 
     // Runs task there and waits for it; its exception is thrown here.
-    void run(std::function<void()> task)
+    void Run(std::function<void()> task)
     {
         std::packaged_task<void()> packaged(std::move(task));
         std::future<void> done = packaged.get_future();
@@ -116,7 +116,7 @@ FestivalEngine::FestivalEngine()
     // Debian keeps the voices with the shared Scheme files, not in the library folder.
     const QStringList roots{QDir(QString::fromLocal8Bit(festival_libdir)).filePath(QStringLiteral("voices")),
                             QStringLiteral("/usr/share/festival/voices")};
-    const QString engine = name();
+    const QString engine = Name();
     for (const QString& root : roots) {
         for (const QFileInfo& language :
              QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
@@ -135,15 +135,15 @@ FestivalEngine::FestivalEngine()
     }
 }
 
-SynthesisedText FestivalEngine::synthesise(const QString& text, const VoiceToken& voice,
+SynthesisedText FestivalEngine::Synthesise(const QString& text, const VoiceToken& voice,
                                            const SegmentSettings& settings)
 {
     SynthesisedText synth;
-    FestivalThread::instance().run([&] { synth = synthesiseHere(text, voice, settings); });
+    FestivalThread::Instance().Run([&] { synth = SynthesiseHere(text, voice, settings); });
     return synth;
 }
 
-SynthesisedText FestivalEngine::synthesiseHere(const QString& text, const VoiceToken& voice,
+SynthesisedText FestivalEngine::SynthesiseHere(const QString& text, const VoiceToken& voice,
                                                const SegmentSettings& settings)
 {
     static QString currentVoice;

@@ -14,16 +14,16 @@ class FestivalEngine : public UtteranceEngine
 public:
     FestivalEngine();
 
-    QString name() const override { return QStringLiteral("festival"); }
-    QList<VoiceToken> voices() const override { return m_tokens; }
+    QString Name() const override { return QStringLiteral("festival"); }
+    QList<VoiceToken> Voices() const override { return m_tokens; }
 
 protected:
-    SynthesisedText synthesise(const QString& text, const VoiceToken& voice,
+    SynthesisedText Synthesise(const QString& text, const VoiceToken& voice,
                                const SegmentSettings& settings) override;
 
 private:
     // On Festival's own thread.
-    static SynthesisedText synthesiseHere(const QString& text, const VoiceToken& voice,
+    static SynthesisedText SynthesiseHere(const QString& text, const VoiceToken& voice,
                                           const SegmentSettings& settings);
 
     QList<VoiceToken> m_tokens;

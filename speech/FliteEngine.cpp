@@ -25,7 +25,7 @@ struct FliteVoiceInfo
     cst_voice* (*registerVoice)(const char*);
 };
 
-const FliteVoiceInfo Voices[] = {
+const FliteVoiceInfo FliteVoices[] = {
     {"flite/slt", "SLT, American female", register_cmu_us_slt},
     {"flite/rms", "RMS, American male", register_cmu_us_rms},
     {"flite/awb", "AWB, Scottish male", register_cmu_us_awb},
@@ -39,7 +39,7 @@ const std::map<QString, cst_voice*>& RegisteredVoices()
     static const std::map<QString, cst_voice*> voices = [] {
         std::map<QString, cst_voice*> registered;
         flite_init();
-        for (const FliteVoiceInfo& info : Voices) {
+        for (const FliteVoiceInfo& info : FliteVoices) {
             if (cst_voice* voice = info.registerVoice(nullptr))
                 registered.emplace(QString::fromLatin1(info.id), voice);
         }
@@ -58,9 +58,9 @@ struct UtteranceDeleter
 FliteEngine::FliteEngine()
 {
     const auto& registered = RegisteredVoices();
-    const QString engine = name();
+    const QString engine = Name();
     const QString language = QStringLiteral("en-us");
-    for (const FliteVoiceInfo& info : Voices) {
+    for (const FliteVoiceInfo& info : FliteVoices) {
         const QString id = QString::fromLatin1(info.id);
         if (registered.count(id))
             m_tokens.append(
@@ -68,7 +68,7 @@ FliteEngine::FliteEngine()
     }
 }
 
-SynthesisedText FliteEngine::synthesise(const QString& text, const VoiceToken& voice,
+SynthesisedText FliteEngine::Synthesise(const QString& text, const VoiceToken& voice,
                                         const SegmentSettings& settings)
 {
     const auto& registered = RegisteredVoices();

@@ -10,11 +10,11 @@ class FliteEngine : public UtteranceEngine
 public:
     FliteEngine();
 
-    QString name() const override { return QStringLiteral("flite"); }
-    QList<VoiceToken> voices() const override { return m_tokens; }
+    QString Name() const override { return QStringLiteral("flite"); }
+    QList<VoiceToken> Voices() const override { return m_tokens; }
 
 protected:
-    SynthesisedText synthesise(const QString& text, const VoiceToken& voice,
+    SynthesisedText Synthesise(const QString& text, const VoiceToken& voice,
                                const SegmentSettings& settings) override;
 
 private:

@@ -32,16 +32,16 @@ bool EndsWithPausingMark(const QString& text)
 
 JobOutput::JobOutput(const SpeechJob& job) : m_job(job), m_filter(job.spoken), m_meter(job.streamNumber) {}
 
-bool JobOutput::begin()
+bool JobOutput::Begin()
 {
-    return m_job.queue->beginStream(m_job.generation);
+    return m_job.queue->BeginStream(m_job.generation);
 }
 
-bool JobOutput::handOn(const qint16* samples, qsizetype count, QList<SpeechEvent> events)
+bool JobOutput::HandOn(const qint16* samples, qsizetype count, QList<SpeechEvent> events)
 {
     // Levels are only shown for what is heard; a file's audio is not metered.
     if (!m_job.file)
-        events += m_meter.measure(samples, count);
+        events += m_meter.Measure(samples, count);
     for (qsizetype i = count - 1; i >= 0; --i) {
         if (qAbs(int(samples[i])) >= SilenceLevel) {
             m_lastSound = m_written + i + 1;
@@ -53,32 +53,32 @@ bool JobOutput::handOn(const qint16* samples, qsizetype count, QList<SpeechEvent
     m_written += count;
     if (m_job.file) {
         if (count > 0)
-            m_job.file->writeSamples(samples, count, EngineSampleRate);
+            m_job.file->WriteSamples(samples, count, EngineSampleRate);
         for (SpeechEvent& event : events)
             event.immediate = true;
-        return m_job.queue->appendEvents(m_job.generation, events);
+        return m_job.queue->AppendEvents(m_job.generation, events);
     }
-    if (!m_job.queue->waitForRoom(m_job.generation, MaxAheadSamples))
+    if (!m_job.queue->WaitForRoom(m_job.generation, MaxAheadSamples))
         return false;
-    return m_job.queue->appendAudio(m_job.generation, samples, count, events);
+    return m_job.queue->AppendAudio(m_job.generation, samples, count, events);
 }
 
-bool JobOutput::handOnSilence(int ms)
+bool JobOutput::HandOnSilence(int ms)
 {
     const std::vector<qint16> zeros(std::size_t(SilenceChunk), 0);
     qint64 left = qint64(qMax(0, ms)) * EngineSampleRate / 1000;
     while (left > 0) {
         const qsizetype n = qsizetype(qMin<qint64>(left, SilenceChunk));
-        if (!handOn(zeros.data(), n, {}))
+        if (!HandOn(zeros.data(), n, {}))
             return false;
         left -= n;
     }
     return true;
 }
 
-QList<SpeechEvent> JobOutput::wordEvents(int spokenIndex, qint64 sample)
+QList<SpeechEvent> JobOutput::WordEvents(int spokenIndex, qint64 sample)
 {
-    QList<SpeechEvent> events = m_filter.eventsForWord(spokenIndex);
+    QList<SpeechEvent> events = m_filter.EventsForWord(spokenIndex);
     for (SpeechEvent& e : events) {
         e.streamNumber = m_job.streamNumber;
         e.sample = sample;
@@ -87,25 +87,25 @@ QList<SpeechEvent> JobOutput::wordEvents(int spokenIndex, qint64 sample)
     return events;
 }
 
-bool JobOutput::isPurged() const
+bool JobOutput::IsPurged() const
 {
-    return m_job.queue->generation() != m_job.generation;
+    return m_job.queue->Generation() != m_job.generation;
 }
 
-void JobOutput::fail(const QString& message)
+void JobOutput::Fail(const QString& message)
 {
-    m_job.queue->setFailure(message);
+    m_job.queue->SetFailure(message);
 }
 
-void JobOutput::finish()
+void JobOutput::Finish()
 {
-    if (m_job.file && !isPurged())
-        m_job.file->flush();
+    if (m_job.file && !IsPurged())
+        m_job.file->Flush();
     SpeechEvent end;
     end.kind = SpeechEvent::Kind::EndStream;
     end.streamNumber = m_job.streamNumber;
     end.streamPosition = m_written * 2;
     end.immediate = m_job.file != nullptr;
     const qint64 lead = qMin(EndStreamLeadSamples, m_written - m_lastSound);
-    m_job.queue->finishStream(m_job.generation, end, end.immediate ? 0 : qMax<qint64>(0, lead));
+    m_job.queue->FinishStream(m_job.generation, end, end.immediate ? 0 : qMax<qint64>(0, lead));
 }

@@ -18,20 +18,20 @@ public:
     explicit JobOutput(const SpeechJob& job);
 
     // False when the job was purged before it began; then nothing else may be called.
-    bool begin();
+    bool Begin();
     // Samples at EngineSampleRate; event samples count from the start of the stream. False
     // once the job is purged (or the queue refused the audio): stop synthesising.
-    bool handOn(const qint16* samples, qsizetype count, QList<SpeechEvent> events);
-    bool handOnSilence(int ms);
+    bool HandOn(const qint16* samples, qsizetype count, QList<SpeechEvent> events);
+    bool HandOnSilence(int ms);
     // The events of the word the engine reports at index spokenIndex of the spoken text,
     // due at stream sample.
-    QList<SpeechEvent> wordEvents(int spokenIndex, qint64 sample);
-    bool isPurged() const;
-    qint64 written() const { return m_written; }
+    QList<SpeechEvent> WordEvents(int spokenIndex, qint64 sample);
+    bool IsPurged() const;
+    qint64 Written() const { return m_written; }
     // Keeps the first failure for the voice to report at its next call.
-    void fail(const QString& message);
+    void Fail(const QString& message);
     // Flushes the file stream (unless purged) and ends the stream.
-    void finish();
+    void Finish();
 
 private:
     const SpeechJob& m_job;

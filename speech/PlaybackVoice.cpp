@@ -22,23 +22,23 @@ PlaybackVoice::PlaybackVoice(bool soundDevice, QObject* parent)
       m_playback(new SpeechPlayback(
           soundDevice ? SpeechPlayback::Output::SoundDevice : SpeechPlayback::Output::SilentClock, this))
 {
-    connect(m_playback, &SpeechPlayback::eventDue, this, &PlaybackVoice::deliver);
-    connect(m_playback, &SpeechPlayback::deviceMessage, this, &SpeechVoice::deviceMessage);
+    connect(m_playback, &SpeechPlayback::EventDue, this, &PlaybackVoice::Deliver);
+    connect(m_playback, &SpeechPlayback::DeviceMessage, this, &SpeechVoice::DeviceMessage);
 }
 
 PlaybackVoice::~PlaybackVoice() = default;
 
-void PlaybackVoice::setEventInterests(int interests)
+void PlaybackVoice::SetEventInterests(int interests)
 {
     m_interests = interests;
 }
 
-void PlaybackVoice::setRate(int rate)
+void PlaybackVoice::SetRate(int rate)
 {
     m_rate = qBound(-10, rate, 10);
 }
 
-void PlaybackVoice::setVolume(int volume)
+void PlaybackVoice::SetVolume(int volume)
 {
     m_volume = qBound(0, volume, 100);
 }
@@ -46,63 +46,63 @@ void PlaybackVoice::setVolume(int volume)
 void PlaybackVoice::Speak(const QString& text, int flags)
 {
     if (flags & SVSFPurgeBeforeSpeak) {
-        m_playback->purge();
+        m_playback->Purge();
         if (text.isEmpty())
             return;
     }
     // What went wrong in an earlier Speak is reported to the next call.
-    const QString failure = m_playback->queue()->takeFailure();
+    const QString failure = m_playback->Queue()->TakeFailure();
     if (!failure.isEmpty())
         throw VemoError(failure);
-    const SpokenText spoken = SpokenText::fromSpeak(text, flags);
-    speakStream(spoken, ++m_streamNumber, m_playback->beginSpeak());
+    const SpokenText spoken = SpokenText::FromSpeak(text, flags);
+    SpeakStream(spoken, ++m_streamNumber, m_playback->BeginSpeak());
 }
 
-void PlaybackVoice::stopSpeaking()
+void PlaybackVoice::StopSpeaking()
 {
-    m_playback->purge();
-    m_playback->queue()->waitUntilNoStream(2000);
+    m_playback->Purge();
+    m_playback->Queue()->WaitUntilNoStream(2000);
 }
 
 void PlaybackVoice::Pause()
 {
-    m_playback->pause();
+    m_playback->Pause();
 }
 
 void PlaybackVoice::Resume()
 {
-    m_playback->resume();
+    m_playback->Resume();
 }
 
 bool PlaybackVoice::WaitUntilDone(int msTimeout)
 {
     const QDeadlineTimer deadline(msTimeout < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(msTimeout));
     for (;;) {
-        m_playback->pump();
-        const QString failure = m_playback->queue()->takeFailure();
+        m_playback->Pump();
+        const QString failure = m_playback->Queue()->TakeFailure();
         if (!failure.isEmpty())
             throw VemoError(failure);
-        if (m_playback->isDone())
+        if (m_playback->IsDone())
             return true;
         const qint64 left = deadline.remainingTime();
         if (left == 0)
             return false;
-        m_playback->queue()->waitForChange(left < 0 ? 5 : int(qMin<qint64>(left, 5)));
+        m_playback->Queue()->WaitForChange(left < 0 ? 5 : int(qMin<qint64>(left, 5)));
     }
 }
 
-void PlaybackVoice::setAudioOutputStream(SpFileStream* stream)
+void PlaybackVoice::SetAudioOutputStream(SpFileStream* stream)
 {
     m_outputStream = stream;
 }
 
 // The file stream keeps the format set on it whatever the voice speaks, so there is no
 // format change to allow or forbid.
-void PlaybackVoice::setAllowAudioOutputFormatChangesOnNextSet(bool) {}
+void PlaybackVoice::SetAllowAudioOutputFormatChangesOnNextSet(bool) {}
 
-void PlaybackVoice::deliver(const SpeechEvent& event)
+void PlaybackVoice::Deliver(const SpeechEvent& event)
 {
-    if (!wants(event))
+    if (!Wants(event))
         return;
     switch (event.kind) {
     case SpeechEvent::Kind::Word:
@@ -120,7 +120,7 @@ void PlaybackVoice::deliver(const SpeechEvent& event)
     }
 }
 
-bool PlaybackVoice::wants(const SpeechEvent& event) const
+bool PlaybackVoice::Wants(const SpeechEvent& event) const
 {
     switch (event.kind) {
     case SpeechEvent::Kind::Word:

@@ -17,11 +17,11 @@ class PlaybackVoice : public SpeechVoice
 public:
     ~PlaybackVoice() override;
 
-    void setEventInterests(int interests) override;
+    void SetEventInterests(int interests) override;
     int Rate() const override { return m_rate; }
-    void setRate(int rate) override;
+    void SetRate(int rate) override;
     int Volume() const override { return m_volume; }
-    void setVolume(int volume) override;
+    void SetVolume(int volume) override;
 
     void Speak(const QString& text, int flags) override;
     void Pause() override;
@@ -29,24 +29,24 @@ public:
     bool WaitUntilDone(int msTimeout) override;
 
     SpFileStream* AudioOutputStream() const override { return m_outputStream; }
-    void setAudioOutputStream(SpFileStream* stream) override;
-    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override;
+    void SetAudioOutputStream(SpFileStream* stream) override;
+    void SetAllowAudioOutputFormatChangesOnNextSet(bool allow) override;
 
 protected:
     // soundDevice: play through the sound device when one exists; otherwise always on the
     // silent clock.
     PlaybackVoice(bool soundDevice, QObject* parent);
 
-    SpeechPlayback& playback() const { return *m_playback; }
+    SpeechPlayback& Playback() const { return *m_playback; }
     // Purges and waits (briefly) until the engine has left this voice's speech; an engine
     // calls it before it lets go of its thread.
-    void stopSpeaking();
+    void StopSpeaking();
     // Synthesises one Speak of the given generation of the queue; returns at once.
-    virtual void speakStream(const SpokenText& spoken, int streamNumber, int generation) = 0;
+    virtual void SpeakStream(const SpokenText& spoken, int streamNumber, int generation) = 0;
 
 private:
-    void deliver(const SpeechEvent& event);
-    bool wants(const SpeechEvent& event) const;
+    void Deliver(const SpeechEvent& event);
+    bool Wants(const SpeechEvent& event) const;
 
     SpeechPlayback* m_playback;
     SpFileStream* m_outputStream = nullptr;

@@ -24,7 +24,7 @@ double RateFactor(int rate)
     return std::pow(3.0, qBound(-10, rate, 10) / 10.0);
 }
 
-SegmentSettings SegmentSettings::of(const SapiSegment& segment, int voiceRate, int voiceVolume)
+SegmentSettings SegmentSettings::Of(const SapiSegment& segment, int voiceRate, int voiceVolume)
 {
     SegmentSettings settings;
     settings.rate = qBound(-10, segment.rateAbsolute.value_or(voiceRate) + segment.rateRelative, 10);
@@ -40,18 +40,18 @@ SegmentSettings SegmentSettings::of(const SapiSegment& segment, int voiceRate, i
     return settings;
 }
 
-int SegmentSettings::wordsPerMinute() const
+int SegmentSettings::WordsPerMinute() const
 {
     const int wpm = int(std::lround(EspeakNormalRate * RateFactor(rate)));
     return qBound(EspeakMinimumRate, wpm, EspeakMaximumRate);
 }
 
-int SegmentSettings::espeakVolume() const
+int SegmentSettings::EspeakVolume() const
 {
     return qBound(0, volume, 200);
 }
 
-int SegmentSettings::espeakPitch() const
+int SegmentSettings::EspeakPitch() const
 {
     return qBound(0, EspeakNormalPitch + pitch * 4, 100);
 }

@@ -16,10 +16,10 @@ struct SegmentSettings
     int languageId = 0; // 0 = the voice's own, 0x409 English, 0x419 Russian
     bool spell = false;
 
-    static SegmentSettings of(const SapiSegment& segment, int voiceRate, int voiceVolume);
+    static SegmentSettings Of(const SapiSegment& segment, int voiceRate, int voiceVolume);
 
     // The same on espeak-ng's scales: words per minute 80..525, volume 0..200, pitch 0..100.
-    int wordsPerMinute() const;
-    int espeakVolume() const;
-    int espeakPitch() const;
+    int WordsPerMinute() const;
+    int EspeakVolume() const;
+    int EspeakPitch() const;
 };

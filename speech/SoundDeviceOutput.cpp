@@ -19,10 +19,10 @@ SoundDeviceOutput::SoundDeviceOutput(QObject* parent) : QObject(parent) {}
 
 SoundDeviceOutput::~SoundDeviceOutput()
 {
-    stop();
+    Stop();
 }
 
-bool SoundDeviceOutput::start()
+bool SoundDeviceOutput::Start()
 {
     if (m_io)
         return true;
@@ -43,13 +43,13 @@ bool SoundDeviceOutput::start()
     m_padding.clear();
     m_io = m_sink->start();
     if (!m_io || m_sink->error() != QAudio::NoError) {
-        stop();
+        Stop();
         return false;
     }
     return true;
 }
 
-void SoundDeviceOutput::stop()
+void SoundDeviceOutput::Stop()
 {
     if (m_sink && m_io)
         m_sink->stop();
@@ -58,29 +58,29 @@ void SoundDeviceOutput::stop()
     m_padding.clear();
 }
 
-bool SoundDeviceOutput::hasFailed() const
+bool SoundDeviceOutput::HasFailed() const
 {
     return m_io && m_sink->error() != QAudio::NoError && m_sink->error() != QAudio::UnderrunError;
 }
 
-void SoundDeviceOutput::suspend()
+void SoundDeviceOutput::Suspend()
 {
     if (m_io)
         m_sink->suspend();
 }
 
-void SoundDeviceOutput::resume()
+void SoundDeviceOutput::Resume()
 {
     if (m_io)
         m_sink->resume();
 }
 
-qsizetype SoundDeviceOutput::bytesFree() const
+qsizetype SoundDeviceOutput::BytesFree() const
 {
     return m_io ? m_sink->bytesFree() : 0;
 }
 
-qsizetype SoundDeviceOutput::write(const QByteArray& bytes)
+qsizetype SoundDeviceOutput::Write(const QByteArray& bytes)
 {
     if (!m_io || bytes.isEmpty())
         return 0;
@@ -89,9 +89,9 @@ qsizetype SoundDeviceOutput::write(const QByteArray& bytes)
     return n;
 }
 
-qint64 SoundDeviceOutput::writeSilence(qint64 samples)
+qint64 SoundDeviceOutput::WriteSilence(qint64 samples)
 {
-    const qint64 n = qMin(samples, qint64(bytesFree() / 2));
+    const qint64 n = qMin(samples, qint64(BytesFree() / 2));
     if (!m_io || n <= 0)
         return 0;
     const qint64 taken = qMax<qint64>(0, m_io->write(QByteArray(qsizetype(n * 2), '\0'))) / 2;
@@ -104,7 +104,7 @@ qint64 SoundDeviceOutput::writeSilence(qint64 samples)
     return taken;
 }
 
-qint64 SoundDeviceOutput::heardSamples() const
+qint64 SoundDeviceOutput::HeardSamples() const
 {
     if (!m_io)
         return 0;

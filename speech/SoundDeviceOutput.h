@@ -18,22 +18,22 @@ public:
     ~SoundDeviceOutput() override;
 
     // False when there is no device or it refuses to start.
-    bool start();
-    void stop();
-    bool isStarted() const { return m_io != nullptr; }
-    bool hasFailed() const;
-    void suspend();
-    void resume();
-    qsizetype bytesFree() const;
+    bool Start();
+    void Stop();
+    bool IsStarted() const { return m_io != nullptr; }
+    bool HasFailed() const;
+    void Suspend();
+    void Resume();
+    qsizetype BytesFree() const;
     // Writes what the device takes; returns the bytes taken.
-    qsizetype write(const QByteArray& bytes);
+    qsizetype Write(const QByteArray& bytes);
     // Writes up to samples of silence after the audio written so far; returns the samples
     // taken.
-    qint64 writeSilence(qint64 samples);
+    qint64 WriteSilence(qint64 samples);
     // Samples heard since start().
-    qint64 heardSamples() const;
+    qint64 HeardSamples() const;
     // Samples written since start().
-    qint64 writtenSamples() const { return m_written; }
+    qint64 WrittenSamples() const { return m_written; }
 
 private:
     // One stretch of silence in the device's stream, before the real sample `before`.

@@ -23,42 +23,42 @@ SpeechPlayback::SpeechPlayback(Output output, QObject* parent)
         m_device = new SoundDeviceOutput(this);
     m_timer.setInterval(PumpIntervalMs);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &SpeechPlayback::pump);
+    connect(&m_timer, &QTimer::timeout, this, &SpeechPlayback::Pump);
     m_clock.start();
 }
 
 SpeechPlayback::~SpeechPlayback()
 {
     // Whatever the engine still does for this voice ends at its next step.
-    m_queue->purge();
+    m_queue->Purge();
 }
 
-int SpeechPlayback::beginSpeak()
+int SpeechPlayback::BeginSpeak()
 {
-    if (m_queue->isDone())
+    if (m_queue->IsDone())
         m_clockNs = m_clock.nsecsElapsed(); // the silent clock starts with this Speak
     m_timer.start();
-    return m_queue->beginSpeak();
+    return m_queue->BeginSpeak();
 }
 
-void SpeechPlayback::purge()
+void SpeechPlayback::Purge()
 {
-    m_queue->purge();
+    m_queue->Purge();
     if (m_device)
-        m_device->stop();
+        m_device->Stop();
 }
 
-void SpeechPlayback::pause()
+void SpeechPlayback::Pause()
 {
     if (m_paused)
         return;
-    advanceClock();
+    AdvanceClock();
     m_paused = true;
     if (m_device)
-        m_device->suspend();
+        m_device->Suspend();
 }
 
-void SpeechPlayback::resume()
+void SpeechPlayback::Resume()
 {
     if (!m_paused)
         return;
@@ -66,90 +66,90 @@ void SpeechPlayback::resume()
     m_clockNs = m_clock.nsecsElapsed();
     m_lastProgressMs = m_clock.elapsed();
     if (m_device)
-        m_device->resume();
+        m_device->Resume();
     m_timer.start();
 }
 
-void SpeechPlayback::pump()
+void SpeechPlayback::Pump()
 {
     if (m_pumping)
         return;
     m_pumping = true;
-    advanceClock();
+    AdvanceClock();
     if (!m_paused) {
-        const int generation = m_queue->generation();
-        const QList<SpeechEvent> due = m_queue->takeDueEvents();
+        const int generation = m_queue->Generation();
+        const QList<SpeechEvent> due = m_queue->TakeDueEvents();
         for (const SpeechEvent& event : due) {
             // A handler may purge or pause; what it dropped must not be told.
-            if (m_queue->generation() != generation || m_paused)
+            if (m_queue->Generation() != generation || m_paused)
                 break;
-            emit eventDue(event);
+            emit EventDue(event);
         }
     }
     // Pumping goes on through the closing pause, so that the device comes to rest after it.
-    if ((m_queue->isDone() && m_queue->played() >= m_queue->appended()) || m_paused)
+    if ((m_queue->IsDone() && m_queue->Played() >= m_queue->Appended()) || m_paused)
         m_timer.stop();
     m_pumping = false;
 }
 
-bool SpeechPlayback::isDone() const
+bool SpeechPlayback::IsDone() const
 {
-    return m_queue->isDone();
+    return m_queue->IsDone();
 }
 
-qint64 SpeechPlayback::playedSamples() const
+qint64 SpeechPlayback::PlayedSamples() const
 {
-    return m_queue->played();
+    return m_queue->Played();
 }
 
-qint64 SpeechPlayback::samplesHandedToDevice() const
+qint64 SpeechPlayback::SamplesHandedToDevice() const
 {
-    return m_device && m_device->isStarted() ? m_deviceBase + m_device->writtenSamples() : 0;
+    return m_device && m_device->IsStarted() ? m_deviceBase + m_device->WrittenSamples() : 0;
 }
 
-void SpeechPlayback::advanceClock()
+void SpeechPlayback::AdvanceClock()
 {
     if (m_paused)
         return;
     if (m_device)
-        feedDevice();
+        FeedDevice();
     else
-        advanceSilentClock();
+        AdvanceSilentClock();
 }
 
-void SpeechPlayback::feedDevice()
+void SpeechPlayback::FeedDevice()
 {
-    const qint64 played = m_queue->played();
-    const qint64 appended = m_queue->appended();
-    if (!m_device->isStarted()) {
+    const qint64 played = m_queue->Played();
+    const qint64 appended = m_queue->Appended();
+    if (!m_device->IsStarted()) {
         if (appended <= played)
             return;
-        if (!m_device->start()) {
-            fallBackToSilence();
+        if (!m_device->Start()) {
+            FallBackToSilence();
             return;
         }
         m_deviceBase = played;
         m_lastHeard = -1;
     }
-    m_device->write(m_queue->takeAudio(m_device->bytesFree()));
-    if (m_device->hasFailed()) {
-        fallBackToSilence();
+    m_device->Write(m_queue->TakeAudio(m_device->BytesFree()));
+    if (m_device->HasFailed()) {
+        FallBackToSilence();
         return;
     }
-    const qint64 heard = m_deviceBase + m_device->heardSamples();
-    m_queue->setPlayed(heard);
+    const qint64 heard = m_deviceBase + m_device->HeardSamples();
+    m_queue->SetPlayed(heard);
     // Everything written was heard and nothing waits: let the device rest.
-    if (m_queue->played() >= m_queue->appended()) {
-        m_device->stop();
+    if (m_queue->Played() >= m_queue->Appended()) {
+        m_device->Stop();
         return;
     }
-    pushTail(heard);
+    PushTail(heard);
 }
 
-void SpeechPlayback::pushTail(qint64 heard)
+void SpeechPlayback::PushTail(qint64 heard)
 {
     const qint64 now = m_clock.elapsed();
-    const bool wholeTailWritten = m_deviceBase + m_device->writtenSamples() >= m_queue->appended();
+    const bool wholeTailWritten = m_deviceBase + m_device->WrittenSamples() >= m_queue->Appended();
     if (heard != m_lastHeard || !wholeTailWritten) {
         m_lastHeard = heard;
         m_lastProgressMs = now;
@@ -158,19 +158,19 @@ void SpeechPlayback::pushTail(qint64 heard)
     }
     const qint64 stalled = now - m_lastProgressMs;
     if (stalled >= TailGiveUpMs) {
-        m_queue->setPlayed(m_queue->appended());
-        m_device->stop();
+        m_queue->SetPlayed(m_queue->Appended());
+        m_device->Stop();
         return;
     }
     if (stalled >= TailStallMs && m_tailPadding < MaxTailPaddingSamples)
-        m_tailPadding += m_device->writeSilence(MaxTailPaddingSamples - m_tailPadding);
+        m_tailPadding += m_device->WriteSilence(MaxTailPaddingSamples - m_tailPadding);
 }
 
-void SpeechPlayback::advanceSilentClock()
+void SpeechPlayback::AdvanceSilentClock()
 {
     const qint64 now = m_clock.nsecsElapsed();
-    const qint64 played = m_queue->played();
-    const qint64 appended = m_queue->appended();
+    const qint64 played = m_queue->Played();
+    const qint64 appended = m_queue->Appended();
     if (played >= appended) {
         m_clockNs = now; // a starved clock banks no time
         return;
@@ -179,17 +179,17 @@ void SpeechPlayback::advanceSilentClock()
     if (samples <= 0)
         return;
     m_clockNs += samples * 1000000000 / EngineSampleRate;
-    m_queue->setPlayed(played + samples);
+    m_queue->SetPlayed(played + samples);
 }
 
-void SpeechPlayback::fallBackToSilence()
+void SpeechPlayback::FallBackToSilence()
 {
-    const qint64 heard = m_device->isStarted() ? m_deviceBase + m_device->writtenSamples() : 0;
+    const qint64 heard = m_device->IsStarted() ? m_deviceBase + m_device->WrittenSamples() : 0;
     delete m_device;
     m_device = nullptr;
-    m_queue->dropAudio();
+    m_queue->DropAudio();
     if (heard > 0)
-        m_queue->setPlayed(heard);
+        m_queue->SetPlayed(heard);
     m_clockNs = m_clock.nsecsElapsed();
-    emit deviceMessage(QStringLiteral("Звуковое устройство не найдено: речь идёт без звука."));
+    emit DeviceMessage(QStringLiteral("Звуковое устройство не найдено: речь идёт без звука."));
 }

@@ -28,31 +28,31 @@ public:
     ~SpeechPlayback() override;
 
     // Shared with the engine thread, which appends to it.
-    const std::shared_ptr<SpeechQueue>& queue() const { return m_queue; }
+    const std::shared_ptr<SpeechQueue>& Queue() const { return m_queue; }
 
-    int beginSpeak(); // the generation the new Speak belongs to
-    void purge();
-    void pause();
-    void resume();
-    bool isPaused() const { return m_paused; }
+    int BeginSpeak(); // the generation the new Speak belongs to
+    void Purge();
+    void Pause();
+    void Resume();
+    bool IsPaused() const { return m_paused; }
     // Plays on and emits the events that are due.
-    void pump();
-    bool isDone() const;
+    void Pump();
+    bool IsDone() const;
     // Samples heard so far on the playback clock.
-    qint64 playedSamples() const;
+    qint64 PlayedSamples() const;
     // Samples handed to the sound device so far (playback clock), for latency figures.
-    qint64 samplesHandedToDevice() const;
+    qint64 SamplesHandedToDevice() const;
 
 signals:
-    void eventDue(const SpeechEvent& event);
-    void deviceMessage(const QString& text);
+    void EventDue(const SpeechEvent& event);
+    void DeviceMessage(const QString& text);
 
 private:
-    void advanceClock();
-    void feedDevice();
-    void pushTail(qint64 heard);
-    void advanceSilentClock();
-    void fallBackToSilence();
+    void AdvanceClock();
+    void FeedDevice();
+    void PushTail(qint64 heard);
+    void AdvanceSilentClock();
+    void FallBackToSilence();
 
     std::shared_ptr<SpeechQueue> m_queue;
     SoundDeviceOutput* m_device = nullptr;

@@ -5,20 +5,20 @@
 
 using Lock = std::unique_lock<std::mutex>;
 
-int SpeechQueue::beginSpeak()
+int SpeechQueue::BeginSpeak()
 {
     Lock lock(m_mutex);
     ++m_outstanding;
     return m_generation;
 }
 
-int SpeechQueue::generation() const
+int SpeechQueue::Generation() const
 {
     Lock lock(m_mutex);
     return m_generation;
 }
 
-void SpeechQueue::purge()
+void SpeechQueue::Purge()
 {
     {
         Lock lock(m_mutex);
@@ -34,25 +34,25 @@ void SpeechQueue::purge()
     m_changed.notify_all();
 }
 
-bool SpeechQueue::isDone() const
+bool SpeechQueue::IsDone() const
 {
     Lock lock(m_mutex);
     return m_outstanding == 0 && m_events.empty() && m_played >= m_doneAt;
 }
 
-qint64 SpeechQueue::appended() const
+qint64 SpeechQueue::Appended() const
 {
     Lock lock(m_mutex);
     return m_appended;
 }
 
-qint64 SpeechQueue::played() const
+qint64 SpeechQueue::Played() const
 {
     Lock lock(m_mutex);
     return m_played;
 }
 
-void SpeechQueue::setPlayed(qint64 sample)
+void SpeechQueue::SetPlayed(qint64 sample)
 {
     {
         Lock lock(m_mutex);
@@ -61,7 +61,7 @@ void SpeechQueue::setPlayed(qint64 sample)
     m_changed.notify_all();
 }
 
-QByteArray SpeechQueue::takeAudio(qsizetype maxBytes)
+QByteArray SpeechQueue::TakeAudio(qsizetype maxBytes)
 {
     Lock lock(m_mutex);
     const qsizetype n = qMin(maxBytes, m_audio.size() - m_audioRead) & ~qsizetype(1);
@@ -74,7 +74,7 @@ QByteArray SpeechQueue::takeAudio(qsizetype maxBytes)
     return out;
 }
 
-void SpeechQueue::dropAudio()
+void SpeechQueue::DropAudio()
 {
     Lock lock(m_mutex);
     m_keepsAudio = false;
@@ -82,7 +82,7 @@ void SpeechQueue::dropAudio()
     m_audioRead = 0;
 }
 
-QList<SpeechEvent> SpeechQueue::takeDueEvents()
+QList<SpeechEvent> SpeechQueue::TakeDueEvents()
 {
     Lock lock(m_mutex);
     QList<SpeechEvent> due;
@@ -93,26 +93,26 @@ QList<SpeechEvent> SpeechQueue::takeDueEvents()
     return due;
 }
 
-QString SpeechQueue::takeFailure()
+QString SpeechQueue::TakeFailure()
 {
     Lock lock(m_mutex);
     return std::exchange(m_failure, QString());
 }
 
-void SpeechQueue::setFailure(const QString& message)
+void SpeechQueue::SetFailure(const QString& message)
 {
     Lock lock(m_mutex);
     if (m_failure.isEmpty())
         m_failure = message;
 }
 
-void SpeechQueue::waitForChange(int ms) const
+void SpeechQueue::WaitForChange(int ms) const
 {
     Lock lock(m_mutex);
     m_changed.wait_for(lock, std::chrono::milliseconds(ms));
 }
 
-bool SpeechQueue::beginStream(int generation)
+bool SpeechQueue::BeginStream(int generation)
 {
     Lock lock(m_mutex);
     m_streamBase = m_appended;
@@ -120,7 +120,7 @@ bool SpeechQueue::beginStream(int generation)
     return m_inStream;
 }
 
-bool SpeechQueue::appendAudio(int generation, const qint16* samples, qsizetype count,
+bool SpeechQueue::AppendAudio(int generation, const qint16* samples, qsizetype count,
                               const QList<SpeechEvent>& events)
 {
     {
@@ -129,7 +129,7 @@ bool SpeechQueue::appendAudio(int generation, const qint16* samples, qsizetype c
             return false;
         for (SpeechEvent event : events) {
             event.sample += m_streamBase;
-            queueEvent(event);
+            QueueEvent(event);
         }
         if (m_keepsAudio)
             m_audio.append(reinterpret_cast<const char*>(samples), count * qsizetype(sizeof(qint16)));
@@ -139,7 +139,7 @@ bool SpeechQueue::appendAudio(int generation, const qint16* samples, qsizetype c
     return true;
 }
 
-bool SpeechQueue::appendEvents(int generation, const QList<SpeechEvent>& events)
+bool SpeechQueue::AppendEvents(int generation, const QList<SpeechEvent>& events)
 {
     {
         Lock lock(m_mutex);
@@ -147,14 +147,14 @@ bool SpeechQueue::appendEvents(int generation, const QList<SpeechEvent>& events)
             return false;
         for (SpeechEvent event : events) {
             event.sample += m_streamBase;
-            queueEvent(event);
+            QueueEvent(event);
         }
     }
     m_changed.notify_all();
     return true;
 }
 
-void SpeechQueue::finishStream(int generation, SpeechEvent endStream, qint64 leadSamples)
+void SpeechQueue::FinishStream(int generation, SpeechEvent endStream, qint64 leadSamples)
 {
     {
         Lock lock(m_mutex);
@@ -164,20 +164,20 @@ void SpeechQueue::finishStream(int generation, SpeechEvent endStream, qint64 lea
             return;
         }
         endStream.sample = m_appended - qMax<qint64>(0, leadSamples);
-        queueEvent(endStream);
+        QueueEvent(endStream);
         m_doneAt = endStream.immediate ? m_appended : qMin(m_events.back().sample, m_appended);
         m_outstanding = qMax(0, m_outstanding - 1);
     }
     m_changed.notify_all();
 }
 
-void SpeechQueue::waitUntilNoStream(int ms) const
+void SpeechQueue::WaitUntilNoStream(int ms) const
 {
     Lock lock(m_mutex);
     m_changed.wait_for(lock, std::chrono::milliseconds(ms), [&] { return !m_inStream; });
 }
 
-bool SpeechQueue::waitForRoom(int generation, qint64 maxAheadSamples) const
+bool SpeechQueue::WaitForRoom(int generation, qint64 maxAheadSamples) const
 {
     Lock lock(m_mutex);
     m_changed.wait(lock,
@@ -188,7 +188,7 @@ bool SpeechQueue::waitForRoom(int generation, qint64 maxAheadSamples) const
 // Events are released in the order they were queued, so none may wait for an earlier
 // sample than the one before it. Immediate events (of a file stream) count samples of
 // their file, not of the playback clock, and take no part in that order.
-void SpeechQueue::queueEvent(SpeechEvent event)
+void SpeechQueue::QueueEvent(SpeechEvent event)
 {
     if (!event.immediate) {
         event.sample = qMax(event.sample, m_lastEventSample);

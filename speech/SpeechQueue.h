@@ -18,42 +18,42 @@ public:
     explicit SpeechQueue(bool keepsAudio) : m_keepsAudio(keepsAudio) {}
 
     // GUI side.
-    int beginSpeak(); // one more Speak outstanding; its generation
-    int generation() const;
-    void purge(); // drops audio, events and outstanding Speaks
+    int BeginSpeak(); // one more Speak outstanding; its generation
+    int Generation() const;
+    void Purge(); // drops audio, events and outstanding Speaks
     // Nothing outstanding, nothing queued, everything heard up to the last end of stream
     // (what follows it is the closing pause, still playing).
-    bool isDone() const;
-    qint64 appended() const;
-    qint64 played() const;
-    void setPlayed(qint64 sample); // never beyond what was appended
-    QByteArray takeAudio(qsizetype maxBytes);
-    void dropAudio(); // from now on audio is only counted, not kept
+    bool IsDone() const;
+    qint64 Appended() const;
+    qint64 Played() const;
+    void SetPlayed(qint64 sample); // never beyond what was appended
+    QByteArray TakeAudio(qsizetype maxBytes);
+    void DropAudio(); // from now on audio is only counted, not kept
     // The events due at the current played position (or immediate), in order.
-    QList<SpeechEvent> takeDueEvents();
+    QList<SpeechEvent> TakeDueEvents();
     // The message of the first failure the engine met since the last call, or empty.
-    QString takeFailure();
+    QString TakeFailure();
     // Waits until something is appended or ms pass.
-    void waitForChange(int ms) const;
+    void WaitForChange(int ms) const;
 
     // Engine side; each returns false when the generation is no longer current. A stream
     // that began (true) is ended by finishStream, whatever its generation by then.
-    bool beginStream(int generation);
+    bool BeginStream(int generation);
     // Event samples count from the start of the stream.
-    bool appendAudio(int generation, const qint16* samples, qsizetype count,
+    bool AppendAudio(int generation, const qint16* samples, qsizetype count,
                      const QList<SpeechEvent>& events);
-    bool appendEvents(int generation, const QList<SpeechEvent>& events);
+    bool AppendEvents(int generation, const QList<SpeechEvent>& events);
     // The end of stream is due leadSamples before the end of the stream's audio.
-    void finishStream(int generation, SpeechEvent endStream, qint64 leadSamples = 0);
+    void FinishStream(int generation, SpeechEvent endStream, qint64 leadSamples = 0);
     // Keeps the first failure for the GUI thread to report.
-    void setFailure(const QString& message);
+    void SetFailure(const QString& message);
     // Waits at most ms until the engine is not inside a stream of this queue.
-    void waitUntilNoStream(int ms) const;
+    void WaitUntilNoStream(int ms) const;
     // Blocks while more than maxAheadSamples wait to be heard; false once purged.
-    bool waitForRoom(int generation, qint64 maxAheadSamples) const;
+    bool WaitForRoom(int generation, qint64 maxAheadSamples) const;
 
 private:
-    void queueEvent(SpeechEvent event);
+    void QueueEvent(SpeechEvent event);
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

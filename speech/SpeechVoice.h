@@ -17,7 +17,7 @@ struct VoiceToken
     // A voice of the speech service (speech-dispatcher): it reads aloud, never into a file.
     bool aloudOnly = false;
 
-    bool isNull() const { return id.isEmpty(); }
+    bool IsNull() const { return id.isEmpty(); }
     friend bool operator==(const VoiceToken& a, const VoiceToken& b) { return a.id == b.id; }
 };
 
@@ -63,13 +63,13 @@ public:
         return true;
     }
     virtual VoiceToken Voice() const = 0;
-    virtual void setVoice(const VoiceToken& token) = 0;
-    virtual void setEventInterests(int interests) = 0;
+    virtual void SetVoice(const VoiceToken& token) = 0;
+    virtual void SetEventInterests(int interests) = 0;
 
     virtual int Rate() const = 0; // -10..10
-    virtual void setRate(int rate) = 0;
+    virtual void SetRate(int rate) = 0;
     virtual int Volume() const = 0; // 0..100
-    virtual void setVolume(int volume) = 0;
+    virtual void SetVolume(int volume) = 0;
 
     // flags: 17 plain text, 9 marked-up text, 2 (with an empty text) purge.
     virtual void Speak(const QString& text, int flags) = 0;
@@ -80,8 +80,8 @@ public:
 
     // nullptr means the sound device.
     virtual SpFileStream* AudioOutputStream() const = 0;
-    virtual void setAudioOutputStream(SpFileStream* stream) = 0;
-    virtual void setAllowAudioOutputFormatChangesOnNextSet(bool allow) = 0;
+    virtual void SetAudioOutputStream(SpFileStream* stream) = 0;
+    virtual void SetAllowAudioOutputFormatChangesOnNextSet(bool allow) = 0;
 
 signals:
     void EndStream(int streamNumber, qint64 streamPosition);
@@ -89,7 +89,7 @@ signals:
     void Sentence(int streamNumber, qint64 streamPosition, int characterPosition, int length);
     void AudioLevel(int streamNumber, qint64 streamPosition, int audioLevel);
     // GetVoices lists more (or fewer) voices than before.
-    void voicesChanged();
+    void VoicesChanged();
     // Said once, for the log, when speech runs on a silent clock for want of a sound device.
-    void deviceMessage(const QString& text);
+    void DeviceMessage(const QString& text);
 };

@@ -2,7 +2,7 @@
 
 #include "speech/SpeechVoice.h"
 
-SpokenText SpokenText::fromSpeak(const QString& text, int flags)
+SpokenText SpokenText::FromSpeak(const QString& text, int flags)
 {
     SpokenText spoken;
     if (!(flags & SVSFIsXML)) {
@@ -16,11 +16,11 @@ SpokenText SpokenText::fromSpeak(const QString& text, int flags)
     spoken.m_identity = false;
     const QList<SapiSegment> segments = ParseSapiXml(text);
     for (const SapiSegment& segment : segments)
-        spoken.append(segment);
+        spoken.Append(segment);
     return spoken;
 }
 
-void SpokenText::append(const SapiSegment& segment)
+void SpokenText::Append(const SapiSegment& segment)
 {
     m_segments.append(segment);
     m_offsets.append(int(m_text.size()));

@@ -12,18 +12,18 @@ class SpokenText
 {
 public:
     // flags as given to Speak: marked-up text when SVSFIsXML is set, plain text otherwise.
-    static SpokenText fromSpeak(const QString& text, int flags);
+    static SpokenText FromSpeak(const QString& text, int flags);
 
-    const QList<SapiSegment>& segments() const { return m_segments; }
+    const QList<SapiSegment>& Segments() const { return m_segments; }
     // Start of segment k in text(); a silence stands there as one blank.
-    int segmentOffset(qsizetype k) const { return m_offsets.at(k); }
+    int SegmentOffset(qsizetype k) const { return m_offsets.at(k); }
     // The characters spoken, in order, without tags.
-    const QString& text() const { return m_text; }
+    const QString& Text() const { return m_text; }
     // Index in the text given to Speak of character i of text().
-    int sourcePosition(int i) const { return m_identity ? i : m_sources.at(i); }
+    int SourcePosition(int i) const { return m_identity ? i : m_sources.at(i); }
 
 private:
-    void append(const SapiSegment& segment);
+    void Append(const SapiSegment& segment);
 
     QList<SapiSegment> m_segments;
     QList<int> m_offsets;

@@ -21,20 +21,20 @@ QList<VoiceToken> TestVoice::GetVoices() const
     return {token("test/en", "Test English", "en-us"), token("test/ru", "Test Russian", "ru")};
 }
 
-void TestVoice::setVoice(const VoiceToken& token)
+void TestVoice::SetVoice(const VoiceToken& token)
 {
     if (!GetVoices().contains(token))
         throw VemoError(Say("Voice \"%1\" was not found.", "Голос «%1» не найден.").arg(token.id));
     m_voice = token;
 }
 
-void TestVoice::setWordMilliseconds(int ms)
+void TestVoice::SetWordMilliseconds(int ms)
 {
     m_wordMs = qMax(1, ms);
 }
 
-void TestVoice::speakStream(const SpokenText& spoken, int streamNumber, int generation)
+void TestVoice::SpeakStream(const SpokenText& spoken, int streamNumber, int generation)
 {
-    TestVoiceWriter writer(playback().queue(), AudioOutputStream(), streamNumber, generation);
-    writer.write(spoken, m_wordMs, Rate(), Volume());
+    TestVoiceWriter writer(Playback().Queue(), AudioOutputStream(), streamNumber, generation);
+    writer.Write(spoken, m_wordMs, Rate(), Volume());
 }

@@ -16,13 +16,13 @@ public:
 
     QList<VoiceToken> GetVoices() const override;
     VoiceToken Voice() const override { return m_voice; }
-    void setVoice(const VoiceToken& token) override;
+    void SetVoice(const VoiceToken& token) override;
 
-    int wordMilliseconds() const { return m_wordMs; }
-    void setWordMilliseconds(int ms);
+    int WordMilliseconds() const { return m_wordMs; }
+    void SetWordMilliseconds(int ms);
 
 protected:
-    void speakStream(const SpokenText& spoken, int streamNumber, int generation) override;
+    void SpeakStream(const SpokenText& spoken, int streamNumber, int generation) override;
 
 private:
     VoiceToken m_voice;

@@ -24,46 +24,46 @@ TestVoiceWriter::TestVoiceWriter(std::shared_ptr<SpeechQueue> queue, SpFileStrea
       m_meter(streamNumber)
 {}
 
-void TestVoiceWriter::write(const SpokenText& spoken, int wordMs, int rate, int volume)
+void TestVoiceWriter::Write(const SpokenText& spoken, int wordMs, int rate, int volume)
 {
-    m_queue->beginStream(m_generation);
+    m_queue->BeginStream(m_generation);
     WordEventFilter filter(spoken);
-    const QList<int> starts = filter.wordStarts();
+    const QList<int> starts = filter.WordStarts();
     qsizetype next = 0;
-    for (qsizetype k = 0; k < spoken.segments().size(); ++k) {
-        const SapiSegment& segment = spoken.segments().at(k);
+    for (qsizetype k = 0; k < spoken.Segments().size(); ++k) {
+        const SapiSegment& segment = spoken.Segments().at(k);
         if (segment.kind == SapiSegment::Kind::Silence) {
-            writeSilence(segment.silenceMs);
+            WriteSilence(segment.silenceMs);
             continue;
         }
-        const SegmentSettings settings = SegmentSettings::of(segment, rate, volume);
+        const SegmentSettings settings = SegmentSettings::Of(segment, rate, volume);
         const qsizetype wordSamples =
             qMax<qsizetype>(1, std::lround(wordMs * EngineSampleRate / 1000.0 / RateFactor(settings.rate)));
-        const int end = spoken.segmentOffset(k) + int(segment.text.size());
+        const int end = spoken.SegmentOffset(k) + int(segment.text.size());
         for (; next < starts.size() && starts.at(next) < end; ++next) {
-            addEvents(filter.eventsForWord(starts.at(next)));
-            writeTone(wordSamples, settings.volume);
+            AddEvents(filter.EventsForWord(starts.at(next)));
+            WriteTone(wordSamples, settings.volume);
         }
     }
-    flush();
+    Flush();
     SpeechEvent end;
     end.kind = SpeechEvent::Kind::EndStream;
     end.streamNumber = m_streamNumber;
     end.streamPosition = m_written * 2;
     end.immediate = m_file != nullptr;
     if (m_file)
-        m_file->flush();
-    m_queue->finishStream(m_generation, end);
+        m_file->Flush();
+    m_queue->FinishStream(m_generation, end);
 }
 
-void TestVoiceWriter::writeSilence(int ms)
+void TestVoiceWriter::WriteSilence(int ms)
 {
     m_samples.resize(m_samples.size() + std::size_t(qMax(0, ms)) * EngineSampleRate / 1000, 0);
     if (qsizetype(m_samples.size()) >= FlushSamples)
-        flush();
+        Flush();
 }
 
-void TestVoiceWriter::writeTone(qsizetype count, int volume)
+void TestVoiceWriter::WriteTone(qsizetype count, int volume)
 {
     const double amplitude = FullVolumeAmplitude * volume / 100.0;
     for (qsizetype i = 0; i < count; ++i) {
@@ -71,10 +71,10 @@ void TestVoiceWriter::writeTone(qsizetype count, int volume)
         m_samples.push_back(qint16(std::lround(amplitude * std::sin(phase))));
     }
     if (qsizetype(m_samples.size()) >= FlushSamples)
-        flush();
+        Flush();
 }
 
-void TestVoiceWriter::addEvents(const QList<SpeechEvent>& events)
+void TestVoiceWriter::AddEvents(const QList<SpeechEvent>& events)
 {
     const qint64 at = m_written + qint64(m_samples.size());
     for (SpeechEvent event : events) {
@@ -86,10 +86,10 @@ void TestVoiceWriter::addEvents(const QList<SpeechEvent>& events)
     }
 }
 
-void TestVoiceWriter::flush()
+void TestVoiceWriter::Flush()
 {
     const qsizetype count = qsizetype(m_samples.size());
-    QList<SpeechEvent> levels = m_meter.measure(m_samples.data(), count);
+    QList<SpeechEvent> levels = m_meter.Measure(m_samples.data(), count);
     for (SpeechEvent& level : levels)
         level.immediate = m_file != nullptr;
     QList<SpeechEvent> events = m_events;
@@ -97,10 +97,10 @@ void TestVoiceWriter::flush()
     std::stable_sort(events.begin(), events.end(),
                      [](const SpeechEvent& a, const SpeechEvent& b) { return a.sample < b.sample; });
     if (m_file) {
-        m_file->writeSamples(m_samples.data(), count, EngineSampleRate);
-        m_queue->appendEvents(m_generation, events);
+        m_file->WriteSamples(m_samples.data(), count, EngineSampleRate);
+        m_queue->AppendEvents(m_generation, events);
     } else {
-        m_queue->appendAudio(m_generation, m_samples.data(), count, events);
+        m_queue->AppendAudio(m_generation, m_samples.data(), count, events);
     }
     m_written += count;
     m_samples.clear();

@@ -19,13 +19,13 @@ class TestVoiceWriter
 public:
     TestVoiceWriter(std::shared_ptr<SpeechQueue> queue, SpFileStream* file, int streamNumber, int generation);
 
-    void write(const SpokenText& spoken, int wordMs, int rate, int volume);
+    void Write(const SpokenText& spoken, int wordMs, int rate, int volume);
 
 private:
-    void writeSilence(int ms);
-    void writeTone(qsizetype count, int volume);
-    void addEvents(const QList<SpeechEvent>& events);
-    void flush();
+    void WriteSilence(int ms);
+    void WriteTone(qsizetype count, int volume);
+    void AddEvents(const QList<SpeechEvent>& events);
+    void Flush();
 
     std::shared_ptr<SpeechQueue> m_queue;
     SpFileStream* m_file;

@@ -24,8 +24,8 @@ std::vector<qint16> ToEngineRate(const SynthesisedText& synth)
         return synth.samples;
     StreamResampler resampler(synth.sampleRate, EngineSampleRate);
     out.reserve(synth.samples.size() * EngineSampleRate / std::size_t(qMax(1, synth.sampleRate)) + 64);
-    resampler.process(synth.samples.data(), qsizetype(synth.samples.size()), out);
-    resampler.drain(out);
+    resampler.Process(synth.samples.data(), qsizetype(synth.samples.size()), out);
+    resampler.Drain(out);
     return out;
 }
 
@@ -70,54 +70,54 @@ QString EngineText(const QString& text)
     return out;
 }
 
-void UtteranceEngine::speak(const SpeechJob& job)
+void UtteranceEngine::Speak(const SpeechJob& job)
 {
     JobOutput output(job);
-    if (!output.begin())
+    if (!output.Begin())
         return;
     try {
-        const QList<SapiSegment>& segments = job.spoken.segments();
+        const QList<SapiSegment>& segments = job.spoken.Segments();
         qsizetype lastText = -1;
         for (qsizetype k = 0; k < segments.size(); ++k) {
             if (segments.at(k).kind == SapiSegment::Kind::Text)
                 lastText = k;
         }
         bool going = true;
-        for (qsizetype k = 0; k < segments.size() && going && !output.isPurged(); ++k) {
+        for (qsizetype k = 0; k < segments.size() && going && !output.IsPurged(); ++k) {
             const SapiSegment& segment = segments.at(k);
             if (segment.kind == SapiSegment::Kind::Silence) {
-                going = output.handOnSilence(segment.silenceMs);
+                going = output.HandOnSilence(segment.silenceMs);
                 continue;
             }
-            const SegmentSettings settings = SegmentSettings::of(segment, job.rate, job.volume);
-            const bool endPause = k == lastText && EndsWithPausingMark(job.spoken.text());
-            const int offset = job.spoken.segmentOffset(k);
+            const SegmentSettings settings = SegmentSettings::Of(segment, job.rate, job.volume);
+            const bool endPause = k == lastText && EndsWithPausingMark(job.spoken.Text());
+            const int offset = job.spoken.SegmentOffset(k);
             if (!settings.spell) {
-                going = speakText(output, segment.text, offset, job.voice, settings, endPause);
+                going = SpeakText(output, segment.text, offset, job.voice, settings, endPause);
                 continue;
             }
             for (qsizetype i = 0; i < segment.text.size() && going; ++i) {
                 if (!IsSeparator(segment.text.at(i)))
-                    going = speakText(output, segment.text.mid(i, 1), offset + int(i), job.voice, settings,
+                    going = SpeakText(output, segment.text.mid(i, 1), offset + int(i), job.voice, settings,
                                       false);
             }
         }
     } catch (const VemoError& error) {
-        output.fail(error.message());
+        output.Fail(error.Message());
     } catch (const std::exception& error) {
-        output.fail(QString::fromLocal8Bit(error.what()));
+        output.Fail(QString::fromLocal8Bit(error.what()));
     }
-    output.finish();
+    output.Finish();
 }
 
-bool UtteranceEngine::speakText(JobOutput& output, const QString& text, int spokenOffset,
+bool UtteranceEngine::SpeakText(JobOutput& output, const QString& text, int spokenOffset,
                                 const VoiceToken& voice, const SegmentSettings& settings, bool endPause)
 {
     if (text.trimmed().isEmpty())
         return true;
     const QString spoken = EngineText(text);
-    const SynthesisedText synth = synthesise(spoken, voice, settings);
-    if (output.isPurged())
+    const SynthesisedText synth = Synthesise(spoken, voice, settings);
+    if (output.IsPurged())
         return false;
     std::vector<qint16> samples = ToEngineRate(synth);
     Scale(samples, settings.volume);
@@ -128,13 +128,13 @@ bool UtteranceEngine::speakText(JobOutput& output, const QString& text, int spok
     // Word events by the token they start, at the sample of its first word.
     const QList<int> positions = AlignTokens(spoken, synth.tokenNames);
     QList<SpeechEvent> events;
-    const qint64 base = output.written();
+    const qint64 base = output.Written();
     for (qsizetype t = 0; t < positions.size(); ++t) {
         if (positions.at(t) < 0 || t >= synth.tokenStarts.size() || synth.tokenStarts.at(t) < 0)
             continue;
         const qint64 at =
             qBound<qint64>(from, qint64(std::llround(synth.tokenStarts.at(t) * EngineSampleRate)), to);
-        events += output.wordEvents(spokenOffset + positions.at(t), base + at - from);
+        events += output.WordEvents(spokenOffset + positions.at(t), base + at - from);
     }
     for (qsizetype i = from; i < to; i += Chunk) {
         const qsizetype n = qMin(Chunk, to - i);
@@ -142,7 +142,7 @@ bool UtteranceEngine::speakText(JobOutput& output, const QString& text, int spok
         QList<SpeechEvent> due;
         while (!events.isEmpty() && (events.first().sample < chunkEnd || i + n >= to))
             due.append(events.takeFirst());
-        if (!output.handOn(samples.data() + i, n, due))
+        if (!output.HandOn(samples.data() + i, n, due))
             return false;
     }
     return true;

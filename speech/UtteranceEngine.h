@@ -30,19 +30,19 @@ class UtteranceEngine
 public:
     virtual ~UtteranceEngine() = default;
 
-    virtual QString name() const = 0;
-    virtual QList<VoiceToken> voices() const = 0;
+    virtual QString Name() const = 0;
+    virtual QList<VoiceToken> Voices() const = 0;
     // Why the engine cannot speak, or empty.
-    virtual QString failure() const { return {}; }
-    void speak(const SpeechJob& job);
+    virtual QString Failure() const { return {}; }
+    void Speak(const SpeechJob& job);
 
 protected:
     // Throws VemoError when the engine fails.
-    virtual SynthesisedText synthesise(const QString& text, const VoiceToken& voice,
+    virtual SynthesisedText Synthesise(const QString& text, const VoiceToken& voice,
                                        const SegmentSettings& settings) = 0;
 
 private:
-    bool speakText(JobOutput& output, const QString& text, int spokenOffset, const VoiceToken& voice,
+    bool SpeakText(JobOutput& output, const QString& text, int spokenOffset, const VoiceToken& voice,
                    const SegmentSettings& settings, bool endPause);
 };
 

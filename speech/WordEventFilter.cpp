@@ -25,34 +25,34 @@ bool IsBlank(QChar c)
 
 WordEventFilter::WordEventFilter(const SpokenText& spoken) : m_spoken(spoken) {}
 
-QList<SpeechEvent> WordEventFilter::eventsForWord(int spokenIndex)
+QList<SpeechEvent> WordEventFilter::EventsForWord(int spokenIndex)
 {
-    const int size = int(m_spoken.text().size());
-    const int at = skipSeparators(qBound(0, spokenIndex, size));
+    const int size = int(m_spoken.Text().size());
+    const int at = SkipSeparators(qBound(0, spokenIndex, size));
     // Inside or before the word last reported: nothing new.
     if (at >= size || at < m_lastWordEnd)
         return {};
-    const int start = wordStart(at);
-    m_lastWordEnd = wordEnd(start);
+    const int start = WordStart(at);
+    m_lastWordEnd = WordEnd(start);
     QList<SpeechEvent> events;
     if (start >= m_sentenceEnd) {
-        int s = skipSeparators(m_sentenceEnd);
-        int e = sentenceEnd(s);
+        int s = SkipSeparators(m_sentenceEnd);
+        int e = SentenceEnd(s);
         while (e <= start) {
-            s = skipSeparators(e);
-            e = sentenceEnd(s);
+            s = SkipSeparators(e);
+            e = SentenceEnd(s);
         }
         m_sentenceStart = s;
         m_sentenceEnd = e;
-        events.append(mapped(SpeechEvent::Kind::Sentence, s, e));
+        events.append(Mapped(SpeechEvent::Kind::Sentence, s, e));
     }
-    events.append(mapped(SpeechEvent::Kind::Word, start, m_lastWordEnd));
+    events.append(Mapped(SpeechEvent::Kind::Word, start, m_lastWordEnd));
     return events;
 }
 
-QList<int> WordEventFilter::wordStarts() const
+QList<int> WordEventFilter::WordStarts() const
 {
-    const QString& text = m_spoken.text();
+    const QString& text = m_spoken.Text();
     QList<int> starts;
     for (int i = 0; i < text.size(); ++i) {
         if (!IsSeparator(text.at(i)) && (i == 0 || IsSeparator(text.at(i - 1))))
@@ -61,9 +61,9 @@ QList<int> WordEventFilter::wordStarts() const
     return starts;
 }
 
-int WordEventFilter::wordStart(int i) const
+int WordEventFilter::WordStart(int i) const
 {
-    const QString& text = m_spoken.text();
+    const QString& text = m_spoken.Text();
     if (i >= text.size())
         return i;
     while (i > m_lastWordEnd && !IsSeparator(text.at(i - 1)))
@@ -71,27 +71,27 @@ int WordEventFilter::wordStart(int i) const
     return i;
 }
 
-int WordEventFilter::wordEnd(int i) const
+int WordEventFilter::WordEnd(int i) const
 {
-    const QString& text = m_spoken.text();
+    const QString& text = m_spoken.Text();
     while (i < text.size() && !IsSeparator(text.at(i)))
         ++i;
     return i;
 }
 
-int WordEventFilter::skipSeparators(int i) const
+int WordEventFilter::SkipSeparators(int i) const
 {
-    const QString& text = m_spoken.text();
+    const QString& text = m_spoken.Text();
     while (i < text.size() && IsSeparator(text.at(i)))
         ++i;
     return i;
 }
 
-int WordEventFilter::sentenceEnd(int start) const
+int WordEventFilter::SentenceEnd(int start) const
 {
-    const QString& text = m_spoken.text();
+    const QString& text = m_spoken.Text();
     int i = start;
-    while (i < text.size() && !endsSentenceAt(i))
+    while (i < text.size() && !EndsSentenceAt(i))
         ++i;
     if (i < text.size()) {
         while (i < text.size() && (IsSentenceMark(text.at(i)) || IsCloser(text.at(i))))
@@ -105,9 +105,9 @@ int WordEventFilter::sentenceEnd(int start) const
 
 // A sentence mark ends the sentence when, after any further marks and closing quotes or
 // brackets, a blank or the end of the text follows: "3.14" and "e.g" go on.
-bool WordEventFilter::endsSentenceAt(int i) const
+bool WordEventFilter::EndsSentenceAt(int i) const
 {
-    const QString& text = m_spoken.text();
+    const QString& text = m_spoken.Text();
     if (!IsSentenceMark(text.at(i)))
         return false;
     int j = i + 1;
@@ -116,12 +116,12 @@ bool WordEventFilter::endsSentenceAt(int i) const
     return j == text.size() || IsBlank(text.at(j));
 }
 
-SpeechEvent WordEventFilter::mapped(SpeechEvent::Kind kind, int start, int end) const
+SpeechEvent WordEventFilter::Mapped(SpeechEvent::Kind kind, int start, int end) const
 {
     SpeechEvent event;
     event.kind = kind;
-    event.position = m_spoken.sourcePosition(start);
-    const int last = m_spoken.sourcePosition(qMax(start, end - 1));
+    event.position = m_spoken.SourcePosition(start);
+    const int last = m_spoken.SourcePosition(qMax(start, end - 1));
     event.length = qMax(1, last + 1 - event.position);
     return event;
 }

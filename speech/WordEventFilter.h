@@ -20,17 +20,17 @@ public:
 
     // Sentence (when a new one begins) and Word events for the word that the engine
     // reports at index spokenIndex of the spoken characters; empty when dropped.
-    QList<SpeechEvent> eventsForWord(int spokenIndex);
+    QList<SpeechEvent> EventsForWord(int spokenIndex);
     // The start of every word of the spoken characters, in order.
-    QList<int> wordStarts() const;
+    QList<int> WordStarts() const;
 
 private:
-    int wordStart(int i) const;
-    int wordEnd(int i) const;
-    int skipSeparators(int i) const;
-    int sentenceEnd(int start) const;
-    bool endsSentenceAt(int i) const;
-    SpeechEvent mapped(SpeechEvent::Kind kind, int start, int end) const;
+    int WordStart(int i) const;
+    int WordEnd(int i) const;
+    int SkipSeparators(int i) const;
+    int SentenceEnd(int start) const;
+    bool EndsSentenceAt(int i) const;
+    SpeechEvent Mapped(SpeechEvent::Kind kind, int start, int end) const;
 
     const SpokenText& m_spoken;
     int m_lastWordEnd = 0; // end of the word last reported

@@ -55,12 +55,12 @@ public:
         : m_work(work), m_limit(limit), m_digitsEnglish(digitsEnglish), m_lists(lists)
     {}
 
-    void run() { advance(m_work.size()); }
+    void Run() { Advance(m_work.size()); }
 
     // Examines up to characters more characters of the work text, emitting the fragments
     // they complete; true once the whole text is cut. Emitted fragments never change, so
     // a cut in stretches gives the fragments of a cut in one go.
-    bool advance(qsizetype characters)
+    bool Advance(qsizetype characters)
     {
         const qsizetype n = m_work.size();
         if (m_i < 0) {
@@ -74,20 +74,20 @@ public:
         }
         const qsizetype until = n - m_i > characters ? m_i + characters : n;
         while (m_i < until)
-            m_i = step(m_i);
+            m_i = Step(m_i);
         if (m_i < n || m_done)
             return m_done;
         if (m_wStart >= 0)
-            settleAtEnd(n);
-        emitFragment();
+            SettleAtEnd(n);
+        EmitFragment();
         return m_done = true;
     }
 
 private:
-    qsizetype fragmentLength() const { return m_fEnd - m_fStart; }
+    qsizetype FragmentLength() const { return m_fEnd - m_fStart; }
 
     // Handles the character at i and returns the position of the next one to examine.
-    qsizetype step(qsizetype i)
+    qsizetype Step(qsizetype i)
     {
         const QChar c = m_work.at(i);
         if (!IsSeparator(c)) {
@@ -95,21 +95,21 @@ private:
                 m_wStart = i;
             return i + 1;
         }
-        if (m_wStart >= 0 && settleAtSeparator(i))
-            return cutAfterFullStop(i);
+        if (m_wStart >= 0 && SettleAtSeparator(i))
+            return CutAfterFullStop(i);
         m_fEnd = i + 1;
         return i + 1;
     }
 
     // Settles W = [m_wStart, i) at the separator at i; true when it ends a sentence cut.
-    bool settleAtSeparator(qsizetype i)
+    bool SettleAtSeparator(qsizetype i)
     {
         const QString& wordLang = LanguageOfChar(m_work.at(m_wStart), m_digitsEnglish);
         if (wordLang != *m_lang) {
-            changeLanguage(wordLang);
-        } else if (fragmentLength() > m_limit && m_work.at(i) == u'.') {
+            ChangeLanguage(wordLang);
+        } else if (FragmentLength() > m_limit && m_work.at(i) == u'.') {
             m_fEnd = i + 1;
-            emitFragment();
+            EmitFragment();
             m_wStart = -1;
             return true;
         }
@@ -118,26 +118,26 @@ private:
         return false;
     }
 
-    void settleAtEnd(qsizetype n)
+    void SettleAtEnd(qsizetype n)
     {
         const QString& wordLang = LanguageOfChar(m_work.at(m_wStart), m_digitsEnglish);
         if (wordLang != *m_lang)
-            changeLanguage(wordLang);
+            ChangeLanguage(wordLang);
         m_fEnd = n;
         m_wStart = -1;
     }
 
     // Emits F and starts the next fragment at the pending word.
-    void changeLanguage(const QString& wordLang)
+    void ChangeLanguage(const QString& wordLang)
     {
-        emitFragment();
+        EmitFragment();
         m_fStart = m_wStart;
         m_lang = &wordLang;
     }
 
     // The full stop at i closed a fragment: the character after it, taken as it is, opens
     // the next fragment and sets its language.
-    qsizetype cutAfterFullStop(qsizetype i)
+    qsizetype CutAfterFullStop(qsizetype i)
     {
         const qsizetype next = i + 1;
         if (next >= m_work.size()) {
@@ -150,11 +150,11 @@ private:
         return next + 1;
     }
 
-    void emitFragment()
+    void EmitFragment()
     {
-        if (fragmentLength() <= 0)
+        if (FragmentLength() <= 0)
             return;
-        m_lists.FragmentTexts.append(m_work.mid(m_fStart, fragmentLength()));
+        m_lists.FragmentTexts.append(m_work.mid(m_fStart, FragmentLength()));
         m_lists.FragmentLangs.append(*m_lang);
         m_lists.FragmentOffsets.append(QString::number(m_fStart));
         m_fStart = m_fEnd;
@@ -239,7 +239,7 @@ PlainTextSplitter::~PlainTextSplitter() = default;
 
 bool PlainTextSplitter::Advance(qsizetype characters)
 {
-    return m_splitter->advance(characters);
+    return m_splitter->Advance(characters);
 }
 
 QString FragmentDumpCachePath(const QString& dumpFile)
@@ -248,7 +248,7 @@ QString FragmentDumpCachePath(const QString& dumpFile)
     return QDir(cache + QStringLiteral("/vemo")).filePath(QFileInfo(dumpFile).fileName());
 }
 
-void FragmentLists::clear()
+void FragmentLists::Clear()
 {
     FragmentTexts.clear();
     FragmentLangs.clear();
@@ -276,17 +276,17 @@ QString LanguageOf(const QString& word, const QString& digitLang)
 void SplitPlainText(const QString& text, int limit, const QString& digitLang, FragmentLists& lists,
                     const QString& dumpFile)
 {
-    lists.clear();
+    lists.Clear();
     if (text.isEmpty())
         return;
     const QString work = WorkText(text);
-    PlainSplitter(work, limit, digitLang == LangE, lists).run();
+    PlainSplitter(work, limit, digitLang == LangE, lists).Run();
     WriteFragmentDump(lists.FragmentTexts, dumpFile);
 }
 
 void SplitXmlText(const QString& text, FragmentLists& lists, const QString& dumpFile)
 {
-    lists.clear();
+    lists.Clear();
     if (text.isEmpty())
         return;
     lists.FragmentTexts.append(WorkText(text));

@@ -12,8 +12,8 @@ struct FragmentLists
     QStringList FragmentLangs;   // "R" or "E"
     QStringList FragmentOffsets; // decimal start position in the text that was split
 
-    void clear();
-    qsizetype count() const { return FragmentTexts.size(); }
+    void Clear();
+    qsizetype Count() const { return FragmentTexts.size(); }
 };
 
 constexpr int FragmentLimit = 1000;

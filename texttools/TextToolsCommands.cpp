@@ -55,7 +55,7 @@ void TextToolsCommands::BProsTxtClick()
 void TextToolsCommands::HandOverToFormPT()
 {
     const bool plain = m_controls.MText->PlainTextMode();
-    m_formPT.setPlainTextMode(plain);
+    m_formPT.SetPlainTextMode(plain);
     CopyContent(*m_controls.MText, *m_formPT.RETxt, plain, QStringLiteral("текст главного окна"),
                 NoCharacterLimit);
 }

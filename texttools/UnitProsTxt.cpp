@@ -199,12 +199,12 @@ void TFormPT::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TFormPT::setPlainTextMode(bool plain)
+void TFormPT::SetPlainTextMode(bool plain)
 {
     RETxt->setAcceptRichText(!plain);
 }
 
-bool TFormPT::plainTextMode() const
+bool TFormPT::PlainTextMode() const
 {
     return !RETxt->acceptRichText();
 }
@@ -307,6 +307,6 @@ void TFormPT::MarkupChosen(const QString& markup)
     try {
         InsertMarkup(markup);
     } catch (const VemoError& error) {
-        QMessageBox::warning(this, windowTitle(), error.message());
+        QMessageBox::warning(this, windowTitle(), error.Message());
     }
 }

@@ -24,8 +24,8 @@ public:
     explicit TFormPT(QWidget* parent = nullptr);
 
     // Plain-text mode of RETxt: on, it takes and gives plain text only.
-    void setPlainTextMode(bool plain);
-    bool plainTextMode() const;
+    void SetPlainTextMode(bool plain);
+    bool PlainTextMode() const;
 
     // Inserts text at RETxt's caret through the system clipboard, replacing the selection;
     // the clipboard keeps the text. Throws VemoError, inserting nothing, when the clipboard

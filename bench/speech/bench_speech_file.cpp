@@ -26,16 +26,16 @@ double ThroughVoiceLayer(const QString& text, const QString& wav)
     auto voice = CreateVoice(SpeechEngineKind::Espeak);
     for (const VoiceToken& token : voice->GetVoices()) {
         if (token.language == u"ru") {
-            voice->setVoice(token);
+            voice->SetVoice(token);
             break;
         }
     }
     SpFileStream stream;
-    stream.setFormatType(SAFT22kHz16BitMono);
+    stream.SetFormatType(SAFT22kHz16BitMono);
     QElapsedTimer timer;
     timer.start();
     stream.Open(wav);
-    voice->setAudioOutputStream(&stream);
+    voice->SetAudioOutputStream(&stream);
     voice->Speak(text, SpeakAsyncPlain);
     voice->WaitUntilDone(-1);
     stream.Close();

@@ -16,14 +16,14 @@ namespace {
 class ProbeVoice : public EngineVoice
 {
 public:
-    using EngineVoice::playback;
+    using EngineVoice::Playback;
 };
 
 void SelectRussian(SpeechVoice& voice)
 {
     for (const VoiceToken& token : voice.GetVoices()) {
         if (token.language == u"ru") {
-            voice.setVoice(token);
+            voice.SetVoice(token);
             return;
         }
     }
@@ -43,14 +43,14 @@ double SpeakOnce(const QString& text, std::vector<double>& skews)
     ProbeVoice voice;
     SelectRussian(voice);
     QObject::connect(&voice, &SpeechVoice::Word, &voice, [&](int, qint64 streamPosition, int, int) {
-        skews.push_back(double(voice.playback().playedSamples() - streamPosition / 2) * 1000 / 22050);
+        skews.push_back(double(voice.Playback().PlayedSamples() - streamPosition / 2) * 1000 / 22050);
     });
     QElapsedTimer timer;
     timer.start();
     voice.Speak(text, SpeakAsyncPlain);
     double first = -1;
     while (!voice.WaitUntilDone(1)) {
-        if (first < 0 && voice.playback().samplesHandedToDevice() > 0)
+        if (first < 0 && voice.Playback().SamplesHandedToDevice() > 0)
             first = timer.nsecsElapsed() / 1e6;
         QCoreApplication::processEvents();
     }

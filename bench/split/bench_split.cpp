@@ -47,7 +47,7 @@ double MedianMs(const QString& text, int runs, const QString& dumpFile, qsizetyp
         SplitPlainText(text, FragmentLimit, QStringLiteral("R"), lists, dumpFile);
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    fragments = lists.count();
+    fragments = lists.Count();
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
@@ -80,7 +80,7 @@ int main()
         Report("1M, with dump", small, 5, dump);
         Report("10M, with dump", large, 3, dump);
     } catch (const VemoError& e) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
         return 1;
     }
     return 0;

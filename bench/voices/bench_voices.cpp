@@ -27,7 +27,7 @@ namespace {
 class ProbeVoice : public EngineVoice
 {
 public:
-    using EngineVoice::playback;
+    using EngineVoice::Playback;
 };
 
 // The bench text's first paragraphs: a few thousand characters of Russian, English and
@@ -43,7 +43,7 @@ bool Select(SpeechVoice& voice, const QString& id)
 {
     for (const VoiceToken& token : voice.GetVoices()) {
         if (token.id == id) {
-            voice.setVoice(token);
+            voice.SetVoice(token);
             return true;
         }
     }
@@ -55,9 +55,9 @@ double Speed(SpeechVoice& voice, const QStringList& fragments, const QString& pa
              double& synthesisSeconds)
 {
     SpFileStream stream;
-    stream.setFormatType(SAFT22kHz16BitMono);
+    stream.SetFormatType(SAFT22kHz16BitMono);
     stream.Open(path);
-    voice.setAudioOutputStream(&stream);
+    voice.SetAudioOutputStream(&stream);
     QElapsedTimer timer;
     timer.start();
     for (const QString& fragment : fragments) {
@@ -65,7 +65,7 @@ double Speed(SpeechVoice& voice, const QStringList& fragments, const QString& pa
         voice.WaitUntilDone(-1);
     }
     synthesisSeconds = timer.nsecsElapsed() / 1e9;
-    voice.setAudioOutputStream(nullptr);
+    voice.SetAudioOutputStream(nullptr);
     audioSeconds = double(stream.Seek(0, 2)) / 2 / 22050;
     stream.Close();
     return audioSeconds / synthesisSeconds;
@@ -79,7 +79,7 @@ double FirstSound(ProbeVoice& voice, const QString& fragment)
     voice.Speak(fragment, SpeakAsyncPlain);
     double first = -1;
     while (first < 0 && !voice.WaitUntilDone(1)) {
-        if (voice.playback().samplesHandedToDevice() > 0)
+        if (voice.Playback().SamplesHandedToDevice() > 0)
             first = timer.nsecsElapsed() / 1e6;
         QCoreApplication::processEvents();
     }
@@ -140,7 +140,7 @@ int main(int argc, char** argv)
     SplitPlainText(text, FragmentLimit, QStringLiteral("R"), lists, QString());
     QStringList russian;
     QStringList english;
-    for (qsizetype k = 0; k < lists.count(); ++k)
+    for (qsizetype k = 0; k < lists.Count(); ++k)
         (lists.FragmentLangs.at(k) == u"E" ? english : russian) << lists.FragmentTexts.at(k);
     std::printf("bench text: %lld characters, %lld Russian and %lld English fragments\n",
                 qlonglong(text.size()), qlonglong(russian.size()), qlonglong(english.size()));

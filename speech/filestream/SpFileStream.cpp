@@ -38,21 +38,21 @@ struct SpFileStream::Private
     bool failed = false; // a write failed: nothing more is written to this file
     QString error;       // that failure, until a GUI-thread call reports it
 
-    QString name() const { return file.fileName(); }
-    qint64 maxDataSize() const { return WavMaxDataSize - WavMaxDataSize % format.blockAlign(); }
+    QString Name() const { return file.fileName(); }
+    qint64 MaxDataSize() const { return WavMaxDataSize - WavMaxDataSize % format.BlockAlign(); }
 
-    void fail(const QString& message);
-    void convert(const qint16* samples, qsizetype count, int sampleRate);
-    void drainConverter();
-    void encode();
-    void writeBuffer();
-    void writeHeader();
-    void throwPendingError();
+    void Fail(const QString& message);
+    void Convert(const qint16* samples, qsizetype count, int sampleRate);
+    void DrainConverter();
+    void Encode();
+    void WriteBuffer();
+    void WriteHeader();
+    void ThrowPendingError();
 };
 
 // Stops writing and keeps the first failure for the GUI thread. The sizes are cut back to
 // the bytes that really reached the file, so the header written on Close tells the truth.
-void SpFileStream::Private::fail(const QString& message)
+void SpFileStream::Private::Fail(const QString& message)
 {
     if (!failed)
         error = message;
@@ -61,45 +61,45 @@ void SpFileStream::Private::fail(const QString& message)
     resampler.reset();
     const qint64 onDisk = std::max<qint64>(0, file.size() - WavHeaderSize);
     dataSize = std::min(dataSize, onDisk);
-    dataSize -= dataSize % format.blockAlign();
+    dataSize -= dataSize % format.BlockAlign();
     position = std::min(position, dataSize);
 }
 
-void SpFileStream::Private::convert(const qint16* samples, qsizetype count, int sampleRate)
+void SpFileStream::Private::Convert(const qint16* samples, qsizetype count, int sampleRate)
 {
-    if (!resampler || resampler->inputRate() != sampleRate) {
-        drainConverter();
+    if (!resampler || resampler->InputRate() != sampleRate) {
+        DrainConverter();
         resampler = std::make_unique<StreamResampler>(sampleRate, format.sampleRate);
     }
     converted.clear();
-    resampler->process(samples, count, converted);
-    encode();
+    resampler->Process(samples, count, converted);
+    Encode();
 }
 
-void SpFileStream::Private::drainConverter()
+void SpFileStream::Private::DrainConverter()
 {
     if (!resampler || failed)
         return;
     converted.clear();
     try {
-        resampler->drain(converted);
+        resampler->Drain(converted);
     } catch (const VemoError& e) {
-        fail(Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2").arg(name(), e.message()));
+        Fail(Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2").arg(Name(), e.Message()));
         return;
     }
-    encode();
+    Encode();
 }
 
 // Turns the converted samples into the file's frames at the current position.
-void SpFileStream::Private::encode()
+void SpFileStream::Private::Encode()
 {
     if (converted.empty() || failed)
         return;
-    const qint64 bytes = qint64(converted.size()) * format.blockAlign();
-    if (position + bytes > maxDataSize()) {
-        fail(Say("File %1 reached the WAV size limit (4 GB); writing stopped",
+    const qint64 bytes = qint64(converted.size()) * format.BlockAlign();
+    if (position + bytes > MaxDataSize()) {
+        Fail(Say("File %1 reached the WAV size limit (4 GB); writing stopped",
                  "Файл %1 достиг предельного размера WAV (4 ГБ); запись остановлена")
-                 .arg(name()));
+                 .arg(Name()));
         return;
     }
     if (buffer.isEmpty())
@@ -109,35 +109,35 @@ void SpFileStream::Private::encode()
     position += bytes;
     dataSize = std::max(dataSize, position);
     if (buffer.size() >= WriteChunk)
-        writeBuffer();
+        WriteBuffer();
 }
 
-void SpFileStream::Private::writeBuffer()
+void SpFileStream::Private::WriteBuffer()
 {
     if (buffer.isEmpty() || failed)
         return;
     if (!file.seek(WavHeaderSize + bufferStart) || file.write(buffer) != buffer.size()) {
-        fail(Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2")
-                 .arg(name(), file.errorString()));
+        Fail(Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2")
+                 .arg(Name(), file.errorString()));
         return;
     }
     buffer.clear();
 }
 
-void SpFileStream::Private::writeHeader()
+void SpFileStream::Private::WriteHeader()
 {
     const QByteArray header = MakeWavHeader(format, quint32(dataSize));
     if (file.seek(0) && file.write(header) == header.size())
         return;
     // Reported even when an earlier failure was: a wrong header is news of its own.
     const QString message =
-        Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2").arg(name(), file.errorString());
-    fail(message);
+        Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2").arg(Name(), file.errorString());
+    Fail(message);
     if (error.isEmpty())
         error = message;
 }
 
-void SpFileStream::Private::throwPendingError()
+void SpFileStream::Private::ThrowPendingError()
 {
     if (error.isEmpty())
         return;
@@ -157,9 +157,9 @@ SpFileStream::~SpFileStream()
     }
 }
 
-void SpFileStream::setFormatType(int speechAudioFormatType)
+void SpFileStream::SetFormatType(int speechAudioFormatType)
 {
-    if (!SpeechAudioFormat::fromType(speechAudioFormatType))
+    if (!SpeechAudioFormat::FromType(speechAudioFormatType))
         throw VemoError(Say("Unknown sound file format (SpeechAudioFormatType %1)",
                             "Неизвестный формат звукового файла (SpeechAudioFormatType %1)")
                             .arg(speechAudioFormatType));
@@ -167,7 +167,7 @@ void SpFileStream::setFormatType(int speechAudioFormatType)
     d->formatType = speechAudioFormatType;
 }
 
-int SpFileStream::formatType() const
+int SpFileStream::FormatType() const
 {
     QMutexLocker lock(&d->mutex);
     return d->formatType;
@@ -182,7 +182,7 @@ void SpFileStream::Open(const QString& fileName, int mode)
                             .arg(mode));
     Close();
     QMutexLocker lock(&d->mutex);
-    d->format = *SpeechAudioFormat::fromType(d->formatType);
+    d->format = *SpeechAudioFormat::FromType(d->formatType);
     d->file.setFileName(fileName);
     if (!d->file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw VemoError(Say("Could not create file %1: %2", "Не удалось создать файл %1: %2")
@@ -190,10 +190,10 @@ void SpFileStream::Open(const QString& fileName, int mode)
     d->position = d->dataSize = d->bufferStart = d->headerDataSize = 0;
     d->failed = false;
     d->error.clear();
-    d->writeHeader();
+    d->WriteHeader();
     if (d->failed) {
         d->file.close();
-        d->throwPendingError();
+        d->ThrowPendingError();
     }
 }
 
@@ -205,22 +205,22 @@ qint64 SpFileStream::Seek(qint64 position, int origin)
     if (origin < 0 || origin > 2)
         throw VemoError(Say("Error seeking in file %1: unknown origin %2",
                             "Ошибка перемещения в файле %1: неизвестное начало отсчёта %2")
-                            .arg(d->name())
+                            .arg(d->Name())
                             .arg(origin));
-    d->drainConverter();
-    d->writeBuffer();
+    d->DrainConverter();
+    d->WriteBuffer();
     // The runs seek after every fragment: the header then tells the truth about what is on
     // disk, so a file cut short by a kill or a power cut plays up to there.
     if (!d->failed && d->headerDataSize != d->dataSize) {
-        d->writeHeader();
+        d->WriteHeader();
         d->headerDataSize = d->dataSize;
     }
-    d->throwPendingError();
+    d->ThrowPendingError();
     const qint64 base = origin == 0 ? 0 : origin == 1 ? d->position : d->dataSize;
     // Clamped before adding, so no offset can overflow; the result stays inside the data.
     const qint64 offset = std::clamp<qint64>(position, -d->dataSize, d->dataSize);
     qint64 target = std::clamp<qint64>(base + offset, 0, d->dataSize);
-    target -= target % d->format.blockAlign();
+    target -= target % d->format.BlockAlign();
     d->position = target;
     return target;
 }
@@ -230,48 +230,48 @@ void SpFileStream::Close()
     QMutexLocker lock(&d->mutex);
     if (!d->file.isOpen())
         return;
-    d->drainConverter();
-    d->writeBuffer();
-    d->writeHeader();
+    d->DrainConverter();
+    d->WriteBuffer();
+    d->WriteHeader();
     d->file.close();
     d->resampler.reset();
     d->buffer.clear();
-    d->throwPendingError();
+    d->ThrowPendingError();
 }
 
-bool SpFileStream::isOpen() const
+bool SpFileStream::IsOpen() const
 {
     QMutexLocker lock(&d->mutex);
     return d->file.isOpen();
 }
 
-QString SpFileStream::fileName() const
+QString SpFileStream::FileName() const
 {
     QMutexLocker lock(&d->mutex);
     return d->file.fileName();
 }
 
-void SpFileStream::writeSamples(const qint16* samples, qsizetype count, int sampleRate)
+void SpFileStream::WriteSamples(const qint16* samples, qsizetype count, int sampleRate)
 {
     QMutexLocker lock(&d->mutex);
     if (!d->file.isOpen() || d->failed || count <= 0)
         return;
     try {
-        d->convert(samples, count, sampleRate);
+        d->Convert(samples, count, sampleRate);
     } catch (const VemoError& e) {
-        d->fail(
-            Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2").arg(d->name(), e.message()));
+        d->Fail(
+            Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2").arg(d->Name(), e.Message()));
     } catch (const std::bad_alloc&) {
-        d->fail(Say("Error writing to file %1: out of memory", "Ошибка записи в файл %1: недостаточно памяти")
-                    .arg(d->name()));
+        d->Fail(Say("Error writing to file %1: out of memory", "Ошибка записи в файл %1: недостаточно памяти")
+                    .arg(d->Name()));
     }
 }
 
-void SpFileStream::flush()
+void SpFileStream::Flush()
 {
     QMutexLocker lock(&d->mutex);
     if (!d->file.isOpen())
         return;
-    d->drainConverter();
-    d->writeBuffer();
+    d->DrainConverter();
+    d->WriteBuffer();
 }

@@ -19,8 +19,8 @@ public:
     SpFileStream& operator=(const SpFileStream&) = delete;
 
     // Format.Type: a SpeechAudioFormatType value 4..39; throws VemoError on others.
-    void setFormatType(int speechAudioFormatType);
-    int formatType() const;
+    void SetFormatType(int speechAudioFormatType);
+    int FormatType() const;
 
     // mode 3: create for writing, replacing an existing file. Throws VemoError naming the file.
     void Open(const QString& fileName, int mode = 3);
@@ -31,14 +31,14 @@ public:
     // Writes what is still pending and the final header sizes; does nothing when closed.
     // Throws VemoError (the file is closed all the same) for a failed write not yet reported.
     void Close();
-    bool isOpen() const;
-    QString fileName() const;
+    bool IsOpen() const;
+    QString FileName() const;
 
     // Engine side: appends 16-bit mono samples of the given rate at the current position.
     // Never throws: a failure stops the writing and waits for the next Seek or Close.
-    void writeSamples(const qint16* samples, qsizetype count, int sampleRate);
+    void WriteSamples(const qint16* samples, qsizetype count, int sampleRate);
     // Engine side: the end of one Speak; whatever the converter still holds is written.
-    void flush();
+    void Flush();
 
 private:
     struct Private;

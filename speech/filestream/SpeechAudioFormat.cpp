@@ -27,9 +27,9 @@ const RateEntry& rateOf(int type)
 
 } // namespace
 
-QString SpeechAudioFormat::name() const
+QString SpeechAudioFormat::Name() const
 {
-    if (!fromType(type))
+    if (!FromType(type))
         return {};
     return QStringLiteral("SAFT%1%2Bit%3")
         .arg(QLatin1String(rateOf(type).label))
@@ -37,7 +37,7 @@ QString SpeechAudioFormat::name() const
         .arg(channels == 1 ? QStringLiteral("Mono") : QStringLiteral("Stereo"));
 }
 
-std::optional<SpeechAudioFormat> SpeechAudioFormat::fromType(int type)
+std::optional<SpeechAudioFormat> SpeechAudioFormat::FromType(int type)
 {
     if (type < FirstSpeechAudioFormat || type > LastSpeechAudioFormat)
         return std::nullopt;
@@ -50,10 +50,10 @@ std::optional<SpeechAudioFormat> SpeechAudioFormat::fromType(int type)
     return format;
 }
 
-QStringList SpeechAudioFormat::names()
+QStringList SpeechAudioFormat::Names()
 {
     QStringList list;
     for (int type = FirstSpeechAudioFormat; type <= LastSpeechAudioFormat; ++type)
-        list << fromType(type)->name();
+        list << FromType(type)->Name();
     return list;
 }

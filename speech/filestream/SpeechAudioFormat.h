@@ -58,13 +58,13 @@ struct SpeechAudioFormat
     int bitsPerSample = 0; // 8 (unsigned) or 16 (signed little-endian)
     int channels = 0;      // 1 or 2
 
-    int blockAlign() const { return bitsPerSample / 8 * channels; }
-    int bytesPerSecond() const { return sampleRate * blockAlign(); }
+    int BlockAlign() const { return bitsPerSample / 8 * channels; }
+    int BytesPerSecond() const { return sampleRate * BlockAlign(); }
     // The enumeration member's name, such as "SAFT22kHz16BitStereo".
-    QString name() const;
+    QString Name() const;
 
     // Empty for a value outside 4..39.
-    static std::optional<SpeechAudioFormat> fromType(int type);
+    static std::optional<SpeechAudioFormat> FromType(int type);
     // The 36 names in the order of their values.
-    static QStringList names();
+    static QStringList Names();
 };

@@ -29,7 +29,7 @@ StreamResampler::~StreamResampler()
     soxr_delete(m_soxr);
 }
 
-void StreamResampler::process(const qint16* samples, qsizetype count, std::vector<qint16>& out)
+void StreamResampler::Process(const qint16* samples, qsizetype count, std::vector<qint16>& out)
 {
     if (count <= 0)
         return;
@@ -37,19 +37,19 @@ void StreamResampler::process(const qint16* samples, qsizetype count, std::vecto
         out.insert(out.end(), samples, samples + count);
         return;
     }
-    run(samples, std::size_t(count), out);
+    Run(samples, std::size_t(count), out);
 }
 
-void StreamResampler::drain(std::vector<qint16>& out)
+void StreamResampler::Drain(std::vector<qint16>& out)
 {
     if (!m_soxr)
         return;
-    run(nullptr, 0, out);
+    Run(nullptr, 0, out);
     soxr_clear(m_soxr);
 }
 
 // Feeds the samples (nullptr: the end of the stream) and collects all output they give.
-void StreamResampler::run(const qint16* samples, std::size_t count, std::vector<qint16>& out)
+void StreamResampler::Run(const qint16* samples, std::size_t count, std::vector<qint16>& out)
 {
     const double ratio = double(m_outputRate) / m_inputRate;
     const std::size_t room = std::size_t(double(count) * ratio) + 1024;

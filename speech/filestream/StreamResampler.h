@@ -16,14 +16,14 @@ public:
     StreamResampler(const StreamResampler&) = delete;
     StreamResampler& operator=(const StreamResampler&) = delete;
 
-    int inputRate() const { return m_inputRate; }
+    int InputRate() const { return m_inputRate; }
     // Appends to out what the converter yields for these samples (it may hold some back).
-    void process(const qint16* samples, qsizetype count, std::vector<qint16>& out);
+    void Process(const qint16* samples, qsizetype count, std::vector<qint16>& out);
     // Appends everything still held back and makes the converter ready for a new stream.
-    void drain(std::vector<qint16>& out);
+    void Drain(std::vector<qint16>& out);
 
 private:
-    void run(const qint16* samples, std::size_t count, std::vector<qint16>& out);
+    void Run(const qint16* samples, std::size_t count, std::vector<qint16>& out);
 
     int m_inputRate;
     int m_outputRate;

@@ -31,8 +31,8 @@ QByteArray MakeWavHeader(const SpeechAudioFormat& format, quint32 dataSize)
     putLe16(header, 1);  // PCM
     putLe16(header, quint16(format.channels));
     putLe32(header, quint32(format.sampleRate));
-    putLe32(header, quint32(format.bytesPerSecond()));
-    putLe16(header, quint16(format.blockAlign()));
+    putLe32(header, quint32(format.BytesPerSecond()));
+    putLe16(header, quint16(format.BlockAlign()));
     putLe16(header, quint16(format.bitsPerSample));
     header.append("data", 4);
     putLe32(header, dataSize);

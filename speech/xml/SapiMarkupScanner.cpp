@@ -23,24 +23,24 @@ bool isBlank(QChar c)
 
 SapiMarkupScanner::SapiMarkupScanner(const QString& markup) : m_markup(markup) {}
 
-SapiMarkupScanner::Token SapiMarkupScanner::next()
+SapiMarkupScanner::Token SapiMarkupScanner::Next()
 {
     m_text.clear();
     m_positions.clear();
     if (m_at >= m_markup.size())
         return Token::End;
-    if (m_markup[m_at] == u'<' && startsMarkup(m_at)) {
-        const Token token = readMarkup();
+    if (m_markup[m_at] == u'<' && StartsMarkup(m_at)) {
+        const Token token = ReadMarkup();
         if (token != Token::End)
             return token;
-        appendCharacter(m_at); // a '<' that begins no tag is text
+        AppendCharacter(m_at); // a '<' that begins no tag is text
     }
-    readText();
+    ReadText();
     return Token::Text;
 }
 
 // '<' followed by a name, "/" and a name, "!" or "?" may begin markup; any other '<' is text.
-bool SapiMarkupScanner::startsMarkup(qsizetype at) const
+bool SapiMarkupScanner::StartsMarkup(qsizetype at) const
 {
     if (at + 1 >= m_markup.size())
         return false;
@@ -51,41 +51,41 @@ bool SapiMarkupScanner::startsMarkup(qsizetype at) const
 }
 
 // Reads the markup at m_at; End (and nothing read) when it is not well-formed.
-SapiMarkupScanner::Token SapiMarkupScanner::readMarkup()
+SapiMarkupScanner::Token SapiMarkupScanner::ReadMarkup()
 {
     m_tag = SapiTag();
     const QStringView rest = QStringView(m_markup).mid(m_at);
     if (rest.startsWith(u"<!--")) {
-        skipTo(QStringLiteral("-->"), m_at + 4);
+        SkipTo(QStringLiteral("-->"), m_at + 4);
         return Token::Skipped;
     }
     if (rest.startsWith(u"<![CDATA[")) {
-        readCData(m_at + 9);
+        ReadCData(m_at + 9);
         return m_text.isEmpty() ? Token::Skipped : Token::Text;
     }
     if (rest.startsWith(u"<?")) {
-        skipTo(QStringLiteral("?>"), m_at + 2);
+        SkipTo(QStringLiteral("?>"), m_at + 2);
         return Token::Skipped;
     }
-    const qsizetype end = findTagEnd(m_at + 1);
+    const qsizetype end = FindTagEnd(m_at + 1);
     if (end < 0)
         return Token::End;
     const bool declaration = m_markup[m_at + 1] == u'!';
     if (!declaration)
-        parseTag(m_at + 1, end);
+        ParseTag(m_at + 1, end);
     m_at = end + 1;
     return declaration ? Token::Skipped : Token::Tag;
 }
 
-void SapiMarkupScanner::readText()
+void SapiMarkupScanner::ReadText()
 {
     const qsizetype size = m_markup.size();
-    while (m_at < size && !(m_markup[m_at] == u'<' && startsMarkup(m_at)))
-        appendCharacter(m_at);
+    while (m_at < size && !(m_markup[m_at] == u'<' && StartsMarkup(m_at)))
+        AppendCharacter(m_at);
 }
 
 // The text of a CDATA section is taken as written; an unclosed one runs to the end.
-void SapiMarkupScanner::readCData(qsizetype contentStart)
+void SapiMarkupScanner::ReadCData(qsizetype contentStart)
 {
     qsizetype end = m_markup.indexOf(QStringLiteral("]]>"), contentStart);
     const qsizetype contentEnd = end < 0 ? m_markup.size() : end;
@@ -98,7 +98,7 @@ void SapiMarkupScanner::readCData(qsizetype contentStart)
 
 // Comments and processing instructions end at their terminator; an unclosed one hides
 // everything after it, as its writer asked.
-void SapiMarkupScanner::skipTo(const QString& terminator, qsizetype from)
+void SapiMarkupScanner::SkipTo(const QString& terminator, qsizetype from)
 {
     const qsizetype end = m_markup.indexOf(terminator, from);
     m_at = end < 0 ? m_markup.size() : end + terminator.size();
@@ -107,7 +107,7 @@ void SapiMarkupScanner::skipTo(const QString& terminator, qsizetype from)
 // The '>' that ends the tag begun just before from: the first one outside quotes, or, when
 // a quote is left open, the first one at all. A tag never reaches past the next '<', so
 // no character is scanned on behalf of more than one tag. -1: there is no end.
-qsizetype SapiMarkupScanner::findTagEnd(qsizetype from) const
+qsizetype SapiMarkupScanner::FindTagEnd(qsizetype from) const
 {
     qsizetype limit = m_markup.indexOf(u'<', from);
     if (limit < 0)
@@ -131,14 +131,14 @@ qsizetype SapiMarkupScanner::findTagEnd(qsizetype from) const
 }
 
 // Reads "name attr="value" ..." or "/name" between from and the closing '>' at end.
-void SapiMarkupScanner::parseTag(qsizetype from, qsizetype end)
+void SapiMarkupScanner::ParseTag(qsizetype from, qsizetype end)
 {
     qsizetype at = from;
     if (m_markup[at] == u'/') {
         m_tag.closing = true;
         ++at;
     }
-    at = readName(at, end, m_tag.name);
+    at = ReadName(at, end, m_tag.name);
     m_tag.name = m_tag.name.toLower();
     qsizetype last = end - 1;
     while (last >= at && isBlank(m_markup[last]))
@@ -151,7 +151,7 @@ void SapiMarkupScanner::parseTag(qsizetype from, qsizetype end)
         }
         QString name;
         QString value;
-        at = readName(at, end, name);
+        at = ReadName(at, end, name);
         if (name.isEmpty()) {
             ++at; // a character that begins no attribute
             continue;
@@ -159,12 +159,12 @@ void SapiMarkupScanner::parseTag(qsizetype from, qsizetype end)
         while (at < end && isBlank(m_markup[at]))
             ++at;
         if (at < end && m_markup[at] == u'=')
-            at = readAttributeValue(at + 1, end, value);
+            at = ReadAttributeValue(at + 1, end, value);
         m_tag.attributes.append({name.toLower(), DecodeSapiEntities(value)});
     }
 }
 
-qsizetype SapiMarkupScanner::readName(qsizetype at, qsizetype end, QString& name) const
+qsizetype SapiMarkupScanner::ReadName(qsizetype at, qsizetype end, QString& name) const
 {
     const qsizetype start = at;
     while (at < end && isNameChar(m_markup[at]))
@@ -174,7 +174,7 @@ qsizetype SapiMarkupScanner::readName(qsizetype at, qsizetype end, QString& name
 }
 
 // A quoted value runs to its closing quote (or the tag's end), a bare one to a blank.
-qsizetype SapiMarkupScanner::readAttributeValue(qsizetype at, qsizetype end, QString& value) const
+qsizetype SapiMarkupScanner::ReadAttributeValue(qsizetype at, qsizetype end, QString& value) const
 {
     while (at < end && isBlank(m_markup[at]))
         ++at;
@@ -196,7 +196,7 @@ qsizetype SapiMarkupScanner::readAttributeValue(qsizetype at, qsizetype end, QSt
 }
 
 // Adds the character at the given index (a whole reference when it is one) to the text.
-void SapiMarkupScanner::appendCharacter(qsizetype at)
+void SapiMarkupScanner::AppendCharacter(qsizetype at)
 {
     if (m_markup[at] == u'&') {
         const qsizetype before = m_text.size();

@@ -22,24 +22,24 @@ public:
 
     explicit SapiMarkupScanner(const QString& markup);
 
-    Token next();
+    Token Next();
     // After Text: the characters and, for each, its index in the markup.
-    const QString& text() const { return m_text; }
-    const QList<int>& positions() const { return m_positions; }
+    const QString& Text() const { return m_text; }
+    const QList<int>& Positions() const { return m_positions; }
     // After Tag.
-    const SapiTag& tag() const { return m_tag; }
+    const SapiTag& Tag() const { return m_tag; }
 
 private:
-    bool startsMarkup(qsizetype at) const;
-    Token readMarkup();
-    void readText();
-    void readCData(qsizetype contentStart);
-    void skipTo(const QString& terminator, qsizetype from);
-    qsizetype findTagEnd(qsizetype from) const;
-    void parseTag(qsizetype from, qsizetype end);
-    qsizetype readName(qsizetype at, qsizetype end, QString& name) const;
-    qsizetype readAttributeValue(qsizetype at, qsizetype end, QString& value) const;
-    void appendCharacter(qsizetype at);
+    bool StartsMarkup(qsizetype at) const;
+    Token ReadMarkup();
+    void ReadText();
+    void ReadCData(qsizetype contentStart);
+    void SkipTo(const QString& terminator, qsizetype from);
+    qsizetype FindTagEnd(qsizetype from) const;
+    void ParseTag(qsizetype from, qsizetype end);
+    qsizetype ReadName(qsizetype at, qsizetype end, QString& name) const;
+    qsizetype ReadAttributeValue(qsizetype at, qsizetype end, QString& value) const;
+    void AppendCharacter(qsizetype at);
 
     const QString& m_markup;
     qsizetype m_at = 0;

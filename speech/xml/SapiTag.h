@@ -13,7 +13,7 @@ struct SapiTag
     QList<QPair<QString, QString>> attributes; // names in lower case, values decoded
 
     // The value of the named attribute (lower case), or a null string.
-    QString attribute(const QString& attributeName) const
+    QString Attribute(const QString& attributeName) const
     {
         for (const auto& [key, value] : attributes) {
             if (key == attributeName)

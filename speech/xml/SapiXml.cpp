@@ -4,5 +4,5 @@
 
 QList<SapiSegment> ParseSapiXml(const QString& markup)
 {
-    return SapiXmlParser(markup).parse();
+    return SapiXmlParser(markup).Parse();
 }

@@ -63,20 +63,20 @@ int languageFromAttributes(const QString& list)
 
 SapiXmlParser::SapiXmlParser(const QString& markup) : m_scanner(markup) {}
 
-QList<SapiSegment> SapiXmlParser::parse()
+QList<SapiSegment> SapiXmlParser::Parse()
 {
     for (;;) {
-        switch (m_scanner.next()) {
+        switch (m_scanner.Next()) {
         case SapiMarkupScanner::Token::End:
             return m_segments;
         case SapiMarkupScanner::Token::Text:
-            addText(m_scanner.text(), m_scanner.positions());
+            AddText(m_scanner.Text(), m_scanner.Positions());
             break;
         case SapiMarkupScanner::Token::Tag:
-            if (m_scanner.tag().closing)
-                closeElement(m_scanner.tag().name);
+            if (m_scanner.Tag().closing)
+                CloseElement(m_scanner.Tag().name);
             else
-                openElement(m_scanner.tag());
+                OpenElement(m_scanner.Tag());
             break;
         case SapiMarkupScanner::Token::Skipped:
             break;
@@ -86,7 +86,7 @@ QList<SapiSegment> SapiXmlParser::parse()
 
 // Unknown elements are passed over; known ones that enclose text remember the settings
 // to return to, then change them.
-void SapiXmlParser::openElement(const SapiTag& tag)
+void SapiXmlParser::OpenElement(const SapiTag& tag)
 {
     const QString group = groupOf(tag.name);
     if (group.isEmpty())
@@ -95,10 +95,10 @@ void SapiXmlParser::openElement(const SapiTag& tag)
         m_openByGroup[group].push_back(qsizetype(m_open.size()));
         m_open.push_back({group, m_settings});
     }
-    apply(tag);
+    Apply(tag);
 }
 
-void SapiXmlParser::closeElement(const QString& name)
+void SapiXmlParser::CloseElement(const QString& name)
 {
     const auto found = m_openByGroup.find(groupOf(name));
     if (found == m_openByGroup.end() || found->empty())
@@ -111,39 +111,39 @@ void SapiXmlParser::closeElement(const QString& name)
     }
 }
 
-void SapiXmlParser::apply(const SapiTag& tag)
+void SapiXmlParser::Apply(const SapiTag& tag)
 {
     const QString& name = tag.name;
     if (name == u"voice") {
-        int id = languageFromAttributes(tag.attribute(QStringLiteral("required")));
+        int id = languageFromAttributes(tag.Attribute(QStringLiteral("required")));
         if (!id)
-            id = languageFromAttributes(tag.attribute(QStringLiteral("optional")));
+            id = languageFromAttributes(tag.Attribute(QStringLiteral("optional")));
         if (id)
             m_settings.languageId = id;
     } else if (name == u"lang") {
-        if (const int id = parseLanguageId(tag.attribute(QStringLiteral("langid"))))
+        if (const int id = parseLanguageId(tag.Attribute(QStringLiteral("langid"))))
             m_settings.languageId = id;
     } else if (name == u"volume") {
-        if (const auto level = parseClamped(tag.attribute(QStringLiteral("level")), 0, 100))
+        if (const auto level = parseClamped(tag.Attribute(QStringLiteral("level")), 0, 100))
             m_settings.volume = level;
     } else if (name == u"rate") {
-        applyScale(tag.attribute(QStringLiteral("absspeed")), tag.attribute(QStringLiteral("speed")),
+        ApplyScale(tag.Attribute(QStringLiteral("absspeed")), tag.Attribute(QStringLiteral("speed")),
                    m_settings.rateAbsolute, m_settings.rateRelative);
     } else if (name == u"pitch") {
-        applyScale(tag.attribute(QStringLiteral("absmiddle")), tag.attribute(QStringLiteral("middle")),
+        ApplyScale(tag.Attribute(QStringLiteral("absmiddle")), tag.Attribute(QStringLiteral("middle")),
                    m_settings.pitchAbsolute, m_settings.pitchRelative);
     } else if (name == u"emph") {
         m_settings.emphasis = true;
     } else if (name == u"spell") {
         m_settings.spell = true;
     } else if (name == u"silence") {
-        addSilence(tag);
+        AddSilence(tag);
     }
 }
 
 // Rate and pitch: an absolute value (-10..10) replaces the setting and drops earlier
 // relative changes; a relative one (-10..10) adds to them, the sum kept within -10..10.
-void SapiXmlParser::applyScale(const QString& absoluteText, const QString& relativeText,
+void SapiXmlParser::ApplyScale(const QString& absoluteText, const QString& relativeText,
                                std::optional<int>& absolute, int& relative)
 {
     if (const auto value = parseClamped(absoluteText, -10, 10)) {
@@ -154,31 +154,31 @@ void SapiXmlParser::applyScale(const QString& absoluteText, const QString& relat
         relative = std::clamp(relative + *change, -10, 10);
 }
 
-void SapiXmlParser::addText(const QString& text, const QList<int>& positions)
+void SapiXmlParser::AddText(const QString& text, const QList<int>& positions)
 {
     if (text.isEmpty())
         return;
     const bool merge = !m_segments.isEmpty() && m_segments.last().kind == SapiSegment::Kind::Text &&
                        m_lastTextSettings == m_settings;
     if (!merge) {
-        m_segments.append(segment(SapiSegment::Kind::Text));
+        m_segments.append(Segment(SapiSegment::Kind::Text));
         m_lastTextSettings = m_settings;
     }
     m_segments.last().text += text;
     m_segments.last().sourcePositions += positions;
 }
 
-void SapiXmlParser::addSilence(const SapiTag& tag)
+void SapiXmlParser::AddSilence(const SapiTag& tag)
 {
-    const auto ms = parseClamped(tag.attribute(QStringLiteral("msec")), 0, MaxSilenceMs);
+    const auto ms = parseClamped(tag.Attribute(QStringLiteral("msec")), 0, MaxSilenceMs);
     if (!ms || *ms == 0)
         return;
-    SapiSegment silence = segment(SapiSegment::Kind::Silence);
+    SapiSegment silence = Segment(SapiSegment::Kind::Silence);
     silence.silenceMs = *ms;
     m_segments.append(silence);
 }
 
-SapiSegment SapiXmlParser::segment(SapiSegment::Kind kind) const
+SapiSegment SapiXmlParser::Segment(SapiSegment::Kind kind) const
 {
     SapiSegment out;
     out.kind = kind;

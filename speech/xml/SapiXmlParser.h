@@ -14,7 +14,7 @@ class SapiXmlParser
 {
 public:
     explicit SapiXmlParser(const QString& markup);
-    QList<SapiSegment> parse();
+    QList<SapiSegment> Parse();
 
     // Silences longer than this are cut to it.
     static constexpr int MaxSilenceMs = 60000;
@@ -32,24 +32,24 @@ private:
         bool spell = false;
         bool operator==(const Settings&) const = default;
     };
-    struct OpenElement
+    struct OpenedElement
     {
         QString group;
         Settings before;
     };
 
-    void openElement(const SapiTag& tag);
-    void closeElement(const QString& name);
-    void apply(const SapiTag& tag);
-    static void applyScale(const QString& absoluteText, const QString& relativeText,
+    void OpenElement(const SapiTag& tag);
+    void CloseElement(const QString& name);
+    void Apply(const SapiTag& tag);
+    static void ApplyScale(const QString& absoluteText, const QString& relativeText,
                            std::optional<int>& absolute, int& relative);
-    void addText(const QString& text, const QList<int>& positions);
-    void addSilence(const SapiTag& tag);
-    SapiSegment segment(SapiSegment::Kind kind) const;
+    void AddText(const QString& text, const QList<int>& positions);
+    void AddSilence(const SapiTag& tag);
+    SapiSegment Segment(SapiSegment::Kind kind) const;
 
     SapiMarkupScanner m_scanner;
     Settings m_settings;
-    std::vector<OpenElement> m_open;
+    std::vector<OpenedElement> m_open;
     QHash<QString, std::vector<qsizetype>> m_openByGroup;
     QList<SapiSegment> m_segments;
     Settings m_lastTextSettings; // of m_segments.last() when that is Text

@@ -47,7 +47,7 @@ QString ErrorOf(const std::function<void()>& action)
     try {
         action();
     } catch (const VemoError& e) {
-        return e.message();
+        return e.Message();
     }
     return {};
 }

@@ -38,11 +38,11 @@ void TestMyBufStream::appendsToExistingFile()
     const QString path = m_dir.filePath("append.txt");
     {
         TSBufOut out;
-        out.setFileName(path);
+        out.SetFileName(path);
         QVERIFY(out.WriteString(QStringLiteral("один\r\n")));
     } // destruction closes
     TSBufOut out;
-    out.setFileName(path);
+    out.SetFileName(path);
     QVERIFY(out.WriteString(QStringLiteral("two\r\n")));
     QVERIFY(out.WriteString(QString()));
     QVERIFY(out.CloseFile());
@@ -58,8 +58,8 @@ void TestMyBufStream::createNewEmptiesOnEveryOpening()
     old.close();
 
     TSBufOut out;
-    out.setCretateNew(true);
-    out.setFileName(path);
+    out.SetCretateNew(true);
+    out.SetFileName(path);
     QVERIFY(out.WriteString("first "));
     QVERIFY(out.WriteString("second"));
     QVERIFY(out.CloseFile());
@@ -73,18 +73,18 @@ void TestMyBufStream::fileNameChangeCloses()
 {
     const QString first = m_dir.filePath("first.txt");
     TSBufOut out;
-    out.setFileName(first);
-    QVERIFY(!out.isOpen());
+    out.SetFileName(first);
+    QVERIFY(!out.IsOpen());
     QVERIFY(out.WriteString("1"));
-    out.setFileName(first);
-    QVERIFY(out.isOpen());
+    out.SetFileName(first);
+    QVERIFY(out.IsOpen());
 
-    out.setFileName(m_dir.filePath("second.txt"));
-    QVERIFY(!out.isOpen());
+    out.SetFileName(m_dir.filePath("second.txt"));
+    QVERIFY(!out.IsOpen());
     // The first file's lock went with it: another writer gets in at once.
     TSBufOut other;
-    other.setLockWaitMs(0);
-    other.setFileName(first);
+    other.SetLockWaitMs(0);
+    other.SetFileName(first);
     QVERIFY(other.WriteString("2"));
     QVERIFY(out.WriteString("3"));
     QCOMPARE(ReadBytes(first), QByteArray("12"));
@@ -104,17 +104,17 @@ void TestMyBufStream::failuresGiveFalse()
 {
     TSBufOut out;
     QVERIFY(!out.OpenFile()); // no name
-    out.setFileName(m_dir.filePath("missing folder/x.txt"));
+    out.SetFileName(m_dir.filePath("missing folder/x.txt"));
     QVERIFY(!out.OpenFile());
     QVERIFY(!out.WriteString("x"));
-    QVERIFY(!out.isOpen());
-    out.setFileName(m_dir.path());
+    QVERIFY(!out.IsOpen());
+    out.SetFileName(m_dir.path());
     QVERIFY(!out.WriteString("x"));
 
     // A FIFO with no reader fails at once rather than blocking the caller.
     const QString fifo = m_dir.filePath("pipe");
     QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    out.setFileName(fifo);
+    out.SetFileName(fifo);
     QElapsedTimer timer;
     timer.start();
     QVERIFY(!out.WriteString("x"));
@@ -125,17 +125,17 @@ void TestMyBufStream::lockKeepsOtherWritersOut()
 {
     const QString path = m_dir.filePath("locked.txt");
     TSBufOut holder;
-    holder.setFileName(path);
+    holder.SetFileName(path);
     QVERIFY(holder.WriteString("held "));
 
     TSBufOut other;
-    other.setLockWaitMs(50);
-    other.setFileName(path);
+    other.SetLockWaitMs(50);
+    other.SetFileName(path);
     QElapsedTimer timer;
     timer.start();
     QVERIFY(!other.WriteString("lost"));
     QVERIFY(timer.elapsed() >= 50);
-    QVERIFY(!other.isOpen());
+    QVERIFY(!other.IsOpen());
 
     QVERIFY(holder.CloseFile());
     QVERIFY(other.WriteString("after"));

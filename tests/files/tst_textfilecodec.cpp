@@ -202,7 +202,7 @@ void TestTextFileCodec::unencodableKeepsOldFile()
         WriteTextFile(path, QStringLiteral("中文"), TextEncoding::Windows1251);
         QFAIL("Windows-1251 cannot hold Chinese letters");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(path) && e.message().contains("Windows-1251"), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(path) && e.Message().contains("Windows-1251"), qPrintable(e.Message()));
     }
     QCOMPARE(ReadBytes(path), QByteArray("old text"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.txt"});
@@ -216,14 +216,14 @@ void TestTextFileCodec::errorsNameTheFile()
         ReadTextFile(missing);
         QFAIL("a missing file must raise an error");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(missing), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(missing), qPrintable(e.Message()));
     }
     const QString unwritable = dir.filePath("no folder/x.txt");
     try {
         WriteTextFile(unwritable, "x", TextEncoding::Utf8);
         QFAIL("a file in a missing folder cannot be written");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(unwritable), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(unwritable), qPrintable(e.Message()));
     }
 }
 
@@ -254,8 +254,8 @@ void TestTextFileCodec::refusesWhatIsNotAFile()
             read();
             QFAIL("what is not a regular file must be refused");
         } catch (const VemoError& e) {
-            QVERIFY2(e.message().contains(path) && e.message().contains("не обычный файл"),
-                     qPrintable(e.message()));
+            QVERIFY2(e.Message().contains(path) && e.Message().contains("не обычный файл"),
+                     qPrintable(e.Message()));
         }
     }
     QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
@@ -274,7 +274,7 @@ void TestTextFileCodec::readingIsBounded()
         ReadFileBytes(path);
         QFAIL("a file over the bound must be refused");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(path) && e.message().contains("256"), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(path) && e.Message().contains("256"), qPrintable(e.Message()));
     }
     QVERIFY(big.resize(MaxTextFileBytes));
     QCOMPARE(ReadFileBytes(path).size(), MaxTextFileBytes);
@@ -395,7 +395,7 @@ void TestTextFileCodec::fullDiskKeepsOldFile_data()
         WriteTextFile(path, QStringLiteral("Новый текст"), TextEncoding::Windows1251);
     });
     QTest::newRow("settings file") << Save([](const QString& path) {
-        SettingsFile::save(path, {QStringLiteral("Rate=3"), QStringLiteral("Volume=80")});
+        SettingsFile::Save(path, {QStringLiteral("Rate=3"), QStringLiteral("Volume=80")});
     });
     QTest::newRow("large document") << Save(
         [](const QString& path) { WriteTextFile(path, QString(100000, u'x'), TextEncoding::Utf8); });
@@ -423,7 +423,7 @@ void TestTextFileCodec::fullDiskKeepsOldFile()
         save(path);
         QFAIL("a save onto a full disk must fail");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(path), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(path), qPrintable(e.Message()));
     }
     QCOMPARE(ReadBytes(path), QByteArray("the old text"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"filler", "saved.txt"}));

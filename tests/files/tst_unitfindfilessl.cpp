@@ -218,7 +218,7 @@ void TestUnitFindFilesSL::strLoadGivesUpOnUnreadable()
         StrLoadFromFile(name, 4, 30);
         QFAIL("an unreadable file must end in an error");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(name), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(name), qPrintable(e.Message()));
     }
     QVERIFY(timer.elapsed() >= 3 * 30);
     QCOMPARE(logLines(), QStringList(4, "StrLoadFromFile- " + name));
@@ -227,7 +227,7 @@ void TestUnitFindFilesSL::strLoadGivesUpOnUnreadable()
 void TestUnitFindFilesSL::strLoadWaitsForWriter()
 {
     TSBufOut writer;
-    writer.setFileName("busy.txt");
+    writer.SetFileName("busy.txt");
     QVERIFY(writer.WriteString("written\nwhole"));
     std::thread release([&writer] {
         QThread::msleep(150);

@@ -100,7 +100,7 @@ void TestDirSettings::load()
     try {
         settings.Load(path);
     } catch (const VemoError& e) {
-        message = e.message();
+        message = e.Message();
     }
     QCOMPARE(message.isEmpty(), error.isEmpty());
     QVERIFY2(error.isEmpty() || (message.startsWith(error) && message.contains(path)), qPrintable(message));

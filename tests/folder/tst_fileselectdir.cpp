@@ -140,18 +140,18 @@ void TestFileSelectDir::acceptWithMp3ThenCancel()
     QVERIFY(dialog.Accepted);
     QCOMPARE(dialog.SoundFile.StreamFormatType(),
              22); // 16-bit mono at the MP3 rate, whatever the WAV list shows
-    QCOMPARE(dialog.SoundFile.EncoderConfig().dword(EncoderConfig::bEnableVBR),
+    QCOMPARE(dialog.SoundFile.EncoderConfig().Dword(EncoderConfig::bEnableVBR),
              0u); // CBR, as the mode list shows
-    QCOMPARE(dialog.SoundFile.EncoderConfig().dword(EncoderConfig::dwBitrate), 64u);
+    QCOMPARE(dialog.SoundFile.EncoderConfig().Dword(EncoderConfig::dwBitrate), 64u);
     dialog.PanelMp3->CBoxChannels->setCurrentIndex(2); // "Joint Stereo  "
     dialog.Accept();
     QCOMPARE(dialog.SoundFile.StreamFormatType(), 23);
-    QCOMPARE(dialog.SoundFile.EncoderConfig().int32(EncoderConfig::nMode), 1);
-    QCOMPARE(dialog.SoundFile.EncoderConfig().dword(EncoderConfig::dwSampleRate), 22050u);
+    QCOMPARE(dialog.SoundFile.EncoderConfig().Int32(EncoderConfig::nMode), 1);
+    QCOMPARE(dialog.SoundFile.EncoderConfig().Dword(EncoderConfig::dwSampleRate), 22050u);
     dialog.show();
     QTest::mouseClick(dialog.ButtonCancel, Qt::LeftButton);
     QVERIFY(!dialog.Accepted && !dialog.isVisible());
-    QCOMPARE(dialog.SoundFile.EncoderConfig().dword(EncoderConfig::dwSampleRate),
+    QCOMPARE(dialog.SoundFile.EncoderConfig().Dword(EncoderConfig::dwSampleRate),
              22050u); // kept from the acceptance
 }
 

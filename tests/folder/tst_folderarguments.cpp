@@ -145,8 +145,8 @@ void TestFolderArguments::oneBook()
         QCOMPARE(arguments.settings.books, QStringList{dir.filePath(book)});
         QVERIFY(arguments.settings.sound.mp3);
     } catch (const VemoError& e) {
-        QVERIFY2(!message.isEmpty() && e.message().contains(message.replace("DIR", dir.path())),
-                 qPrintable(e.message()));
+        QVERIFY2(!message.isEmpty() && e.Message().contains(message.replace("DIR", dir.path())),
+                 qPrintable(e.Message()));
     }
 }
 
@@ -185,9 +185,9 @@ void TestFolderArguments::refuse()
         ParseFolderArguments("vemo --convert-folder", words, DirSettings());
         QFAIL("accepted");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().startsWith("vemo --convert-folder: "), qPrintable(e.message()));
-        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
-        QVERIFY2(!e.message().contains("--to-file"), qPrintable(e.message()));
+        QVERIFY2(e.Message().startsWith("vemo --convert-folder: "), qPrintable(e.Message()));
+        QVERIFY2(e.Message().contains(message), qPrintable(e.Message()));
+        QVERIFY2(!e.Message().contains("--to-file"), qPrintable(e.Message()));
     }
 }
 

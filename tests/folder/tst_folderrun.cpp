@@ -143,7 +143,7 @@ void TestFolderRun::soundFilesAndBatch()
     }
     QCOMPARE(ReadText(dir.filePath("ToVideo.temp")), ReadText(dir.filePath("ToVideo.bat")));
     QVERIFY(host.beeps.isEmpty());
-    QVERIFY(!host.stream.isOpen());
+    QVERIFY(!host.stream.IsOpen());
     QCOMPARE(host.ru->AudioOutputStream(), nullptr);
     QCOMPARE(host.eng->AudioOutputStream(), nullptr);
 }
@@ -258,19 +258,19 @@ void TestFolderRun::errorEndsRun()
     FolderRunTestHost host;
     host.unreadable = QStringList{unreadable};
     SpFileStream other;
-    host.ru->setAudioOutputStream(&other);
+    host.ru->SetAudioOutputStream(&other);
 
     try {
         FolderRun(host, host, settings).Run();
         QFAIL("the run did not report the error");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(message), qPrintable(e.Message()));
     }
     QCOMPARE(MadeFiles(dir.path()), made);
     for (const QString& wav : made)
         QVERIFY(QFileInfo(dir.filePath(wav)).size() > 44);
     QVERIFY(!QFileInfo::exists(dir.filePath("ToVideo.bat")));
-    QVERIFY(!host.stream.isOpen());
+    QVERIFY(!host.stream.IsOpen());
     QCOMPARE(host.ru->AudioOutputStream(), &other);
     QCOMPARE(host.eng->AudioOutputStream(), nullptr);
 }
@@ -328,7 +328,7 @@ void TestFolderRun::badBookIsPassedOver()
     QCOMPARE(log.filter(": done in ").size(), 2);
     QVERIFY2(log.last().contains("end: 3 of 3 books taken up, 0 skipped, 1 failed: " + dir.filePath("b.txt")),
              qPrintable(log.last()));
-    QVERIFY(!host.stream.isOpen());
+    QVERIFY(!host.stream.IsOpen());
 }
 
 // A missing cover: the converter fails on the video, and the run log keeps what it said.

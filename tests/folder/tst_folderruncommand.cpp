@@ -329,8 +329,8 @@ void TestFolderRunCommand::failedConversionDoesNotStopRun()
 void TestFolderRunCommand::workersSpeakAsTheWindow()
 {
     qputenv("VEMO_SPEECH_ENGINE", "test");
-    ui->SpVoiceRu->setRate(3);
-    ui->SpVoiceEng->setVolume(40);
+    ui->SpVoiceRu->SetRate(3);
+    ui->SpVoiceEng->SetVolume(40);
     SetFolder(books.path());
     dialog->Accept();
     CheckAutoStart(true);

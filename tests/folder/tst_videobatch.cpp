@@ -175,7 +175,7 @@ void TestVideoBatch::writeFailureNamesFile()
         batch.AddVideoCommand("/a/one.txt", "/a/one.wav", "/a/one.avi");
         QFAIL("writing into a missing folder succeeded");
     } catch (const VemoError& error) {
-        QVERIFY2(error.message().contains(missing + "/ToVideo.temp"), qPrintable(error.message()));
+        QVERIFY2(error.Message().contains(missing + "/ToVideo.temp"), qPrintable(error.Message()));
     }
 }
 

@@ -179,7 +179,7 @@ void TestDocumentCommands::commandsStopReading()
     const MainControls ui(form);
     User user;
     user.Attach(form);
-    static_cast<TestVoice*>(ui.SpVoiceRu)->setWordMilliseconds(200);
+    static_cast<TestVoice*>(ui.SpVoiceRu)->SetWordMilliseconds(200);
     ui.MText->setPlainText(QStringLiteral("раз два три четыре пять шесть семь восемь"));
     ui.ButtonStart->click();
     QVERIFY(form.Reading().IsSpeaking());
@@ -359,8 +359,8 @@ void TestDocumentCommands::readingLeavesDocumentAsItWas()
     User user;
     user.Attach(form);
     const int wordMs = howItEnds == u"end" ? 2 : 40;
-    static_cast<TestVoice*>(ui.SpVoiceRu)->setWordMilliseconds(wordMs);
-    static_cast<TestVoice*>(ui.SpVoiceEng)->setWordMilliseconds(wordMs);
+    static_cast<TestVoice*>(ui.SpVoiceRu)->SetWordMilliseconds(wordMs);
+    static_cast<TestVoice*>(ui.SpVoiceEng)->SetWordMilliseconds(wordMs);
     const QString source = QStringLiteral(VEMO_TESTDATA_DIR "/rtf/") + file;
     const QString unread = fixture.Folder() + QStringLiteral("/unread.rtf");
     const QString read = fixture.Folder() + QStringLiteral("/read.rtf");

@@ -75,7 +75,7 @@ void TestFileRunSession::entering()
 
     FileRunSession session = form.BeginFileRun(kind);
     QVERIFY(!form.Reading().IsSpeaking() && !form.Reading().IsPaused());
-    QCOMPARE(form.Reading().Fragments().count(), 0);
+    QCOMPARE(form.Reading().Fragments().Count(), 0);
     QVERIFY(ui.BPause->isEnabled() && ui.ControlTTSSpeechSynthesisPause->isEnabled());
     QVERIFY(ui.MLog->toPlainText().isEmpty());
     QVERIFY(!session.StopToFileRequested());
@@ -102,7 +102,7 @@ void TestFileRunSession::errorGivesTheWindowBack()
     const MainControls ui(form);
     form.setWindowTitle(QStringLiteral("Before"));
     SpFileStream earlier;
-    ui.SpVoiceRu->setAudioOutputStream(&earlier);
+    ui.SpVoiceRu->SetAudioOutputStream(&earlier);
     QList<QPushButton*> buttons = ReadingButtons(ui);
     if (kind == FileRunKind::Folder)
         buttons.append(ui.ButtonDirToSound);
@@ -117,8 +117,8 @@ void TestFileRunSession::errorGivesTheWindowBack()
         QVERIFY(!form.Reading().IsTicking());
         QCOMPARE(session.Caption(), QStringLiteral("Before"));
         form.setWindowTitle(QStringLiteral("Before фрагмент 1 из 2"));
-        session.VoiceRu().setAudioOutputStream(&session.FileStream());
-        session.VoiceEng().setAudioOutputStream(&session.FileStream());
+        session.VoiceRu().SetAudioOutputStream(&session.FileStream());
+        session.VoiceEng().SetAudioOutputStream(&session.FileStream());
         throw VemoError(QStringLiteral("disk full"));
     } catch (const VemoError&) {
     }

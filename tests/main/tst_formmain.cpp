@@ -93,8 +93,8 @@ void SetCaret(TFormMain& form, int documentPosition)
 void SlowDown(TFormMain& form, int wordMs)
 {
     const MainControls ui(form);
-    static_cast<TestVoice*>(ui.SpVoiceRu)->setWordMilliseconds(wordMs);
-    static_cast<TestVoice*>(ui.SpVoiceEng)->setWordMilliseconds(wordMs);
+    static_cast<TestVoice*>(ui.SpVoiceRu)->SetWordMilliseconds(wordMs);
+    static_cast<TestVoice*>(ui.SpVoiceEng)->SetWordMilliseconds(wordMs);
 }
 
 QString LongRussianText()

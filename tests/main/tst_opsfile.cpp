@@ -103,9 +103,9 @@ void TestOpsFile::apply()
     RecordingTarget target;
     QString message;
     try {
-        OpsFile::Apply(SettingsFile::fromText(text), QStringLiteral("/cfg/ops.txt"), target);
+        OpsFile::Apply(SettingsFile::FromText(text), QStringLiteral("/cfg/ops.txt"), target);
     } catch (const VemoError& e) {
-        message = e.message();
+        message = e.Message();
     }
     QCOMPARE(target.calls, calls);
     if (error.isEmpty()) {

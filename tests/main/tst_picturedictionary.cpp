@@ -161,7 +161,7 @@ void TestPictureDictionary::refusesBrokenData()
         DecodeJpeg(data, QStringLiteral("/pics/broken.jpg"));
         QFAIL("no error for a broken picture");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(QStringLiteral("/pics/broken.jpg")), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(QStringLiteral("/pics/broken.jpg")), qPrintable(e.Message()));
     }
 }
 

@@ -34,12 +34,12 @@ class FakeVoice : public SpeechVoice
 public:
     QList<VoiceToken> GetVoices() const override { return {}; }
     VoiceToken Voice() const override { return {}; }
-    void setVoice(const VoiceToken&) override {}
-    void setEventInterests(int) override {}
+    void SetVoice(const VoiceToken&) override {}
+    void SetEventInterests(int) override {}
     int Rate() const override { return 0; }
-    void setRate(int) override {}
+    void SetRate(int) override {}
     int Volume() const override { return 100; }
-    void setVolume(int) override {}
+    void SetVolume(int) override {}
     void Speak(const QString& text, int flags) override
     {
         if (failing && !text.isEmpty())
@@ -50,8 +50,8 @@ public:
     void Resume() override { ++resumes; }
     bool WaitUntilDone(int) override { return true; }
     SpFileStream* AudioOutputStream() const override { return nullptr; }
-    void setAudioOutputStream(SpFileStream*) override {}
-    void setAllowAudioOutputFormatChangesOnNextSet(bool) override {}
+    void SetAudioOutputStream(SpFileStream*) override {}
+    void SetAllowAudioOutputFormatChangesOnNextSet(bool) override {}
 
     QStringList spoken;
     int pauses = 0;
@@ -101,7 +101,7 @@ struct Fixture
                        try {
                            tick();
                        } catch (const VemoError& error) {
-                           errors << error.message();
+                           errors << error.Message();
                        }
                    }};
 
@@ -156,7 +156,7 @@ void TestReadingRun::readsEveryFragmentWithItsVoice()
     f.run.StartReading(region, 10);
     QVERIFY(f.run.IsSpeaking());
     QVERIFY(f.run.IsTicking());
-    const int fragments = f.run.Fragments().count();
+    const int fragments = f.run.Fragments().Count();
     for (int i = 0; i < fragments; ++i) {
         QCOMPARE(f.run.FragmentIndex(), i);
         // A word is selected where it stands in the whole text: region start + fragment + word.
@@ -221,7 +221,7 @@ void TestReadingRun::breakOffLeavesNothingToRead()
     f.run.BreakOff();
     QCOMPARE(f.ru.resumes, 1);
     QVERIFY(!f.run.IsSpeaking() && !f.run.IsPaused());
-    QCOMPARE(f.run.Fragments().count(), 0);
+    QCOMPARE(f.run.Fragments().Count(), 0);
     QCOMPARE(f.run.FragmentIndex(), 0);
 }
 

@@ -277,7 +277,7 @@ void TestRtfReader::notRtf()
         QVERIFY(rtf);
     } catch (const VemoError& error) {
         QVERIFY(!rtf);
-        QCOMPARE(error.message(), QStringLiteral("not valid RTF"));
+        QCOMPARE(error.Message(), QStringLiteral("not valid RTF"));
         QCOMPARE(doc.toPlainText(), QStringLiteral("before"));
     }
 }

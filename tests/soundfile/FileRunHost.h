@@ -33,9 +33,9 @@ public:
 
     void setFragments(const QStringList& texts, const QString& lang = QStringLiteral("E"))
     {
-        lists.clear();
+        lists.Clear();
         for (const QString& text : texts) {
-            lists.FragmentOffsets.append(QString::number(lists.count()));
+            lists.FragmentOffsets.append(QString::number(lists.Count()));
             lists.FragmentTexts.append(text);
             lists.FragmentLangs.append(lang);
         }
@@ -47,7 +47,7 @@ public:
     FragmentLists& Fragments() override { return lists; }
     void SetFragmentIndex(int index) override
     {
-        fileOfFragment.insert(index, stream.isOpen() ? stream.fileName() : QString());
+        fileOfFragment.insert(index, stream.IsOpen() ? stream.FileName() : QString());
     }
     bool StopToFileRequested() const override { return stop; }
     void LetMessagesThrough() override { QCoreApplication::processEvents(); }

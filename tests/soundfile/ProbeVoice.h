@@ -30,19 +30,19 @@ public:
 
     QList<VoiceToken> GetVoices() const override { return m_inner->GetVoices(); }
     VoiceToken Voice() const override { return m_inner->Voice(); }
-    void setVoice(const VoiceToken& token) override { m_inner->setVoice(token); }
-    void setEventInterests(int interests) override { m_inner->setEventInterests(interests); }
+    void SetVoice(const VoiceToken& token) override { m_inner->SetVoice(token); }
+    void SetEventInterests(int interests) override { m_inner->SetEventInterests(interests); }
     int Rate() const override { return m_inner->Rate(); }
-    void setRate(int rate) override { m_inner->setRate(rate); }
+    void SetRate(int rate) override { m_inner->SetRate(rate); }
     int Volume() const override { return m_inner->Volume(); }
-    void setVolume(int volume) override { m_inner->setVolume(volume); }
+    void SetVolume(int volume) override { m_inner->SetVolume(volume); }
     void Pause() override { m_inner->Pause(); }
     void Resume() override { m_inner->Resume(); }
     SpFileStream* AudioOutputStream() const override { return m_inner->AudioOutputStream(); }
-    void setAudioOutputStream(SpFileStream* stream) override { m_inner->setAudioOutputStream(stream); }
-    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override
+    void SetAudioOutputStream(SpFileStream* stream) override { m_inner->SetAudioOutputStream(stream); }
+    void SetAllowAudioOutputFormatChangesOnNextSet(bool allow) override
     {
-        m_inner->setAllowAudioOutputFormatChangesOnNextSet(allow);
+        m_inner->SetAllowAudioOutputFormatChangesOnNextSet(allow);
     }
 
     void Speak(const QString& text, int flags) override

@@ -98,17 +98,17 @@ void TestEncoderConfig::fillRecord()
     QFETCH(Mp3Choices, choices);
     QFETCH(Fields, expected);
     const EncoderConfig c = FillEncoderConfig(choices).config;
-    QCOMPARE(c.dword(C::dwConfig), 256u);
-    QCOMPARE(c.dword(C::dwStructVersion), 1u);
-    QCOMPARE(c.dword(C::dwStructSize), 331u);
+    QCOMPARE(c.Dword(C::dwConfig), 256u);
+    QCOMPARE(c.Dword(C::dwStructVersion), 1u);
+    QCOMPARE(c.Dword(C::dwStructSize), 331u);
     for (const auto& [field, value] : expected) {
-        const qint64 actual = field == C::nQuality ? c.word(field) : qint64(c.int32(field));
+        const qint64 actual = field == C::nQuality ? c.Word(field) : qint64(c.Int32(field));
         QVERIFY2(
             actual == value,
             qPrintable(QStringLiteral("offset %1: %2 instead of %3").arg(int(field)).arg(actual).arg(value)));
     }
     for (int i = C::btReserved; i < C::Size; ++i) {
-        QCOMPARE(c.data()[i], 0);
+        QCOMPARE(c.Data()[i], 0);
     }
 }
 
@@ -134,18 +134,18 @@ void TestEncoderConfig::presetModesSetOnlyThePreset()
     for (int rate : {4, 7}) {
         Mp3Choices picked = choices(rate, item, 12, 2, 5, 2, 6);
         EncoderConfig withPreset = FillEncoderConfig(picked).config;
-        QCOMPARE(withPreset.int32(C::nPreset), preset);
+        QCOMPARE(withPreset.Int32(C::nPreset), preset);
         picked.modeItem = -1;
         EncoderConfig defaults = FillEncoderConfig(picked).config;
         const std::uint32_t kbps = rate == 4 ? 144 : 128;
         if (preset == 12) {
-            QCOMPARE(withPreset.dword(C::dwBitrate), kbps);
-            withPreset.setDword(C::dwBitrate, defaults.dword(C::dwBitrate));
+            QCOMPARE(withPreset.Dword(C::dwBitrate), kbps);
+            withPreset.SetDword(C::dwBitrate, defaults.Dword(C::dwBitrate));
         } else if (preset == 11) {
-            QCOMPARE(withPreset.dword(C::dwVbrAbr_bps), kbps * 1000);
-            withPreset.setDword(C::dwVbrAbr_bps, 0);
+            QCOMPARE(withPreset.Dword(C::dwVbrAbr_bps), kbps * 1000);
+            withPreset.SetDword(C::dwVbrAbr_bps, 0);
         }
-        withPreset.setInt32(C::nPreset, -1);
+        withPreset.SetInt32(C::nPreset, -1);
         QVERIFY(withPreset == defaults);
     }
 }
@@ -177,15 +177,15 @@ void TestEncoderConfig::streamFormatFollowsSampleRate()
     QFETCH(int, channelsItem);
     const FilledEncoderConfig filled = FillEncoderConfig(choices(item, 0, 7, 7, 2, channelsItem));
     QCOMPARE(filled.streamFormatType, format);
-    QCOMPARE(filled.config.int32(C::dwSampleRate), rate);
-    QCOMPARE(filled.config.int32(C::dwReSampleRate), rate);
-    QCOMPARE(filled.config.int32(C::dwMpegVersion), mpegVersion);
+    QCOMPARE(filled.config.Int32(C::dwSampleRate), rate);
+    QCOMPARE(filled.config.Int32(C::dwReSampleRate), rate);
+    QCOMPARE(filled.config.Int32(C::dwMpegVersion), mpegVersion);
     QCOMPARE(Mp3Tables::sampleRateTexts()[item], QStringLiteral("%1 Hz").arg(rate));
 }
 
 void TestEncoderConfig::byteLayout()
 {
-    const QByteArray bytes = FillEncoderConfig(choices(7, 1, 11)).config.toBytes();
+    const QByteArray bytes = FillEncoderConfig(choices(7, 1, 11)).config.ToBytes();
     QCOMPARE(bytes.size(), 331);
     QCOMPARE(bytes.mid(0, 12), QByteArray::fromHex("00010000010000004b010000"));
     QCOMPARE(bytes.mid(12, 8), QByteArray::fromHex("44ac000044ac0000"));
@@ -194,7 +194,7 @@ void TestEncoderConfig::byteLayout()
     QCOMPARE(bytes.mid(76, 8), QByteArray::fromHex("00f4010004000000"));          // 128000, method 4
     QCOMPARE(bytes.mid(88, 6), QByteArray::fromHex("ffffffff02fd"));
     QCOMPARE(bytes.mid(94), QByteArray(237, '\0'));
-    QCOMPARE(EncoderConfig::fromBytes(bytes).toBytes(), bytes);
+    QCOMPARE(EncoderConfig::FromBytes(bytes).ToBytes(), bytes);
 }
 
 void TestEncoderConfig::checkBitrate_data()
@@ -232,7 +232,7 @@ void TestEncoderConfig::badInputIsRefused()
     QVERIFY_THROWS_EXCEPTION(VemoError, FillEncoderConfig(choices(4, 0, 18)));
     QVERIFY_THROWS_EXCEPTION(VemoError, FillEncoderConfig(choices(4, -1, 7, 7, 10)));
     QVERIFY_THROWS_EXCEPTION(VemoError, FillEncoderConfig(choices(4, 2, 7, 7, 2, 0, 10)));
-    QVERIFY_THROWS_EXCEPTION(VemoError, EncoderConfig::fromBytes(QByteArray(330, '\0')));
+    QVERIFY_THROWS_EXCEPTION(VemoError, EncoderConfig::FromBytes(QByteArray(330, '\0')));
 }
 
 QTEST_APPLESS_MAIN(TestEncoderConfig)

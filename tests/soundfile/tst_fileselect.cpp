@@ -191,7 +191,7 @@ void TestFileSelect::okResults()
     QVERIFY(m_dialog->Accepted);
     QCOMPARE(m_dialog->ChosenFileName, QStringLiteral("  /tmp/книга.wav "));
     QCOMPARE(m_dialog->SoundFile.StreamFormatType(), streamFormat);
-    QCOMPARE(m_dialog->SoundFile.EncoderConfig().dword(EncoderConfig::dwConfig), mp3 ? 256u : 0u);
+    QCOMPARE(m_dialog->SoundFile.EncoderConfig().Dword(EncoderConfig::dwConfig), mp3 ? 256u : 0u);
 }
 
 void TestFileSelect::bitrateSnapsOnPicking_data()
@@ -232,8 +232,8 @@ void TestFileSelect::laterRateChangeIsCheckedAtOk()
     pick("CBoxMode", 0);
     find<QLineEdit>("EditNameFile")->setText(QStringLiteral("a.wav"));
     find<QPushButton>("ButtonOk")->click();
-    QCOMPARE(m_dialog->SoundFile.EncoderConfig().dword(EncoderConfig::dwBitrate), 128u);
-    QCOMPARE(m_dialog->SoundFile.EncoderConfig().dword(EncoderConfig::bEnableVBR), 0u);
+    QCOMPARE(m_dialog->SoundFile.EncoderConfig().Dword(EncoderConfig::dwBitrate), 128u);
+    QCOMPARE(m_dialog->SoundFile.EncoderConfig().Dword(EncoderConfig::bEnableVBR), 0u);
     QCOMPARE(find<QComboBox>("CBoxBitrate")->currentText(), QStringLiteral("24 kbps"));
 }
 
@@ -245,7 +245,7 @@ void TestFileSelect::cancelKeepsEarlierResults()
     pick("CBoxMode", 1);
     find<QPushButton>("ButtonOk")->click();
     const EncoderConfig earlier = m_dialog->SoundFile.EncoderConfig();
-    QCOMPARE(earlier.dword(EncoderConfig::dwVbrAbr_bps), 64000u);
+    QCOMPARE(earlier.Dword(EncoderConfig::dwVbrAbr_bps), 64000u);
     for (bool escape : {false, true}) {
         m_dialog->show();
         find<QLineEdit>("EditNameFile")->setText(QStringLiteral("second.wav"));

@@ -27,7 +27,7 @@ EncoderConfig record(int rateItem, std::int32_t mode, int modeItem = 0)
     choices.sampleRateItem = rateItem;
     choices.modeItem = modeItem;
     EncoderConfig c = FillEncoderConfig(choices).config;
-    c.setInt32(EncoderConfig::nMode, mode);
+    c.SetInt32(EncoderConfig::nMode, mode);
     return c;
 }
 
@@ -96,7 +96,7 @@ void TestLameEnc::refusedRecords()
     QFETCH(qint64, value);
     QFETCH(std::uint32_t, error);
     EncoderConfig c = record(7, 0);
-    c.setDword(EncoderConfig::Offset(offset), std::uint32_t(value));
+    c.SetDword(EncoderConfig::Offset(offset), std::uint32_t(value));
     std::uint32_t s = 77;
     std::uint32_t b = 77;
     HBE_STREAM stream = 77;
@@ -160,7 +160,7 @@ void TestLameEnc::infoFrameFollowsTheTag()
     QFETCH(bool, infoFrame);
     QFETCH(QString, title);
     EncoderConfig c = record(4, 3);
-    c.setInt32(EncoderConfig::bWriteVBRHeader, infoFrame ? -1 : 0);
+    c.SetInt32(EncoderConfig::bWriteVBRHeader, infoFrame ? -1 : 0);
     Mp3Tags tags;
     tags.title = title;
     std::uint32_t s = 0;

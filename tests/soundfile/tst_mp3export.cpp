@@ -385,7 +385,7 @@ void TestMp3Export::refusals()
     const QByteArray before = WavMaker::read(path("in.wav"));
     EncoderConfig c = config(4, 0);
     if (!goodRecord) {
-        c.setDword(EncoderConfig::dwSampleRate, 0);
+        c.SetDword(EncoderConfig::dwSampleRate, 0);
     }
     QCOMPARE(ConvertWavToMp3(path(wavName), path(mp3Name), c), result);
     QCOMPARE(WavMaker::read(path("in.wav")), before);
@@ -399,7 +399,7 @@ void TestMp3Export::shortHeaderIsAReadError()
         ConvertWavToMp3(path("short.wav"), path("out.mp3"), config(4, 0));
         QFAIL("a 30-byte file converted");
     } catch (const VemoError& e) {
-        QCOMPARE(e.message(), "Ошибка чтения из файла " + path("short.wav"));
+        QCOMPARE(e.Message(), "Ошибка чтения из файла " + path("short.wav"));
     }
     QVERIFY(!QFileInfo::exists(path("out.mp3")));
 }
@@ -431,7 +431,7 @@ void TestMp3Export::fullDiskKeepsWav()
             ConvertWavToMp3(path("in.wav"), target, config(7, 0));
             QFAIL(qPrintable("no error on " + target));
         } catch (const VemoError& e) {
-            QCOMPARE(e.message(), " Ошибка записи в файл " + target);
+            QCOMPARE(e.Message(), " Ошибка записи в файл " + target);
         }
         QCOMPARE(WavMaker::read(path("in.wav")), before);
     }

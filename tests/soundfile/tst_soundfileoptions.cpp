@@ -174,8 +174,8 @@ void TestSoundFileOptions::derivedRecordAndFormat()
     QVERIFY(options.EncoderConfig() == EncoderConfig());
     options.mp3 = true;
     QCOMPARE(options.StreamFormatType(), 23); // 16-bit stereo at 22050 Hz
-    QCOMPARE(options.EncoderConfig().dword(EncoderConfig::dwSampleRate), 22050u);
-    QCOMPARE(options.EncoderConfig().int32(EncoderConfig::nMode), EncoderConfig::ModeStereo);
+    QCOMPARE(options.EncoderConfig().Dword(EncoderConfig::dwSampleRate), 22050u);
+    QCOMPARE(options.EncoderConfig().Int32(EncoderConfig::nMode), EncoderConfig::ModeStereo);
     options.partCharLimit = " 250 ";
     QCOMPARE(options.PartCharLimit(), 250);
     options.partCharLimit = "много";

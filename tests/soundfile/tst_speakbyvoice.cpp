@@ -36,7 +36,7 @@ std::unique_ptr<SpeechVoice> VoiceOf(const QString& id)
     auto voice = CreateVoice(id.startsWith(u"test/") ? SpeechEngineKind::Test : SpeechEngineKind::Espeak);
     for (const VoiceToken& token : voice->GetVoices()) {
         if (token.id == id) {
-            voice->setVoice(token);
+            voice->SetVoice(token);
             return voice;
         }
     }
@@ -51,8 +51,8 @@ public:
         : m_ru(std::move(ru)), m_eng(std::move(eng))
     {
         // The voices differ in rate and loudness, so that a fragment in the other's place shows.
-        m_ru->setRate(2);
-        m_ru->setVolume(60);
+        m_ru->SetRate(2);
+        m_ru->SetVolume(60);
     }
 
     SpeechVoice& VoiceRu() override { return *m_ru; }

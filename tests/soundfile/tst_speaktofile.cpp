@@ -190,7 +190,7 @@ void TestSpeakToFile::division()
     QCOMPARE(files(), charsOfPart.keys());
     for (auto it = charsOfPart.cbegin(); it != charsOfPart.cend(); ++it)
         QVERIFY2(sizeOf(path(it.key())) > 44 + 40 * it.value(), qPrintable(it.key()));
-    QVERIFY(!host.stream.isOpen());
+    QVERIFY(!host.stream.IsOpen());
     QCOMPARE(host.logEntries.size(), lengths.size());
     // Progress names the file each fragment goes into, before and after it is spoken.
     for (int i = 0; i < lengths.size(); ++i) {
@@ -385,7 +385,7 @@ void TestSpeakToFile::subtitlesBesideEverySoundFile()
         const double seconds =
             mp3 ? Mp3Probe::of(path(sound)).duration
                 : (QFileInfo(path(sound)).size() - 44) /
-                      double(SpeechAudioFormat::fromType(wavFormat.streamFormatType)->bytesPerSecond());
+                      double(SpeechAudioFormat::FromType(wavFormat.streamFormatType)->BytesPerSecond());
         QVERIFY2(qAbs(last - seconds) < 0.1, qPrintable(QString("%1 against %2 s").arg(last).arg(seconds)));
         QFile lrc(base + ".lrc");
         QVERIFY(lrc.open(QIODevice::ReadOnly));
@@ -483,7 +483,7 @@ void TestSpeakToFile::stopToFile()
     QVERIFY(host.eng.purges > 0);
     QCOMPARE(host.logEntries.size(), shown);
     QCOMPARE(host.captions.filter("фрагмент").last(), QString(" фрагмент %1 из 5").arg(shown));
-    QVERIFY(!host.stream.isOpen());
+    QVERIFY(!host.stream.IsOpen());
 }
 
 void TestSpeakToFile::voicesSpeakTheirStretchesInOneGo_data()
@@ -548,7 +548,7 @@ void TestSpeakToFile::stopWhileSpeakingAhead()
     QVERIFY(QDir(m_dir->path()).entryList({".vemo-ahead*"}, QDir::Files | QDir::Hidden).isEmpty());
     QCOMPARE(sizeOf(path("tale.wav")), 44);
     QVERIFY(host.logEntries.isEmpty());
-    QVERIFY(!host.stream.isOpen());
+    QVERIFY(!host.stream.IsOpen());
 }
 
 void TestSpeakToFile::missingFolderNamesTheFile()
@@ -559,7 +559,7 @@ void TestSpeakToFile::missingFolderNamesTheFile()
         run(host, settings(false, 1000), "no such folder/tale.wav");
         QFAIL("no error");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(path("no such folder/tale.wav")), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(path("no such folder/tale.wav")), qPrintable(e.Message()));
     }
     QVERIFY(host.spoken.isEmpty());
 }
@@ -581,14 +581,14 @@ void TestSpeakToFile::fullDiskEndsTheRun()
     try {
         run(host, settings(false, 1000, true));
     } catch (const VemoError& e) {
-        message = e.message();
+        message = e.Message();
     }
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     QVERIFY2(message.contains(path("tale.wav")), qPrintable(message));
     QCOMPARE(files(), QStringList{"tale.wav.part"});
     QVERIFY(host.finished.isEmpty());
-    QVERIFY(!host.stream.isOpen());
+    QVERIFY(!host.stream.IsOpen());
 }
 
 QTEST_GUILESS_MAIN(TestSpeakToFile)

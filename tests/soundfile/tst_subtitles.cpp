@@ -69,9 +69,9 @@ void TestSubtitles::cuesPerSentence()
     const QList<Timed> words{{0, 7, 0.0}, {8, 3, 0.5}, {13, 2, 1.0}, {16, 5, 1.25}, {23, 3, 2.0}};
     Subtitles subtitles(Text);
     for (int i : order)
-        subtitles.addWord(words.at(i).position, words.at(i).length, words.at(i).seconds);
-    QTEST(subtitles.srt(audioSeconds), "srt");
-    QTEST(subtitles.lrc(audioSeconds), "lrc");
+        subtitles.AddWord(words.at(i).position, words.at(i).length, words.at(i).seconds);
+    QTEST(subtitles.Srt(audioSeconds), "srt");
+    QTEST(subtitles.Lrc(audioSeconds), "lrc");
 }
 
 void TestSubtitles::writtenBesideTheSoundFile()
@@ -82,14 +82,14 @@ void TestSubtitles::writtenBesideTheSoundFile()
         text += QStringLiteral("Предложение номер %1 здесь. ").arg(i);
     Subtitles all(text);
     for (qsizetype at = 0, i = 0; (at = text.indexOf(QStringLiteral("номер"), at)) >= 0; at += 5, ++i)
-        all.addWord(int(at), 5, double(i) * 0.75);
+        all.AddWord(int(at), 5, double(i) * 0.75);
     QTemporaryDir dir;
-    all.write(dir.filePath(QStringLiteral("book 001.mp3")), 5000.0);
+    all.Write(dir.filePath(QStringLiteral("book 001.mp3")), 5000.0);
     QFile srt(dir.filePath(QStringLiteral("book 001.srt")));
     QFile lrc(dir.filePath(QStringLiteral("book 001.lrc")));
     QVERIFY(srt.open(QIODevice::ReadOnly) && lrc.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(srt.readAll()), all.srt(5000.0));
-    QCOMPARE(QString::fromUtf8(lrc.readAll()), all.lrc(5000.0));
+    QCOMPARE(QString::fromUtf8(srt.readAll()), all.Srt(5000.0));
+    QCOMPARE(QString::fromUtf8(lrc.readAll()), all.Lrc(5000.0));
     QVERIFY(srt.size() > 128 * 1024);
 }
 
@@ -121,13 +121,13 @@ void TestSubtitles::laidOutText()
         written.replace(at, texts.at(i).size(), texts.at(i));
     }
     const LaidOutText text(texts, offsets);
-    QCOMPARE(text.size(), written.size());
+    QCOMPARE(text.Size(), written.size());
     QString read;
-    for (int i = 0; i < text.size(); ++i)
-        read += text.at(i);
+    for (int i = 0; i < text.Size(); ++i)
+        read += text.At(i);
     QCOMPARE(read, written);
-    QCOMPARE(text.mid(1, 4), written.mid(1, 4));
-    QCOMPARE(text.mid(text.size() - 2, 10), written.mid(written.size() - 2, 10));
+    QCOMPARE(text.Mid(1, 4), written.mid(1, 4));
+    QCOMPARE(text.Mid(text.Size() - 2, 10), written.mid(written.size() - 2, 10));
 }
 
 void TestSubtitles::writtenWhileSpoken_data()
@@ -156,26 +156,26 @@ void TestSubtitles::writtenWhileSpoken()
     Subtitles whole(text);
     QTemporaryDir dir;
     SubtitleWriter writer{LaidOutText(text)};
-    writer.open(dir.filePath(QStringLiteral("tale000.wav")));
+    writer.Open(dir.filePath(QStringLiteral("tale000.wav")));
     for (const Timed& word : timed) {
-        whole.addWord(word.position, word.length, word.seconds);
-        writer.addWord(word.position, word.length, word.seconds);
+        whole.AddWord(word.position, word.length, word.seconds);
+        writer.AddWord(word.position, word.length, word.seconds);
     }
     QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("tale000.srt.part"))));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("tale000.srt"))));
-    writer.close(timed.size() * 0.4 + 1, dir.filePath(QStringLiteral("tale000.mp3")));
+    writer.Close(timed.size() * 0.4 + 1, dir.filePath(QStringLiteral("tale000.mp3")));
     QFile srt(dir.filePath(QStringLiteral("tale000.srt")));
     QFile lrc(dir.filePath(QStringLiteral("tale000.lrc")));
     QVERIFY(srt.open(QIODevice::ReadOnly) && lrc.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(srt.readAll()), whole.srt(timed.size() * 0.4 + 1));
-    QCOMPARE(QString::fromUtf8(lrc.readAll()), whole.lrc(timed.size() * 0.4 + 1));
+    QCOMPARE(QString::fromUtf8(srt.readAll()), whole.Srt(timed.size() * 0.4 + 1));
+    QCOMPARE(QString::fromUtf8(lrc.readAll()), whole.Lrc(timed.size() * 0.4 + 1));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"tale000.lrc", "tale000.srt"}));
 
     // Subtitles never closed (the run ended by an error) leave nothing behind.
     {
         SubtitleWriter abandoned{LaidOutText(text)};
-        abandoned.open(dir.filePath(QStringLiteral("tale001.wav")));
-        abandoned.addWord(0, 3, 0.0);
+        abandoned.Open(dir.filePath(QStringLiteral("tale001.wav")));
+        abandoned.AddWord(0, 3, 0.0);
     }
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
@@ -186,13 +186,13 @@ void TestSubtitles::unwritableSubtitlesNameTheFile()
     SubtitleWriter writer{LaidOutText(Text)};
     const QString sound = dir.filePath(QStringLiteral("missing/tale.wav"));
     try {
-        writer.open(sound);
+        writer.Open(sound);
         QFAIL("no error");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(dir.filePath(QStringLiteral("missing/tale.srt"))),
-                 qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(dir.filePath(QStringLiteral("missing/tale.srt"))),
+                 qPrintable(e.Message()));
     }
-    QVERIFY(!writer.isOpen());
+    QVERIFY(!writer.IsOpen());
 }
 
 QTEST_GUILESS_MAIN(TestSubtitles)

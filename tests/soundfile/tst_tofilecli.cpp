@@ -129,9 +129,9 @@ void TestToFileCli::arguments()
     QCOMPARE(sound.divide, limit >= 0);
     if (limit >= 0)
         QCOMPARE(sound.PartCharLimit(), limit);
-    QCOMPARE(int(sound.EncoderConfig().dword(EncoderConfig::dwSampleRate)), sampleRate);
-    QCOMPARE(int(sound.EncoderConfig().dword(EncoderConfig::dwBitrate)), bitrate);
-    QCOMPARE(int(sound.EncoderConfig().word(EncoderConfig::nQuality)), quality);
+    QCOMPARE(int(sound.EncoderConfig().Dword(EncoderConfig::dwSampleRate)), sampleRate);
+    QCOMPARE(int(sound.EncoderConfig().Dword(EncoderConfig::dwBitrate)), bitrate);
+    QCOMPARE(int(sound.EncoderConfig().Word(EncoderConfig::nQuality)), quality);
 }
 
 void TestToFileCli::refusedArguments_data()
@@ -170,7 +170,7 @@ void TestToFileCli::refusedArguments()
         ParseToFileArguments(words(line));
         QFAIL("accepted");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(message), qPrintable(e.Message()));
     }
 }
 

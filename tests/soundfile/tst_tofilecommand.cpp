@@ -56,7 +56,7 @@ namespace {
 // clears the log).
 bool StreamLeftOpen(TFormMain& form)
 {
-    return form.BeginFileRun(FileRunKind::ToFile).FileStream().isOpen();
+    return form.BeginFileRun(FileRunKind::ToFile).FileStream().IsOpen();
 }
 
 } // namespace

@@ -77,7 +77,7 @@ void TestDispatcherAbsent::noDaemon()
     const QString socket = m_dir.filePath(QStringLiteral("absent.sock"));
     qputenv("SPEECHD_ADDRESS", "unix_socket:" + socket.toLocal8Bit());
     auto voice = CreateVoice(SpeechEngineKind::Espeak);
-    QSignalSpy messages(voice.get(), &SpeechVoice::deviceMessage);
+    QSignalSpy messages(voice.get(), &SpeechVoice::DeviceMessage);
     QElapsedTimer clock;
     clock.start();
     QVERIFY(voice->WaitForVoices(5000));

@@ -75,8 +75,8 @@ std::unique_ptr<SpeechVoice> TestDispatcherVoice::newVoice(const QString& langua
 {
     auto voice = CreateVoice(SpeechEngineKind::Espeak);
     const VoiceToken token = serviceVoice(language);
-    if (!token.isNull())
-        voice->setVoice(token);
+    if (!token.IsNull())
+        voice->SetVoice(token);
     return voice;
 }
 
@@ -96,7 +96,7 @@ void TestDispatcherVoice::listsEveryModuleVoice()
     }
     QCOMPARE(serviceVoice(QStringLiteral("ru")).description,
              QStringLiteral("Russian (ru) [speech-dispatcher: espeak-ng]"));
-    QVERIFY(!serviceVoice(QStringLiteral("en-us")).isNull());
+    QVERIFY(!serviceVoice(QStringLiteral("en-us")).IsNull());
     QVERIFY(std::any_of(m_voices.cbegin(), m_voices.cend(), [](const VoiceToken& t) { return t.variant; }));
 }
 
@@ -196,7 +196,7 @@ void TestDispatcherVoice::rateReachesTheDaemon()
     auto voice = newVoice(QStringLiteral("en-us"));
     const QString text = QStringLiteral("The quick brown fox jumps over the lazy dog and runs far away.");
     const auto duration = [&](int rate) {
-        voice->setRate(rate);
+        voice->SetRate(rate);
         QSignalSpy ended(voice.get(), &SpeechVoice::EndStream);
         QElapsedTimer clock;
         clock.start();
@@ -218,7 +218,7 @@ void TestDispatcherVoice::listsAgainAfterSpeechWasStopped()
     {
         auto voice = CreateVoice(SpeechEngineKind::Espeak);
         QVERIFY(voice->WaitForVoices(60000));
-        voice->setVoice(serviceVoice(QStringLiteral("en-us")));
+        voice->SetVoice(serviceVoice(QStringLiteral("en-us")));
         QSignalSpy words(voice.get(), &SpeechVoice::Word);
         voice->Speak(QStringLiteral("One two three four five six seven eight nine ten."), SpeakAsyncPlain);
         QVERIFY(words.wait(20000));

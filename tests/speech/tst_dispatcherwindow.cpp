@@ -128,9 +128,9 @@ void TestDispatcherWindow::readsWithServiceVoicesOfTheSettings()
         RequireFileVoices(*ui.SpVoiceRu, *ui.SpVoiceEng);
         QFAIL("a voice that reads aloud only was taken for a file");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(
+        QVERIFY2(e.Message().contains(
                      QStringLiteral("голос «%1» читает только вслух").arg(ui.SpVoiceRu->Voice().description)),
-                 qPrintable(e.message()));
+                 qPrintable(e.Message()));
     }
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
     fixture.Close();

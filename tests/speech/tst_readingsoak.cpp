@@ -41,12 +41,12 @@ void TestReadingSoak::initTestCase()
     m_eng = CreateVoice(SpeechEngineKind::Espeak);
     for (const VoiceToken& token : m_ru->GetVoices()) {
         if (token.language == u"ru")
-            m_ru->setVoice(token);
+            m_ru->SetVoice(token);
         if (token.language == u"en-gb")
-            m_eng->setVoice(token);
+            m_eng->SetVoice(token);
     }
     for (SpeechVoice* voice : {m_ru.get(), m_eng.get()}) {
-        voice->setRate(6); // quicker runs, the same number of fragment ends
+        voice->SetRate(6); // quicker runs, the same number of fragment ends
         connect(voice, &SpeechVoice::EndStream, this, [this](int, qint64) { m_ended = true; });
     }
 }
@@ -64,7 +64,7 @@ void TestReadingSoak::cleanupTestCase()
 
 bool TestReadingSoak::readOnce(const FragmentLists& fragments, int pauseEvery, QString& why)
 {
-    for (int k = 0; k < fragments.count(); ++k) {
+    for (int k = 0; k < fragments.Count(); ++k) {
         SpeechVoice& voice = voiceOf(fragments.FragmentLangs.at(k));
         m_ended = false;
         voice.Speak(fragments.FragmentTexts.at(k), SpeakAsyncPlain);
@@ -116,7 +116,7 @@ void TestReadingSoak::readsToTheEndEveryTime()
     QFETCH(int, pauseEvery);
     FragmentLists fragments;
     SplitPlainText(text, FragmentLimit, QStringLiteral("R"), fragments, QString());
-    QVERIFY(fragments.count() > 4);
+    QVERIFY(fragments.Count() > 4);
     for (int run = 0; run < runs; ++run) {
         QString why;
         QVERIFY2(readOnce(fragments, pauseEvery, why),

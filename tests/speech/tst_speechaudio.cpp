@@ -46,7 +46,7 @@ private:
         auto voice = CreateVoice(kind);
         for (const VoiceToken& token : voice->GetVoices()) {
             if (token.language == language) {
-                voice->setVoice(token);
+                voice->SetVoice(token);
                 break;
             }
         }
@@ -57,13 +57,13 @@ private:
                   int format = SAFT22kHz16BitMono)
     {
         SpFileStream stream;
-        stream.setFormatType(format);
+        stream.SetFormatType(format);
         const QString path = m_dir.filePath(QStringLiteral("audio%1.wav").arg(format));
         stream.Open(path);
-        voice.setAudioOutputStream(&stream);
+        voice.SetAudioOutputStream(&stream);
         voice.Speak(text, flags);
         const bool done = voice.WaitUntilDone(30000);
-        voice.setAudioOutputStream(nullptr);
+        voice.SetAudioOutputStream(nullptr);
         stream.Close();
         return done ? WavFile::read(path) : WavFile();
     }
@@ -88,7 +88,7 @@ private slots:
         QFETCH(double, speedUp);
         auto voice = voiceFor(QStringLiteral("ru"));
         const double normal = speak(*voice, m_text).seconds();
-        voice->setRate(rate);
+        voice->SetRate(rate);
         const double changed = speak(*voice, m_text).seconds();
         const double ratio = normal / changed;
         QVERIFY2(ratio > speedUp * 0.75 && ratio < speedUp * 1.3,
@@ -101,7 +101,7 @@ private slots:
         auto voice = voiceFor(QStringLiteral("ru"));
         double previous = 1e9;
         for (int rate : {8, 9, 10}) {
-            voice->setRate(rate);
+            voice->SetRate(rate);
             const double seconds = speak(*voice, m_text).seconds();
             QVERIFY2(seconds < previous * 0.97,
                      qPrintable(QStringLiteral("rate %1: %2 s").arg(rate).arg(seconds)));
@@ -127,17 +127,17 @@ private slots:
         QFETCH(int, rate);
         auto ru = voiceFor(QStringLiteral("ru"));
         auto en = voiceFor(QStringLiteral("en-gb"));
-        ru->setRate(rate);
-        en->setRate(rate);
+        ru->SetRate(rate);
+        en->SetRate(rate);
         const QString first = QStringLiteral("Кот Васька") + mark + u' ';
         const double own = LongestGapMs(speak(*ru, first + QStringLiteral("Он жил")));
 
         SpFileStream stream;
-        stream.setFormatType(SAFT22kHz16BitMono);
+        stream.SetFormatType(SAFT22kHz16BitMono);
         const QString path = m_dir.filePath(QStringLiteral("join.wav"));
         stream.Open(path);
         for (SpeechVoice* voice : {ru.get(), en.get()})
-            voice->setAudioOutputStream(&stream);
+            voice->SetAudioOutputStream(&stream);
         ru->Speak(first, SpeakAsyncPlain);
         QVERIFY(ru->WaitUntilDone(30000));
         en->Speak(QStringLiteral("He lived"), SpeakAsyncPlain);
@@ -185,9 +185,9 @@ private slots:
     {
         auto voice = voiceFor(QStringLiteral("ru"));
         const double full = speak(*voice, m_text).rms();
-        voice->setVolume(50);
+        voice->SetVolume(50);
         const double half = speak(*voice, m_text).rms();
-        voice->setVolume(0);
+        voice->SetVolume(0);
         const double none = speak(*voice, m_text).rms();
         QVERIFY(full > 500);
         QVERIFY2(half / full > 0.35 && half / full < 0.65, qPrintable(QString::number(half / full)));
@@ -217,9 +217,9 @@ private slots:
         const QString text = QStringLiteral("Раз, два, три.");
         const double reference = speak(*voice, text).seconds();
         for (int type = FirstSpeechAudioFormat; type <= LastSpeechAudioFormat; ++type) {
-            const SpeechAudioFormat format = *SpeechAudioFormat::fromType(type);
+            const SpeechAudioFormat format = *SpeechAudioFormat::FromType(type);
             const WavFile wav = speak(*voice, text, SpeakAsyncPlain, type);
-            const QString name = format.name();
+            const QString name = format.Name();
             QVERIFY2(wav.channels == format.channels && wav.sampleRate == format.sampleRate &&
                          wav.bits == format.bitsPerSample,
                      qPrintable(name));
@@ -291,7 +291,7 @@ private slots:
         QFETCH(int, rate);
         QFETCH(int, samples);
         auto voice = voiceFor(QStringLiteral("ru"), SpeechEngineKind::Test);
-        voice->setRate(rate);
+        voice->SetRate(rate);
         const WavFile first = speak(*voice, text, flags);
         QCOMPARE(first.data.size(), samples * 2);
         QCOMPARE(speak(*voice, text, flags).data, first.data);

@@ -24,10 +24,10 @@ private:
         QFETCH_GLOBAL(int, engine);
         auto voice = CreateVoice(SpeechEngineKind(engine));
         if (auto* test = qobject_cast<TestVoice*>(voice.get()))
-            test->setWordMilliseconds(150);
+            test->SetWordMilliseconds(150);
         for (const VoiceToken& token : voice->GetVoices()) {
             if (token.language == u"ru") {
-                voice->setVoice(token);
+                voice->SetVoice(token);
                 break;
             }
         }
@@ -38,13 +38,13 @@ private:
     double audioSeconds(SpeechVoice& voice, const QString& text)
     {
         SpFileStream stream;
-        stream.setFormatType(SAFT22kHz16BitMono);
+        stream.SetFormatType(SAFT22kHz16BitMono);
         const QString path = m_dir.filePath(QStringLiteral("length.wav"));
         stream.Open(path);
-        voice.setAudioOutputStream(&stream);
+        voice.SetAudioOutputStream(&stream);
         voice.Speak(text, SpeakAsyncPlain);
         voice.WaitUntilDone(30000);
-        voice.setAudioOutputStream(nullptr);
+        voice.SetAudioOutputStream(nullptr);
         stream.Close();
         return WavFile::read(path).seconds();
     }
@@ -75,7 +75,7 @@ private slots:
         const double seconds = audioSeconds(*voice, m_text);
         QVERIFY(seconds > 0.5);
         EventLog log(*voice);
-        QSignalSpy messages(voice.get(), &SpeechVoice::deviceMessage);
+        QSignalSpy messages(voice.get(), &SpeechVoice::DeviceMessage);
         QElapsedTimer timer;
         timer.start();
         voice->Speak(m_text, SpeakAsyncPlain);

@@ -52,30 +52,30 @@ void TestSpeechQueue::eventsComeAtTheirSample()
     QFETCH(bool, fileStreamFirst);
     SpeechQueue queue(true);
     if (fileStreamFirst) {
-        const int generation = queue.beginSpeak();
-        QVERIFY(queue.beginStream(generation));
-        QVERIFY(queue.appendEvents(generation, {Word(50000, 0, true), Word(90000, 5, true)}));
+        const int generation = queue.BeginSpeak();
+        QVERIFY(queue.BeginStream(generation));
+        QVERIFY(queue.AppendEvents(generation, {Word(50000, 0, true), Word(90000, 5, true)}));
         SpeechEvent end;
         end.kind = SpeechEvent::Kind::EndStream;
         end.immediate = true;
-        queue.finishStream(generation, end);
-        QCOMPARE(Positions(queue.takeDueEvents()), (QList<int>{0, 5, -1}));
-        QVERIFY(queue.isDone());
+        queue.FinishStream(generation, end);
+        QCOMPARE(Positions(queue.TakeDueEvents()), (QList<int>{0, 5, -1}));
+        QVERIFY(queue.IsDone());
     }
-    const int generation = queue.beginSpeak();
-    QVERIFY(queue.beginStream(generation));
+    const int generation = queue.BeginSpeak();
+    QVERIFY(queue.BeginStream(generation));
     const std::vector<qint16> samples(3000, 100);
-    QVERIFY(queue.appendAudio(generation, samples.data(), 3000, {Word(0, 0), Word(1000, 4), Word(2000, 9)}));
-    queue.finishStream(generation, SpeechEvent{SpeechEvent::Kind::EndStream});
-    const qint64 start = queue.played();
-    QCOMPARE(Positions(queue.takeDueEvents()), QList<int>{0});
-    queue.setPlayed(start + 999);
-    QVERIFY(queue.takeDueEvents().isEmpty());
-    queue.setPlayed(start + 1000);
-    QCOMPARE(Positions(queue.takeDueEvents()), QList<int>{4});
-    queue.setPlayed(start + 3000);
-    QCOMPARE(Positions(queue.takeDueEvents()), (QList<int>{9, -1}));
-    QVERIFY(queue.isDone());
+    QVERIFY(queue.AppendAudio(generation, samples.data(), 3000, {Word(0, 0), Word(1000, 4), Word(2000, 9)}));
+    queue.FinishStream(generation, SpeechEvent{SpeechEvent::Kind::EndStream});
+    const qint64 start = queue.Played();
+    QCOMPARE(Positions(queue.TakeDueEvents()), QList<int>{0});
+    queue.SetPlayed(start + 999);
+    QVERIFY(queue.TakeDueEvents().isEmpty());
+    queue.SetPlayed(start + 1000);
+    QCOMPARE(Positions(queue.TakeDueEvents()), QList<int>{4});
+    queue.SetPlayed(start + 3000);
+    QCOMPARE(Positions(queue.TakeDueEvents()), (QList<int>{9, -1}));
+    QVERIFY(queue.IsDone());
 }
 
 // The end of stream may come before the closing pause is heard; from then on the voice
@@ -83,41 +83,41 @@ void TestSpeechQueue::eventsComeAtTheirSample()
 void TestSpeechQueue::doneAtTheEndOfStreamBeforeTheClosingPause()
 {
     SpeechQueue queue(true);
-    const int generation = queue.beginSpeak();
-    QVERIFY(queue.beginStream(generation));
+    const int generation = queue.BeginSpeak();
+    QVERIFY(queue.BeginStream(generation));
     const std::vector<qint16> samples(4000, 0);
-    QVERIFY(queue.appendAudio(generation, samples.data(), 4000, {Word(0, 0)}));
+    QVERIFY(queue.AppendAudio(generation, samples.data(), 4000, {Word(0, 0)}));
     SpeechEvent end;
     end.kind = SpeechEvent::Kind::EndStream;
-    queue.finishStream(generation, end, 1500);
-    queue.setPlayed(2499);
-    QCOMPARE(Positions(queue.takeDueEvents()), QList<int>{0});
-    QVERIFY(!queue.isDone());
-    queue.setPlayed(2500);
-    QCOMPARE(Positions(queue.takeDueEvents()), QList<int>{-1});
-    QVERIFY(queue.isDone());
-    QCOMPARE(queue.appended() - queue.played(), 1500);
+    queue.FinishStream(generation, end, 1500);
+    queue.SetPlayed(2499);
+    QCOMPARE(Positions(queue.TakeDueEvents()), QList<int>{0});
+    QVERIFY(!queue.IsDone());
+    queue.SetPlayed(2500);
+    QCOMPARE(Positions(queue.TakeDueEvents()), QList<int>{-1});
+    QVERIFY(queue.IsDone());
+    QCOMPARE(queue.Appended() - queue.Played(), 1500);
 }
 
 void TestSpeechQueue::purgeDropsOldGenerationsAndWakesTheEngine()
 {
     SpeechQueue queue(true);
-    const int old = queue.beginSpeak();
-    QVERIFY(queue.beginStream(old));
+    const int old = queue.BeginSpeak();
+    QVERIFY(queue.BeginStream(old));
     const std::vector<qint16> samples(5000, 1);
-    QVERIFY(queue.appendAudio(old, samples.data(), 5000, {Word(100, 0)}));
+    QVERIFY(queue.AppendAudio(old, samples.data(), 5000, {Word(100, 0)}));
     bool engineGotRoom = true;
     // The engine waits while the listener is far behind; a purge must free it at once.
-    std::thread engine([&] { engineGotRoom = queue.waitForRoom(old, 1000); });
+    std::thread engine([&] { engineGotRoom = queue.WaitForRoom(old, 1000); });
     QTest::qWait(50);
-    queue.purge();
+    queue.Purge();
     engine.join();
     QVERIFY(!engineGotRoom);
-    QVERIFY(!queue.appendAudio(old, samples.data(), 10, {Word(0, 1)}));
-    queue.finishStream(old, SpeechEvent{SpeechEvent::Kind::EndStream});
-    QVERIFY(queue.takeDueEvents().isEmpty());
-    QVERIFY(queue.isDone());
-    QCOMPARE(queue.takeAudio(1 << 20).size(), 0);
+    QVERIFY(!queue.AppendAudio(old, samples.data(), 10, {Word(0, 1)}));
+    queue.FinishStream(old, SpeechEvent{SpeechEvent::Kind::EndStream});
+    QVERIFY(queue.TakeDueEvents().isEmpty());
+    QVERIFY(queue.IsDone());
+    QCOMPARE(queue.TakeAudio(1 << 20).size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSpeechQueue)

@@ -26,7 +26,7 @@ private:
         auto voice = CreateVoice(SpeechEngineKind(engine));
         for (const VoiceToken& token : voice->GetVoices()) {
             if (token.language == language) {
-                voice->setVoice(token);
+                voice->SetVoice(token);
                 break;
             }
         }
@@ -37,13 +37,13 @@ private:
     QStringList speakToFile(SpeechVoice& voice, const QString& text, int flags, EventLog& log)
     {
         SpFileStream stream;
-        stream.setFormatType(SAFT22kHz16BitMono);
+        stream.SetFormatType(SAFT22kHz16BitMono);
         stream.Open(m_dir.filePath(QStringLiteral("out.wav")));
-        voice.setAudioOutputStream(&stream);
+        voice.SetAudioOutputStream(&stream);
         voice.Speak(text, flags);
         if (!voice.WaitUntilDone(60000))
             return {QStringLiteral("time-out")};
-        voice.setAudioOutputStream(nullptr);
+        voice.SetAudioOutputStream(nullptr);
         stream.Close();
         return log.lines;
     }
@@ -151,23 +151,23 @@ private slots:
         QVERIFY(!voices.isEmpty());
         for (const VoiceToken& token : voices)
             QVERIFY(!token.id.startsWith(u"mb/") && !token.id.startsWith(u"!v/"));
-        voice->setVoice(voices.last());
+        voice->SetVoice(voices.last());
         QCOMPARE(voice->Voice(), voices.last());
         VoiceToken gone{QStringLiteral("zz/gone"), QStringLiteral("Gone (zz)"), QStringLiteral("zz")};
-        QVERIFY_THROWS_EXCEPTION(VemoError, voice->setVoice(gone));
+        QVERIFY_THROWS_EXCEPTION(VemoError, voice->SetVoice(gone));
         QCOMPARE(voice->Voice(), voices.last());
     }
 
     void rateAndVolumeAreClamped()
     {
         auto voice = newVoice();
-        voice->setRate(25);
+        voice->SetRate(25);
         QCOMPARE(voice->Rate(), 10);
-        voice->setRate(-11);
+        voice->SetRate(-11);
         QCOMPARE(voice->Rate(), -10);
-        voice->setVolume(300);
+        voice->SetVolume(300);
         QCOMPARE(voice->Volume(), 100);
-        voice->setVolume(-1);
+        voice->SetVolume(-1);
         QCOMPARE(voice->Volume(), 0);
     }
 
@@ -214,12 +214,12 @@ private slots:
     void destroyedWhileWritingAFile()
     {
         SpFileStream stream;
-        stream.setFormatType(SAFT44kHz16BitStereo);
+        stream.SetFormatType(SAFT44kHz16BitStereo);
         stream.Open(m_dir.filePath(QStringLiteral("dropped.wav")));
         QElapsedTimer timer;
         {
             auto voice = newVoice();
-            voice->setAudioOutputStream(&stream);
+            voice->SetAudioOutputStream(&stream);
             voice->Speak(QStringLiteral("Слово за словом, фраза за фразой. ").repeated(300), SpeakAsyncPlain);
             QTest::qWait(50);
             timer.start();

@@ -25,7 +25,7 @@ std::unique_ptr<SpeechVoice> VoiceOf(const QString& id)
 {
     auto voice = CreateVoice(SpeechEngineKind::Espeak);
     if (const std::optional<VoiceToken> token = Listed(*voice, id))
-        voice->setVoice(*token);
+        voice->SetVoice(*token);
     else
         voice.reset();
     return voice;
@@ -51,13 +51,13 @@ private:
     WavFile speak(SpeechVoice& voice, const QString& text, int format = SAFT22kHz16BitMono)
     {
         SpFileStream stream;
-        stream.setFormatType(format);
+        stream.SetFormatType(format);
         const QString path = m_dir.filePath(QStringLiteral("voice%1.wav").arg(++m_files));
         stream.Open(path);
-        voice.setAudioOutputStream(&stream);
+        voice.SetAudioOutputStream(&stream);
         voice.Speak(text, SpeakAsyncPlain);
         const bool done = voice.WaitUntilDone(60000);
-        voice.setAudioOutputStream(nullptr);
+        voice.SetAudioOutputStream(nullptr);
         stream.Close();
         return done ? WavFile::read(path) : WavFile();
     }
@@ -94,9 +94,9 @@ private slots:
 
         const QString text = variant->language == u"ru" ? QStringLiteral("Сегодня хорошая погода.")
                                                         : QStringLiteral("The weather is fine today.");
-        voice->setVoice(*Listed(*voice, id.section(u'+', 0, 0)));
+        voice->SetVoice(*Listed(*voice, id.section(u'+', 0, 0)));
         const WavFile base = speak(*voice, text);
-        voice->setVoice(*variant);
+        voice->SetVoice(*variant);
         const WavFile varied = speak(*voice, text);
         QVERIFY(base.seconds() > 0.5 && varied.seconds() > 0.5);
         QVERIFY(varied.data != base.data);
@@ -227,8 +227,8 @@ private slots:
         auto voice = VoiceOf(id);
         QVERIFY(voice);
         const WavFile normal = speak(*voice, text);
-        voice->setRate(5);
-        voice->setVolume(40);
+        voice->SetRate(5);
+        voice->SetVolume(40);
         const WavFile fast = speak(*voice, text);
         const double ratio = normal.seconds() / fast.seconds();
         QVERIFY2(ratio > 1.4 && ratio < 2.1, qPrintable(QString::number(ratio)));
@@ -266,7 +266,7 @@ private slots:
         auto voice = CreateVoice(SpeechEngineKind::Espeak);
         const VoiceToken before = voice->Voice();
         QVERIFY_THROWS_EXCEPTION(
-            VemoError, voice->setVoice({QStringLiteral("zle/ru+nosuch"), QString(), QStringLiteral("ru")}));
+            VemoError, voice->SetVoice({QStringLiteral("zle/ru+nosuch"), QString(), QStringLiteral("ru")}));
         QCOMPARE(voice->Voice(), before);
     }
 };

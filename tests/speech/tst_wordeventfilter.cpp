@@ -44,11 +44,11 @@ private slots:
         QFETCH(int, flags);
         QFETCH(QList<int>, reported);
         QFETCH(QString, expected);
-        const SpokenText spoken = SpokenText::fromSpeak(text, flags);
+        const SpokenText spoken = SpokenText::FromSpeak(text, flags);
         WordEventFilter filter(spoken);
         QStringList got;
         for (int at : reported) {
-            for (const SpeechEvent& e : filter.eventsForWord(at))
+            for (const SpeechEvent& e : filter.EventsForWord(at))
                 got << QStringLiteral("%1%2:%3")
                            .arg(QChar(e.kind == SpeechEvent::Kind::Word ? u'W' : u'S'))
                            .arg(e.position)
@@ -71,8 +71,8 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QList<int>, starts);
-        const SpokenText spoken = SpokenText::fromSpeak(text, SpeakAsyncPlain);
-        QCOMPARE(WordEventFilter(spoken).wordStarts(), starts);
+        const SpokenText spoken = SpokenText::FromSpeak(text, SpeakAsyncPlain);
+        QCOMPARE(WordEventFilter(spoken).WordStarts(), starts);
     }
 
     void rates_data()
@@ -93,7 +93,7 @@ private slots:
         QFETCH(int, wordsPerMinute);
         SegmentSettings settings;
         settings.rate = rate;
-        QCOMPARE(settings.wordsPerMinute(), wordsPerMinute);
+        QCOMPARE(settings.WordsPerMinute(), wordsPerMinute);
         QVERIFY(qAbs(RateFactor(10) - 3.0) < 1e-9 && qAbs(RateFactor(-10) - 1 / 3.0) < 1e-9);
     }
 
@@ -122,9 +122,9 @@ private slots:
         QFETCH(int, voiceRate);
         QFETCH(int, voiceVolume);
         QFETCH(QList<int>, rateVolumePitch);
-        const SpokenText spoken = SpokenText::fromSpeak(markup, SpeakAsyncXml);
-        QCOMPARE(spoken.segments().size(), 1);
-        const SegmentSettings s = SegmentSettings::of(spoken.segments().first(), voiceRate, voiceVolume);
+        const SpokenText spoken = SpokenText::FromSpeak(markup, SpeakAsyncXml);
+        QCOMPARE(spoken.Segments().size(), 1);
+        const SegmentSettings s = SegmentSettings::Of(spoken.Segments().first(), voiceRate, voiceVolume);
         QCOMPARE((QList<int>{s.rate, s.volume, s.pitch}), rateVolumePitch);
     }
 };

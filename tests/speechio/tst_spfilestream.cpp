@@ -61,10 +61,10 @@ void verifySizes(const QByteArray& wav)
 QByteArray writeFile(const QString& name, int type, const std::vector<qint16>& samples)
 {
     SpFileStream stream;
-    stream.setFormatType(type);
+    stream.SetFormatType(type);
     stream.Open(name, 3);
-    stream.writeSamples(samples.data(), qsizetype(samples.size()), EngineRate);
-    stream.flush();
+    stream.WriteSamples(samples.data(), qsizetype(samples.size()), EngineRate);
+    stream.Flush();
     stream.Close();
     return readAll(name);
 }
@@ -109,13 +109,13 @@ void TestSpFileStream::headerTrueWhileOpen()
 {
     QFETCH(int, type);
     SpFileStream stream;
-    stream.setFormatType(type);
+    stream.SetFormatType(type);
     const QString name = path(QStringLiteral("open%1.wav").arg(type));
     stream.Open(name);
     const std::vector<qint16> samples = sine(EngineRate / 4);
     for (int fragment = 1; fragment <= 3; ++fragment) {
-        stream.writeSamples(samples.data(), qsizetype(samples.size()), EngineRate);
-        stream.flush();
+        stream.WriteSamples(samples.data(), qsizetype(samples.size()), EngineRate);
+        stream.Flush();
         const qint64 end = stream.Seek(0, 1);
         const QByteArray wav = readAll(name);
         QCOMPARE(qint64(wav.size()), 44 + end);
@@ -156,7 +156,7 @@ void TestSpFileStream::formats()
     QFETCH(int, bits);
     QFETCH(int, channels);
     QFETCH(QString, name);
-    QCOMPARE(SpeechAudioFormat::names().at(type - 4), name);
+    QCOMPARE(SpeechAudioFormat::Names().at(type - 4), name);
     constexpr int count = 11025; // half a second
     const QByteArray wav = writeFile(path(name + ".wav"), type, sine(count));
     verifySizes(wav);
@@ -233,12 +233,12 @@ void TestSpFileStream::seek()
     QFETCH(int, origin);
     QFETCH(qint64, expected);
     SpFileStream stream;
-    stream.setFormatType(type);
+    stream.SetFormatType(type);
     stream.Open(path("seek.wav"));
     QCOMPARE(stream.Seek(0, 2), qint64(0));
     const std::vector<qint16> samples = sine(1000);
-    stream.writeSamples(samples.data(), 1000, EngineRate);
-    stream.flush();
+    stream.WriteSamples(samples.data(), 1000, EngineRate);
+    stream.Flush();
     QCOMPARE(stream.Seek(position, origin), expected);
     QCOMPARE(stream.Seek(0, 1), expected);
     stream.Close();
@@ -249,14 +249,14 @@ void TestSpFileStream::seek()
 void TestSpFileStream::writeAfterSeek()
 {
     SpFileStream stream;
-    stream.setFormatType(SAFT22kHz16BitMono);
+    stream.SetFormatType(SAFT22kHz16BitMono);
     stream.Open(path("overwrite.wav"));
     const std::vector<qint16> first(1000, 1000), second(100, -5);
-    stream.writeSamples(first.data(), 1000, EngineRate);
-    stream.flush();
+    stream.WriteSamples(first.data(), 1000, EngineRate);
+    stream.Flush();
     QCOMPARE(stream.Seek(400, 0), qint64(400));
-    stream.writeSamples(second.data(), 100, EngineRate);
-    stream.flush();
+    stream.WriteSamples(second.data(), 100, EngineRate);
+    stream.Flush();
     QCOMPARE(stream.Seek(0, 1), qint64(600));
     QCOMPARE(stream.Seek(0, 2), qint64(2000));
     stream.Close();
@@ -272,8 +272,8 @@ void TestSpFileStream::refusals()
 {
     SpFileStream stream;
     for (int type : {0, 3, 40, -1})
-        QVERIFY_THROWS_EXCEPTION(VemoError, stream.setFormatType(type));
-    QCOMPARE(stream.formatType(), int(SAFT22kHz16BitMono));
+        QVERIFY_THROWS_EXCEPTION(VemoError, stream.SetFormatType(type));
+    QCOMPARE(stream.FormatType(), int(SAFT22kHz16BitMono));
     QVERIFY_THROWS_EXCEPTION(VemoError, stream.Seek(0, 1));
     stream.Close();
     const QString missing = path("no such folder/speech.wav");
@@ -281,16 +281,16 @@ void TestSpFileStream::refusals()
         stream.Open(missing, 3);
         QFAIL("Open succeeded");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(missing), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(missing), qPrintable(e.Message()));
     }
     QVERIFY_THROWS_EXCEPTION(VemoError, stream.Open(path("x.wav"), 1));
-    QVERIFY(!stream.isOpen());
+    QVERIFY(!stream.IsOpen());
     stream.Open(path("x.wav"));
     QVERIFY_THROWS_EXCEPTION(VemoError, stream.Seek(0, 3));
     stream.Close();
     const qint16 late[3] = {1, 2, 3};
-    stream.writeSamples(late, 3, EngineRate); // after Close: nothing happens
-    stream.flush();
+    stream.WriteSamples(late, 3, EngineRate); // after Close: nothing happens
+    stream.Flush();
     QCOMPARE(readAll(path("x.wav")).size(), 44);
 }
 
@@ -299,17 +299,17 @@ void TestSpFileStream::refusals()
 static void writeUntilFull(const QString& name)
 {
     SpFileStream stream;
-    stream.setFormatType(SAFT48kHz16BitStereo);
+    stream.SetFormatType(SAFT48kHz16BitStereo);
     stream.Open(name);
     const std::vector<qint16> second = sine(EngineRate);
     for (int i = 0; i < 3; ++i)
-        stream.writeSamples(second.data(), EngineRate, EngineRate);
-    stream.flush();
+        stream.WriteSamples(second.data(), EngineRate, EngineRate);
+    stream.Flush();
     try {
         stream.Seek(0, 1);
         QFAIL("no error after a failed write");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(name), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(name), qPrintable(e.Message()));
     }
     stream.Close();
     verifySizes(readAll(name));
@@ -344,7 +344,7 @@ void TestSpFileStream::diskFull()
 void TestSpFileStream::writerThread()
 {
     SpFileStream stream;
-    stream.setFormatType(SAFT44kHz16BitMono);
+    stream.SetFormatType(SAFT44kHz16BitMono);
     stream.Open(path("thread.wav"));
     constexpr int speaks = 20, chunk = 441;
     std::atomic_bool done = false;
@@ -352,13 +352,13 @@ void TestSpFileStream::writerThread()
         const std::vector<qint16> samples = sine(chunk);
         for (int s = 0; s < speaks; ++s) {
             for (int c = 0; c < 10; ++c)
-                stream.writeSamples(samples.data(), chunk, EngineRate);
-            stream.flush();
+                stream.WriteSamples(samples.data(), chunk, EngineRate);
+            stream.Flush();
         }
         done = true;
     });
     while (!done)
-        QVERIFY(stream.isOpen() && stream.fileName().endsWith("thread.wav"));
+        QVERIFY(stream.IsOpen() && stream.FileName().endsWith("thread.wav"));
     writer.join();
     const qint64 expected = qint64(speaks) * 10 * chunk * 2 * 2; // twice the rate, two bytes
     const qint64 position = stream.Seek(0, 1);

@@ -16,7 +16,7 @@ namespace {
 QStringList Describe(const FragmentLists& lists)
 {
     QStringList out;
-    for (qsizetype k = 0; k < lists.count(); ++k)
+    for (qsizetype k = 0; k < lists.Count(); ++k)
         out << lists.FragmentLangs.at(k) + u'@' + lists.FragmentOffsets.at(k) + u':' +
                    lists.FragmentTexts.at(k);
     return out;
@@ -213,9 +213,9 @@ void TestSegmentation::coverageOnRandomTexts()
         qsizetype pos = 0;
         while (pos < work.size() && IsLeadingSkip(work.at(pos)))
             ++pos;
-        QCOMPARE(lists.FragmentLangs.size(), lists.count());
-        QCOMPARE(lists.FragmentOffsets.size(), lists.count());
-        for (qsizetype k = 0; k < lists.count(); ++k) {
+        QCOMPARE(lists.FragmentLangs.size(), lists.Count());
+        QCOMPARE(lists.FragmentOffsets.size(), lists.Count());
+        for (qsizetype k = 0; k < lists.Count(); ++k) {
             const QString& t = lists.FragmentTexts.at(k);
             QVERIFY2(!t.isEmpty(), qPrintable(text));
             QCOMPARE(lists.FragmentOffsets.at(k), QString::number(pos));
@@ -261,7 +261,7 @@ void TestSegmentation::cutInStretches()
         QCOMPARE(cut.FragmentLangs, whole.FragmentLangs);
         QCOMPARE(cut.FragmentOffsets, whole.FragmentOffsets);
         QVERIFY(splitter.Advance(stretch)); // a finished cut stays finished and adds nothing
-        QCOMPARE(cut.count(), whole.count());
+        QCOMPARE(cut.Count(), whole.Count());
     }
 }
 
@@ -289,9 +289,9 @@ void TestSegmentation::largeInputs()
     FragmentLists lists;
     SplitPlainText(text, limit, "R", lists, QString());
     if (fragmentsPerUnit > 0)
-        QVERIFY(lists.count() >= repeats * fragmentsPerUnit - 2);
+        QVERIFY(lists.Count() >= repeats * fragmentsPerUnit - 2);
     else
-        QCOMPARE(lists.count(), 1);
+        QCOMPARE(lists.Count(), 1);
     qsizetype total = 0;
     for (const QString& t : std::as_const(lists.FragmentTexts))
         total += t.size();
@@ -304,7 +304,7 @@ void TestSegmentation::xmlSplit()
     SplitXmlText(QStringLiteral("  <volume level=\"50\">\nHello#мир</volume>"), lists, QString());
     QCOMPARE(Describe(lists), QStringList{"R@0:  <volume level=\"50\">\r\nHello мир</volume>"});
     SplitXmlText(QString(), lists, QString());
-    QCOMPARE(lists.count(), 0);
+    QCOMPARE(lists.Count(), 0);
     QVERIFY(lists.FragmentLangs.isEmpty() && lists.FragmentOffsets.isEmpty());
 }
 
@@ -355,7 +355,7 @@ void TestSegmentation::dumpContent()
     QCOMPARE(ReadAll(dump), QByteArray("a\r\nб\r\n"));
 
     SplitPlainText(QStringLiteral(" \t "), 1000, "R", lists, dump);
-    QCOMPARE(lists.count(), 0);
+    QCOMPARE(lists.Count(), 0);
     QCOMPARE(ReadAll(dump), QByteArray());
 }
 
@@ -378,7 +378,7 @@ void TestSegmentation::dumpFailureAfterListsFilled()
         SplitPlainText(QStringLiteral("Hello мир"), 1000, "R", lists, dump);
         QFAIL("an unwritable dump must raise an error");
     } catch (const VemoError& e) {
-        QVERIFY2(e.message().contains(dump), qPrintable(e.message()));
+        QVERIFY2(e.Message().contains(dump), qPrintable(e.Message()));
     }
     QCOMPARE(Describe(lists), (QStringList{"E@0:Hello ", "R@6:мир"}));
 

@@ -214,7 +214,7 @@ void TestFormPT::clipboardUnavailable()
         refusing.InsertMarkup("<emph>");
         QFAIL("no error raised");
     } catch (const VemoError& error) {
-        QVERIFY(error.message().contains("Clipboard unavailable"));
+        QVERIFY(error.Message().contains("Clipboard unavailable"));
     }
     QCOMPARE(Text(refusing), "kept");
 }

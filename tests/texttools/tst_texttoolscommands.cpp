@@ -242,7 +242,7 @@ void TestTextToolsCommands::handOver()
     QString copied;
     QStringList copiedBold;
     WhileShown(*formPT, [&] {
-        modeCopied = formPT->plainTextMode() == plainTextMode;
+        modeCopied = formPT->PlainTextMode() == plainTextMode;
         copied = DocumentPlainText(*formPT->RETxt->document());
         copiedBold = BoldParts(*formPT->RETxt->document());
         if (edit == u"type")
