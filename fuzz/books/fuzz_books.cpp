@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         ReadBook(bytes, format, QStringLiteral("fuzz"), document, Limit);
     } catch (const VemoError& error) {
-        if (!error.message().contains(QStringLiteral("fuzz")))
+        if (!error.Message().contains(QStringLiteral("fuzz")))
             __builtin_trap(); // every refusal names the file
         return 0;
     }

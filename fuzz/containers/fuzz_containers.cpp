@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return 0;
         ReadBook(bytes, format, QStringLiteral("fuzz.zip"), document, Limit);
     } catch (const VemoError& error) {
-        if (!error.message().contains(QStringLiteral("fuzz.zip")))
+        if (!error.Message().contains(QStringLiteral("fuzz.zip")))
             __builtin_trap();
         return 0;
     }

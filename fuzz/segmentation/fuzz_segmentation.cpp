@@ -15,7 +15,7 @@ void CheckLists(const FragmentLists& lists, qsizetype textSize)
         lists.FragmentOffsets.size() != lists.FragmentTexts.size())
         __builtin_trap();
     qsizetype previous = 0;
-    for (qsizetype i = 0; i < lists.count(); ++i) {
+    for (qsizetype i = 0; i < lists.Count(); ++i) {
         const QString& lang = lists.FragmentLangs.at(i);
         if (lang != QStringLiteral("R") && lang != QStringLiteral("E"))
             __builtin_trap();

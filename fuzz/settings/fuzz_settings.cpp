@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     WindowStandIn window;
     try {
-        OpsFile::Apply(SettingsFile::load(path), path, window);
+        OpsFile::Apply(SettingsFile::Load(path), path, window);
     } catch (const VemoError&) {
     }
     DirSettingsRoundTrip(path, copy);
