@@ -163,13 +163,7 @@ void TestFormVoices::readsWithTwoEngines()
     const QString text = QStringLiteral("Привет, world. Как дела?\nGood day to you. Всё хорошо.");
     ui.MText->setPlainText(text);
     QStringList selected;
-    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng}) {
-        connect(voice, &SpeechVoice::Word, &form, [&, voice](int, qint64, int, int) {
-            if (form.Reading().IsSpeaking())
-                selected << (voice == ui.SpVoiceEng ? QStringLiteral("E:") : QStringLiteral("R:")) +
-                                ui.MText->textCursor().selectedText();
-        });
-    }
+    RecordSelectedWords(form, ui, selected);
     ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), 30000);
     QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));

@@ -112,13 +112,7 @@ void TestDispatcherWindow::readsWithServiceVoicesOfTheSettings()
     const QString text = QStringLiteral("Привет, world. Как дела? Good day.");
     ui.MText->setPlainText(text);
     QStringList selected;
-    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng}) {
-        connect(voice, &SpeechVoice::Word, &form, [&, voice](int, qint64, int, int) {
-            if (form.Reading().IsSpeaking())
-                selected << (voice == ui.SpVoiceEng ? QStringLiteral("E:") : QStringLiteral("R:")) +
-                                ui.MText->textCursor().selectedText();
-        });
-    }
+    RecordSelectedWords(form, ui, selected);
     ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), 60000);
     QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));
