@@ -49,6 +49,16 @@ QString ProgramText(const TFormMain& form)
     return NamedChild<RichTextBox>(form, "MText")->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
 }
 
+void RecordBoldAtEachWord(TFormMain& form, QStringList& bold)
+{
+    const MainControls ui(form);
+    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng})
+        QObject::connect(voice, &SpeechVoice::Word, &form, [&form, &bold](int, qint64, int, int) {
+            if (form.Reading().IsSpeaking())
+                bold << BoldRanges(form).join(u'|');
+        });
+}
+
 QStringList BoldRanges(const TFormMain& form)
 {
     // What the window shows in bold: the sentence emphasis over the document's own formats.

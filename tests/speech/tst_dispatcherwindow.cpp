@@ -113,10 +113,16 @@ void TestDispatcherWindow::readsWithServiceVoicesOfTheSettings()
     ui.MText->setPlainText(text);
     QStringList selected;
     RecordSelectedWords(form, ui, selected);
+    QStringList bold;
+    RecordBoldAtEachWord(form, bold);
     ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), 60000);
     QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));
     QCOMPARE(selected, QStringList({"R:Привет", "E:world", "R:Как", "R:дела?", "E:Good", "E:day"}));
+    // The sentence in bold is the fragment's, as with every voice: a sentence that changes
+    // language is read, and set in bold, a fragment at a time.
+    QCOMPARE(bold, QStringList({"Привет,", "world.", "Как дела?", "Как дела?", "Good day.", "Good day."}));
+    QVERIFY(BoldRanges(form).isEmpty());
 
     try {
         RequireFileVoices(*ui.SpVoiceRu, *ui.SpVoiceEng);
