@@ -171,8 +171,9 @@ void TestFormVoices::readsWithTwoEngines()
     QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));
     QCOMPARE(selected, QStringList({"R:Привет", "E:world", "R:Как", "R:дела?", "E:Good", "E:day", "E:to",
                                     "E:you", "R:Всё", "R:хорошо"}));
-    QCOMPARE(bold, QStringList({"Привет,", "world.", "Как дела?", "Как дела?", "Good day to you.", "Good day to you.",
-                                "Good day to you.", "Good day to you.", "Всё хорошо.", "Всё хорошо."}));
+    QCOMPARE(bold, QStringList({"Привет,", "world.", "Как дела?", "Как дела?", "Good day to you.",
+                                "Good day to you.", "Good day to you.", "Good day to you.", "Всё хорошо.",
+                                "Всё хорошо."}));
     QVERIFY(BoldRanges(form).isEmpty());
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
 }
