@@ -3,8 +3,12 @@
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QThread>
+#include <QTimerEvent>
+#include <algorithm>
 #include <climits>
+#include <csignal>
 #include <mutex>
+#include <poll.h>
 #include <speech-dispatcher/libspeechd.h>
 
 namespace {
@@ -17,6 +21,8 @@ constexpr int ShutdownWaitMs = 2000;
 // with an error for a moment: it is asked again.
 constexpr int ListAttempts = 5;
 constexpr int ListRetryMs = 300;
+// How often the connections that have texts with the daemon are checked for a daemon gone.
+constexpr int WatchIntervalMs = 250;
 
 // The variants of the languages Vemo reads are offered; every variant of every language
 // would put thousands of entries into each list (espeak-ng's module offers 13,000).
@@ -55,6 +61,10 @@ QList<VoiceToken> ModuleVoices(SPDConnection* connection, const QString& module)
 // Connects without starting a daemon; nullptr when none answers.
 SPDConnection* Connect(SPDConnectionMode mode)
 {
+    // A daemon that dies leaves its socket closed: a command written to it then fails with
+    // EPIPE instead of ending the program with SIGPIPE.
+    static const bool pipeSignalIgnored = [] { return std::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
+    Q_UNUSED(pipeSignalIgnored);
     char* error = nullptr;
     SPDConnectionAddress* address = spd_get_default_address(&error);
     free(error);
@@ -93,11 +103,15 @@ public:
     void Cancel(int channel);
     void CloseAll();
 
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
 private:
     struct Channel
     {
         SPDConnection* connection = nullptr;
         std::shared_ptr<std::atomic<int>> outstanding;
+        QString description; // of the voice last given a text
         QString module;
         QString voice;
         int rate = INT_MIN;
@@ -116,6 +130,8 @@ private:
     bool ConnectChannel(Channel& channel);
     bool ApplySettings(Channel& channel, const VoiceToken& voice, int rate, int volume);
     void Finish(int channel, int stream, DispatcherEventKind kind, const QString& failure = {});
+    bool ConnectionLost(int channel);
+    void WatchConnections();
 
     // Calls f with the service unless it has gone (left behind by a daemon call that hung).
     template <typename F> void WithService(F f)
@@ -128,6 +144,7 @@ private:
     std::shared_ptr<DispatcherLink> m_link;
     QHash<int, Channel> m_channels;
     QHash<size_t, Message> m_messages;
+    int m_watchTimer = 0; // runs while the daemon has texts of ours
 
     static std::mutex CurrentMutex;
     static DispatcherWorker* CurrentWorker;
@@ -231,9 +248,11 @@ bool DispatcherWorker::ApplySettings(Channel& channel, const VoiceToken& voice, 
 void DispatcherWorker::Speak(int channel, int stream, const QString& ssml, const VoiceToken& voice, int rate,
                              int volume)
 {
-    const auto found = m_channels.find(channel);
-    if (found == m_channels.end())
+    if (!m_channels.contains(channel))
         return;
+    ConnectionLost(channel);
+    const auto found = m_channels.find(channel);
+    found->description = voice.description;
     if (!ConnectChannel(*found)) {
         Finish(channel, stream, DispatcherEventKind::Cancelled,
                QStringLiteral("speech-dispatcher не отвечает: голос «%1» не может читать.")
@@ -253,11 +272,14 @@ void DispatcherWorker::Speak(int channel, int stream, const QString& ssml, const
         return;
     }
     m_messages.insert(size_t(message), {channel, stream});
+    if (!m_watchTimer)
+        m_watchTimer = startTimer(WatchIntervalMs);
 }
 
 // Every message of the channel ends here; the daemon's cancel events for them find none.
 void DispatcherWorker::Cancel(int channel)
 {
+    ConnectionLost(channel);
     const auto found = m_channels.constFind(channel);
     if (found == m_channels.cend())
         return;
@@ -271,6 +293,59 @@ void DispatcherWorker::Cancel(int channel)
             ++it;
         }
     }
+}
+
+void DispatcherWorker::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_watchTimer)
+        WatchConnections();
+    else
+        QObject::timerEvent(event);
+}
+
+// A daemon that stops or dies sends no end for the texts it had: each of them ends here with
+// the reason, so that a reading run goes on (and meets the failure at its next Speak).
+void DispatcherWorker::WatchConnections()
+{
+    for (const int channel : m_channels.keys())
+        ConnectionLost(channel);
+    if (m_messages.isEmpty() && m_watchTimer) {
+        killTimer(m_watchTimer);
+        m_watchTimer = 0;
+    }
+}
+
+// True when the channel's connection was closed by the daemon: the connection is dropped (the
+// next text connects anew, to a daemon started since) and the channel's texts end as failed.
+bool DispatcherWorker::ConnectionLost(int channel)
+{
+    const auto found = m_channels.find(channel);
+    if (found == m_channels.end() || !found->connection)
+        return false;
+    pollfd watched{found->connection->socket, POLLIN | POLLRDHUP, 0};
+    if (poll(&watched, 1, 0) <= 0 || !(watched.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL)))
+        return false;
+    spd_close(found->connection);
+    found->connection = nullptr;
+    found->module.clear();
+    found->voice.clear();
+    found->rate = INT_MIN;
+    found->volume = INT_MIN;
+    const QString failure =
+        QStringLiteral("speech-dispatcher остановился: голос «%1» не дочитал текст.").arg(found->description);
+    QList<int> streams;
+    for (auto it = m_messages.begin(); it != m_messages.end();) {
+        if (it->channel == channel) {
+            streams << it->stream;
+            it = m_messages.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    std::sort(streams.begin(), streams.end());
+    for (const int stream : streams)
+        Finish(channel, stream, DispatcherEventKind::Cancelled, failure);
+    return true;
 }
 
 void DispatcherWorker::OnEvent(size_t message, size_t, SPDNotificationType type)

@@ -62,11 +62,15 @@ public:
 
     bool Running() const { return m_daemon.state() != QProcess::NotRunning; }
 
-    void Stop()
+    // Ends the daemon as a shutdown does (SIGTERM), or as a crash (SIGKILL) when crash is set.
+    void Stop(bool crash = false)
     {
         if (m_daemon.state() == QProcess::NotRunning)
             return;
-        m_daemon.terminate();
+        if (crash)
+            m_daemon.kill();
+        else
+            m_daemon.terminate();
         if (!m_daemon.waitForFinished(5000))
             m_daemon.kill();
         m_daemon.waitForFinished(5000);

@@ -41,6 +41,8 @@ private slots:
     void listsAgainAfterSpeechWasStopped();
     void toFileRefused_data();
     void toFileRefused();
+    void aDaemonThatGoesEndsTheText_data();
+    void aDaemonThatGoesEndsTheText();
 };
 
 void TestDispatcherVoice::initTestCase()
@@ -269,6 +271,61 @@ void TestDispatcherVoice::toFileRefused()
     QVERIFY2(error.contains(QStringLiteral("[espeak-ng]»")), qPrintable(error)); // the voice to take instead
     QCOMPARE(QDir(work.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("text.txt")});
+}
+
+void TestDispatcherVoice::aDaemonThatGoesEndsTheText_data()
+{
+    QTest::addColumn<bool>("crash");
+    QTest::newRow("stopped") << false;
+    QTest::newRow("killed") << true;
+}
+
+// A daemon that stops or dies in the middle of a text ends it: the text's end comes with the
+// reason, the voice's next call reports it, and once a daemon answers again the voice speaks
+// with it.
+void TestDispatcherVoice::aDaemonThatGoesEndsTheText()
+{
+    QFETCH(bool, crash);
+    if (!m_daemon.Running())
+        QVERIFY2(m_daemon.Start(), "the private speech-dispatcher did not start");
+    auto voice = newVoice(QStringLiteral("en-us"));
+    EventLog log(*voice);
+    QStringList messages;
+    connect(voice.get(), &SpeechVoice::DeviceMessage, this, [&messages](const QString& m) { messages << m; });
+    voice->Speak(QStringLiteral("One two three four five six seven eight nine ten eleven twelve thirteen "
+                                "fourteen fifteen sixteen seventeen eighteen nineteen twenty."),
+                 SpeakAsyncPlain);
+    QTRY_VERIFY_WITH_TIMEOUT(log.count(QStringLiteral("W")) >= 1, 20000);
+    m_daemon.Stop(crash);
+    QTRY_VERIFY_WITH_TIMEOUT(log.lines.contains(QStringLiteral("E")), 5000);
+    QVERIFY2(messages.join(u'\n').contains(QStringLiteral("speech-dispatcher")),
+             qPrintable(messages.join(u'\n')));
+    // The voice's next call reports the failure once, as a failed Speak of any voice does.
+    QString reported;
+    try {
+        voice->WaitUntilDone(1000);
+    } catch (const VemoError& e) {
+        reported = e.Message();
+    }
+    QVERIFY2(reported.contains(QStringLiteral("speech-dispatcher")), qPrintable(reported));
+
+    QVERIFY2(m_daemon.Start(), "the private speech-dispatcher did not start again");
+    // The new daemon starts its module with the first text: texts may end unheard until then.
+    bool spoken = false;
+    for (int attempt = 0; attempt < 10 && !spoken; ++attempt) {
+        log.lines.clear();
+        try {
+            voice->Speak(QStringLiteral("Again."), SpeakAsyncPlain);
+        } catch (const VemoError& e) { // the failure of the attempt before
+            messages << e.Message();
+            continue;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(log.lines.contains(QStringLiteral("E")), 30000);
+        spoken = log.spans(u'W', QStringLiteral("Again.")) == QStringList{QStringLiteral("Again")};
+        if (!spoken)
+            QTest::qWait(500);
+    }
+    QVERIFY2(spoken, qPrintable(log.lines.join(u',') + u' ' + messages.join(u'\n')));
 }
 
 QTEST_MAIN(TestDispatcherVoice)
