@@ -1,5 +1,7 @@
 #include "speech/DispatcherService.h"
 
+#include "speech/DispatcherListing.h"
+
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QThread>
@@ -21,6 +23,9 @@ constexpr int ShutdownWaitMs = 2000;
 // with an error for a moment: it is asked again.
 constexpr int ListAttempts = 5;
 constexpr int ListRetryMs = 300;
+// A module is started by the first listing and may take seconds on a busy machine; a daemon
+// that answers nothing in this time is taken to have no voices.
+constexpr int ListTimeoutMs = 30000;
 // How often the connections that have texts with the daemon are checked for a daemon gone.
 constexpr int WatchIntervalMs = 250;
 
@@ -31,30 +36,27 @@ bool TakesVariants(const QString& language)
     return language == u"ru" || language == u"en" || language.startsWith(QLatin1String("en-"));
 }
 
-QList<VoiceToken> ModuleVoices(SPDConnection* connection, const QString& module)
+QList<VoiceToken> ModuleVoices(DispatcherListing& listing, const QString& module)
 {
     QList<VoiceToken> tokens;
-    if (spd_set_output_module(connection, module.toUtf8().constData()) != 0)
-        return tokens;
-    SPDVoice** voices = spd_list_synthesis_voices(connection);
+    std::optional<QList<ListedVoice>> voices = listing.Voices(module);
     for (int attempt = 1; !voices && attempt < ListAttempts; ++attempt) {
         QThread::msleep(ListRetryMs);
-        voices = spd_list_synthesis_voices(connection);
+        voices = listing.Voices(module);
     }
+    if (!voices)
+        return tokens;
     const QString engine = EnginePrefix + module;
-    for (int i = 0; voices && voices[i]; ++i) {
-        const QString name = QString::fromUtf8(voices[i]->name);
-        const QString language = QString::fromUtf8(voices[i]->language).toLower();
-        const QString variant = QString::fromUtf8(voices[i]->variant);
-        const bool isVariant = !variant.isEmpty() && variant != u"none";
-        if (name.isEmpty() || (isVariant && !TakesVariants(language)))
+    for (const ListedVoice& voice : *voices) {
+        const QString language = voice.language.toLower();
+        const bool isVariant = !voice.variant.isEmpty() && voice.variant != u"none";
+        if (voice.name.isEmpty() || (isVariant && !TakesVariants(language)))
             continue;
-        VoiceToken token{IdPrefix + module + u'/' + name, VoiceDescription(name, language, engine), language,
-                         engine, isVariant};
+        VoiceToken token{IdPrefix + module + u'/' + voice.name,
+                         VoiceDescription(voice.name, language, engine), language, engine, isVariant};
         token.aloudOnly = true;
         tokens.append(token);
     }
-    free_spd_voices(voices);
     return tokens;
 }
 
@@ -162,10 +164,9 @@ void DispatcherWorker::List()
 {
     QList<VoiceToken> voices;
     if (SPDConnection* connection = Connect(SPD_MODE_SINGLE)) {
-        char** modules = spd_list_modules(connection);
-        for (int i = 0; modules && modules[i]; ++i)
-            voices += ModuleVoices(connection, QString::fromUtf8(modules[i]));
-        free_spd_modules(modules);
+        DispatcherListing listing(connection->socket, ListTimeoutMs);
+        for (const QString& module : listing.Modules().value_or(QStringList()))
+            voices += ModuleVoices(listing, module);
         spd_close(connection);
     }
     WithService([&voices](DispatcherService& service) { service.TakeVoices(voices); });
