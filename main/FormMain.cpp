@@ -9,6 +9,7 @@
 #include "main/PictureView.h"
 #include "main/RichTextBox.h"
 #include "speech/DefaultVoice.h"
+#include "speech/DispatcherService.h"
 #include "speech/filestream/SpFileStream.h"
 #include "text/LineBreaks.h"
 
@@ -306,6 +307,17 @@ bool TFormMain::SetVoiceId(const QString& lang, const QString& id)
         wanted = listed();
     if (wanted.IsNull() && !VoiceFor(lang).WaitForVoices(0)) {
         m_awaitedVoiceIds.insert(lang, id); // the speech service has not answered yet
+        return false;
+    }
+    const QList<VoiceToken> voices = VoiceFor(lang).GetVoices();
+    if (wanted.IsNull() && DispatcherService::IsServiceVoiceId(id) &&
+        std::none_of(voices.cbegin(), voices.cend(),
+                     [](const VoiceToken& token) { return token.aloudOnly; })) {
+        // No speech-dispatcher runs: its voice is chosen when one starts, and kept meanwhile.
+        m_awaitedVoiceIds.insert(lang, id);
+        MLog->appendPlainText(
+            QStringLiteral("Голос «%1» ждёт speech-dispatcher: пока выбран голос по номеру в списке.")
+                .arg(id));
         return false;
     }
     if (wanted.IsNull()) {

@@ -28,6 +28,8 @@ constexpr int ListRetryMs = 300;
 constexpr int ListTimeoutMs = 30000;
 // How often the connections that have texts with the daemon are checked for a daemon gone.
 constexpr int WatchIntervalMs = 250;
+// How often a process that found no daemon looks for one started since (a connect attempt).
+constexpr int LookForDaemonMs = 3000;
 
 // The variants of the languages Vemo reads are offered; every variant of every language
 // would put thousands of entries into each list (espeak-ng's module offers 13,000).
@@ -147,6 +149,7 @@ private:
     QHash<int, Channel> m_channels;
     QHash<size_t, Message> m_messages;
     int m_watchTimer = 0; // runs while the daemon has texts of ours
+    int m_lookTimer = 0;  // runs while no daemon has answered
 
     static std::mutex CurrentMutex;
     static DispatcherWorker* CurrentWorker;
@@ -168,6 +171,8 @@ void DispatcherWorker::List()
         for (const QString& module : listing.Modules().value_or(QStringList()))
             voices += ModuleVoices(listing, module);
         spd_close(connection);
+    } else if (!m_lookTimer) {
+        m_lookTimer = startTimer(LookForDaemonMs);
     }
     WithService([&voices](DispatcherService& service) { service.TakeVoices(voices); });
 }
@@ -298,10 +303,18 @@ void DispatcherWorker::Cancel(int channel)
 
 void DispatcherWorker::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_watchTimer)
+    if (event->timerId() == m_watchTimer) {
         WatchConnections();
-    else
+    } else if (event->timerId() == m_lookTimer) {
+        // A daemon started after this process: its voices join the lists.
+        if (SPDConnection* connection = Connect(SPD_MODE_SINGLE)) {
+            spd_close(connection);
+            killTimer(std::exchange(m_lookTimer, 0));
+            List();
+        }
+    } else {
         QObject::timerEvent(event);
+    }
 }
 
 // A daemon that stops or dies sends no end for the texts it had: each of them ends here with
@@ -524,6 +537,11 @@ void DispatcherService::Cancel(int channel)
     DispatcherWorker* worker = m_worker;
     QMetaObject::invokeMethod(
         worker, [worker, channel] { worker->Cancel(channel); }, Qt::QueuedConnection);
+}
+
+bool DispatcherService::IsServiceVoiceId(const QString& id)
+{
+    return id.startsWith(IdPrefix);
 }
 
 QString DispatcherService::ModuleOf(const VoiceToken& voice)

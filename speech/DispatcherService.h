@@ -56,6 +56,8 @@ public:
 
     // The module and the module's own name of a voice listed here.
     static QString ModuleOf(const VoiceToken& voice);
+    // True for the id of a voice of speech-dispatcher (its daemon running or not).
+    static bool IsServiceVoiceId(const QString& id);
     static QString NameOf(const VoiceToken& voice);
 
 signals:

@@ -30,6 +30,12 @@ public:
         return "unix_socket:" + m_dir.filePath(QStringLiteral("none.sock")).toLocal8Bit();
     }
 
+    // The address the daemon listens on once started.
+    QByteArray Address() const
+    {
+        return "unix_socket:" + m_dir.filePath(QStringLiteral("speechd.sock")).toLocal8Bit();
+    }
+
     bool Start()
     {
         QDir dir(m_dir.path());
@@ -52,7 +58,7 @@ public:
                         QStringLiteral("-P"), dir.filePath(QStringLiteral("speechd.pid"))});
         if (!m_daemon.waitForStarted(5000))
             return false;
-        qputenv("SPEECHD_ADDRESS", "unix_socket:" + socket.toLocal8Bit());
+        qputenv("SPEECHD_ADDRESS", Address());
         QElapsedTimer clock;
         clock.start();
         while (!QFileInfo::exists(socket) && clock.elapsed() < 10000)

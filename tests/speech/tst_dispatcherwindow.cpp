@@ -49,6 +49,8 @@ private slots:
     void initTestCase();
     void startsAsQuickWithDaemonAsWithout();
     void readsWithServiceVoicesOfTheSettings();
+    void findsADaemonStartedLater();
+    void keepsTheServiceVoiceWhileNoDaemonRuns();
 };
 
 void TestDispatcherWindow::initTestCase()
@@ -135,6 +137,42 @@ void TestDispatcherWindow::readsWithServiceVoicesOfTheSettings()
     QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
     fixture.Close();
     QVERIFY(fixture.ReadFile(QStringLiteral("ops.txt")).contains(QStringLiteral("VoiceId=") + RuVoice));
+}
+
+// A window opened before the daemon ran gains its voices once it runs, and the voice kept in
+// "ops.txt" is chosen then.
+void TestDispatcherWindow::findsADaemonStartedLater()
+{
+    m_daemon.Stop();
+    qputenv("SPEECHD_ADDRESS", m_daemon.Address());
+    FormMainFixture fixture;
+    fixture.WriteFile(QStringLiteral("ops.txt"),
+                      QStringLiteral("cbVoicesRu.VoiceId=%1\r\n").arg(RuVoice).toUtf8());
+    TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    const MainControls ui(form);
+    QTest::qWait(500);
+    QCOMPARE(ServiceEntries(*ui.cbVoicesRu), 0);
+    QVERIFY(ui.MLog->toPlainText().contains(QStringLiteral("ждёт speech-dispatcher")));
+    QVERIFY(!ui.MLog->toPlainText().contains(QStringLiteral("больше не установлен")));
+    QVERIFY2(m_daemon.Start(), "the private speech-dispatcher did not start");
+    QTRY_VERIFY_WITH_TIMEOUT(ServiceEntries(*ui.cbVoicesRu) > 0, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.SpVoiceRu->Voice().id, RuVoice, 5000);
+    QVERIFY2(fixture.Errors.isEmpty(), qPrintable(fixture.Errors.join(u'\n')));
+}
+
+// A window closed while its daemon is not running keeps the daemon's voice in "ops.txt".
+void TestDispatcherWindow::keepsTheServiceVoiceWhileNoDaemonRuns()
+{
+    m_daemon.Stop();
+    qputenv("SPEECHD_ADDRESS", m_daemon.AbsentAddress());
+    FormMainFixture fixture;
+    fixture.WriteFile(QStringLiteral("ops.txt"),
+                      QStringLiteral("cbVoicesRu.VoiceId=%1\r\n").arg(RuVoice).toUtf8());
+    TFormMain& form = fixture.Open(SpeechEngineKind::Espeak);
+    QVERIFY(!MainControls(form).SpVoiceRu->Voice().id.startsWith(QStringLiteral("speech-dispatcher/")));
+    fixture.Close();
+    QVERIFY(fixture.ReadFile(QStringLiteral("ops.txt"))
+                .contains(QStringLiteral("cbVoicesRu.VoiceId=") + RuVoice));
 }
 
 QTEST_MAIN(TestDispatcherWindow)
