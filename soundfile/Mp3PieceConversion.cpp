@@ -225,7 +225,7 @@ public:
     PieceRun(const PieceRun&) = delete;
     PieceRun& operator=(const PieceRun&) = delete;
 
-    bool Run(const std::function<void(qint64, qint64)>& progress);
+    bool Run(const std::function<void(qint64, qint64)>& progress, std::vector<qint64>* joins);
 
 private:
     void PlanJoins(qint64 pieces);
@@ -328,7 +328,7 @@ void PieceRun::Write(const Mp3Piece& piece, std::int64_t from, std::int64_t to, 
     WriteBytes(piece.bytes.data() + begin, end - begin);
 }
 
-bool PieceRun::Run(const std::function<void(qint64, qint64)>& progress)
+bool PieceRun::Run(const std::function<void(qint64, qint64)>& progress, std::vector<qint64>* joins)
 {
     const qint64 pieces = m_input.sampleFrames / m_frameSamples / m_layout.pieceFrames;
     if (pieces < 2)
@@ -346,6 +346,8 @@ bool PieceRun::Run(const std::function<void(qint64, qint64)>& progress)
         if (join < 0)
             return false;
         JoinPieces(previous->piece, next->piece, join);
+        if (joins)
+            joins->push_back(join);
         Write(previous->piece, from, join, false);
         previous = std::move(next);
         from = join;
@@ -363,7 +365,7 @@ bool PieceRun::Run(const std::function<void(qint64, qint64)>& progress)
 
 bool EncodeMp3InPieces(const Mp3PieceInput& input, QFile& mp3, const EncoderConfig& config,
                        const Mp3Tags& tags, const std::function<void(qint64 done, qint64 total)>& progress,
-                       int threads, const Mp3PieceLayout& layout)
+                       int threads, const Mp3PieceLayout& layout, std::vector<qint64>* joins)
 {
     if (resamples(config) || input.channels < 1)
         return false;
@@ -371,5 +373,5 @@ bool EncodeMp3InPieces(const Mp3PieceInput& input, QFile& mp3, const EncoderConf
     if (frameSamples <= 0 || input.sampleFrames / frameSamples / layout.pieceFrames < 2)
         return false;
     PieceRun run(input, mp3, config, tags, layout, frameSamples, threads);
-    return run.Run(progress);
+    return run.Run(progress, joins);
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QString>
 #include <functional>
+#include <vector>
 
 // How a long file is cut into pieces; tests shorten them.
 struct Mp3PieceLayout
@@ -36,7 +37,7 @@ struct Mp3PieceInput
 // or timing. progress runs on the calling thread every 50 ms with the bytes done and to do.
 // Returns false, leaving mp3 to be truncated, when the file is too short for two pieces, the
 // record resamples or the pieces found no frame to join at; read and encoder failures throw
-// VemoError naming the file.
+// VemoError naming the file. joins, when given, receives the frames where the pieces joined.
 bool EncodeMp3InPieces(const Mp3PieceInput& input, QFile& mp3, const EncoderConfig& config,
                        const Mp3Tags& tags, const std::function<void(qint64 done, qint64 total)>& progress,
-                       int threads, const Mp3PieceLayout& layout = {});
+                       int threads, const Mp3PieceLayout& layout = {}, std::vector<qint64>* joins = nullptr);
