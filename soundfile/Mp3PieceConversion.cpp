@@ -367,7 +367,10 @@ bool EncodeMp3InPieces(const Mp3PieceInput& input, QFile& mp3, const EncoderConf
                        const Mp3Tags& tags, const std::function<void(qint64 done, qint64 total)>& progress,
                        int threads, const Mp3PieceLayout& layout, std::vector<qint64>* joins)
 {
-    if (resamples(config) || input.channels < 1)
+    // Each piece must reach from one join's search to the next one's.
+    const qint64 margin = 2 * (qint64(layout.quietSearch) + layout.reach + layout.warmUp + TailFrames);
+    if (resamples(config) || input.channels < 1 || layout.quietSearch < 0 || layout.reach < 0 ||
+        layout.warmUp < 2 || layout.pieceFrames <= margin)
         return false;
     const int frameSamples = frameSamplesOf(config);
     if (frameSamples <= 0 || input.sampleFrames / frameSamples / layout.pieceFrames < 2)
