@@ -152,7 +152,7 @@ void Mp3StreamSummary::AddToSeekTable(int kbps)
 bool Mp3StreamSummary::Complete(std::vector<unsigned char>& infoFrame, std::int64_t sampleFrames) const
 {
     const auto header = ReadMp3FrameHeader(infoFrame.data(), infoFrame.size());
-    if (!header || infoFrame.size() < std::size_t(header->length))
+    if (m_frames == 0 || !header || infoFrame.size() < std::size_t(header->length))
         return false;
     std::size_t tag = 0;
     for (std::size_t at : {std::size_t(4 + header->sideInfoLength), std::size_t(header->MainDataStart())}) {

@@ -58,7 +58,8 @@ public:
     void Add(const Mp3Piece& piece, std::int64_t from, std::int64_t to);
     // The encoder's info frame (as it wrote it for the first piece) completed for the whole
     // file: frame and byte counts, seek table, padding after sampleFrames samples, the data's
-    // and the frame's checksums. Returns false when the frame is no Xing/Info frame.
+    // and the frame's checksums. Returns false when the frame is no Xing/Info frame or no
+    // frame was added.
     bool Complete(std::vector<unsigned char>& infoFrame, std::int64_t sampleFrames) const;
     std::int64_t Frames() const { return m_frames; }
 
