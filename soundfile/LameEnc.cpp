@@ -78,8 +78,11 @@ std::uint32_t beInitStream(const EncoderConfig& config, std::uint32_t* samples, 
     return beInitStream(config, Mp3Tags{}, samples, bufferSize, stream);
 }
 
-std::uint32_t beInitStream(const EncoderConfig& config, const Mp3Tags& tags, std::uint32_t* samples,
-                           std::uint32_t* bufferSize, HBE_STREAM* stream)
+namespace {
+
+// Opens a stream with the tags in front of its frames, or with none and no info frame.
+std::uint32_t initStream(const EncoderConfig& config, const Mp3Tags* tags, std::uint32_t* samples,
+                         std::uint32_t* bufferSize, HBE_STREAM* stream)
 {
     if (!samples || !bufferSize || !stream) {
         return BeErr::InvalidFormatParameters;
@@ -92,14 +95,19 @@ std::uint32_t beInitStream(const EncoderConfig& config, const Mp3Tags& tags, std
     if (!s.lame) {
         return BeErr::NoMoreHandles;
     }
-    if (!ApplyEncoderConfig(s.lame, config) || !ApplyMp3Tags(s.lame, tags) || lame_init_params(s.lame) < 0) {
+    bool applied = ApplyEncoderConfig(s.lame, config);
+    if (applied && tags)
+        applied = ApplyMp3Tags(s.lame, *tags);
+    else
+        lame_set_bWriteVbrTag(s.lame, 0);
+    if (!applied || lame_init_params(s.lame) < 0) {
         lame_close(s.lame);
         return BeErr::InvalidFormatParameters;
     }
     s.channels = lame_get_num_channels(s.lame);
     s.samples = std::uint32_t(lame_get_framesize(s.lame) * s.channels);
     // Asked with no buffer, LAME tells the size of the tag it wrote.
-    s.tagSize = std::uint32_t(lame_get_id3v2_tag(s.lame, nullptr, 0));
+    s.tagSize = tags ? std::uint32_t(lame_get_id3v2_tag(s.lame, nullptr, 0)) : 0;
     // LAME's own worst case for n samples per channel is 1.25 n + 7200 bytes.
     s.bufferSize = s.samples + s.samples / 4 + 7200 + s.tagSize + InfoFrameRoom;
     const HBE_STREAM handle = streams().Add(s);
@@ -111,6 +119,20 @@ std::uint32_t beInitStream(const EncoderConfig& config, const Mp3Tags& tags, std
     *bufferSize = s.bufferSize;
     *stream = handle;
     return BeErr::Successful;
+}
+
+} // namespace
+
+std::uint32_t beInitStream(const EncoderConfig& config, const Mp3Tags& tags, std::uint32_t* samples,
+                           std::uint32_t* bufferSize, HBE_STREAM* stream)
+{
+    return initStream(config, &tags, samples, bufferSize, stream);
+}
+
+std::uint32_t beInitPieceStream(const EncoderConfig& config, std::uint32_t* samples,
+                                std::uint32_t* bufferSize, HBE_STREAM* stream)
+{
+    return initStream(config, nullptr, samples, bufferSize, stream);
 }
 
 std::uint32_t beEncodeChunk(HBE_STREAM stream, std::uint32_t sampleCount, const short* input,

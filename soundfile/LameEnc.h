@@ -30,6 +30,12 @@ std::uint32_t beInitStream(const EncoderConfig& config, const Mp3Tags& tags, std
 std::uint32_t beInitStream(const EncoderConfig& config, std::uint32_t* samples, std::uint32_t* bufferSize,
                            HBE_STREAM* stream);
 
+// Opens a stream whose output is Layer III frames only, with no tag and no room for the info
+// frame: a piece of a longer file whose first piece carries them. The record's reservoir,
+// bitrate and mode settings hold as in beInitStream, so its frames are those of any stream.
+std::uint32_t beInitPieceStream(const EncoderConfig& config, std::uint32_t* samples,
+                                std::uint32_t* bufferSize, HBE_STREAM* stream);
+
 // Encodes sampleCount interleaved 16-bit samples (at most S) into output (B bytes).
 std::uint32_t beEncodeChunk(HBE_STREAM stream, std::uint32_t sampleCount, const short* input,
                             unsigned char* output, std::uint32_t* outputBytes);

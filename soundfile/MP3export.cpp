@@ -3,9 +3,11 @@
 #include "files/MessageLanguage.h"
 #include "files/VemoError.h"
 #include "soundfile/LameEnc.h"
+#include "soundfile/Mp3PieceConversion.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QThread>
 #include <QtEndian>
 #include <bit>
 #include <cstring>
@@ -210,6 +212,22 @@ void Conversion::WriteInfoFrame()
     Write(bytes);
 }
 
+// The samples the chunk loop encodes: all `count` bytes when the file reaches the last
+// chunk (what it lacks of that chunk being silence), else as far as the file goes.
+Mp3PieceInput pieceInput(const QFile& wav, const WavHeader& header, std::uint32_t samples)
+{
+    Mp3PieceInput input;
+    input.wavName = wav.fileName();
+    input.channels = header.channels == 1 ? 1 : 2;
+    input.dataBytes = qMax<qint64>(0, wav.size() - HeaderSize);
+    const qint64 count = header.count;
+    const qint64 chunk = 2 * qint64(samples);
+    const qint64 lastChunk = count > 0 ? (count - 1) / chunk * chunk : 0;
+    const qint64 encoded = input.dataBytes >= lastChunk ? count : input.dataBytes;
+    input.sampleFrames = encoded / 2 / input.channels;
+    return input;
+}
+
 void processPendingEvents(qint64, qint64)
 {
     if (QCoreApplication::instance()) {
@@ -229,7 +247,7 @@ qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const Enc
 }
 
 qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
-                       const Mp3Tags& tags, const Mp3Progress& progress)
+                       const Mp3Tags& tags, const Mp3Progress& progress, int encoderThreads)
 {
     QFile wav(wavName);
     if (!wav.open(QIODevice::ReadOnly)) {
@@ -252,8 +270,16 @@ qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const Enc
     if (!mp3.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
         return Mp3Result::Mp3NotCreated;
     }
+    const Mp3Progress& report = progress ? progress : processPendingEvents;
+    const int threads = encoderThreads > 0 ? encoderThreads : QThread::idealThreadCount();
+    if (!mp3.isSequential() &&
+        EncodeMp3InPieces(pieceInput(wav, header, samples), mp3, copy, tags, report, threads))
+        return Mp3Result::Done;
+    // Too short for pieces, or they did not join: one encoder for the whole file.
+    if (!mp3.resize(0) || !mp3.seek(0))
+        throw VemoError(Say(" Error writing to file ", " Ошибка записи в файл ") + mp3.fileName());
     Conversion conversion(wav, mp3, stream, samples, bufferSize);
-    conversion.EncodeData(header.count, progress ? progress : processPendingEvents);
+    conversion.EncodeData(header.count, report);
     conversion.Flush(closer);
     return Mp3Result::Done;
 }

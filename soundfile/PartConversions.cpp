@@ -23,11 +23,12 @@ struct PartConversions::Task
         qint32 result = -1;
         QString message;
         try {
-            result =
-                ConvertWavToMp3(job.wavName, job.mp3Name, job.config, job.tags, [this](qint64 d, qint64 t) {
-                    bytesDone = d;
-                    bytesTotal = t;
-                });
+            // One encoder thread a part: the parts themselves keep the cores busy.
+            const auto progress = [this](qint64 d, qint64 t) {
+                bytesDone = d;
+                bytesTotal = t;
+            };
+            result = ConvertWavToMp3(job.wavName, job.mp3Name, job.config, job.tags, progress, 1);
         } catch (const VemoError& e) {
             message = e.Message();
         } catch (const std::exception& e) {
