@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <QThreadPool>
 #include <cstdio>
 #include <exception>
 
@@ -40,6 +41,10 @@ int ConvertAsWorker(const QString& textFile, const QString& settingsFile)
     FolderRunSettings settings;
     WorkerLaunch launch;
     ReadWorkerSettings(settingsFile, settings, launch);
+    // The run converts launch.jobs books at once, each in a process of its own: a book's
+    // encoding takes its share of the cores, not all of them.
+    QThreadPool::globalInstance()->setMaxThreadCount(
+        qMax(1, QThread::idealThreadCount() / qMax(1, launch.jobs)));
     const QFileInfo book(textFile);
     settings.folderName = QDir::cleanPath(book.absolutePath());
     settings.books = {QDir::cleanPath(book.absoluteFilePath())};

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QThread>
+#include <QThreadPool>
 #include <QtEndian>
 #include <bit>
 #include <cstring>
@@ -271,7 +272,7 @@ qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const Enc
         return Mp3Result::Mp3NotCreated;
     }
     const Mp3Progress& report = progress ? progress : processPendingEvents;
-    const int threads = encoderThreads > 0 ? encoderThreads : QThread::idealThreadCount();
+    const int threads = encoderThreads > 0 ? encoderThreads : QThreadPool::globalInstance()->maxThreadCount();
     if (!mp3.isSequential() &&
         EncodeMp3InPieces(pieceInput(wav, header, samples), mp3, copy, tags, report, threads))
         return Mp3Result::Done;

@@ -25,8 +25,9 @@ constexpr qint32 EncoderRefused = -4; // the encoder cannot take the record; no 
 // file is therefore opened for reading and writing. progress, when given, runs every 64
 // chunks in the place of letMessagesThrough, with the bytes encoded and the bytes to encode.
 // A file long enough for pieces (EncodeMp3InPieces) is encoded on up to encoderThreads
-// threads (0: as many as the machine has cores) while the calling thread waits, running
-// progress every 50 ms; its bytes are the same whatever the number of threads.
+// threads (0: the global thread pool's maximum, the machine's cores unless the process set
+// fewer) while the calling thread waits, running progress every 50 ms; its bytes are the
+// same whatever the number of threads.
 using Mp3Progress = std::function<void(qint64 done, qint64 total)>;
 qint32 ConvertWavToMp3(const QString& wavName, const QString& mp3Name, const EncoderConfig& config,
                        const Mp3Tags& tags = {}, const Mp3Progress& progress = {}, int encoderThreads = 0);
