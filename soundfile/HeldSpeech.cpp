@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int SeekEnd = 2;
-constexpr qint64 ReadChunk = 1 << 16; // bytes placed at a time
+constexpr qint64 ReadChunk = 1 << 20; // bytes placed at a time
 
 struct SharedStream
 {
@@ -117,7 +117,9 @@ QList<HeldSpeech::Word> HeldSpeech::Place(qsizetype index, SpFileStream& out)
     if (!m_file->seek(WavHeaderSize + fragment->start))
         throw VemoError(Say("Error reading file %1: %2", "Ошибка чтения файла %1: %2")
                             .arg(m_file->fileName(), m_file->errorString()));
+#if Q_BYTE_ORDER != Q_LITTLE_ENDIAN
     std::vector<qint16> samples;
+#endif
     for (qint64 left = fragment->end - fragment->start; left > 0;) {
         const QByteArray bytes = m_file->read(qMin(left, ReadChunk));
         if (bytes.isEmpty() || bytes.size() % 2 != 0)
@@ -127,9 +129,15 @@ QList<HeldSpeech::Word> HeldSpeech::Place(qsizetype index, SpFileStream& out)
                          m_file->errorString().isEmpty()
                              ? Say("the file is shorter than what was written", "файл короче записанного")
                              : m_file->errorString()));
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        // The file's bytes are the samples as they lie in memory.
+        out.WriteSamples(reinterpret_cast<const qint16*>(bytes.constData()), bytes.size() / 2,
+                         EngineSampleRate);
+#else
         samples.resize(std::size_t(bytes.size() / 2));
         qFromLittleEndian<qint16>(bytes.constData(), qsizetype(samples.size()), samples.data());
         out.WriteSamples(samples.data(), qsizetype(samples.size()), EngineSampleRate);
+#endif
         left -= bytes.size();
     }
     out.Flush();
