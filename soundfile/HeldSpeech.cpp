@@ -2,6 +2,7 @@
 
 #include "files/MessageLanguage.h"
 #include "files/VemoError.h"
+#include "soundfile/AheadWorker.h"
 #include "speech/SpeechEvent.h"
 #include "speech/filestream/SpFileStream.h"
 #include "speech/filestream/SpeechAudioFormat.h"
@@ -9,7 +10,9 @@
 
 #include <QDir>
 #include <QTemporaryFile>
+#include <QtDebug>
 #include <QtEndian>
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -54,21 +57,46 @@ SpFileStream& HeldSpeech::Stream()
     return Shared().stream;
 }
 
+void HeldSpeech::MakeFile()
+{
+    if (m_file)
+        return;
+    auto file =
+        std::make_unique<QTemporaryFile>(QDir(m_folder).filePath(QStringLiteral(".vemo-ahead-XXXXXX.wav")));
+    if (!file->open())
+        throw VemoError(
+            Say("Could not create temporary file %1: %2", "Не удалось создать временный файл %1: %2")
+                .arg(file->fileTemplate(), file->errorString()));
+    m_file = std::move(file);
+}
+
 void HeldSpeech::Begin()
 {
     m_fragments.clear();
     m_speaking = false;
-    if (!m_file) {
-        auto file = std::make_unique<QTemporaryFile>(
-            QDir(m_folder).filePath(QStringLiteral(".vemo-ahead-XXXXXX.wav")));
-        if (!file->open())
-            throw VemoError(
-                Say("Could not create temporary file %1: %2", "Не удалось создать временный файл %1: %2")
-                    .arg(file->fileTemplate(), file->errorString()));
-        m_file = std::move(file);
-    }
+    MakeFile();
     Stream().SetFormatType(SAFT22kHz16BitMono);
     Stream().Open(m_file->fileName(), 3);
+}
+
+void HeldSpeech::BeginInWorker(const QString& program, AheadRequest request)
+{
+    m_fragments.clear();
+    m_speaking = false;
+    m_worker.reset(); // the last stretch's worker is done, or ends here
+    MakeFile();
+    if (!m_reader) {
+        auto reader = std::make_unique<QFile>(m_file->fileName());
+        if (!reader->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            throw VemoError(Say("Error reading file %1: %2", "Ошибка чтения файла %1: %2")
+                                .arg(reader->fileName(), reader->errorString()));
+        m_reader = std::move(reader);
+    }
+    request.heldFile = m_file->fileName();
+    m_workerFailureTold = false;
+    m_workerIndexes = request.indexes;
+    std::sort(m_workerIndexes.begin(), m_workerIndexes.end());
+    m_worker = std::make_unique<AheadProcess>(program, request);
 }
 
 void HeldSpeech::StartFragment(qsizetype index)
@@ -106,29 +134,55 @@ const HeldSpeech::Fragment* HeldSpeech::Find(qsizetype index) const
 
 bool HeldSpeech::Holds(qsizetype index) const
 {
+    if (m_worker)
+        return std::binary_search(m_workerIndexes.cbegin(), m_workerIndexes.cend(), qint64(index));
     return Find(index) != nullptr;
 }
 
-QList<HeldSpeech::Word> HeldSpeech::Place(qsizetype index, SpFileStream& out)
+std::optional<QList<HeldSpeech::Word>> HeldSpeech::Place(qsizetype index, SpFileStream& out,
+                                                         const std::function<bool()>& keepWaiting)
 {
+    if (m_worker) {
+        const AheadFragment* fragment = m_worker->WaitFor(index, keepWaiting);
+        if (!fragment) {
+            // The run speaks the fragment itself; the failure is told once a stretch.
+            if (!m_workerFailureTold && !m_worker->Failure().isEmpty()) {
+                qWarning().noquote() << m_worker->Failure();
+                m_workerFailureTold = true;
+            }
+            return std::nullopt;
+        }
+        Copy(*m_reader, fragment->start, fragment->end, out);
+        QList<Word> words;
+        words.reserve(fragment->words.size());
+        for (const AheadFragment::Word& word : fragment->words)
+            words.append({word.streamPosition, word.position, word.length});
+        return words;
+    }
     const Fragment* fragment = Find(index);
     if (!fragment)
-        return {};
-    if (!m_file->seek(WavHeaderSize + fragment->start))
+        return QList<Word>();
+    Copy(*m_file, fragment->start, fragment->end, out);
+    return fragment->words;
+}
+
+// The held data bytes [start, end) into out, as the engine's samples.
+void HeldSpeech::Copy(QFile& from, qint64 start, qint64 end, SpFileStream& out)
+{
+    if (!from.seek(WavHeaderSize + start))
         throw VemoError(Say("Error reading file %1: %2", "Ошибка чтения файла %1: %2")
-                            .arg(m_file->fileName(), m_file->errorString()));
+                            .arg(from.fileName(), from.errorString()));
 #if Q_BYTE_ORDER != Q_LITTLE_ENDIAN
     std::vector<qint16> samples;
 #endif
-    for (qint64 left = fragment->end - fragment->start; left > 0;) {
-        const QByteArray bytes = m_file->read(qMin(left, ReadChunk));
+    for (qint64 left = end - start; left > 0;) {
+        const QByteArray bytes = from.read(qMin(left, ReadChunk));
         if (bytes.isEmpty() || bytes.size() % 2 != 0)
-            throw VemoError(
-                Say("Error reading file %1: %2", "Ошибка чтения файла %1: %2")
-                    .arg(m_file->fileName(),
-                         m_file->errorString().isEmpty()
-                             ? Say("the file is shorter than what was written", "файл короче записанного")
-                             : m_file->errorString()));
+            throw VemoError(Say("Error reading file %1: %2", "Ошибка чтения файла %1: %2")
+                                .arg(from.fileName(), from.errorString().isEmpty()
+                                                          ? Say("the file is shorter than what was written",
+                                                                "файл короче записанного")
+                                                          : from.errorString()));
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
         // The file's bytes are the samples as they lie in memory.
         out.WriteSamples(reinterpret_cast<const qint16*>(bytes.constData()), bytes.size() / 2,
@@ -141,5 +195,4 @@ QList<HeldSpeech::Word> HeldSpeech::Place(qsizetype index, SpFileStream& out)
         left -= bytes.size();
     }
     out.Flush();
-    return fragment->words;
 }

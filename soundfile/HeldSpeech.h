@@ -2,11 +2,16 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+class AheadProcess;
+class QFile;
 class QTemporaryFile;
 class SpFileStream;
+struct AheadRequest;
 
 // The fragments of one voice spoken ahead of their turn: into a temporary WAV file beside
 // the sound files, at the engine's own rate (so the samples are kept exactly as the engine
@@ -18,6 +23,10 @@ class SpFileStream;
 // the engine may still be ending a purged Speak into it, and nothing lets the run wait for
 // that. One run at a time holds it; a run started while another holds it speaks in turn
 // (isAvailable() false).
+//
+// Or a worker process speaks the stretch (BeginInWorker) while the run speaks the other
+// voice: then each fragment is held once the worker has reported it, and placing it waits
+// for that. A fragment the worker does not deliver is not placed, and the run speaks it.
 class HeldSpeech
 {
 public:
@@ -39,6 +48,9 @@ public:
     // Drops what is held and starts a new stretch in a fresh file. Throws VemoError naming
     // the file when it cannot be made.
     void Begin();
+    // The same, with the stretch spoken by `program` in a process of its own: every fragment
+    // of the request counts as held from now on.
+    void BeginInWorker(const QString& program, AheadRequest request);
     // The stream a voice speaks ahead into.
     SpFileStream& Stream();
 
@@ -52,9 +64,12 @@ public:
 
     // Writes the held audio of fragment `index` into out at its current position and ends
     // it there as the end of a Speak does (the converter drained), so the file gets the
-    // very bytes speaking it there would have written. Returns its words. Throws VemoError
-    // naming the file that cannot be read.
-    QList<Word> Place(qsizetype index, SpFileStream& out);
+    // very bytes speaking it there would have written. Returns its words; nothing when a
+    // worker did not deliver it (keepWaiting is called while the worker is waited for and
+    // gives up the wait by returning false). Throws VemoError naming the file that cannot
+    // be read.
+    std::optional<QList<Word>> Place(qsizetype index, SpFileStream& out,
+                                     const std::function<bool()>& keepWaiting = {});
 
 private:
     struct Fragment
@@ -66,10 +81,16 @@ private:
     };
 
     const Fragment* Find(qsizetype index) const;
+    void MakeFile();
+    void Copy(QFile& from, qint64 start, qint64 end, SpFileStream& out);
 
     QString m_folder;
     bool m_available = false;
     std::unique_ptr<QTemporaryFile> m_file;
     std::vector<Fragment> m_fragments; // in the order spoken, which is text order
     bool m_speaking = false;
+    std::unique_ptr<AheadProcess> m_worker;
+    QList<qint64> m_workerIndexes; // ascending
+    bool m_workerFailureTold = false;
+    std::unique_ptr<QFile> m_reader;
 };

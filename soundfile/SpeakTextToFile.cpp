@@ -1,5 +1,6 @@
 #include "soundfile/SpeakTextToFile.h"
 
+#include "soundfile/AheadWorker.h"
 #include "soundfile/SpeakToFileHost.h"
 #include "soundfile/SpeakToFileRun.h"
 #include "soundfile/ToFileOptions.h"
@@ -13,6 +14,7 @@ void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const 
     settings.TakeSoundFileOptions(options.sound);
     settings.textFileName = options.textFileName;
     settings.bookTitle = options.bookTitle;
+    settings.aheadProgram = SpeakAheadProgram();
     settings.speakFlags = SpeakToFileRun::SplitText(text, options.xml, options.digitLang, host.Fragments());
     host.SetFragmentIndex(0);
     SpeakToFileRun run(host, PartFileNames::ForChosenName(options.chosenFileName), settings);

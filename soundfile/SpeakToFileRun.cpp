@@ -3,6 +3,7 @@
 #include "files/MessageLanguage.h"
 #include "files/TextFileCodec.h"
 #include "files/VemoError.h"
+#include "soundfile/AheadWorker.h"
 #include "soundfile/HeldSpeech.h"
 #include "soundfile/MP3export.h"
 #include "soundfile/PartConversions.h"
@@ -190,7 +191,8 @@ void SpeakToFileRun::SpeakFragments()
 void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, qsizetype n)
 {
     m_aheadEnd = n;
-    if (!m_held || !m_held->IsAvailable())
+    const bool inWorker = !m_settings.aheadProgram.isEmpty();
+    if (!m_held || (!inWorker && !m_held->IsAvailable()))
         return;
     qint64 chars[2] = {0, 0}; // Russian voice, English voice
     qsizetype to = from;
@@ -201,6 +203,17 @@ void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, 
     if (chars[english] == 0)
         return;
     SpeechVoice& voice = VoiceOf(english ? QStringLiteral("E") : QStringLiteral("R"));
+    if (inWorker) {
+        AheadRequest request{voice.Voice(), voice.Rate(), voice.Volume(), m_settings.speakFlags, {}, {}, {}};
+        for (qsizetype k = from; k < to; ++k) {
+            if (IsEnglish(fragments.FragmentLangs.at(k)) == english) {
+                request.indexes.append(k);
+                request.texts.append(fragments.FragmentTexts.at(k));
+            }
+        }
+        m_held->BeginInWorker(m_settings.aheadProgram, std::move(request));
+        return;
+    }
     const auto onHeldFile = [this](const auto& step) {
         try {
             step();
@@ -244,21 +257,33 @@ void SpeakToFileRun::SpeakFragment(qsizetype i, const QString& lang, const QStri
     stream.Seek(m_streamPosition, SeekStart);
     const auto format = SpeechAudioFormat::FromType(stream.FormatType());
     m_fragmentSeconds = format ? double(m_streamPosition - m_dataStart) / format->BytesPerSecond() : 0;
-    if (held) {
-        QList<HeldSpeech::Word> words;
-        try {
-            words = m_held->Place(i, stream);
-        } catch (const VemoError& error) {
-            throw VemoError(HeldFailure(error));
-        }
-        for (const HeldSpeech::Word& word : words)
-            TakeWord(word.streamPosition, word.position, word.length);
-    } else {
+    if (!(held && (PlaceHeld(i) || StopRequested()))) {
         SpeechVoice& voice = VoiceOf(lang);
+        voice.SetAudioOutputStream(&stream);
         voice.Speak(text, m_settings.speakFlags);
         WaitForVoice(voice, [this] { return StopRequested(); });
     }
     m_streamPosition = stream.Seek(0, SeekCurrent);
+}
+
+// Copies held fragment i into the file at its position, its words with it. False when a
+// worker did not deliver it (or a stop ended the wait for it).
+bool SpeakToFileRun::PlaceHeld(qsizetype i)
+{
+    std::optional<QList<HeldSpeech::Word>> words;
+    try {
+        words = m_held->Place(i, m_host.FileStream(), [this] {
+            m_host.LetMessagesThrough();
+            return !StopRequested();
+        });
+    } catch (const VemoError& error) {
+        throw VemoError(HeldFailure(error));
+    }
+    if (!words)
+        return false;
+    for (const HeldSpeech::Word& word : *words)
+        TakeWord(word.streamPosition, word.position, word.length);
+    return true;
 }
 
 SpeechVoice& SpeakToFileRun::VoiceOf(const QString& lang)
