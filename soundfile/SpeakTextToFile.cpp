@@ -6,7 +6,7 @@
 #include "soundfile/ToFileOptions.h"
 #include "speech/FileVoiceCheck.h"
 
-void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const QString& text)
+void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, QString text)
 {
     RequireFileVoices(host.VoiceRu(), host.VoiceEng());
     host.SetQuiet(options.quiet);
@@ -16,6 +16,7 @@ void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const 
     settings.bookTitle = options.bookTitle;
     settings.aheadProgram = SpeakAheadProgram();
     settings.speakFlags = SpeakToFileRun::SplitText(text, options.xml, options.digitLang, host.Fragments());
+    text = QString();
     host.SetFragmentIndex(0);
     SpeakToFileRun run(host, PartFileNames::ForChosenName(options.chosenFileName), settings);
     run.Run();
