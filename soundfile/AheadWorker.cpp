@@ -32,16 +32,14 @@ QDataStream& operator<<(QDataStream& out, const AheadRequest& request)
                << request.texts;
 }
 
+// A request after its mark.
 QDataStream& operator>>(QDataStream& in, AheadRequest& request)
 {
-    quint32 mark = 0;
     qint32 rate = 0;
     qint32 volume = 0;
     qint32 flags = 0;
-    in >> mark >> request.voice.id >> request.voice.engine >> rate >> volume >> flags >> request.heldFile >>
+    in >> request.voice.id >> request.voice.engine >> rate >> volume >> flags >> request.heldFile >>
         request.indexes >> request.texts;
-    if (mark != RequestMark)
-        in.setStatus(QDataStream::ReadCorruptData);
     request.rate = rate;
     request.volume = volume;
     request.speakFlags = flags;
@@ -85,53 +83,113 @@ std::unique_ptr<SpeechVoice> RequestedVoice(const AheadRequest& request)
     throw VemoError(Say("Voice \"%1\" was not found.", "Голос «%1» не найден.").arg(request.voice.id));
 }
 
-void SpeakRequest(const AheadRequest& request)
+// Speaks the requests that come on standard input until it ends, keeping the voice from
+// one request to the next when it is the same.
+class Speaker
 {
-    const std::unique_ptr<SpeechVoice> voice = RequestedVoice(request);
+public:
+    void Run();
+
+private:
+    SpeechVoice& VoiceFor(const AheadRequest& request);
+    void Speak(const AheadRequest& request);
+
+    std::unique_ptr<SpeechVoice> m_voice;
+    AheadFragment m_fragment; // the one being spoken
+    QFile m_reports;
+};
+
+void Speaker::Run()
+{
+    QFile input;
+    // Unbuffered: a read asks for what the request still lacks, never for more, which would
+    // wait for a request that is only sent once this one is spoken.
+    if (!input.open(fileno(stdin), QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw VemoError(QStringLiteral("standard input: ") + input.errorString());
+    if (!m_reports.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw VemoError(QStringLiteral("standard output: ") + m_reports.errorString());
+    QDataStream in(&input);
+    for (;;) {
+        quint32 mark = 0;
+        in >> mark;
+        if (in.status() == QDataStream::ReadPastEnd)
+            return; // the run sends no more
+        AheadRequest request;
+        in >> request;
+        if (mark != RequestMark || in.status() != QDataStream::Ok)
+            throw VemoError(QStringLiteral("the request on standard input is incomplete"));
+        Speak(request);
+    }
+}
+
+SpeechVoice& Speaker::VoiceFor(const AheadRequest& request)
+{
+    if (!m_voice || m_voice->Voice().id != request.voice.id) {
+        // The new voice is made before the old one goes, so the engines stay started.
+        std::unique_ptr<SpeechVoice> voice = RequestedVoice(request);
+        QObject::connect(voice.get(), &SpeechVoice::Word, voice.get(),
+                         [this](int, qint64 streamPosition, int position, int length) {
+                             m_fragment.words.append({streamPosition, position, length});
+                         });
+        m_voice = std::move(voice);
+    }
+    m_voice->SetRate(request.rate);
+    m_voice->SetVolume(request.volume);
+    return *m_voice;
+}
+
+void Speaker::Speak(const AheadRequest& request)
+{
+    SpeechVoice& voice = VoiceFor(request);
     SpFileStream stream;
     stream.SetFormatType(SAFT22kHz16BitMono);
     stream.Open(request.heldFile, 3);
-    voice->SetAudioOutputStream(&stream);
-    AheadFragment fragment;
-    QObject::connect(voice.get(), &SpeechVoice::Word, voice.get(),
-                     [&fragment](int, qint64 streamPosition, int position, int length) {
-                         fragment.words.append({streamPosition, position, length});
-                     });
-    QFile reports;
-    if (!reports.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw VemoError(QStringLiteral("standard output: ") + reports.errorString());
+    voice.SetAudioOutputStream(&stream);
     const qsizetype n = qMin(request.indexes.size(), request.texts.size());
     for (qsizetype k = 0; k < n; ++k) {
-        fragment = AheadFragment{};
-        fragment.index = request.indexes.at(k);
-        fragment.start = stream.Seek(0, SeekEnd);
-        voice->Speak(request.texts.at(k), request.speakFlags);
-        WaitForVoice(*voice, {});
-        fragment.end = stream.Seek(0, SeekEnd); // the audio is on disk before it is reported
+        m_fragment = AheadFragment{};
+        m_fragment.index = request.indexes.at(k);
+        m_fragment.start = stream.Seek(0, SeekEnd);
+        voice.Speak(request.texts.at(k), request.speakFlags);
+        WaitForVoice(voice, {});
+        m_fragment.end = stream.Seek(0, SeekEnd); // the audio is on disk before it is reported
         QByteArray report;
         QDataStream out(&report, QIODevice::WriteOnly);
-        out << fragment;
-        if (reports.write(report) != report.size())
-            throw VemoError(QStringLiteral("standard output: ") + reports.errorString());
+        out << m_fragment;
+        if (m_reports.write(report) != report.size())
+            throw VemoError(QStringLiteral("standard output: ") + m_reports.errorString());
     }
+    voice.SetAudioOutputStream(nullptr);
     stream.Close();
 }
 
 } // namespace
 
-AheadProcess::AheadProcess(const QString& program, const AheadRequest& request)
-    : m_process(std::make_unique<QProcess>())
+AheadProcess::AheadProcess(const QString& program) : m_process(std::make_unique<QProcess>())
 {
     m_process->setProgram(program);
     m_process->setArguments({QStringLiteral("--speak-ahead")});
     m_process->setProcessChannelMode(QProcess::SeparateChannels);
     m_process->start();
+}
+
+void AheadProcess::Send(const AheadRequest& request)
+{
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out << request;
     // Written while the run goes on: the pipe is drained whenever it lets messages through.
     m_process->write(bytes);
+}
+
+void AheadProcess::EndRequests()
+{
     m_process->closeWriteChannel();
+}
+
+void AheadProcess::Forget(qint64 index)
+{
+    std::erase_if(m_done, [index](const AheadFragment& fragment) { return fragment.index < index; });
 }
 
 AheadProcess::~AheadProcess()
@@ -202,21 +260,8 @@ QString AheadProcess::Failure() const
 
 int RunSpeakAheadWorker()
 {
-    QFile input;
-    AheadRequest request;
-    if (!input.open(fileno(stdin), QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "vemo --speak-ahead: standard input: %s\n",
-                     input.errorString().toLocal8Bit().constData());
-        return 2;
-    }
-    QDataStream in(&input);
-    in >> request;
-    if (in.status() != QDataStream::Ok) {
-        std::fprintf(stderr, "vemo --speak-ahead: the request on standard input is incomplete\n");
-        return 2;
-    }
     try {
-        SpeakRequest(request);
+        Speaker().Run();
     } catch (const VemoError& error) {
         std::fprintf(stderr, "vemo --speak-ahead: %s\n", error.Message().toLocal8Bit().constData());
         return 1;

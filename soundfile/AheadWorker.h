@@ -41,20 +41,27 @@ struct AheadFragment
     QList<Word> words;
 };
 
-// The worker seen from the run: started with the request, it reports each fragment as soon
-// as its audio is in the held file. The process is ended with the object.
+// The worker seen from the run: one process for the whole run, which speaks the requests it
+// is sent one after another and reports each fragment as soon as its audio is in the held
+// file. The process is ended with the object.
 class AheadProcess
 {
 public:
-    AheadProcess(const QString& program, const AheadRequest& request);
+    explicit AheadProcess(const QString& program);
     ~AheadProcess();
     AheadProcess(const AheadProcess&) = delete;
     AheadProcess& operator=(const AheadProcess&) = delete;
 
+    // The worker speaks this request once it has spoken those sent before.
+    void Send(const AheadRequest& request);
+    // No request follows: the worker ends after the last one.
+    void EndRequests();
     // Waits until the worker has reported fragment `index`, calling keepWaiting between
     // slices (false: stop waiting). Null when it will not come: the worker failed or ended
     // without it (Failure() then says why), or the wait was given up.
     const AheadFragment* WaitFor(qint64 index, const std::function<bool()>& keepWaiting);
+    // The reports of fragments before `index` are no longer needed.
+    void Forget(qint64 index);
     QString Failure() const;
 
 private:
@@ -67,9 +74,10 @@ private:
     QString m_failure;
 };
 
-// The worker program, `vemo --speak-ahead`: reads one AheadRequest on standard input,
-// speaks its fragments one after another into the held file and reports each on standard
-// output. Returns the exit status; a failure is told on standard error.
+// The worker program, `vemo --speak-ahead`: reads AheadRequests on standard input until it
+// ends, speaks the fragments of each one after another into its held file (made anew for
+// each request) and reports each on standard output. Returns the exit status; a failure is
+// told on standard error.
 int RunSpeakAheadWorker();
 
 // The program started as the worker; empty (the default, as in the tests) keeps the ahead

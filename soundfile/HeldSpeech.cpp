@@ -57,46 +57,64 @@ SpFileStream& HeldSpeech::Stream()
     return Shared().stream;
 }
 
-void HeldSpeech::MakeFile()
+std::unique_ptr<QTemporaryFile> HeldSpeech::NewFile() const
 {
-    if (m_file)
-        return;
     auto file =
         std::make_unique<QTemporaryFile>(QDir(m_folder).filePath(QStringLiteral(".vemo-ahead-XXXXXX.wav")));
     if (!file->open())
         throw VemoError(
             Say("Could not create temporary file %1: %2", "Не удалось создать временный файл %1: %2")
                 .arg(file->fileTemplate(), file->errorString()));
-    m_file = std::move(file);
+    return file;
 }
 
 void HeldSpeech::Begin()
 {
     m_fragments.clear();
     m_speaking = false;
-    MakeFile();
+    if (!m_file)
+        m_file = NewFile();
     Stream().SetFormatType(SAFT22kHz16BitMono);
     Stream().Open(m_file->fileName(), 3);
 }
 
-void HeldSpeech::BeginInWorker(const QString& program, AheadRequest request)
+void HeldSpeech::Announce(const QString& program, AheadRequest request)
 {
-    m_fragments.clear();
-    m_speaking = false;
-    m_worker.reset(); // the last stretch's worker is done, or ends here
-    MakeFile();
-    if (!m_reader) {
-        auto reader = std::make_unique<QFile>(m_file->fileName());
+    if (request.indexes.isEmpty())
+        return;
+    const int file = m_announcements % 2;
+    if (!m_workerFiles[file]) {
+        auto made = NewFile();
+        auto reader = std::make_unique<QFile>(made->fileName());
         if (!reader->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             throw VemoError(Say("Error reading file %1: %2", "Ошибка чтения файла %1: %2")
                                 .arg(reader->fileName(), reader->errorString()));
-        m_reader = std::move(reader);
+        m_workerFiles[file] = std::move(made);
+        m_readers[file] = std::move(reader);
     }
-    request.heldFile = m_file->fileName();
-    m_workerFailureTold = false;
-    m_workerIndexes = request.indexes;
-    std::sort(m_workerIndexes.begin(), m_workerIndexes.end());
-    m_worker = std::make_unique<AheadProcess>(program, request);
+    if (!m_worker)
+        m_worker = std::make_unique<AheadProcess>(program);
+    request.heldFile = m_workerFiles[file]->fileName();
+    Announced announced{request.indexes, file};
+    std::sort(announced.indexes.begin(), announced.indexes.end());
+    m_announced.push_back(std::move(announced));
+    ++m_announcements;
+    m_worker->Send(request);
+}
+
+void HeldSpeech::EndAnnouncements()
+{
+    if (m_worker)
+        m_worker->EndRequests();
+}
+
+const HeldSpeech::Announced* HeldSpeech::AnnouncedWith(qsizetype index) const
+{
+    for (const Announced& announced : m_announced) {
+        if (std::binary_search(announced.indexes.cbegin(), announced.indexes.cend(), qint64(index)))
+            return &announced;
+    }
+    return nullptr;
 }
 
 void HeldSpeech::StartFragment(qsizetype index)
@@ -135,35 +153,45 @@ const HeldSpeech::Fragment* HeldSpeech::Find(qsizetype index) const
 bool HeldSpeech::Holds(qsizetype index) const
 {
     if (m_worker)
-        return std::binary_search(m_workerIndexes.cbegin(), m_workerIndexes.cend(), qint64(index));
+        return AnnouncedWith(index) != nullptr;
     return Find(index) != nullptr;
 }
 
 std::optional<QList<HeldSpeech::Word>> HeldSpeech::Place(qsizetype index, SpFileStream& out,
                                                          const std::function<bool()>& keepWaiting)
 {
-    if (m_worker) {
-        const AheadFragment* fragment = m_worker->WaitFor(index, keepWaiting);
-        if (!fragment) {
-            // The run speaks the fragment itself; the failure is told once a stretch.
-            if (!m_workerFailureTold && !m_worker->Failure().isEmpty()) {
-                qWarning().noquote() << m_worker->Failure();
-                m_workerFailureTold = true;
-            }
-            return std::nullopt;
-        }
-        Copy(*m_reader, fragment->start, fragment->end, out);
-        QList<Word> words;
-        words.reserve(fragment->words.size());
-        for (const AheadFragment::Word& word : fragment->words)
-            words.append({word.streamPosition, word.position, word.length});
-        return words;
-    }
+    if (m_worker)
+        return PlaceFromWorker(index, out, keepWaiting);
     const Fragment* fragment = Find(index);
     if (!fragment)
         return QList<Word>();
     Copy(*m_file, fragment->start, fragment->end, out);
     return fragment->words;
+}
+
+std::optional<QList<HeldSpeech::Word>> HeldSpeech::PlaceFromWorker(qsizetype index, SpFileStream& out,
+                                                                   const std::function<bool()>& keepWaiting)
+{
+    // The stretches before this fragment's are placed: their reports go.
+    std::erase_if(m_announced,
+                  [index](const Announced& announced) { return announced.indexes.back() < index; });
+    m_worker->Forget(index);
+    const Announced* announced = AnnouncedWith(index);
+    const AheadFragment* fragment = announced ? m_worker->WaitFor(index, keepWaiting) : nullptr;
+    if (!fragment) {
+        // The run speaks the fragment itself; the failure is told once.
+        if (!m_workerFailureTold && !m_worker->Failure().isEmpty()) {
+            qWarning().noquote() << m_worker->Failure();
+            m_workerFailureTold = true;
+        }
+        return std::nullopt;
+    }
+    Copy(*m_readers[announced->file], fragment->start, fragment->end, out);
+    QList<Word> words;
+    words.reserve(fragment->words.size());
+    for (const AheadFragment::Word& word : fragment->words)
+        words.append({word.streamPosition, word.position, word.length});
+    return words;
 }
 
 // The held data bytes [start, end) into out, as the engine's samples.

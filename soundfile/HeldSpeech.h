@@ -24,9 +24,11 @@ struct AheadRequest;
 // that. One run at a time holds it; a run started while another holds it speaks in turn
 // (isAvailable() false).
 //
-// Or a worker process speaks the stretch (BeginInWorker) while the run speaks the other
-// voice: then each fragment is held once the worker has reported it, and placing it waits
-// for that. A fragment the worker does not deliver is not placed, and the run speaks it.
+// Or a worker process speaks the stretches announced to it (Announce), one after another,
+// while the run speaks the other voice: each announced fragment counts as held, and placing
+// it waits until the worker has reported it. A fragment the worker does not deliver is not
+// placed, and the run speaks it. The stretches take turns in two files, so the worker can
+// speak the next while the run places the last; it never gets further ahead than that.
 class HeldSpeech
 {
 public:
@@ -48,9 +50,11 @@ public:
     // Drops what is held and starts a new stretch in a fresh file. Throws VemoError naming
     // the file when it cannot be made.
     void Begin();
-    // The same, with the stretch spoken by `program` in a process of its own: every fragment
-    // of the request counts as held from now on.
-    void BeginInWorker(const QString& program, AheadRequest request);
+    // Sends a stretch to the worker `program` (started with the first): its fragments count
+    // as held from now on. The run announces a stretch once the one two before it is placed.
+    void Announce(const QString& program, AheadRequest request);
+    // No stretch follows the last one announced.
+    void EndAnnouncements();
     // The stream a voice speaks ahead into.
     SpFileStream& Stream();
 
@@ -80,8 +84,17 @@ private:
         QList<Word> words;
     };
 
+    struct Announced
+    {
+        QList<qint64> indexes; // ascending
+        int file = 0;
+    };
+
     const Fragment* Find(qsizetype index) const;
-    void MakeFile();
+    const Announced* AnnouncedWith(qsizetype index) const;
+    std::optional<QList<Word>> PlaceFromWorker(qsizetype index, SpFileStream& out,
+                                               const std::function<bool()>& keepWaiting);
+    std::unique_ptr<QTemporaryFile> NewFile() const;
     void Copy(QFile& from, qint64 start, qint64 end, SpFileStream& out);
 
     QString m_folder;
@@ -90,7 +103,9 @@ private:
     std::vector<Fragment> m_fragments; // in the order spoken, which is text order
     bool m_speaking = false;
     std::unique_ptr<AheadProcess> m_worker;
-    QList<qint64> m_workerIndexes; // ascending
+    std::vector<Announced> m_announced; // not yet placed, in text order
+    int m_announcements = 0;
+    std::unique_ptr<QTemporaryFile> m_workerFiles[2];
+    std::unique_ptr<QFile> m_readers[2];
     bool m_workerFailureTold = false;
-    std::unique_ptr<QFile> m_reader;
 };

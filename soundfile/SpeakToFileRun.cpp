@@ -186,34 +186,39 @@ void SpeakToFileRun::SpeakFragments()
     }
 }
 
+// The stretch of the text from fragment `from`: up to aheadFragments fragments or
+// AheadChars characters, and the voice with fewer characters in it, which speaks ahead.
+SpeakToFileRun::Stretch SpeakToFileRun::StretchFrom(const FragmentLists& fragments, qsizetype from,
+                                                    qsizetype n) const
+{
+    qint64 chars[2] = {0, 0}; // Russian voice, English voice
+    qsizetype to = from;
+    for (; to < n && to - from < qMax(1, m_settings.aheadFragments) && chars[0] + chars[1] < AheadChars; ++to)
+        chars[IsEnglish(fragments.FragmentLangs.at(to))] += fragments.FragmentTexts.at(to).size();
+    const bool english = chars[1] < chars[0];
+    return {from, to, english, chars[english]};
+}
+
 // Takes the stretch of the text from fragment `from` and has the voice with fewer characters
-// in it speak its fragments there into the held file, one after another.
+// in it speak its fragments there into the held file, one after another; or, with a worker,
+// announces it to the worker.
 void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, qsizetype n)
 {
     m_aheadEnd = n;
     const bool inWorker = !m_settings.aheadProgram.isEmpty();
     if (!m_held || (!inWorker && !m_held->IsAvailable()))
         return;
-    qint64 chars[2] = {0, 0}; // Russian voice, English voice
-    qsizetype to = from;
-    for (; to < n && to - from < qMax(1, m_settings.aheadFragments) && chars[0] + chars[1] < AheadChars; ++to)
-        chars[IsEnglish(fragments.FragmentLangs.at(to))] += fragments.FragmentTexts.at(to).size();
-    m_aheadEnd = to;
-    const bool english = chars[1] < chars[0];
-    if (chars[english] == 0)
-        return;
-    SpeechVoice& voice = VoiceOf(english ? QStringLiteral("E") : QStringLiteral("R"));
+    const Stretch stretch = StretchFrom(fragments, from, n);
+    m_aheadEnd = stretch.to;
     if (inWorker) {
-        AheadRequest request{voice.Voice(), voice.Rate(), voice.Volume(), m_settings.speakFlags, {}, {}, {}};
-        for (qsizetype k = from; k < to; ++k) {
-            if (IsEnglish(fragments.FragmentLangs.at(k)) == english) {
-                request.indexes.append(k);
-                request.texts.append(fragments.FragmentTexts.at(k));
-            }
-        }
-        m_held->BeginInWorker(m_settings.aheadProgram, std::move(request));
+        AnnounceStretches(fragments, from, n);
         return;
     }
+    if (stretch.aheadChars == 0)
+        return;
+    const bool english = stretch.english;
+    const qsizetype to = stretch.to;
+    SpeechVoice& voice = VoiceOf(english ? QStringLiteral("E") : QStringLiteral("R"));
     const auto onHeldFile = [this](const auto& step) {
         try {
             step();
@@ -239,6 +244,34 @@ void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, 
         if (!StopRequested())
             onHeldFile([&] { m_held->EndFragment(); });
     }
+}
+
+// Sends the worker the stretches up to the one after the stretch at `from` that it has
+// fragments in, so that it speaks that one while this one is placed; never further.
+void SpeakToFileRun::AnnounceStretches(const FragmentLists& fragments, qsizetype from, qsizetype n)
+{
+    while (m_announcedTo < n && (m_announcedTo <= from || m_lastAnnounced <= from)) {
+        const Stretch stretch = StretchFrom(fragments, m_announcedTo, n);
+        m_announcedTo = stretch.to;
+        if (stretch.aheadChars == 0)
+            continue;
+        const SpeechVoice& voice = VoiceOf(stretch.english ? QStringLiteral("E") : QStringLiteral("R"));
+        AheadRequest request{voice.Voice(), voice.Rate(), voice.Volume(), m_settings.speakFlags, {}, {}, {}};
+        for (qsizetype k = stretch.from; k < stretch.to; ++k) {
+            if (IsEnglish(fragments.FragmentLangs.at(k)) == stretch.english) {
+                request.indexes.append(k);
+                request.texts.append(fragments.FragmentTexts.at(k));
+            }
+        }
+        try {
+            m_held->Announce(m_settings.aheadProgram, std::move(request));
+        } catch (const VemoError& error) {
+            throw VemoError(HeldFailure(error));
+        }
+        m_lastAnnounced = stretch.from;
+    }
+    if (m_announcedTo >= n)
+        m_held->EndAnnouncements();
 }
 
 // A failure of the held file is told as one of the sound file it is for.

@@ -87,7 +87,16 @@ public:
 private:
     void OpenSoundFile();
     void SpeakFragments();
+    struct Stretch
+    {
+        qsizetype from = 0;
+        qsizetype to = 0;
+        bool english = false;  // the voice that speaks ahead
+        qint64 aheadChars = 0; // its characters there
+    };
+    Stretch StretchFrom(const FragmentLists& fragments, qsizetype from, qsizetype n) const;
     void SpeakAhead(const FragmentLists& fragments, qsizetype from, qsizetype n);
+    void AnnounceStretches(const FragmentLists& fragments, qsizetype from, qsizetype n);
     bool PlaceHeld(qsizetype i);
     void SpeakFragment(qsizetype i, const QString& lang, const QString& text);
     SpeechVoice& VoiceOf(const QString& lang);
@@ -127,4 +136,6 @@ private:
     // The fragments of one voice spoken ahead, up to the end of the current stretch.
     std::unique_ptr<HeldSpeech> m_held;
     qsizetype m_aheadEnd = 0;
+    qsizetype m_announcedTo = 0;    // the stretches before this fragment are announced to the worker
+    qsizetype m_lastAnnounced = -1; // the first fragment of the last stretch announced
 };
