@@ -83,6 +83,8 @@ private slots:
     void seek_data();
     void seek();
     void writeAfterSeek();
+    void rateChangeWithinSpeak_data();
+    void rateChangeWithinSpeak();
     void headerTrueWhileOpen_data();
     void headerTrueWhileOpen();
     void refusals();
@@ -265,6 +267,47 @@ void TestSpFileStream::writeAfterSeek()
     QCOMPARE(samples.size(), std::size_t(1000));
     for (std::size_t i = 0; i < samples.size(); ++i)
         QCOMPARE(samples[i], i >= 200 && i < 300 ? -5 : 1000);
+}
+
+void TestSpFileStream::rateChangeWithinSpeak_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QList<int>>("rates"); // of the pieces written one after another
+    QTest::newRow("converted, then the file's own rate")
+        << int(SAFT22kHz16BitMono) << QList<int>{16000, EngineRate, 16000, EngineRate};
+    QTest::newRow("the file's own rate, then converted")
+        << int(SAFT22kHz16BitMono) << QList<int>{EngineRate, 11025, EngineRate};
+    QTest::newRow("8-bit stereo") << int(SAFT22kHz8BitStereo) << QList<int>{8000, EngineRate, 48000};
+    QTest::newRow("all converted") << int(SAFT16kHz16BitMono) << QList<int>{EngineRate, 16000, EngineRate};
+}
+
+// Samples of another rate are converted and those at the file's rate are not: a change of
+// rate within one Speak ends the converted piece whole, as if the Speak had ended there.
+void TestSpFileStream::rateChangeWithinSpeak()
+{
+    QFETCH(int, type);
+    QFETCH(QList<int>, rates);
+    const std::vector<qint16> samples = sine(3000);
+    QByteArray wav[2];
+    for (int flushed = 0; flushed < 2; ++flushed) {
+        const QString name = path(flushed ? "flushed.wav" : "unflushed.wav");
+        SpFileStream stream;
+        stream.SetFormatType(type);
+        stream.Open(name, 3);
+        for (int rate : rates) {
+            stream.WriteSamples(samples.data(), qsizetype(samples.size()), rate);
+            if (flushed)
+                stream.Flush();
+        }
+        stream.Flush();
+        stream.Close();
+        wav[flushed] = readAll(name);
+    }
+    const int bytesPerSample = SpeechAudioFormat::FromType(type)->BlockAlign();
+    QVERIFY(wav[1].size() > 44 + qsizetype(samples.size()) * bytesPerSample * rates.size() / 2);
+    QCOMPARE(wav[0].size(), wav[1].size());
+    QVERIFY(wav[0] == wav[1]);
+    verifySizes(wav[0]);
 }
 
 // Wrong formats, modes and names, and calls on a closed stream.
