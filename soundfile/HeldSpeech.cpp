@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int SeekEnd = 2;
-constexpr qint64 ReadChunk = 1 << 20; // bytes placed at a time
+constexpr qint64 ReadChunk = 1 << 18; // bytes placed at a time
 
 struct SharedStream
 {

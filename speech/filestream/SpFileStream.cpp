@@ -45,6 +45,7 @@ struct SpFileStream::Private
     void Convert(const qint16* samples, qsizetype count, int sampleRate);
     void DrainConverter();
     void Encode(const qint16* samples, qsizetype count);
+    bool FramesAreSamples() const;
     void WriteBuffer();
     void WriteHeader();
     void ThrowPendingError();
@@ -109,13 +110,32 @@ void SpFileStream::Private::Encode(const qint16* samples, qsizetype count)
                  .arg(Name()));
         return;
     }
-    if (buffer.isEmpty())
-        bufferStart = position;
-    AppendPcmFrames(buffer, samples, count, format.bitsPerSample, format.channels);
+    if (bytes >= WriteChunk && FramesAreSamples()) {
+        // A block this large (held speech placed in the file) goes there as it is.
+        WriteBuffer();
+        if (failed)
+            return;
+        if (!file.seek(WavHeaderSize + position) ||
+            file.write(reinterpret_cast<const char*>(samples), bytes) != bytes) {
+            Fail(Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2")
+                     .arg(Name(), file.errorString()));
+            return;
+        }
+    } else {
+        if (buffer.isEmpty())
+            bufferStart = position;
+        AppendPcmFrames(buffer, samples, count, format.bitsPerSample, format.channels);
+    }
     position += bytes;
     dataSize = std::max(dataSize, position);
     if (buffer.size() >= WriteChunk)
         WriteBuffer();
+}
+
+// 16-bit mono frames on a little-endian machine are the samples as they lie in memory.
+bool SpFileStream::Private::FramesAreSamples() const
+{
+    return Q_BYTE_ORDER == Q_LITTLE_ENDIAN && format.bitsPerSample == 16 && format.channels == 1;
 }
 
 void SpFileStream::Private::WriteBuffer()

@@ -85,6 +85,8 @@ private slots:
     void writeAfterSeek();
     void rateChangeWithinSpeak_data();
     void rateChangeWithinSpeak();
+    void largeBlocks_data();
+    void largeBlocks();
     void headerTrueWhileOpen_data();
     void headerTrueWhileOpen();
     void refusals();
@@ -308,6 +310,53 @@ void TestSpFileStream::rateChangeWithinSpeak()
     QCOMPARE(wav[0].size(), wav[1].size());
     QVERIFY(wav[0] == wav[1]);
     verifySizes(wav[0]);
+}
+
+void TestSpFileStream::largeBlocks_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<qint64>("overwriteAt"); // a Seek back before the second block; -1: none
+    QTest::newRow("16-bit mono") << int(SAFT22kHz16BitMono) << qint64(-1);
+    QTest::newRow("16-bit mono, over what is written") << int(SAFT22kHz16BitMono) << qint64(30000);
+    QTest::newRow("16-bit stereo") << int(SAFT22kHz16BitStereo) << qint64(-1);
+    QTest::newRow("8-bit mono, over what is written") << int(SAFT22kHz8BitMono) << qint64(1001);
+}
+
+// Blocks of several write chunks in one call (held speech placed in the file) give the file
+// that the same samples give in the engine's small buffers.
+void TestSpFileStream::largeBlocks()
+{
+    QFETCH(int, type);
+    QFETCH(qint64, overwriteAt);
+    const std::vector<qint16> samples = sine(100000);
+    const qsizetype small = 2205;
+    QByteArray wav[2];
+    for (int large = 0; large < 2; ++large) {
+        const QString name = path(large ? "large.wav" : "small.wav");
+        SpFileStream stream;
+        stream.SetFormatType(type);
+        stream.Open(name, 3);
+        for (int block = 0; block < 2; ++block) {
+            if (block == 1 && overwriteAt >= 0)
+                stream.Seek(overwriteAt, 0);
+            const qint16* from = samples.data() + 777 * block; // the blocks differ
+            const qsizetype count = qsizetype(samples.size()) - 777;
+            // Large: one block between two small pieces, the first still buffered then.
+            for (qsizetype at = 0, n = 0; at < count; at += n) {
+                n = qMin(large ? (at == 0 || at == count - 1000 ? 1000 : count - 1000 - at) : small,
+                         count - at);
+                stream.WriteSamples(from + at, n, EngineRate);
+            }
+            stream.Flush();
+            stream.Seek(0, 1);
+        }
+        stream.Close();
+        wav[large] = readAll(name);
+    }
+    QVERIFY(wav[0].size() > 100000);
+    QCOMPARE(wav[1].size(), wav[0].size());
+    QVERIFY(wav[1] == wav[0]);
+    verifySizes(wav[1]);
 }
 
 // Wrong formats, modes and names, and calls on a closed stream.
