@@ -8,6 +8,7 @@
 #include "folder/DirSettings.h"
 #include "folder/FolderArguments.h"
 #include "folder/FolderCommandLine.h"
+#include "soundfile/AheadWorker.h"
 #include "soundfile/ToFileArguments.h"
 
 #include <QGuiApplication>
@@ -78,6 +79,10 @@ const HeadlessMode Modes[] = {
     {"--convert-file", CheckConvertFileWords, RunConvertFileMode, ConvertFileUsage},
     {"--watch", CheckWatchWords, RunWatchMode, WatchUsage},
     {"--list-voices", CheckNoWords, RunListVoicesMode, ListVoicesUsage},
+    // The worker a To File run starts to speak one voice's fragments on another core; it
+    // reads its request on standard input and is not meant to be run by hand.
+    {"--speak-ahead", [](const QStringList&) {}, [](const QStringList&) { return RunSpeakAheadWorker(); },
+     [] { return QString(); }},
 };
 
 int RunMode(const HeadlessMode& mode, const QStringList& words)
@@ -125,6 +130,7 @@ std::optional<int> RunHeadlessMode(int argc, char* argv[])
         QGuiApplication app(argc, argv);
         QGuiApplication::setApplicationName(QStringLiteral("Vemo"));
         QGuiApplication::setApplicationVersion(QStringLiteral(VEMO_VERSION));
+        SetSpeakAheadProgram(QCoreApplication::applicationFilePath());
         return RunMode(mode, QGuiApplication::arguments().mid(2));
     }
     return std::nullopt;

@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -35,10 +36,10 @@ QString ReadText(const QString& fileName, ToFileOptions& options)
 
 int SpeakToFiles(ToFileArguments arguments)
 {
-    const QString text = ReadText(arguments.textFile, arguments.options);
+    QString text = ReadText(arguments.textFile, arguments.options);
     ConsoleToFileHost host(DefaultSpeechEngine());
     host.SetUpVoices(arguments.ru, arguments.en);
-    SpeakTextToFile(host, arguments.options, text);
+    SpeakTextToFile(host, arguments.options, std::move(text));
     if (host.StopToFileRequested()) {
         // What is on disk, not what a stop usually leaves: a stop during an MP3 conversion
         // lets it finish, and the WAV is then gone.

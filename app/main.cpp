@@ -9,6 +9,7 @@
 #include "main/DocumentCommands.h"
 #include "main/ErrorGuard.h"
 #include "main/FormMain.h"
+#include "soundfile/AheadWorker.h"
 #include "soundfile/ToFileCommand.h"
 #include "soundfile/UnitFileSelect.h"
 #include "texttools/TextToolsCommands.h"
@@ -98,6 +99,7 @@ int main(int argc, char* argv[])
     ToFileCommand toFile(formMain, formFileSelect);
     FolderRunCommand folderRun(formMain, formFileSelectDir);
     folderRun.SetWorkerProgram(QCoreApplication::applicationFilePath());
+    SetSpeakAheadProgram(QCoreApplication::applicationFilePath());
     TextToolsCommands textTools(formMain, formPT, formGetText);
     if (!request.fileName.isEmpty()) {
         const QString fileName = QFileInfo(request.fileName).absoluteFilePath();

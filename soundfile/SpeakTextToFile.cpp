@@ -1,11 +1,12 @@
 #include "soundfile/SpeakTextToFile.h"
 
+#include "soundfile/AheadWorker.h"
 #include "soundfile/SpeakToFileHost.h"
 #include "soundfile/SpeakToFileRun.h"
 #include "soundfile/ToFileOptions.h"
 #include "speech/FileVoiceCheck.h"
 
-void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const QString& text)
+void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, QString text)
 {
     RequireFileVoices(host.VoiceRu(), host.VoiceEng());
     host.SetQuiet(options.quiet);
@@ -13,7 +14,9 @@ void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const 
     settings.TakeSoundFileOptions(options.sound);
     settings.textFileName = options.textFileName;
     settings.bookTitle = options.bookTitle;
+    settings.aheadProgram = SpeakAheadProgram();
     settings.speakFlags = SpeakToFileRun::SplitText(text, options.xml, options.digitLang, host.Fragments());
+    text = QString();
     host.SetFragmentIndex(0);
     SpeakToFileRun run(host, PartFileNames::ForChosenName(options.chosenFileName), settings);
     run.Run();

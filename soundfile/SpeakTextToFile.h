@@ -9,4 +9,6 @@ struct ToFileOptions;
 // the host's fragment lists and speaks them into the chosen file or its numbered parts,
 // converting to MP3 when asked. The caller has cleared the stop request and looks after
 // its buttons, caption and the voices' output streams. Errors travel out as VemoError.
-void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, const QString& text);
+// The text is let go once it is cut (the fragments hold it), so a caller that hands it over
+// (std::move) keeps one copy of a long book instead of two while it is spoken.
+void SpeakTextToFile(SpeakToFileHost& host, const ToFileOptions& options, QString text);

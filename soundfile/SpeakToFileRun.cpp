@@ -3,6 +3,7 @@
 #include "files/MessageLanguage.h"
 #include "files/TextFileCodec.h"
 #include "files/VemoError.h"
+#include "soundfile/AheadWorker.h"
 #include "soundfile/HeldSpeech.h"
 #include "soundfile/MP3export.h"
 #include "soundfile/PartConversions.h"
@@ -185,21 +186,38 @@ void SpeakToFileRun::SpeakFragments()
     }
 }
 
-// Takes the stretch of the text from fragment `from` and has the voice with fewer characters
-// in it speak its fragments there into the held file, one after another.
-void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, qsizetype n)
+// The stretch of the text from fragment `from`: up to aheadFragments fragments or
+// AheadChars characters, and the voice with fewer characters in it, which speaks ahead.
+SpeakToFileRun::Stretch SpeakToFileRun::StretchFrom(const FragmentLists& fragments, qsizetype from,
+                                                    qsizetype n) const
 {
-    m_aheadEnd = n;
-    if (!m_held || !m_held->IsAvailable())
-        return;
     qint64 chars[2] = {0, 0}; // Russian voice, English voice
     qsizetype to = from;
     for (; to < n && to - from < qMax(1, m_settings.aheadFragments) && chars[0] + chars[1] < AheadChars; ++to)
         chars[IsEnglish(fragments.FragmentLangs.at(to))] += fragments.FragmentTexts.at(to).size();
-    m_aheadEnd = to;
     const bool english = chars[1] < chars[0];
-    if (chars[english] == 0)
+    return {from, to, english, chars[english]};
+}
+
+// Takes the stretch of the text from fragment `from` and has the voice with fewer characters
+// in it speak its fragments there into the held file, one after another; or, with a worker,
+// announces it to the worker.
+void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, qsizetype n)
+{
+    m_aheadEnd = n;
+    const bool inWorker = !m_settings.aheadProgram.isEmpty();
+    if (!m_held || (!inWorker && !m_held->IsAvailable()))
         return;
+    const Stretch stretch = StretchFrom(fragments, from, n);
+    m_aheadEnd = stretch.to;
+    if (inWorker) {
+        AnnounceStretches(fragments, from, n);
+        return;
+    }
+    if (stretch.aheadChars == 0)
+        return;
+    const bool english = stretch.english;
+    const qsizetype to = stretch.to;
     SpeechVoice& voice = VoiceOf(english ? QStringLiteral("E") : QStringLiteral("R"));
     const auto onHeldFile = [this](const auto& step) {
         try {
@@ -228,6 +246,34 @@ void SpeakToFileRun::SpeakAhead(const FragmentLists& fragments, qsizetype from, 
     }
 }
 
+// Sends the worker the stretches up to the one after the stretch at `from` that it has
+// fragments in, so that it speaks that one while this one is placed; never further.
+void SpeakToFileRun::AnnounceStretches(const FragmentLists& fragments, qsizetype from, qsizetype n)
+{
+    while (m_announcedTo < n && (m_announcedTo <= from || m_lastAnnounced <= from)) {
+        const Stretch stretch = StretchFrom(fragments, m_announcedTo, n);
+        m_announcedTo = stretch.to;
+        if (stretch.aheadChars == 0)
+            continue;
+        const SpeechVoice& voice = VoiceOf(stretch.english ? QStringLiteral("E") : QStringLiteral("R"));
+        AheadRequest request{voice.Voice(), voice.Rate(), voice.Volume(), m_settings.speakFlags, {}, {}, {}};
+        for (qsizetype k = stretch.from; k < stretch.to; ++k) {
+            if (IsEnglish(fragments.FragmentLangs.at(k)) == stretch.english) {
+                request.indexes.append(k);
+                request.texts.append(fragments.FragmentTexts.at(k));
+            }
+        }
+        try {
+            m_held->Announce(m_settings.aheadProgram, std::move(request));
+        } catch (const VemoError& error) {
+            throw VemoError(HeldFailure(error));
+        }
+        m_lastAnnounced = stretch.from;
+    }
+    if (m_announcedTo >= n)
+        m_held->EndAnnouncements();
+}
+
 // A failure of the held file is told as one of the sound file it is for.
 QString SpeakToFileRun::HeldFailure(const VemoError& error) const
 {
@@ -244,21 +290,33 @@ void SpeakToFileRun::SpeakFragment(qsizetype i, const QString& lang, const QStri
     stream.Seek(m_streamPosition, SeekStart);
     const auto format = SpeechAudioFormat::FromType(stream.FormatType());
     m_fragmentSeconds = format ? double(m_streamPosition - m_dataStart) / format->BytesPerSecond() : 0;
-    if (held) {
-        QList<HeldSpeech::Word> words;
-        try {
-            words = m_held->Place(i, stream);
-        } catch (const VemoError& error) {
-            throw VemoError(HeldFailure(error));
-        }
-        for (const HeldSpeech::Word& word : words)
-            TakeWord(word.streamPosition, word.position, word.length);
-    } else {
+    if (!(held && (PlaceHeld(i) || StopRequested()))) {
         SpeechVoice& voice = VoiceOf(lang);
+        voice.SetAudioOutputStream(&stream);
         voice.Speak(text, m_settings.speakFlags);
         WaitForVoice(voice, [this] { return StopRequested(); });
     }
     m_streamPosition = stream.Seek(0, SeekCurrent);
+}
+
+// Copies held fragment i into the file at its position, its words with it. False when a
+// worker did not deliver it (or a stop ended the wait for it).
+bool SpeakToFileRun::PlaceHeld(qsizetype i)
+{
+    std::optional<QList<HeldSpeech::Word>> words;
+    try {
+        words = m_held->Place(i, m_host.FileStream(), [this] {
+            m_host.LetMessagesThrough();
+            return !StopRequested();
+        });
+    } catch (const VemoError& error) {
+        throw VemoError(HeldFailure(error));
+    }
+    if (!words)
+        return false;
+    for (const HeldSpeech::Word& word : *words)
+        TakeWord(word.streamPosition, word.position, word.length);
+    return true;
 }
 
 SpeechVoice& SpeakToFileRun::VoiceOf(const QString& lang)

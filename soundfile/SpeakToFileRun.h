@@ -33,6 +33,9 @@ struct SpeakToFileSettings
     // turn where needed, instead of the voices taking turns fragment by fragment.
     bool speakByVoice = true;
     int aheadFragments = 1000; // fragments of one such stretch at most
+    // A program (this one, `vemo`) that speaks the ahead voice's fragments in a process of
+    // its own while the run speaks the other voice's; empty: the run speaks both in turn.
+    QString aheadProgram;
 
     // The WAV format, division and MP3 record of the sound-file options. Throws VemoError when
     // the characters per part are not a whole number.
@@ -57,7 +60,9 @@ struct SpeakToFileSettings
 // and each of those fragments is copied into the sound file, its words with it, when its
 // turn comes. So the engine changes voice (reloading a dictionary) twice a stretch instead
 // of at every change of language. A Stop To File while fragments are spoken ahead ends the
-// sound file after the last fragment placed.
+// sound file after the last fragment placed. With an ahead program the voice with fewer
+// characters speaks in a worker process, on another core, while the other speaks here;
+// a fragment the worker fails to deliver is spoken here in its turn.
 class SpeakToFileRun
 {
 public:
@@ -82,7 +87,17 @@ public:
 private:
     void OpenSoundFile();
     void SpeakFragments();
+    struct Stretch
+    {
+        qsizetype from = 0;
+        qsizetype to = 0;
+        bool english = false;  // the voice that speaks ahead
+        qint64 aheadChars = 0; // its characters there
+    };
+    Stretch StretchFrom(const FragmentLists& fragments, qsizetype from, qsizetype n) const;
     void SpeakAhead(const FragmentLists& fragments, qsizetype from, qsizetype n);
+    void AnnounceStretches(const FragmentLists& fragments, qsizetype from, qsizetype n);
+    bool PlaceHeld(qsizetype i);
     void SpeakFragment(qsizetype i, const QString& lang, const QString& text);
     SpeechVoice& VoiceOf(const QString& lang);
     QString HeldFailure(const VemoError& error) const;
@@ -121,4 +136,6 @@ private:
     // The fragments of one voice spoken ahead, up to the end of the current stretch.
     std::unique_ptr<HeldSpeech> m_held;
     qsizetype m_aheadEnd = 0;
+    qsizetype m_announcedTo = 0;    // the stretches before this fragment are announced to the worker
+    qsizetype m_lastAnnounced = -1; // the first fragment of the last stretch announced
 };

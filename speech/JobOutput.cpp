@@ -54,6 +54,9 @@ bool JobOutput::HandOn(const qint16* samples, qsizetype count, QList<SpeechEvent
     if (m_job.file) {
         if (count > 0)
             m_job.file->WriteSamples(samples, count, EngineSampleRate);
+        // Most buffers carry no word: then nobody needs to hear from this thread.
+        if (events.isEmpty())
+            return !IsPurged();
         for (SpeechEvent& event : events)
             event.immediate = true;
         return m_job.queue->AppendEvents(m_job.generation, events);

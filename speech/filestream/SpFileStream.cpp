@@ -44,7 +44,8 @@ struct SpFileStream::Private
     void Fail(const QString& message);
     void Convert(const qint16* samples, qsizetype count, int sampleRate);
     void DrainConverter();
-    void Encode();
+    void Encode(const qint16* samples, qsizetype count);
+    bool FramesAreSamples() const;
     void WriteBuffer();
     void WriteHeader();
     void ThrowPendingError();
@@ -67,13 +68,20 @@ void SpFileStream::Private::Fail(const QString& message)
 
 void SpFileStream::Private::Convert(const qint16* samples, qsizetype count, int sampleRate)
 {
+    if (sampleRate == format.sampleRate) {
+        // At the file's own rate the samples need no converter and no copy of their own.
+        DrainConverter();
+        resampler.reset();
+        Encode(samples, count);
+        return;
+    }
     if (!resampler || resampler->InputRate() != sampleRate) {
         DrainConverter();
         resampler = std::make_unique<StreamResampler>(sampleRate, format.sampleRate);
     }
     converted.clear();
     resampler->Process(samples, count, converted);
-    Encode();
+    Encode(converted.data(), qsizetype(converted.size()));
 }
 
 void SpFileStream::Private::DrainConverter()
@@ -87,29 +95,47 @@ void SpFileStream::Private::DrainConverter()
         Fail(Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2").arg(Name(), e.Message()));
         return;
     }
-    Encode();
+    Encode(converted.data(), qsizetype(converted.size()));
 }
 
-// Turns the converted samples into the file's frames at the current position.
-void SpFileStream::Private::Encode()
+// Turns samples at the file's rate into the file's frames at the current position.
+void SpFileStream::Private::Encode(const qint16* samples, qsizetype count)
 {
-    if (converted.empty() || failed)
+    if (count <= 0 || failed)
         return;
-    const qint64 bytes = qint64(converted.size()) * format.BlockAlign();
+    const qint64 bytes = qint64(count) * format.BlockAlign();
     if (position + bytes > MaxDataSize()) {
         Fail(Say("File %1 reached the WAV size limit (4 GB); writing stopped",
                  "Файл %1 достиг предельного размера WAV (4 ГБ); запись остановлена")
                  .arg(Name()));
         return;
     }
-    if (buffer.isEmpty())
-        bufferStart = position;
-    AppendPcmFrames(buffer, converted.data(), qsizetype(converted.size()), format.bitsPerSample,
-                    format.channels);
+    if (bytes >= WriteChunk && FramesAreSamples()) {
+        // A block this large (held speech placed in the file) goes there as it is.
+        WriteBuffer();
+        if (failed)
+            return;
+        if (!file.seek(WavHeaderSize + position) ||
+            file.write(reinterpret_cast<const char*>(samples), bytes) != bytes) {
+            Fail(Say("Error writing to file %1: %2", "Ошибка записи в файл %1: %2")
+                     .arg(Name(), file.errorString()));
+            return;
+        }
+    } else {
+        if (buffer.isEmpty())
+            bufferStart = position;
+        AppendPcmFrames(buffer, samples, count, format.bitsPerSample, format.channels);
+    }
     position += bytes;
     dataSize = std::max(dataSize, position);
     if (buffer.size() >= WriteChunk)
         WriteBuffer();
+}
+
+// 16-bit mono frames on a little-endian machine are the samples as they lie in memory.
+bool SpFileStream::Private::FramesAreSamples() const
+{
+    return Q_BYTE_ORDER == Q_LITTLE_ENDIAN && format.bitsPerSample == 16 && format.channels == 1;
 }
 
 void SpFileStream::Private::WriteBuffer()
@@ -121,7 +147,7 @@ void SpFileStream::Private::WriteBuffer()
                  .arg(Name(), file.errorString()));
         return;
     }
-    buffer.clear();
+    buffer.resize(0); // keeps its room for the next bytes
 }
 
 void SpFileStream::Private::WriteHeader()

@@ -21,6 +21,8 @@ private slots:
     void listVoices();
     void toFileMixesEngines_data();
     void toFileMixesEngines();
+    void speakAheadInput_data();
+    void speakAheadInput();
 
 private:
     QTemporaryDir m_settings;
@@ -308,6 +310,44 @@ void TestVemoCli::toFileMixesEngines()
     QVERIFY2(run.status == 0, qPrintable(run.errors));
     const QFileInfo file(m_settings.filePath(output));
     QVERIFY2(file.size() > minimumBytes, qPrintable(QString::number(file.size())));
+}
+
+void TestVemoCli::speakAheadInput_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said"); // on standard error
+    QTest::newRow("nothing sent") << QByteArray() << 0 << QString();
+    QTest::newRow("not a request") << QByteArray("hello, worker\n") << 1 << QStringLiteral("incomplete");
+    // The request's mark, then a voice name of 16 bytes of which 3 come.
+    QTest::newRow("cut short") << QByteArray("VAH1\0\0\0\x10"
+                                             "abc",
+                                             11)
+                               << 1 << QStringLiteral("incomplete");
+}
+
+// The worker a To File run starts reads its requests until its input ends; what is no
+// request ends it with a message, never a hang or a crash.
+void TestVemoCli::speakAheadInput()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VEMO_SETTINGS_DIR", m_settings.path());
+    environment.insert("VEMO_SPEECH_ENGINE", "test");
+    process.setProcessEnvironment(environment);
+    process.start(VEMO_PROGRAM, {QStringLiteral("--speak-ahead")});
+    process.write(input);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), status);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    if (!said.isEmpty())
+        QVERIFY2(errors.contains(said), qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(TestVemoCli)

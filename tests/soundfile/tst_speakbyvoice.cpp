@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -105,6 +106,7 @@ private slots:
 
 private:
     static void addColumns();
+    static void expectWorkerMessages(const QString& worker);
     Outcome run(const QString& name, bool byVoice);
     bool voicesInstalled() const;
 
@@ -117,22 +119,39 @@ void TestSpeakByVoice::sameFilesAsInTurn_data()
     const QString testRu = QStringLiteral("test/ru");
     const QString testEn = QStringLiteral("test/en");
     QTest::newRow("22 kHz 16-bit mono")
-        << testRu << testEn << int(SAFT22kHz16BitMono) << false << false << false << 1000;
+        << testRu << testEn << int(SAFT22kHz16BitMono) << false << false << false << 1000 << QString();
     QTest::newRow("stretches of 3 fragments, 44 kHz stereo, parts")
-        << testRu << testEn << int(SAFT44kHz16BitStereo) << true << false << false << 3;
+        << testRu << testEn << int(SAFT44kHz16BitStereo) << true << false << false << 3 << QString();
     QTest::newRow("8 kHz 8-bit, a stretch a fragment")
-        << testRu << testEn << int(SAFT8kHz8BitMono) << false << false << false << 1;
+        << testRu << testEn << int(SAFT8kHz8BitMono) << false << false << false << 1 << QString();
     QTest::newRow("MP3 parts, 11 kHz")
-        << testRu << testEn << int(SAFT11kHz16BitMono) << true << true << false << 4;
+        << testRu << testEn << int(SAFT11kHz16BitMono) << true << true << false << 4 << QString();
     QTest::newRow("MP3, undivided") << testRu << testEn << int(SAFT22kHz16BitMono) << false << true << false
-                                    << 1000;
+                                    << 1000 << QString();
     QTest::newRow("marked-up text") << testRu << testEn << int(SAFT16kHz16BitMono) << false << false << true
-                                    << 1000;
+                                    << 1000 << QString();
     QTest::newRow("Flite English, 48 kHz parts")
-        << testRu << QStringLiteral("flite/kal") << int(SAFT48kHz16BitMono) << true << false << false << 5;
+        << testRu << QStringLiteral("flite/kal") << int(SAFT48kHz16BitMono) << true << false << false << 5
+        << QString();
     QTest::newRow("Festival Russian, Flite English")
         << QStringLiteral("festival/msu_ru_nsh_clunits") << QStringLiteral("flite/kal")
-        << int(SAFT32kHz16BitMono) << true << true << false << 1000;
+        << int(SAFT32kHz16BitMono) << true << true << false << 1000 << QString();
+    // The ahead voice in a worker process: the same files whatever the worker delivers.
+    const QString worker = QStringLiteral(VEMO_PROGRAM);
+    QTest::newRow("worker, 22 kHz 16-bit mono")
+        << testRu << testEn << int(SAFT22kHz16BitMono) << false << false << false << 1000 << worker;
+    QTest::newRow("worker, stretches of 3, 44 kHz stereo, parts")
+        << testRu << testEn << int(SAFT44kHz16BitStereo) << true << false << false << 3 << worker;
+    QTest::newRow("worker, MP3 parts, 11 kHz")
+        << testRu << testEn << int(SAFT11kHz16BitMono) << true << true << false << 4 << worker;
+    QTest::newRow("worker, Flite English, 48 kHz parts")
+        << testRu << QStringLiteral("flite/kal") << int(SAFT48kHz16BitMono) << true << false << false << 5
+        << worker;
+    // A worker that cannot start, or ends without a word: the run speaks every fragment itself.
+    QTest::newRow("worker missing") << testRu << testEn << int(SAFT22kHz16BitMono) << true << false << false
+                                    << 3 << QStringLiteral("/nonexistent/vemo");
+    QTest::newRow("worker failing") << testRu << testEn << int(SAFT16kHz16BitMono) << false << false << false
+                                    << 1000 << QStringLiteral("/bin/false");
 }
 
 void TestSpeakByVoice::addColumns()
@@ -143,7 +162,20 @@ void TestSpeakByVoice::addColumns()
     QTest::addColumn<bool>("divide");
     QTest::addColumn<bool>("mp3");
     QTest::addColumn<bool>("xml");
-    QTest::addColumn<int>("ahead"); // fragments of a stretch at most
+    QTest::addColumn<int>("ahead");      // fragments of a stretch at most
+    QTest::addColumn<QString>("worker"); // the program speaking ahead; empty: the run itself
+}
+
+// The program itself delivers every fragment: a warning about it means the run spoke them in
+// its own process instead. Any other worker fails, which the run tells once.
+void TestSpeakByVoice::expectWorkerMessages(const QString& worker)
+{
+    const QRegularExpression aboutWorker(
+        QRegularExpression::escape(worker + QStringLiteral(" --speak-ahead")));
+    if (worker == QStringLiteral(VEMO_PROGRAM))
+        QTest::failOnWarning(aboutWorker);
+    else if (!worker.isEmpty())
+        QTest::ignoreMessage(QtWarningMsg, aboutWorker);
 }
 
 bool TestSpeakByVoice::voicesInstalled() const
@@ -162,6 +194,7 @@ Outcome TestSpeakByVoice::run(const QString& name, bool byVoice)
     QFETCH(bool, mp3);
     QFETCH(bool, xml);
     QFETCH(int, ahead);
+    QFETCH(QString, worker);
     Outcome outcome;
     Host host(VoiceOf(ru), VoiceOf(en));
     SpeakToFileSettings settings;
@@ -172,6 +205,7 @@ Outcome TestSpeakByVoice::run(const QString& name, bool byVoice)
     settings.encoderConfig = FillEncoderConfig(Mp3Choices{}).config;
     settings.speakByVoice = byVoice;
     settings.aheadFragments = ahead;
+    settings.aheadProgram = byVoice ? worker : QString();
     settings.speakFlags =
         SpeakToFileRun::SplitText(xml ? MarkedUpText : Text, xml, QStringLiteral("R"), host.lists);
     const QDir folder(m_dir.filePath(name));
@@ -197,8 +231,10 @@ void TestSpeakByVoice::sameFilesAsInTurn()
     QFETCH(bool, xml);
     QFETCH(bool, divide);
     QFETCH(bool, mp3);
+    QFETCH(QString, worker);
     if (!voicesInstalled())
         QSKIP("a voice of this row is not installed");
+    expectWorkerMessages(worker);
     const QString row = QString::fromUtf8(QTest::currentDataTag()).replace(u' ', u'_').replace(u',', u'_');
     const Outcome inTurn = run(row + QStringLiteral("-in-turn"), false);
     const Outcome byVoice = run(row + QStringLiteral("-by-voice"), true);
@@ -232,10 +268,14 @@ void TestSpeakByVoice::espeakWithinItsOwnVariation_data()
     addColumns();
     const QString ru = QStringLiteral("zle/ru");
     const QString en = QStringLiteral("gmw/en-US");
-    QTest::newRow("WAV parts") << ru << en << int(SAFT22kHz16BitMono) << true << false << false << 1000;
+    QTest::newRow("WAV parts") << ru << en << int(SAFT22kHz16BitMono) << true << false << false << 1000
+                               << QString();
     QTest::newRow("MP3, stretches of 2")
-        << ru << en << int(SAFT16kHz16BitMono) << false << true << false << 2;
-    QTest::newRow("marked-up text") << ru << en << int(SAFT44kHz16BitMono) << false << false << true << 1000;
+        << ru << en << int(SAFT16kHz16BitMono) << false << true << false << 2 << QString();
+    QTest::newRow("marked-up text") << ru << en << int(SAFT44kHz16BitMono) << false << false << true << 1000
+                                    << QString();
+    QTest::newRow("WAV parts, worker") << ru << en << int(SAFT22kHz16BitMono) << true << false << false
+                                       << 1000 << QStringLiteral(VEMO_PROGRAM);
 }
 
 // espeak-ng keeps state of its wave generator from one Speak to the next (the phase of its
@@ -247,8 +287,10 @@ void TestSpeakByVoice::espeakWithinItsOwnVariation_data()
 void TestSpeakByVoice::espeakWithinItsOwnVariation()
 {
     QFETCH(bool, mp3);
+    QFETCH(QString, worker);
     if (!voicesInstalled())
         QSKIP("espeak-ng's Russian or American English voice is not installed");
+    expectWorkerMessages(worker);
     const QString row = QString::fromUtf8(QTest::currentDataTag()).replace(u' ', u'_').replace(u',', u'_');
     const Outcome inTurn = run(QStringLiteral("espeak-") + row + QStringLiteral("-in-turn"), false);
     const Outcome byVoice = run(QStringLiteral("espeak-") + row + QStringLiteral("-by-voice"), true);

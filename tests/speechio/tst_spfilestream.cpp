@@ -83,6 +83,10 @@ private slots:
     void seek_data();
     void seek();
     void writeAfterSeek();
+    void rateChangeWithinSpeak_data();
+    void rateChangeWithinSpeak();
+    void largeBlocks_data();
+    void largeBlocks();
     void headerTrueWhileOpen_data();
     void headerTrueWhileOpen();
     void refusals();
@@ -265,6 +269,94 @@ void TestSpFileStream::writeAfterSeek()
     QCOMPARE(samples.size(), std::size_t(1000));
     for (std::size_t i = 0; i < samples.size(); ++i)
         QCOMPARE(samples[i], i >= 200 && i < 300 ? -5 : 1000);
+}
+
+void TestSpFileStream::rateChangeWithinSpeak_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QList<int>>("rates"); // of the pieces written one after another
+    QTest::newRow("converted, then the file's own rate")
+        << int(SAFT22kHz16BitMono) << QList<int>{16000, EngineRate, 16000, EngineRate};
+    QTest::newRow("the file's own rate, then converted")
+        << int(SAFT22kHz16BitMono) << QList<int>{EngineRate, 11025, EngineRate};
+    QTest::newRow("8-bit stereo") << int(SAFT22kHz8BitStereo) << QList<int>{8000, EngineRate, 48000};
+    QTest::newRow("all converted") << int(SAFT16kHz16BitMono) << QList<int>{EngineRate, 16000, EngineRate};
+}
+
+// Samples of another rate are converted and those at the file's rate are not: a change of
+// rate within one Speak ends the converted piece whole, as if the Speak had ended there.
+void TestSpFileStream::rateChangeWithinSpeak()
+{
+    QFETCH(int, type);
+    QFETCH(QList<int>, rates);
+    const std::vector<qint16> samples = sine(3000);
+    QByteArray wav[2];
+    for (int flushed = 0; flushed < 2; ++flushed) {
+        const QString name = path(flushed ? "flushed.wav" : "unflushed.wav");
+        SpFileStream stream;
+        stream.SetFormatType(type);
+        stream.Open(name, 3);
+        for (int rate : rates) {
+            stream.WriteSamples(samples.data(), qsizetype(samples.size()), rate);
+            if (flushed)
+                stream.Flush();
+        }
+        stream.Flush();
+        stream.Close();
+        wav[flushed] = readAll(name);
+    }
+    const int bytesPerSample = SpeechAudioFormat::FromType(type)->BlockAlign();
+    QVERIFY(wav[1].size() > 44 + qsizetype(samples.size()) * bytesPerSample * rates.size() / 2);
+    QCOMPARE(wav[0].size(), wav[1].size());
+    QVERIFY(wav[0] == wav[1]);
+    verifySizes(wav[0]);
+}
+
+void TestSpFileStream::largeBlocks_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<qint64>("overwriteAt"); // a Seek back before the second block; -1: none
+    QTest::newRow("16-bit mono") << int(SAFT22kHz16BitMono) << qint64(-1);
+    QTest::newRow("16-bit mono, over what is written") << int(SAFT22kHz16BitMono) << qint64(30000);
+    QTest::newRow("16-bit stereo") << int(SAFT22kHz16BitStereo) << qint64(-1);
+    QTest::newRow("8-bit mono, over what is written") << int(SAFT22kHz8BitMono) << qint64(1001);
+}
+
+// Blocks of several write chunks in one call (held speech placed in the file) give the file
+// that the same samples give in the engine's small buffers.
+void TestSpFileStream::largeBlocks()
+{
+    QFETCH(int, type);
+    QFETCH(qint64, overwriteAt);
+    const std::vector<qint16> samples = sine(100000);
+    const qsizetype small = 2205;
+    QByteArray wav[2];
+    for (int large = 0; large < 2; ++large) {
+        const QString name = path(large ? "large.wav" : "small.wav");
+        SpFileStream stream;
+        stream.SetFormatType(type);
+        stream.Open(name, 3);
+        for (int block = 0; block < 2; ++block) {
+            if (block == 1 && overwriteAt >= 0)
+                stream.Seek(overwriteAt, 0);
+            const qint16* from = samples.data() + 777 * block; // the blocks differ
+            const qsizetype count = qsizetype(samples.size()) - 777;
+            // Large: one block between two small pieces, the first still buffered then.
+            for (qsizetype at = 0, n = 0; at < count; at += n) {
+                n = qMin(large ? (at == 0 || at == count - 1000 ? 1000 : count - 1000 - at) : small,
+                         count - at);
+                stream.WriteSamples(from + at, n, EngineRate);
+            }
+            stream.Flush();
+            stream.Seek(0, 1);
+        }
+        stream.Close();
+        wav[large] = readAll(name);
+    }
+    QVERIFY(wav[0].size() > 100000);
+    QCOMPARE(wav[1].size(), wav[0].size());
+    QVERIFY(wav[1] == wav[0]);
+    verifySizes(wav[1]);
 }
 
 // Wrong formats, modes and names, and calls on a closed stream.
