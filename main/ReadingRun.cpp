@@ -6,6 +6,7 @@
 
 #include <QScopeGuard>
 #include <QTimer>
+#include <limits>
 
 namespace {
 
@@ -62,7 +63,24 @@ void ReadingRun::SpeakCurrent()
     CurrentVoice().Speak(m_fragments.FragmentTexts.at(m_fragmentIndex), m_speakFlags);
 }
 
+int ReadingRun::ReadingBase() const
+{
+    return m_source ? Base() : 0;
+}
+
+int ReadingRun::Base() const
+{
+    if (m_readingBase < 0)
+        m_readingBase = m_source->Base();
+    return m_readingBase;
+}
+
 void ReadingRun::StartReading(const QString& region, int base)
+{
+    StartReading(std::make_unique<StringReadingSource>(region, base));
+}
+
+void ReadingRun::StartReading(std::unique_ptr<ReadingSource> source)
 {
     m_timer->stop();
     // The tick after the start goes on with the run, or makes the text box editable again
@@ -72,21 +90,31 @@ void ReadingRun::StartReading(const QString& region, int base)
     m_streamEnded = false;
     m_speakFlags = 1;
     m_digitLang = m_view.DigitChoice();
+    // The text of an earlier run is no longer wanted.
+    AbandonCut();
+    m_source.reset();
     if (m_speaking) {
         StopReading();
         m_speaking = false;
         m_fragments.Clear();
     }
-    AbandonCut();
     m_fragmentIndex = 0;
-    m_readingBase = base;
+    // What a previous run showed in bold is no longer shown; its place may lie before this
+    // region.
+    m_sentenceStart = 0;
+    m_sentenceLength = 0;
+    m_source = std::move(source);
+    m_readingBase = -1;
     if (m_view.XmlMode()) {
         m_speakFlags = SpeakAsyncXml;
+        QString region;
+        while (m_source->Read(std::numeric_limits<int>::max(), region)) {
+        }
         SplitXmlText(region, m_fragments);
     } else {
         m_speakFlags = SpeakAsyncPlain;
         m_fragments.Clear();
-        m_cut = std::make_unique<PlainTextSplitter>(region, FragmentLimit, m_digitLang, m_fragments);
+        m_cut = std::make_unique<PlainTextSplitter>(*m_source, FragmentLimit, m_digitLang, m_fragments);
         // The first fragment is complete once a second one has begun or the text is done.
         while (m_cut && m_fragments.Count() < 2)
             CutMore();
@@ -94,6 +122,7 @@ void ReadingRun::StartReading(const QString& region, int base)
     if (m_fragments.Count() == 0) {
         // Nothing to say from the caret on: the run ends before it begins.
         m_view.AppendLog(QStringLiteral("End!"));
+        ReleaseText();
         m_view.SetTextEditable(true);
         return;
     }
@@ -113,6 +142,16 @@ void ReadingRun::CutMore()
     }
     AbandonCut();
     WriteFragmentDump(m_fragments.FragmentTexts);
+}
+
+void ReadingRun::ReleaseText()
+{
+    // The text box becomes editable: the cut that goes on for the dump, and the region's
+    // start, must not depend on its text from now on.
+    if (m_cut)
+        m_cut->TakeWholeText();
+    if (m_source)
+        Base();
 }
 
 void ReadingRun::AbandonCut()
@@ -146,6 +185,7 @@ void ReadingRun::StopReading()
     m_timer->stop();
     m_speaking = false;
     CurrentVoice().Speak(QString(), SpeakPurge);
+    ReleaseText();
     m_streamEnded = false;
     // No end of stream comes after a purge: the sentence shown in bold goes back now, and
     // both meters fall silent.
@@ -209,14 +249,17 @@ void ReadingRun::Tick()
         } catch (...) {
             // A voice that cannot speak ends the run; the error is shown by the guard.
             m_speaking = false;
+            ReleaseText();
             m_view.SetTextEditable(true);
             throw;
         }
     }
-    if (m_speaking)
+    if (m_speaking) {
         m_timer->start();
-    else
-        m_view.SetTextEditable(true);
+        return;
+    }
+    ReleaseText();
+    m_view.SetTextEditable(true);
 }
 
 void ReadingRun::EndStream()
@@ -244,7 +287,7 @@ void ReadingRun::Word(const QString& lang, int characterPosition, int length)
 {
     if (!m_speaking || !HasCurrentFragment())
         return;
-    m_view.SelectRange(m_readingBase + FragmentStart() + characterPosition, length);
+    m_view.SelectRange(Base() + FragmentStart() + characterPosition, length);
     if (lang == u"E" && m_view.PicturesWanted())
         m_view.ShowDictionaryPicture(PictureDictionary::WordAt(m_fragments.FragmentTexts.at(m_fragmentIndex),
                                                                characterPosition, length));
@@ -254,7 +297,7 @@ void ReadingRun::Sentence(int characterPosition, int length)
 {
     if (!m_speaking || !HasCurrentFragment())
         return;
-    const int p = m_readingBase + FragmentStart() + characterPosition;
+    const int p = Base() + FragmentStart() + characterPosition;
     m_view.SetRangeStyle(m_sentenceStart, m_sentenceLength, false);
     m_view.SetRangeStyle(p, length, true);
     m_sentenceStart = p;

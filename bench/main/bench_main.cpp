@@ -2,6 +2,7 @@
 // argument), near its end against near its start; the time Open takes to put the text into
 // the box from a UTF-8 file, and the time from Read to the first Speak.
 // Usage: bench_main [CHARACTERS]
+#include "documents/PositionMap.h"
 #include "main/DocumentCommands.h"
 #include "main/ErrorGuard.h"
 #include "main/FormMain.h"
@@ -52,6 +53,11 @@ void Compare(const char* what, int runs, const std::function<void(int p, int i)>
                 atStart, atEnd, atEnd / atStart);
 }
 
+QString ProgramText(const QTextDocument& document)
+{
+    return PositionMap(document.toRawText()).ProgramText();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -89,8 +95,7 @@ int main(int argc, char* argv[])
     std::printf("Open of a %.1f MB UTF-8 text into the box: %.0f ms\n", QFile(path).size() / 1048576.0,
                 opening.nsecsElapsed() / 1e6);
     MainReadingView view(form);
-    int caret = 0;
-    const QString text = view.TextForReading(caret);
+    const QString text = ProgramText(*ui.MText->document());
     std::printf("text: %lld characters, %lld counting CR LF as two\n",
                 static_cast<long long>(ui.MText->toPlainText().size()), static_cast<long long>(text.size()));
     const int start = 100;
