@@ -48,8 +48,8 @@ class ReadingSource
 {
 public:
     virtual ~ReadingSource() = default;
-    // Appends at least characters more characters of the region to text, or what is left of
-    // it; true while more is left after them.
+    // Appends more of the region to text, about characters of it (at least one character
+    // while any is left); true while more may be left after them.
     virtual bool Read(qsizetype characters, QString& text) = 0;
     // Where the region starts in the whole text, counting CR LF as two.
     virtual int Base() = 0;
