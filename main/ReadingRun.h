@@ -87,6 +87,8 @@ private:
     // Cuts the next stretch of the text; writes the dump once the cut is done.
     void CutMore();
     void AbandonCut();
+    // Empties the fragment lists.
+    void DropFragments();
     // Takes the rest of the region and its start from the source before the text box
     // becomes editable.
     void ReleaseText();
