@@ -42,17 +42,26 @@ bool DocumentTextReader::Read(qsizetype characters, PositionMap& map, QString* p
 int DocumentTextReader::ProgramPosition(const QTextDocument& document, int documentPosition)
 {
     const int d = std::clamp(documentPosition, 0, TextLength(document));
-    const QTextBlock at = document.findBlock(d);
-    // Each block before this one ends in a break; the line separators inside the blocks are
-    // breaks as well.
-    int breaks = at.blockNumber();
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    return d + BreaksBetween(document, 0, d);
+}
+
+int DocumentTextReader::BreaksBetween(const QTextDocument& document, int from, int to)
+{
+    from = std::clamp(from, 0, TextLength(document));
+    to = std::clamp(to, from, TextLength(document));
+    const QTextBlock first = document.findBlock(from);
+    const QTextBlock last = document.findBlock(to);
+    // Each block from the first up to the last ends in a break; the line separators inside
+    // the blocks are breaks as well.
+    int breaks = last.blockNumber() - first.blockNumber();
+    for (QTextBlock block = first; block.isValid(); block = block.next()) {
         const QString text = block.text();
-        const qsizetype upTo = block == at ? d - block.position() : text.size();
+        const qsizetype begin = block == first ? from - block.position() : 0;
+        const qsizetype end = block == last ? to - block.position() : text.size();
         breaks += static_cast<int>(
-            std::count_if(text.cbegin(), text.cbegin() + upTo, &PositionMap::IsDocumentBreak));
-        if (block == at)
+            std::count_if(text.cbegin() + begin, text.cbegin() + end, &PositionMap::IsDocumentBreak));
+        if (block == last)
             break;
     }
-    return d + breaks;
+    return breaks;
 }

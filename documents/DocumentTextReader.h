@@ -32,6 +32,9 @@ public:
     // The program position of a document position, counted over the blocks before it: the
     // cost grows with the position, not with the document.
     static int ProgramPosition(const QTextDocument& document, int documentPosition);
+    // The breaks among the document's characters from from up to (not including) to: the
+    // cost grows with the distance between the two.
+    static int BreaksBetween(const QTextDocument& document, int from, int to);
     // The length of the document's text (its last block's end not counted).
     static int TextLength(const QTextDocument& document) { return document.characterCount() - 1; }
 

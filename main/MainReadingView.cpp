@@ -55,6 +55,15 @@ void MainReadingView::StartMap(const QTextDocument& document, int documentStart,
 {
     if (m_feedsSource)
         m_sourceBase = m_base >= 0 ? m_base : m_map.DocumentStart();
+    const bool sameText = m_document == &document && m_revision == document.revision() &&
+                          m_textLength == DocumentTextReader::TextLength(document);
+    if (!sameText) {
+        m_previous = PositionMap();
+        m_previousBase = -1;
+    } else if (m_base >= 0) {
+        m_previous = std::move(m_map);
+        m_previousBase = m_base;
+    }
     ++m_generation;
     m_feedsSource = false;
     m_unclaimed.clear();
@@ -80,9 +89,25 @@ int MainReadingView::Base()
     // Counted over the text before the map's start: only when a position is first shown,
     // so that the first fragment is spoken without it.
     if (m_base < 0)
-        m_base = m_document ? DocumentTextReader::ProgramPosition(*m_document, m_map.DocumentStart())
-                            : m_map.DocumentStart();
+        m_base = m_document ? CountedBase(*m_document, m_map.DocumentStart()) : m_map.DocumentStart();
     return m_base;
+}
+
+int MainReadingView::CountedBase(const QTextDocument& document, int start) const
+{
+    if (m_previousBase >= 0 && start >= m_previous.DocumentStart() && start <= m_previous.DocumentEnd())
+        return m_previousBase + m_previous.ToProgram(start);
+    // The known places: the top, and the two ends of the reading before.
+    QList<QPair<int, int>> known{{0, 0}};
+    if (m_previousBase >= 0)
+        known << qMakePair(m_previous.DocumentStart(), m_previousBase)
+              << qMakePair(m_previous.DocumentEnd(), m_previousBase + m_previous.ProgramEnd());
+    const auto [at, program] = *std::min_element(known.cbegin(), known.cend(), [start](auto a, auto b) {
+        return std::abs(a.first - start) < std::abs(b.first - start);
+    });
+    if (start >= at)
+        return program + (start - at) + DocumentTextReader::BreaksBetween(document, at, start);
+    return program - (at - start) - DocumentTextReader::BreaksBetween(document, start, at);
 }
 
 bool MainReadingView::ReadMore(qsizetype characters)

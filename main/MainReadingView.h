@@ -46,6 +46,9 @@ private:
     // is to be counted when first needed.
     void StartMap(const QTextDocument& document, int documentStart, int base);
     int Base();
+    // The program position of the document position start, counted from the nearest place
+    // whose program position is known.
+    int CountedBase(const QTextDocument& document, int start) const;
     int ToDocument(int programPosition);
     // Reads more of MText into the map; false at the end of what can be read.
     bool ReadMore(qsizetype characters);
@@ -68,4 +71,8 @@ private:
     // Text read for a conversion before the source asked for it.
     QString m_unclaimed;
     int m_sourceBase = 0; // the base of the last source's map, once that map is replaced
+    // The map of the reading before, while the text is as it was then, and its base (-1:
+    // none): a reading begun again nearby counts its base from there.
+    PositionMap m_previous;
+    int m_previousBase = -1;
 };

@@ -97,8 +97,11 @@ void TestDocumentTextReader::readFromEveryPosition()
             QVERIFY(reads >= document->blockCount() - document->findBlock(caret).blockNumber() - 1);
         for (int p = base; p <= whole.ProgramLength(); ++p)
             QCOMPARE(map.ToDocument(p), whole.ToDocument(p));
-        for (int d = caret; d <= whole.DocumentLength(); ++d)
+        for (int d = caret; d <= whole.DocumentLength(); ++d) {
             QCOMPARE(map.ToProgram(d), whole.ToProgram(d));
+            QCOMPARE(DocumentTextReader::BreaksBetween(*document, caret, d),
+                     whole.ToProgram(d) - whole.ToProgram(caret) - (d - caret));
+        }
     }
 }
 

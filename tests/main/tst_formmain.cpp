@@ -145,6 +145,8 @@ private slots:
     void readsTheRegionAtTheCaret_data();
     void readsTheRegionAtTheCaret();
     void stopThenEditKeepsTheCutOfTheTextRead();
+    void readingAgainCountsItsStart_data();
+    void readingAgainCountsItsStart();
     void viewFollowsEdits_data();
     void viewFollowsEdits();
     void failedDumpSpeaksNothing();
@@ -395,6 +397,44 @@ void TestFormMain::stopThenEditKeepsTheCutOfTheTextRead()
     QCOMPARE(form.Reading().ReadingBase(), region.start);
     QCOMPARE(form.Reading().Fragments().FragmentTexts, expected.FragmentTexts);
     QVERIFY(FileBytes(FragmentDumpFileName) == FileBytes(QStringLiteral("expected.txt")));
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::readingAgainCountsItsStart_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("second");
+    QTest::addColumn<bool>("edited");
+    QTest::newRow("further on") << 3000 << 9000 << false;
+    QTest::newRow("a little before") << 9000 << 8000 << false;
+    QTest::newRow("nearer the top") << 9000 << 2000 << false;
+    QTest::newRow("further on after an edit") << 3000 << 9000 << true;
+    QTest::newRow("before after an edit") << 9000 << 8000 << true;
+}
+
+// Read, Stop, Read again elsewhere: the second reading's start in the whole text is counted
+// from the first one's while the text is unchanged, from the top once it was edited.
+void TestFormMain::readingAgainCountsItsStart()
+{
+    QFETCH(int, first);
+    QFETCH(int, second);
+    QFETCH(bool, edited);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    const MainControls ui(form);
+    SetTextWithSeparators(form, LinesWithSeparators(20000));
+    for (const int caret : {first, second}) {
+        if (caret == second && edited) {
+            QTextCursor cursor(ui.MText->document());
+            cursor.insertText(QString(QChar::LineSeparator) + QStringLiteral("Вставка.\n"));
+        }
+        SetCaret(form, caret);
+        ui.ButtonStart->click();
+        QVERIFY(form.Reading().IsSpeaking());
+        ui.ButtonStop->click();
+        QCOMPARE(form.Reading().ReadingBase(),
+                 PositionMap(ui.MText->document()->toRawText()).ToProgram(caret));
+    }
     QVERIFY(fixture.Errors.isEmpty());
 }
 
