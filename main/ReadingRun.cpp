@@ -5,6 +5,7 @@
 #include "speech/SpeechVoice.h"
 
 #include <QScopeGuard>
+#include <QThreadPool>
 #include <QTimer>
 #include <limits>
 
@@ -15,7 +16,11 @@ namespace {
 // two languages takes longer), short enough for the sound played on the same thread.
 constexpr qsizetype FirstStretch = 65536;
 constexpr qsizetype LaterStretch = 500000;
-// Fragment lists longer than this are freed on a later turn than the one that empties them.
+// The cut goes on this long after the first fragment was given to its voice: the voice makes
+// its first sound on another thread while this one is free to play it. A fragment takes
+// seconds to speak, and the next one is cut at once when it is due.
+constexpr int FirstSoundMs = 200;
+// Fragment lists longer than this are freed away from the window's thread.
 constexpr qsizetype ListsFreedLater = 10000;
 
 } // namespace
@@ -25,7 +30,7 @@ ReadingRun::ReadingRun(SpeechVoice& voiceRu, SpeechVoice& voiceEng, ReadingView&
     : QObject(parent), m_voiceRu(voiceRu), m_voiceEng(voiceEng), m_view(view), m_guard(std::move(guard)),
       m_timer(new QTimer(this)), m_cutTimer(new QTimer(this))
 {
-    m_cutTimer->setInterval(0);
+    m_cutTimer->setSingleShot(true);
     connect(m_cutTimer, &QTimer::timeout, this, [this] { m_guard([this] { CutMore(); }); });
     m_timer->setObjectName(QStringLiteral("TimerNextFragment"));
     m_timer->setInterval(100);
@@ -131,6 +136,8 @@ void ReadingRun::StartReading(std::unique_ptr<ReadingSource> source)
     }
     SpeakCurrent();
     m_speaking = true;
+    if (m_cut)
+        m_cutTimer->start(FirstSoundMs);
     m_view.AppendLog(m_fragments.FragmentLangs.at(m_fragmentIndex));
     m_view.AppendLog(m_fragments.FragmentTexts.at(m_fragmentIndex));
 }
@@ -140,7 +147,7 @@ void ReadingRun::CutMore()
     if (!m_cut)
         return;
     if (!m_cut->Advance(m_fragments.Count() == 0 ? FirstStretch : LaterStretch)) {
-        m_cutTimer->start();
+        m_cutTimer->start(0);
         return;
     }
     AbandonCut();
@@ -149,10 +156,14 @@ void ReadingRun::CutMore()
 
 void ReadingRun::DropFragments()
 {
-    // The lists of a long text hold a string per fragment, a million of them: freeing them
-    // would delay the next fragment by tens of milliseconds.
-    if (m_fragments.Count() > ListsFreedLater)
-        QTimer::singleShot(0, this, [old = std::make_shared<FragmentLists>(std::move(m_fragments))] {});
+    // The lists of a long text hold a string per fragment, a million of them: freeing them on
+    // this thread would hold up the next reading's first sound by tens of milliseconds. The
+    // strings are shared with nothing that another thread could touch at the same time (their
+    // counts are atomic), and the pool is waited for when the program ends.
+    if (m_fragments.Count() > ListsFreedLater) {
+        auto old = std::make_shared<FragmentLists>(std::move(m_fragments));
+        QThreadPool::globalInstance()->start([old = std::move(old)]() mutable { old.reset(); });
+    }
     m_fragments.Clear();
 }
 

@@ -133,6 +133,8 @@ int main(int argc, char* argv[])
         "set a sentence bold, then regular", 200,
         [&](int p, int i) { view.SetRangeStyle(p, 30, i % 2 == 0); }, start, end);
 
+    std::printf("Without reading, the longest turn of the event loop in 1.5 s: %.1f ms\n",
+                LongestTurnMs(1500));
     for (const bool middle : {false, true}) {
         QTextCursor cursor = ui.MText->textCursor();
         cursor.setPosition(middle ? ui.MText->document()->characterCount() / 2 : 0);
