@@ -18,34 +18,47 @@ bool PositionMap::IsDocumentBreak(QChar c)
 }
 
 PositionMap::PositionMap(const QString& documentText)
-    : m_documentLength(static_cast<int>(documentText.size()))
 {
     m_programText.reserve(documentText.size() + documentText.size() / 16);
+    Append(documentText, &m_programText);
+}
+
+PositionMap::PositionMap(int documentStart, int programStart)
+    : m_documentStart(documentStart), m_documentEnd(documentStart), m_programStart(programStart)
+{}
+
+void PositionMap::Append(QStringView documentText, QString* programText)
+{
     // The characters between two breaks are copied as one run.
     qsizetype runStart = 0;
     for (qsizetype i = 0; i < documentText.size(); ++i) {
         if (!IsDocumentBreak(documentText.at(i)))
             continue;
-        m_programText.append(QStringView(documentText).sliced(runStart, i - runStart));
-        m_breaks.append(static_cast<int>(i));
-        m_programBreaks.append(static_cast<int>(m_programText.size()));
-        m_programText.append(u"\r\n");
+        const int breakAt = m_documentEnd + static_cast<int>(i);
+        m_programBreaks.append(m_programStart + (breakAt - m_documentStart) + BreakCount());
+        m_breaks.append(breakAt);
+        if (programText) {
+            programText->append(documentText.sliced(runStart, i - runStart));
+            programText->append(u"\r\n");
+        }
         runStart = i + 1;
     }
-    m_programText.append(QStringView(documentText).sliced(runStart));
+    if (programText)
+        programText->append(documentText.sliced(runStart));
+    m_documentEnd += static_cast<int>(documentText.size());
 }
 
 int PositionMap::ToProgram(int documentPosition) const
 {
-    const int d = std::clamp(documentPosition, 0, m_documentLength);
+    const int d = std::clamp(documentPosition, m_documentStart, m_documentEnd);
     const auto before = std::lower_bound(m_breaks.cbegin(), m_breaks.cend(), d) - m_breaks.cbegin();
-    return d + static_cast<int>(before);
+    return m_programStart + (d - m_documentStart) + static_cast<int>(before);
 }
 
 int PositionMap::ToDocument(int programPosition) const
 {
-    const int p = std::clamp(programPosition, 0, ProgramLength());
+    const int p = std::clamp(programPosition, m_programStart, ProgramEnd());
     const auto before =
         std::lower_bound(m_programBreaks.cbegin(), m_programBreaks.cend(), p) - m_programBreaks.cbegin();
-    return p - static_cast<int>(before);
+    return m_documentStart + (p - m_programStart) - static_cast<int>(before);
 }

@@ -439,12 +439,14 @@ void TFormMain::StartOrResume()
         return;
     }
     MText->setFocus();
-    int caret = 0;
-    const QString text = m_view.TextForReading(caret);
-    const ReadingRegion region = GetReadingText(text, caret);
+    // A reading under way ends before the new one takes MText's text (its sentence is taken
+    // out of bold where it stands).
+    if (run.IsSpeaking())
+        run.BreakOff();
+    std::unique_ptr<ReadingSource> source = m_view.BeginReading();
     GiveRatesAndVolumes();
     MText->setReadOnly(true);
-    run.StartReading(region.text, region.start);
+    run.StartReading(std::move(source));
     MText->setFocus();
 }
 

@@ -11,20 +11,145 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
+namespace {
+
+// Characters of MText read at a time when a conversion needs the map to reach further.
+constexpr qsizetype MapStretch = 262144;
+
+} // namespace
+
+class MainReadingView::Source : public ReadingSource
+{
+public:
+    Source(MainReadingView& view, int generation) : m_view(view), m_generation(generation) {}
+    bool Read(qsizetype characters, QString& text) override
+    {
+        return m_view.ReadForSource(m_generation, characters, text);
+    }
+    int Base() override { return m_view.BaseForSource(m_generation); }
+
+private:
+    MainReadingView& m_view;
+    const int m_generation;
+};
+
 MainReadingView::MainReadingView(TFormMain& form) : m_form(form) {}
 
-QString MainReadingView::TextForReading(int& caret)
+std::unique_ptr<ReadingSource> MainReadingView::BeginReading()
 {
-    m_map = PositionMap(m_form.MText->document()->toRawText());
-    caret = m_map.ToProgram(m_form.MText->textCursor().selectionStart());
-    return m_map.ProgramText();
+    const QTextDocument& document = *m_form.MText->document();
+    const int length = DocumentTextReader::TextLength(document);
+    int caret = m_form.MText->textCursor().selectionStart();
+    // From the caret only when something stands after the caret's character in the
+    // program's counting: another character, or the LF of the break the caret stands on.
+    const bool fromCaret = caret + 1 < length ||
+                           (caret + 1 == length && PositionMap::IsDocumentBreak(document.characterAt(caret)));
+    if (!fromCaret)
+        caret = 0;
+    StartMap(document, caret, caret == 0 ? 0 : -1);
+    m_feedsSource = true;
+    return std::make_unique<Source>(*this, m_generation);
+}
+
+void MainReadingView::StartMap(const QTextDocument& document, int documentStart, int base)
+{
+    if (m_feedsSource)
+        m_sourceBase = m_base >= 0 ? m_base : m_map.DocumentStart();
+    const bool sameText = m_document == &document && m_revision == document.revision() &&
+                          m_textLength == DocumentTextReader::TextLength(document);
+    if (!sameText) {
+        m_previous = PositionMap();
+        m_previousBase = -1;
+    } else if (m_base >= 0) {
+        m_previous = std::move(m_map);
+        m_previousBase = m_base;
+    }
+    ++m_generation;
+    m_feedsSource = false;
+    m_unclaimed.clear();
+    m_document = &document;
+    m_textLength = DocumentTextReader::TextLength(document);
+    m_revision = document.revision();
+    m_base = base;
+    m_map = PositionMap(documentStart, 0);
+    m_reader = DocumentTextReader(document, documentStart);
 }
 
 void MainReadingView::RefreshMapIfStale()
 {
     // The text may have been edited since the run began (an end of stream arriving late).
-    if (m_map.DocumentLength() != m_form.MText->document()->characterCount() - 1)
-        m_map = PositionMap(m_form.MText->document()->toRawText());
+    const QTextDocument* document = m_form.MText->document();
+    if (document != m_document || DocumentTextReader::TextLength(*document) != m_textLength ||
+        document->revision() != m_revision)
+        StartMap(*document, 0, 0);
+}
+
+int MainReadingView::Base()
+{
+    // Counted over the text before the map's start: only when a position is first shown,
+    // so that the first fragment is spoken without it.
+    if (m_base < 0)
+        m_base = m_document ? CountedBase(*m_document, m_map.DocumentStart()) : m_map.DocumentStart();
+    return m_base;
+}
+
+int MainReadingView::CountedBase(const QTextDocument& document, int start) const
+{
+    if (m_previousBase >= 0 && start >= m_previous.DocumentStart() && start <= m_previous.DocumentEnd())
+        return m_previousBase + m_previous.ToProgram(start);
+    // The known places: the top, and the two ends of the reading before.
+    QList<QPair<int, int>> known{{0, 0}};
+    if (m_previousBase >= 0)
+        known << qMakePair(m_previous.DocumentStart(), m_previousBase)
+              << qMakePair(m_previous.DocumentEnd(), m_previousBase + m_previous.ProgramEnd());
+    const auto [at, program] = *std::min_element(known.cbegin(), known.cend(), [start](auto a, auto b) {
+        return std::abs(a.first - start) < std::abs(b.first - start);
+    });
+    if (start >= at)
+        return program + (start - at) + DocumentTextReader::BreaksBetween(document, at, start);
+    return program - (at - start) - DocumentTextReader::BreaksBetween(document, start, at);
+}
+
+bool MainReadingView::ReadMore(qsizetype characters)
+{
+    return m_reader.Read(characters, m_map, m_feedsSource ? &m_unclaimed : nullptr);
+}
+
+int MainReadingView::ToDocument(int programPosition)
+{
+    if (programPosition <= 0)
+        return 0;
+    const int position = programPosition - Base();
+    if (position < 0) {
+        // Before the reading's start (what an earlier run showed): mapped from the top.
+        PositionMap top(0, 0);
+        DocumentTextReader reader(*m_document, 0);
+        while (top.ProgramEnd() < programPosition && reader.Read(MapStretch, top)) {
+        }
+        return top.ToDocument(programPosition);
+    }
+    while (m_map.ProgramEnd() < position && ReadMore(MapStretch)) {
+    }
+    return m_map.ToDocument(position);
+}
+
+bool MainReadingView::ReadForSource(int generation, qsizetype characters, QString& text)
+{
+    if (generation != m_generation || !m_feedsSource)
+        return false;
+    if (!m_unclaimed.isEmpty()) {
+        characters -= m_unclaimed.size();
+        text += m_unclaimed;
+        m_unclaimed.clear();
+    }
+    const bool more = characters > 0 ? m_reader.Read(characters, m_map, &text) : !m_reader.AtEnd();
+    m_feedsSource = more;
+    return more;
+}
+
+int MainReadingView::BaseForSource(int generation)
+{
+    return generation == m_generation ? Base() : m_sourceBase;
 }
 
 void MainReadingView::SelectRange(int start, int length)
@@ -33,8 +158,8 @@ void MainReadingView::SelectRange(int start, int length)
     RichTextBox* text = m_form.MText;
     text->setFocus();
     QTextCursor cursor = text->textCursor();
-    cursor.setPosition(m_map.ToDocument(start));
-    cursor.setPosition(m_map.ToDocument(start + length), QTextCursor::KeepAnchor);
+    cursor.setPosition(ToDocument(start));
+    cursor.setPosition(ToDocument(start + length), QTextCursor::KeepAnchor);
     if (start != 0) {
         text->setTextCursor(cursor);
         return;
@@ -50,8 +175,8 @@ void MainReadingView::SetRangeStyle(int start, int length, bool bold)
 {
     RefreshMapIfStale();
     RichTextBox* text = m_form.MText;
-    const int from = m_map.ToDocument(start);
-    SentenceEmphasis::Set(*text->document(), from, m_map.ToDocument(start + length), bold);
+    const int from = ToDocument(start);
+    SentenceEmphasis::Set(*text->document(), from, ToDocument(start + length), bold);
     const int h = text->horizontalScrollBar()->value();
     const int v = text->verticalScrollBar()->value();
     QTextCursor cursor = text->textCursor();
@@ -66,8 +191,7 @@ void MainReadingView::RemoveEmphasis(int start, int length)
 {
     RefreshMapIfStale();
     RichTextBox* text = m_form.MText;
-    SentenceEmphasis::Set(*text->document(), m_map.ToDocument(start), m_map.ToDocument(start + length),
-                          false);
+    SentenceEmphasis::Set(*text->document(), ToDocument(start), ToDocument(start + length), false);
     text->viewport()->update();
 }
 

@@ -5,14 +5,23 @@
 #include "speech/SpeechVoice.h"
 
 #include <QScopeGuard>
+#include <QThreadPool>
 #include <QTimer>
+#include <limits>
 
 namespace {
 
 // Characters cut before the first fragment is spoken, and per turn of the event loop after
-// it: about 0.5 ms and 15 ms of cutting.
+// it, each taken from the text box first: about 1 ms and 10 ms (a text of short fragments in
+// two languages takes longer), short enough for the sound played on the same thread.
 constexpr qsizetype FirstStretch = 65536;
-constexpr qsizetype LaterStretch = 2000000;
+constexpr qsizetype LaterStretch = 500000;
+// The cut goes on this long after the first fragment was given to its voice: the voice makes
+// its first sound on another thread while this one is free to play it. A fragment takes
+// seconds to speak, and the next one is cut at once when it is due.
+constexpr int FirstSoundMs = 200;
+// Fragment lists longer than this are freed away from the window's thread.
+constexpr qsizetype ListsFreedLater = 10000;
 
 } // namespace
 
@@ -21,7 +30,7 @@ ReadingRun::ReadingRun(SpeechVoice& voiceRu, SpeechVoice& voiceEng, ReadingView&
     : QObject(parent), m_voiceRu(voiceRu), m_voiceEng(voiceEng), m_view(view), m_guard(std::move(guard)),
       m_timer(new QTimer(this)), m_cutTimer(new QTimer(this))
 {
-    m_cutTimer->setInterval(0);
+    m_cutTimer->setSingleShot(true);
     connect(m_cutTimer, &QTimer::timeout, this, [this] { m_guard([this] { CutMore(); }); });
     m_timer->setObjectName(QStringLiteral("TimerNextFragment"));
     m_timer->setInterval(100);
@@ -62,7 +71,24 @@ void ReadingRun::SpeakCurrent()
     CurrentVoice().Speak(m_fragments.FragmentTexts.at(m_fragmentIndex), m_speakFlags);
 }
 
+int ReadingRun::ReadingBase() const
+{
+    return m_source ? Base() : 0;
+}
+
+int ReadingRun::Base() const
+{
+    if (m_readingBase < 0)
+        m_readingBase = m_source->Base();
+    return m_readingBase;
+}
+
 void ReadingRun::StartReading(const QString& region, int base)
+{
+    StartReading(std::make_unique<StringReadingSource>(region, base));
+}
+
+void ReadingRun::StartReading(std::unique_ptr<ReadingSource> source)
 {
     m_timer->stop();
     // The tick after the start goes on with the run, or makes the text box editable again
@@ -72,21 +98,31 @@ void ReadingRun::StartReading(const QString& region, int base)
     m_streamEnded = false;
     m_speakFlags = 1;
     m_digitLang = m_view.DigitChoice();
+    // The text of an earlier run is no longer wanted.
+    AbandonCut();
+    m_source.reset();
     if (m_speaking) {
         StopReading();
         m_speaking = false;
         m_fragments.Clear();
     }
-    AbandonCut();
     m_fragmentIndex = 0;
-    m_readingBase = base;
+    // What a previous run showed in bold is no longer shown; its place may lie before this
+    // region.
+    m_sentenceStart = 0;
+    m_sentenceLength = 0;
+    m_source = std::move(source);
+    m_readingBase = -1;
     if (m_view.XmlMode()) {
         m_speakFlags = SpeakAsyncXml;
+        QString region;
+        while (m_source->Read(std::numeric_limits<int>::max(), region)) {
+        }
         SplitXmlText(region, m_fragments);
     } else {
         m_speakFlags = SpeakAsyncPlain;
-        m_fragments.Clear();
-        m_cut = std::make_unique<PlainTextSplitter>(region, FragmentLimit, m_digitLang, m_fragments);
+        DropFragments();
+        m_cut = std::make_unique<PlainTextSplitter>(*m_source, FragmentLimit, m_digitLang, m_fragments);
         // The first fragment is complete once a second one has begun or the text is done.
         while (m_cut && m_fragments.Count() < 2)
             CutMore();
@@ -94,11 +130,14 @@ void ReadingRun::StartReading(const QString& region, int base)
     if (m_fragments.Count() == 0) {
         // Nothing to say from the caret on: the run ends before it begins.
         m_view.AppendLog(QStringLiteral("End!"));
+        ReleaseText();
         m_view.SetTextEditable(true);
         return;
     }
     SpeakCurrent();
     m_speaking = true;
+    if (m_cut)
+        m_cutTimer->start(FirstSoundMs);
     m_view.AppendLog(m_fragments.FragmentLangs.at(m_fragmentIndex));
     m_view.AppendLog(m_fragments.FragmentTexts.at(m_fragmentIndex));
 }
@@ -108,11 +147,34 @@ void ReadingRun::CutMore()
     if (!m_cut)
         return;
     if (!m_cut->Advance(m_fragments.Count() == 0 ? FirstStretch : LaterStretch)) {
-        m_cutTimer->start();
+        m_cutTimer->start(0);
         return;
     }
     AbandonCut();
     WriteFragmentDump(m_fragments.FragmentTexts);
+}
+
+void ReadingRun::DropFragments()
+{
+    // The lists of a long text hold a string per fragment, a million of them: freeing them on
+    // this thread would hold up the next reading's first sound by tens of milliseconds. The
+    // strings are shared with nothing that another thread could touch at the same time (their
+    // counts are atomic), and the pool is waited for when the program ends.
+    if (m_fragments.Count() > ListsFreedLater) {
+        auto old = std::make_shared<FragmentLists>(std::move(m_fragments));
+        QThreadPool::globalInstance()->start([old = std::move(old)]() mutable { old.reset(); });
+    }
+    m_fragments.Clear();
+}
+
+void ReadingRun::ReleaseText()
+{
+    // The text box becomes editable: the cut that goes on for the dump, and the region's
+    // start, must not depend on its text from now on.
+    if (m_cut)
+        m_cut->TakeWholeText();
+    if (m_source)
+        Base();
 }
 
 void ReadingRun::AbandonCut()
@@ -146,6 +208,7 @@ void ReadingRun::StopReading()
     m_timer->stop();
     m_speaking = false;
     CurrentVoice().Speak(QString(), SpeakPurge);
+    ReleaseText();
     m_streamEnded = false;
     // No end of stream comes after a purge: the sentence shown in bold goes back now, and
     // both meters fall silent.
@@ -180,7 +243,7 @@ void ReadingRun::BreakOff()
         return;
     ResumeReading();
     StopReading();
-    m_fragments.Clear();
+    DropFragments();
     m_fragmentIndex = 0;
 }
 
@@ -209,14 +272,17 @@ void ReadingRun::Tick()
         } catch (...) {
             // A voice that cannot speak ends the run; the error is shown by the guard.
             m_speaking = false;
+            ReleaseText();
             m_view.SetTextEditable(true);
             throw;
         }
     }
-    if (m_speaking)
+    if (m_speaking) {
         m_timer->start();
-    else
-        m_view.SetTextEditable(true);
+        return;
+    }
+    ReleaseText();
+    m_view.SetTextEditable(true);
 }
 
 void ReadingRun::EndStream()
@@ -244,7 +310,7 @@ void ReadingRun::Word(const QString& lang, int characterPosition, int length)
 {
     if (!m_speaking || !HasCurrentFragment())
         return;
-    m_view.SelectRange(m_readingBase + FragmentStart() + characterPosition, length);
+    m_view.SelectRange(Base() + FragmentStart() + characterPosition, length);
     if (lang == u"E" && m_view.PicturesWanted())
         m_view.ShowDictionaryPicture(PictureDictionary::WordAt(m_fragments.FragmentTexts.at(m_fragmentIndex),
                                                                characterPosition, length));
@@ -254,7 +320,7 @@ void ReadingRun::Sentence(int characterPosition, int length)
 {
     if (!m_speaking || !HasCurrentFragment())
         return;
-    const int p = m_readingBase + FragmentStart() + characterPosition;
+    const int p = Base() + FragmentStart() + characterPosition;
     m_view.SetRangeStyle(m_sentenceStart, m_sentenceLength, false);
     m_view.SetRangeStyle(p, length, true);
     m_sentenceStart = p;

@@ -36,7 +36,7 @@ public:
     // The sentence last shown in bold, in the reading's positions.
     int SentenceStart() const { return m_sentenceStart; }
     // Where the region read starts in the whole text.
-    int ReadingBase() const { return m_readingBase; }
+    int ReadingBase() const;
     // The fragment lists of the last run; the runs into files fill them with their own and
     // count their fragments with SetFragmentIndex.
     FragmentLists& Fragments() { return m_fragments; }
@@ -53,6 +53,9 @@ public:
     // stretch, the rest is cut while the program waits for events, and the fragment dump
     // is written when the cut is done.
     void StartReading(const QString& region, int base);
+    // The same with the region taken from source as far as the cut has gone; the region's
+    // start in the whole text is asked of it when a word or sentence is first shown.
+    void StartReading(std::unique_ptr<ReadingSource> source);
     // True while the fragments of the last start are still being cut.
     bool IsCutting() const { return m_cut != nullptr; }
     void PauseReading();
@@ -84,6 +87,12 @@ private:
     // Cuts the next stretch of the text; writes the dump once the cut is done.
     void CutMore();
     void AbandonCut();
+    // Empties the fragment lists.
+    void DropFragments();
+    // Takes the rest of the region and its start from the source before the text box
+    // becomes editable.
+    void ReleaseText();
+    int Base() const;
 
     SpeechVoice& m_voiceRu;
     SpeechVoice& m_voiceEng;
@@ -92,6 +101,7 @@ private:
     QTimer* const m_timer;
     // Cuts the rest of a long text, a stretch per turn of the event loop.
     QTimer* const m_cutTimer;
+    std::unique_ptr<ReadingSource> m_source;
     std::unique_ptr<PlainTextSplitter> m_cut;
     bool m_speaking = false;
     bool m_paused = false;
@@ -99,7 +109,7 @@ private:
     bool m_streamEnded = false;
     int m_fragmentIndex = 0;
     int m_speakFlags = 1;
-    int m_readingBase = 0;
+    mutable int m_readingBase = -1; // -1 until asked of the source
     int m_sentenceStart = 0;
     int m_sentenceLength = 0;
     QString m_digitLang = QStringLiteral("R");

@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <string_view>
 
 namespace {
@@ -55,27 +57,23 @@ public:
         : m_work(work), m_limit(limit), m_digitsEnglish(digitsEnglish), m_lists(lists)
     {}
 
-    void Run() { Advance(m_work.size()); }
+    void Run() { Advance(m_work.size(), true); }
 
     // Examines up to characters more characters of the work text, emitting the fragments
-    // they complete; true once the whole text is cut. Emitted fragments never change, so
-    // a cut in stretches gives the fragments of a cut in one go.
-    bool Advance(qsizetype characters)
+    // they complete; true once the whole text is cut. complete: the work text holds the whole
+    // text; until it does, the last character waits for the next one (a full stop's cut takes
+    // the character after it) and the end of the text is not settled. Emitted fragments never
+    // change, so a cut in stretches gives the fragments of a cut in one go.
+    bool Advance(qsizetype characters, bool complete)
     {
         const qsizetype n = m_work.size();
-        if (m_i < 0) {
-            m_i = 0;
-            while (m_i < n && IsLeadingSkip(m_work.at(m_i)))
-                ++m_i;
-            if (m_i == n)
-                return m_done = true;
-            m_lang = &LanguageOfChar(m_work.at(m_i), m_digitsEnglish);
-            m_fStart = m_fEnd = m_i;
-        }
-        const qsizetype until = n - m_i > characters ? m_i + characters : n;
+        if (m_i < 0 && !SkipLeading(complete))
+            return m_done;
+        const qsizetype available = complete ? n : n - 1;
+        const qsizetype until = available - m_i > characters ? m_i + characters : available;
         while (m_i < until)
             m_i = Step(m_i);
-        if (m_i < n || m_done)
+        if (!complete || m_i < n || m_done)
             return m_done;
         if (m_wStart >= 0)
             SettleAtEnd(n);
@@ -83,8 +81,28 @@ public:
         return m_done = true;
     }
 
+    // The position of the next character to examine.
+    qsizetype Position() const { return m_i < 0 ? m_skipped : m_i; }
+
 private:
     qsizetype FragmentLength() const { return m_fEnd - m_fStart; }
+
+    // Passes over the separators the text begins with; true once the first fragment's
+    // language is known, and m_done once a complete text turned out to hold none.
+    bool SkipLeading(bool complete)
+    {
+        const qsizetype n = m_work.size();
+        while (m_skipped < n && IsLeadingSkip(m_work.at(m_skipped)))
+            ++m_skipped;
+        if (m_skipped == n) {
+            m_done = complete;
+            return false;
+        }
+        m_i = m_skipped;
+        m_lang = &LanguageOfChar(m_work.at(m_i), m_digitsEnglish);
+        m_fStart = m_fEnd = m_i;
+        return true;
+    }
 
     // Handles the character at i and returns the position of the next one to examine.
     qsizetype Step(qsizetype i)
@@ -168,7 +186,8 @@ private:
     qsizetype m_fStart = 0;
     qsizetype m_fEnd = 0;
     qsizetype m_wStart = -1;
-    qsizetype m_i = -1; // the next character to examine; -1 before the leading skip
+    qsizetype m_i = -1;      // the next character to examine; -1 before the leading skip
+    qsizetype m_skipped = 0; // the leading separators passed over so far
     bool m_done = false;
 };
 
@@ -229,17 +248,59 @@ void WriteFragmentDump(const QStringList& texts, const QString& dumpFile)
             .arg(QFileInfo(dumpFile).filePath(), failure));
 }
 
+bool StringReadingSource::Read(qsizetype characters, QString& text)
+{
+    const qsizetype count = std::min(characters, m_region.size() - m_given);
+    text.append(QStringView(m_region).sliced(m_given, count));
+    m_given += count;
+    return m_given < m_region.size();
+}
+
 PlainTextSplitter::PlainTextSplitter(const QString& text, int limit, const QString& digitLang,
                                      FragmentLists& lists)
-    : m_work(WorkText(text)),
+    : m_ownSource(std::make_unique<StringReadingSource>(text, 0)), m_source(*m_ownSource),
       m_splitter(std::make_unique<PlainSplitter>(m_work, limit, digitLang == LangE, lists))
+{}
+
+PlainTextSplitter::PlainTextSplitter(ReadingSource& source, int limit, const QString& digitLang,
+                                     FragmentLists& lists)
+    : m_source(source), m_splitter(std::make_unique<PlainSplitter>(m_work, limit, digitLang == LangE, lists))
 {}
 
 PlainTextSplitter::~PlainTextSplitter() = default;
 
 bool PlainTextSplitter::Advance(qsizetype characters)
 {
-    return m_splitter->Advance(characters);
+    // One character more than the stretch: the last one examined may look at the next.
+    Fill(characters + 1);
+    return m_splitter->Advance(characters, m_sourceDone);
+}
+
+void PlainTextSplitter::TakeWholeText()
+{
+    Fill(std::numeric_limits<qsizetype>::max() / 2);
+}
+
+void PlainTextSplitter::Fill(qsizetype characters)
+{
+    while (!m_sourceDone && m_work.size() - m_splitter->Position() < characters) {
+        QString piece;
+        const qsizetype wanted = characters - (m_work.size() - m_splitter->Position());
+        m_sourceDone = !m_source.Read(std::clamp<qsizetype>(wanted, 4096, 1 << 24), piece);
+        Take(std::move(piece));
+    }
+}
+
+// Normalises the text a piece at a time: a CR that ends a piece waits for the next one,
+// which may begin with its LF, so that the pieces normalise as the whole text would.
+void PlainTextSplitter::Take(QString piece)
+{
+    if (m_pendingCr)
+        piece.prepend(u'\r');
+    m_pendingCr = !m_sourceDone && piece.endsWith(u'\r');
+    if (m_pendingCr)
+        piece.chop(1);
+    m_work += WorkText(piece);
 }
 
 QString FragmentDumpCachePath(const QString& dumpFile)

@@ -41,23 +41,65 @@ void WriteFragmentDump(const QStringList& texts, const QString& dumpFile = Fragm
 
 class PlainSplitter;
 
+// Where a reading takes its text from: the program's text (every line break CR LF) of the
+// region read, handed out a stretch at a time, so that a long text is taken in as far as the
+// cut has gone rather than copied whole before the first word.
+class ReadingSource
+{
+public:
+    virtual ~ReadingSource() = default;
+    // Appends more of the region to text, about characters of it (at least one character
+    // while any is left); true while more may be left after them.
+    virtual bool Read(qsizetype characters, QString& text) = 0;
+    // Where the region starts in the whole text, counting CR LF as two.
+    virtual int Base() = 0;
+};
+
+// A region held whole in a string.
+class StringReadingSource : public ReadingSource
+{
+public:
+    StringReadingSource(const QString& region, int base) : m_region(region), m_base(base) {}
+    bool Read(qsizetype characters, QString& text) override;
+    int Base() override { return m_base; }
+
+private:
+    QString m_region;
+    qsizetype m_given = 0;
+    int m_base = 0;
+};
+
 // The cut of SplitPlainText a stretch at a time, so that a reader can begin with the first
 // fragments of a long text while the rest is still being cut: the fragments are appended
-// to lists, and once the text is done they are those SplitPlainText gives. Writes no dump.
+// to lists, and once the text is done they are those SplitPlainText gives. The text is taken
+// from its source and normalised as the cut reaches it. Writes no dump.
 class PlainTextSplitter
 {
 public:
-    // lists must outlive the splitter and are not cleared.
+    // lists (and source) must outlive the splitter; lists are not cleared.
     PlainTextSplitter(const QString& text, int limit, const QString& digitLang, FragmentLists& lists);
+    PlainTextSplitter(ReadingSource& source, int limit, const QString& digitLang, FragmentLists& lists);
     ~PlainTextSplitter();
     PlainTextSplitter(const PlainTextSplitter&) = delete;
     PlainTextSplitter& operator=(const PlainTextSplitter&) = delete;
 
     // Cuts up to characters more characters of the text; true once the whole text is cut.
     bool Advance(qsizetype characters);
+    // Takes the rest of the text from the source now (the cut itself goes on by Advance), so
+    // that the source's text may change afterwards.
+    void TakeWholeText();
 
 private:
+    // Takes more text from the source until characters are there past the cut or the source
+    // is done.
+    void Fill(qsizetype characters);
+    void Take(QString piece);
+
+    std::unique_ptr<StringReadingSource> m_ownSource;
+    ReadingSource& m_source;
     QString m_work;
+    bool m_sourceDone = false;
+    bool m_pendingCr = false; // a CR at the end of the text taken, which an LF may follow
     std::unique_ptr<PlainSplitter> m_splitter;
 };
 

@@ -146,6 +146,11 @@ int main(int argc, char* argv[])
             }
         }
     }
+    if (qEnvironmentVariableIsSet("VEMO_BENCH_VERBOSE")) {
+        for (double ms : firstSound)
+            std::printf("%.0f ", ms);
+        std::printf("\n");
+    }
     std::printf("Read to first sound, %lld characters: median %.0f ms, worst %.0f ms (%lld runs)\n",
                 static_cast<long long>(ui.MText->document()->characterCount() - 1), Median(firstSound),
                 firstSound.isEmpty() ? 0 : *std::max_element(firstSound.begin(), firstSound.end()),

@@ -14,6 +14,8 @@ private slots:
     void lineFeedOfBreakMapsToBreak();
     void clampsOutOfRange();
     void longTextEnd();
+    void appendedInPieces_data();
+    void appendedInPieces();
 };
 
 void TestPositionMap::programText_data()
@@ -89,6 +91,38 @@ void TestPositionMap::longTextEnd()
     const int lastLine = static_cast<int>(document.lastIndexOf(QStringLiteral("line 19999")));
     QCOMPARE(map.ToProgram(lastLine), lastLine + 19999);
     QCOMPARE(map.ProgramText().mid(map.ToProgram(lastLine), 10), QStringLiteral("line 19999"));
+}
+
+void TestPositionMap::appendedInPieces_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<int>("piece");
+    const QString document = u"ab\u2029\u2029c\u2028d\ne\r\nf\u2029"_qs;
+    for (const int piece : {1, 2, 3, 5})
+        QTest::addRow("pieces of %d", piece) << document << piece;
+}
+
+// A map begun anywhere and grown a piece at a time, with breaks (CR LF pairs among them) on
+// every seam, converts and writes the text as the whole-text map does from its start on.
+void TestPositionMap::appendedInPieces()
+{
+    QFETCH(QString, document);
+    QFETCH(int, piece);
+    const PositionMap whole(document);
+    for (int start = 0; start <= document.size(); ++start) {
+        PositionMap map(start, whole.ToProgram(start));
+        QString program;
+        for (int at = start; at < document.size(); at += piece)
+            map.Append(QStringView(document).mid(at, piece), &program);
+        QCOMPARE(program, whole.ProgramText().mid(whole.ToProgram(start)));
+        QCOMPARE(map.ProgramEnd(), whole.ProgramLength());
+        for (int p = map.ProgramStart(); p <= whole.ProgramLength(); ++p)
+            QCOMPARE(map.ToDocument(p), whole.ToDocument(p));
+        for (int d = start; d <= document.size(); ++d)
+            QCOMPARE(map.ToProgram(d), whole.ToProgram(d));
+        // Before its start a map knows nothing and clamps.
+        QCOMPARE(map.ToDocument(map.ProgramStart() - 1), start);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestPositionMap)

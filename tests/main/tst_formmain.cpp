@@ -1,6 +1,8 @@
 #include "FormMainFixture.h"
+#include "documents/PositionMap.h"
 #include "main/DocumentCommands.h"
 #include "main/FileRunSession.h"
+#include "main/MainReadingView.h"
 #include "main/PictureView.h"
 #include "main/RadioGroup.h"
 #include "main/RichTextBox.h"
@@ -105,6 +107,28 @@ QString LongRussianText()
     return text + QStringLiteral("конец. Hello world.");
 }
 
+// Lines of text, a line separator (inside its paragraph) after every third, about characters
+// long; '|' in a text stands for a line separator.
+QString LinesWithSeparators(qsizetype characters)
+{
+    QString text;
+    for (int i = 0; text.size() < characters; ++i)
+        text += QStringLiteral("Строка %1 text.").arg(i) + (i % 3 == 2 ? u'|' : u'\n');
+    return text;
+}
+
+void SetTextWithSeparators(TFormMain& form, const QString& text)
+{
+    const MainControls ui(form);
+    ui.MText->setPlainText(QString(text).replace(u'|', QChar::LineSeparator));
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
 } // namespace
 
 class TestFormMain : public QObject
@@ -118,6 +142,13 @@ private slots:
     void readsToTheEnd_data();
     void readsToTheEnd();
     void emptyRegionSpeaksNothing();
+    void readsTheRegionAtTheCaret_data();
+    void readsTheRegionAtTheCaret();
+    void stopThenEditKeepsTheCutOfTheTextRead();
+    void readingAgainCountsItsStart_data();
+    void readingAgainCountsItsStart();
+    void viewFollowsEdits_data();
+    void viewFollowsEdits();
     void failedDumpSpeaksNothing();
     void stateTable_data();
     void stateTable();
@@ -279,6 +310,178 @@ void TestFormMain::emptyRegionSpeaksNothing()
     QCOMPARE(ui.MLog->toPlainText(), QStringLiteral("End!"));
     QTest::qWait(250);
     QCOMPARE(words.count(), 0);
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::readsTheRegionAtTheCaret_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret"); // -1: at the end
+    const QString mixed = QStringLiteral("Hello world.|Привет мир.\n|Good day. Ещё раз.");
+    QTest::newRow("caret at the start") << mixed << 0;
+    QTest::newRow("caret after line separators") << mixed << int(mixed.indexOf(u"Good"));
+    QTest::newRow("caret on a line separator") << mixed << int(mixed.indexOf(u'|', 1));
+    QTest::newRow("caret on the last character reads all") << QStringLiteral("Один two три") << 11;
+    QTest::newRow("caret at the end reads all") << QStringLiteral("Один two три") << -1;
+    QTest::newRow("caret on the closing break reads nothing") << QStringLiteral("Один two три\n") << 12;
+    const QString lines = LinesWithSeparators(300000);
+    QTest::newRow("long text, caret far in") << lines << int(lines.indexOf(u"Строка 6001 "));
+}
+
+// Read takes MText's text from the caret a stretch at a time: the region, where it starts
+// in the whole text, the words selected and the fragment dump are those of the whole text
+// taken at once and cut from the caret.
+void TestFormMain::readsTheRegionAtTheCaret()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    const MainControls ui(form);
+    SetTextWithSeparators(form, text);
+    if (text.contains(u'|'))
+        QVERIFY(ui.MText->document()->blockCount() < text.count(u'|') + text.count(u'\n'));
+    const QTextDocument& document = *ui.MText->document();
+    if (caret < 0)
+        caret = document.characterCount() - 1;
+    SetCaret(form, caret);
+    const PositionMap whole(document.toRawText());
+    const ReadingRegion region = GetReadingText(whole.ProgramText(), whole.ToProgram(caret));
+    FragmentLists expected;
+    SplitPlainText(region.text, FragmentLimit, QStringLiteral("R"), expected, QStringLiteral("expected.txt"));
+    Recorder recorder(form);
+    ui.ButtonStart->click();
+    const ReadingRun& run = form.Reading();
+    if (expected.Count() == 0) {
+        QVERIFY(!run.IsSpeaking());
+        QCOMPARE(ui.MLog->toPlainText(), QStringLiteral("End!"));
+    } else {
+        QVERIFY(run.IsSpeaking());
+        QCOMPARE(run.Fragments().FragmentTexts.constFirst(), expected.FragmentTexts.constFirst());
+        QTRY_VERIFY(recorder.words.size() >= 4 || !run.IsSpeaking());
+        ui.ButtonStop->click();
+        QCOMPARE(run.ReadingBase(), region.start);
+    }
+    QTRY_VERIFY(!run.IsCutting());
+    QCOMPARE(run.Fragments().FragmentOffsets, expected.FragmentOffsets);
+    QCOMPARE(FileBytes(FragmentDumpFileName), FileBytes(QStringLiteral("expected.txt")));
+    for (const SpokenWord& word : std::as_const(recorder.words))
+        QCOMPARE(word.selected, word.expected);
+    QVERIFY2(recorder.sentenceErrors.isEmpty(), qPrintable(recorder.sentenceErrors.join(u'\n')));
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+// Stop makes the text editable while the rest of a long text is still being cut: the cut and
+// its dump stay those of the text as it was when Read was pressed.
+void TestFormMain::stopThenEditKeepsTheCutOfTheTextRead()
+{
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    const MainControls ui(form);
+    const QString text = LinesWithSeparators(4000000);
+    SetTextWithSeparators(form, text);
+    SetCaret(form, 1000);
+    const PositionMap whole(ui.MText->document()->toRawText());
+    const ReadingRegion region = GetReadingText(whole.ProgramText(), whole.ToProgram(1000));
+    FragmentLists expected;
+    SplitPlainText(region.text, FragmentLimit, QStringLiteral("R"), expected, QStringLiteral("expected.txt"));
+    ui.ButtonStart->click();
+    QVERIFY(form.Reading().IsCutting());
+    ui.ButtonStop->click();
+    QVERIFY(!ui.MText->isReadOnly());
+    QTextCursor cursor(ui.MText->document());
+    cursor.insertText(QStringLiteral("Вставка.\n"));
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral(" The end."));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsCutting(), 20000);
+    QCOMPARE(form.Reading().ReadingBase(), region.start);
+    QCOMPARE(form.Reading().Fragments().FragmentTexts, expected.FragmentTexts);
+    QVERIFY(FileBytes(FragmentDumpFileName) == FileBytes(QStringLiteral("expected.txt")));
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::readingAgainCountsItsStart_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("second");
+    QTest::addColumn<bool>("edited");
+    QTest::newRow("further on") << 3000 << 9000 << false;
+    QTest::newRow("a little before") << 9000 << 8000 << false;
+    QTest::newRow("nearer the top") << 9000 << 2000 << false;
+    QTest::newRow("further on after an edit") << 3000 << 9000 << true;
+    QTest::newRow("before after an edit") << 9000 << 8000 << true;
+}
+
+// Read, Stop, Read again elsewhere: the second reading's start in the whole text is counted
+// from the first one's while the text is unchanged, from the top once it was edited.
+void TestFormMain::readingAgainCountsItsStart()
+{
+    QFETCH(int, first);
+    QFETCH(int, second);
+    QFETCH(bool, edited);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    const MainControls ui(form);
+    SetTextWithSeparators(form, LinesWithSeparators(20000));
+    for (const int caret : {first, second}) {
+        if (caret == second && edited) {
+            QTextCursor cursor(ui.MText->document());
+            cursor.insertText(QString(QChar::LineSeparator) + QStringLiteral("Вставка.\n"));
+        }
+        SetCaret(form, caret);
+        ui.ButtonStart->click();
+        QVERIFY(form.Reading().IsSpeaking());
+        ui.ButtonStop->click();
+        QCOMPARE(form.Reading().ReadingBase(),
+                 PositionMap(ui.MText->document()->toRawText()).ToProgram(caret));
+    }
+    QVERIFY(fixture.Errors.isEmpty());
+}
+
+void TestFormMain::viewFollowsEdits_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::newRow("nothing") << "none";
+    QTest::newRow("lines inserted before the caret") << "insert";
+    QTest::newRow("a letter replaced by a break") << "replace";
+    QTest::newRow("text cleared") << "clear";
+}
+
+// A reading begun at the caret, its text read in part; the text is edited (as when a late end
+// of stream or Stop's emphasis arrives after an edit): the reading's text ends there, and the
+// positions shown are mapped on the text as it now is.
+void TestFormMain::viewFollowsEdits()
+{
+    QFETCH(QString, edit);
+    FormMainFixture fixture;
+    TFormMain& form = fixture.Open();
+    const MainControls ui(form);
+    SetTextWithSeparators(form, LinesWithSeparators(200000));
+    SetCaret(form, 50000);
+    MainReadingView view(form);
+    const std::unique_ptr<ReadingSource> source = view.BeginReading();
+    QString region;
+    QVERIFY(source->Read(1000, region));
+    const int base = source->Base();
+    QCOMPARE(base, PositionMap(ui.MText->document()->toRawText()).ToProgram(50000));
+    QTextCursor cursor(ui.MText->document());
+    if (edit == u"insert") {
+        cursor.insertText(QStringLiteral("Новая строка.\nЕщё одна.\n"));
+    } else if (edit == u"replace") {
+        cursor.setPosition(10);
+        cursor.setPosition(11, QTextCursor::KeepAnchor);
+        cursor.insertText(QString(QChar::ParagraphSeparator));
+    } else if (edit == u"clear") {
+        ui.MText->clear();
+    }
+    QCOMPARE(source->Read(1000, region), edit == u"none");
+    const PositionMap now(ui.MText->document()->toRawText());
+    for (const int p : {0, 7, base - 3, base + 5, base + 150000, now.ProgramLength() - 2}) {
+        view.SelectRange(p, 4);
+        const QTextCursor selected = ui.MText->textCursor();
+        QCOMPARE(selected.selectionStart(), now.ToDocument(p));
+        QCOMPARE(selected.selectionEnd(), now.ToDocument(p + 4));
+    }
     QVERIFY(fixture.Errors.isEmpty());
 }
 

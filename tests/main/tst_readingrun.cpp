@@ -25,6 +25,7 @@ private slots:
     void aLongTextIsReadWhileItIsCut_data();
     void aLongTextIsReadWhileItIsCut();
     void aFileRunTakesTheListsFromAnUnfinishedCut();
+    void theTextIsTakenAsTheCutNeedsIt();
 };
 
 namespace {
@@ -131,6 +132,30 @@ struct InTemporaryFolder
     QString before = QDir::currentPath();
     InTemporaryFolder() { QDir::setCurrent(dir.path()); }
     ~InTemporaryFolder() { QDir::setCurrent(before); }
+};
+
+// A region handed out as asked, counting what it gave and how often its start was asked.
+class CountingSource : public ReadingSource
+{
+public:
+    CountingSource(const QString& region, int base) : m_region(region), m_base(base) {}
+    bool Read(qsizetype characters, QString& text) override
+    {
+        text += m_region.mid(given, characters);
+        given = std::min(given + characters, m_region.size());
+        return given < m_region.size();
+    }
+    int Base() override
+    {
+        ++baseAsked;
+        return m_base;
+    }
+    qsizetype given = 0;
+    int baseAsked = 0;
+
+private:
+    QString m_region;
+    int m_base;
 };
 
 } // namespace
@@ -305,6 +330,40 @@ void TestReadingRun::aFileRunTakesTheListsFromAnUnfinishedCut()
     QTest::qWait(100);
     QCOMPARE(f.run.Fragments().FragmentTexts, QStringList{QStringLiteral("own")});
     f.run.Release();
+}
+
+// The first fragment is spoken after a stretch of the text was taken, before the region's
+// start was asked for; the first word shown asks for it once; Stop takes the rest of the
+// text, so that the cut that goes on no longer depends on the source.
+void TestReadingRun::theTextIsTakenAsTheCutNeedsIt()
+{
+    InTemporaryFolder folder;
+    const QString text = LongBilingualText(4100000);
+    FragmentLists expected;
+    SplitPlainText(text, FragmentLimit, QStringLiteral("R"), expected, QStringLiteral("expected.txt"));
+    Fixture f;
+    auto owned = std::make_unique<CountingSource>(text, 777);
+    CountingSource& source = *owned;
+    f.run.StartReading(std::move(owned));
+    QCOMPARE(f.ru.spoken, QStringList{expected.FragmentTexts.at(0)});
+    QVERIFY2(source.given < 200000, qPrintable(QString::number(source.given)));
+    QCOMPARE(source.baseAsked, 0);
+    f.run.Word(QStringLiteral("R"), 3, 2);
+    f.run.Sentence(0, 5);
+    QCOMPARE(f.view.selected.constLast(), qMakePair(777 + 3, 2));
+    QCOMPARE(f.view.emphasis, qMakePair(777, 5));
+    QCOMPARE(source.baseAsked, 1);
+    QVERIFY(f.run.IsCutting());
+    f.run.StopReading();
+    QCOMPARE(source.given, text.size());
+    QCOMPARE(f.run.ReadingBase(), 777);
+    QCOMPARE(source.baseAsked, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.run.IsCutting(), 20000);
+    QCOMPARE(f.run.Fragments().FragmentTexts, expected.FragmentTexts);
+    QFile dump(FragmentDumpFileName);
+    QFile reference(QStringLiteral("expected.txt"));
+    QVERIFY(dump.open(QIODevice::ReadOnly) && reference.open(QIODevice::ReadOnly));
+    QVERIFY(dump.readAll() == reference.readAll());
 }
 
 QTEST_GUILESS_MAIN(TestReadingRun)

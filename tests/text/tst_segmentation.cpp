@@ -9,6 +9,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <utility>
 
 namespace {
 
@@ -37,6 +38,34 @@ QByteArray ReadAll(const QString& path)
     return f.readAll();
 }
 
+// Gives a text in pieces of a fixed size whatever is asked, so that every place in the text
+// can fall on the seam between two pieces; lateEnd: says that nothing is left only when asked
+// once more after the last piece.
+class PieceSource : public ReadingSource
+{
+public:
+    PieceSource(const QString& text, qsizetype piece, bool lateEnd)
+        : m_text(text), m_piece(piece), m_lateEnd(lateEnd)
+    {}
+    bool Read(qsizetype, QString& text) override
+    {
+        text += m_text.mid(m_given, m_piece);
+        m_given = std::min(m_given + m_piece, m_text.size());
+        ++reads;
+        return m_lateEnd ? m_given < m_text.size() || !std::exchange(m_endSeen, true)
+                         : m_given < m_text.size();
+    }
+    int Base() override { return 0; }
+    int reads = 0;
+
+private:
+    QString m_text;
+    qsizetype m_given = 0;
+    qsizetype m_piece;
+    bool m_lateEnd;
+    bool m_endSeen = false;
+};
+
 } // namespace
 
 class TestSegmentation : public QObject
@@ -52,6 +81,8 @@ private slots:
     void coverageOnRandomTexts();
     void cutInStretches_data();
     void cutInStretches();
+    void cutFromASourceInPieces_data();
+    void cutFromASourceInPieces();
     void largeInputs_data();
     void largeInputs();
     void xmlSplit();
@@ -262,6 +293,49 @@ void TestSegmentation::cutInStretches()
         QCOMPARE(cut.FragmentOffsets, whole.FragmentOffsets);
         QVERIFY(splitter.Advance(stretch)); // a finished cut stays finished and adds nothing
         QCOMPARE(cut.Count(), whole.Count());
+    }
+}
+
+void TestSegmentation::cutFromASourceInPieces_data()
+{
+    QTest::addColumn<qsizetype>("piece");
+    QTest::addColumn<qsizetype>("stretch");
+    QTest::addColumn<bool>("lateEnd");
+    for (const qsizetype piece : {1, 2, 3, 5})
+        for (const qsizetype stretch : {1, 4, 1000})
+            for (const bool lateEnd : {false, true})
+                QTest::addRow("pieces of %lld, stretches of %lld%s", static_cast<long long>(piece),
+                              static_cast<long long>(stretch), lateEnd ? ", end told late" : "")
+                    << piece << stretch << lateEnd;
+}
+
+// A text taken from its source a piece at a time, with the seams anywhere (between the CR
+// and the LF of a break, after a lone CR, on a full stop, inside the leading separators, on
+// a "#"), is normalised and cut as the whole text is in one go.
+void TestSegmentation::cutFromASourceInPieces()
+{
+    QFETCH(qsizetype, piece);
+    QFETCH(qsizetype, stretch);
+    QFETCH(bool, lateEnd);
+    const QString alphabet = QStringLiteral("ab Zя.\r\n\r\n#,-1 ");
+    QRandomGenerator rng(20261210);
+    for (int round = 0; round < 300; ++round) {
+        QString text;
+        const int length = rng.bounded(0, 60);
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(rng.bounded(alphabet.size()));
+        const int limit = rng.bounded(0, 8);
+        FragmentLists whole;
+        SplitPlainText(text, limit, "R", whole, QString());
+        PieceSource source(text, piece, lateEnd);
+        FragmentLists cut;
+        PlainTextSplitter splitter(source, limit, "R", cut);
+        while (!splitter.Advance(stretch)) {
+        }
+        QCOMPARE(Describe(cut), Describe(whole));
+        // The text is taken as the cut needs it, not ahead of it.
+        if (stretch == 1 && text.size() > 20)
+            QVERIFY(source.reads > 2);
     }
 }
 
