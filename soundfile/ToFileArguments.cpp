@@ -4,6 +4,7 @@
 #include "files/VemoError.h"
 #include "soundfile/SoundFileArguments.h"
 
+#include <QFileInfo>
 #include <map>
 
 namespace {
@@ -97,6 +98,15 @@ ToFileArguments ParseToFileArguments(const QStringList& words)
     result.textFile = words.at(0);
     result.options.chosenFileName = words.at(1);
     result.options.textFileName = words.at(0);
+    // OUT is the WAV file; with --mp3 its MP3 takes the same name with .mp3. An OUT named
+    // .mp3 would be a WAV under an MP3's name, or the MP3 would overwrite the WAV it is made
+    // from: said before minutes of speaking rather than after.
+    if (QFileInfo(result.options.chosenFileName).suffix().compare(u"mp3", Qt::CaseInsensitive) == 0) {
+        const QString wav = result.options.chosenFileName.chopped(3) + QStringLiteral("wav");
+        throw VemoError(command + Say("OUT is the WAV file: give «%1» with --mp3, and the MP3 file is «%2»",
+                                      "ВЫХОД — это WAV-файл: укажите «%1» с --mp3, и MP3-файлом будет «%2»")
+                                      .arg(wav, result.options.chosenFileName));
+    }
     return result;
 }
 
