@@ -49,14 +49,20 @@ QString ProgramText(const TFormMain& form)
     return NamedChild<RichTextBox>(form, "MText")->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
 }
 
-void RecordBoldAtEachWord(TFormMain& form, QStringList& bold)
+void RecordReading(TFormMain& form, QStringList& selected, QStringList& bold)
 {
     const MainControls ui(form);
-    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng})
-        QObject::connect(voice, &SpeechVoice::Word, &form, [&form, &bold](int, qint64, int, int) {
-            if (form.Reading().IsSpeaking())
-                bold << BoldRanges(form).join(u'|');
-        });
+    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng}) {
+        const QString lang = voice == ui.SpVoiceEng ? QStringLiteral("E:") : QStringLiteral("R:");
+        RichTextBox* text = ui.MText;
+        QObject::connect(voice, &SpeechVoice::Word, &form,
+                         [&form, &selected, &bold, lang, text](int, qint64, int, int) {
+                             if (!form.Reading().IsSpeaking())
+                                 return;
+                             selected << lang + text->textCursor().selectedText();
+                             bold << BoldRanges(form).join(u'|');
+                         });
+    }
 }
 
 QStringList BoldRanges(const TFormMain& form)

@@ -34,8 +34,9 @@ private:
 
 // The text ranges of MText set in bold, with paragraph breaks written as CR LF.
 QStringList BoldRanges(const TFormMain& form);
-// Records, each time a voice selects a word while reading, the ranges then in bold (joined
-// by '|'), so that a test sees which sentence stood in bold with each word.
-void RecordBoldAtEachWord(TFormMain& form, QStringList& bold);
+// Records, for every Word event while the window reads, "R:" or "E:" (the voice) and the word
+// the text box then shows selected, and the ranges then in bold (joined by '|'), so that a
+// test sees which sentence stood in bold with each word.
+void RecordReading(TFormMain& form, QStringList& selected, QStringList& bold);
 // MText's text with paragraph breaks written as CR LF.
 QString ProgramText(const TFormMain& form);

@@ -107,17 +107,3 @@ struct MainControls
     SpeechVoice* const SpVoiceRu = NamedChild<SpeechVoice>(window, "SpVoiceRu");
     SpeechVoice* const SpVoiceEng = NamedChild<SpeechVoice>(window, "SpVoiceEng");
 };
-
-// Records, for every Word event while the window reads, "R:" or "E:" (the voice) and the word
-// the text box then shows selected.
-inline void RecordSelectedWords(TFormMain& form, const MainControls& ui, QStringList& selected)
-{
-    for (SpeechVoice* voice : {ui.SpVoiceRu, ui.SpVoiceEng}) {
-        QObject::connect(
-            voice, &SpeechVoice::Word, &form, [&form, &ui, &selected, voice](int, qint64, int, int) {
-                if (form.Reading().IsSpeaking())
-                    selected << (voice == ui.SpVoiceEng ? QStringLiteral("E:") : QStringLiteral("R:")) +
-                                    ui.MText->textCursor().selectedText();
-            });
-    }
-}

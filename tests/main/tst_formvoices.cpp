@@ -163,9 +163,8 @@ void TestFormVoices::readsWithTwoEngines()
     const QString text = QStringLiteral("Привет, world. Как дела?\nGood day to you. Всё хорошо.");
     ui.MText->setPlainText(text);
     QStringList selected;
-    RecordSelectedWords(form, ui, selected);
     QStringList bold;
-    RecordBoldAtEachWord(form, bold);
+    RecordReading(form, selected, bold);
     ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), 30000);
     QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));

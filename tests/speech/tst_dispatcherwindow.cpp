@@ -114,9 +114,8 @@ void TestDispatcherWindow::readsWithServiceVoicesOfTheSettings()
     const QString text = QStringLiteral("Привет, world. Как дела? Good day.");
     ui.MText->setPlainText(text);
     QStringList selected;
-    RecordSelectedWords(form, ui, selected);
     QStringList bold;
-    RecordBoldAtEachWord(form, bold);
+    RecordReading(form, selected, bold);
     ui.ButtonStart->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.Reading().IsSpeaking(), 60000);
     QVERIFY(ui.MLog->toPlainText().endsWith(QStringLiteral("End!")));
